@@ -1,0 +1,79 @@
+// The one application state: connection, paths, row sets, the current sensor's
+// type-dependent values and the choices of modal windows. Owned by the main
+// window and passed by reference; there are no globals.
+#pragma once
+
+#include "app/Environment.h"
+#include "app/Log.h"
+#include "store/Database.h"
+#include "store/RowSet.h"
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+namespace app {
+
+struct AppState {
+    explicit AppState(const Environment& environment)
+        : env(environment), log(QString(), environment.clock) {}
+
+    Environment env;
+    Log log;
+
+    // Paths. MakerFolder is the documents folder + "/Vornhald"; DataFolder adds
+    // "/Tolvane".
+    QString MakerFolder;
+    QString DataFolder;
+    QString DBPath;
+
+    std::unique_ptr<store::Database> cnDatabase;
+    std::unique_ptr<store::RowSet> rsSensors;
+    std::unique_ptr<store::RowSet> rsSensorData;
+    std::unique_ptr<store::RowSet> rsConfiguration;
+    std::unique_ptr<store::RowSet> rsPrefs;
+    std::unique_ptr<store::RowSet> rsNetworkConfig;
+    std::unique_ptr<store::RowSet> rsGraphData;
+
+    QString CurrentSensorID;
+    QString PrefMaxY, PrefMinY, PrefMinX, PrefMaxX;
+
+    // Type-dependent state of the current sensor.
+    QString ModelName;
+    QString ModelCode;
+    QString LocationCaption;
+    QString NotesCaption;
+    bool HasTemperature = false;
+    bool NodesEditable = false;
+    int NumAnchors = 0;
+    int NumNodes = 0;
+
+    // Batch-delete choices.
+    bool DelBatch = false;
+    bool DelSingle = false;
+    bool DelAll = false;
+    QDate DelStartDate;
+    QDate DelEndDate;
+
+    double ReadingBookmark = 0; // 0: none
+    qint16 CurrentReadingPos = 0;
+
+    bool NoTroveData = false;
+    QStringList NodeLabels;
+
+    bool ReportChosen = false;
+    bool ReportCover = false;
+    bool ReportTimeGraph = false;
+    bool ReportLengthGraph = false;
+
+    // The data folder also decides where failures are logged.
+    void setDataFolder(const QString& makerFolder, const QString& dataFolder) {
+        MakerFolder = makerFolder;
+        DataFolder = dataFolder;
+        log.setFolder(dataFolder);
+    }
+};
+
+} // namespace app

@@ -1,0 +1,198 @@
+#include "store/Database.h"
+
+#include <QFileInfo>
+
+#include <sqlite3.h>
+
+namespace store {
+
+namespace {
+
+QString lastMessage(sqlite3* db) {
+    return db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("out of memory");
+}
+
+} // namespace
+
+QString quoteName(const QString& name) {
+    QString doubled = name;
+    doubled.replace(QLatin1Char('`'), QLatin1String("``"));
+    return QLatin1Char('`') + doubled + QLatin1Char('`');
+}
+
+// ---------------------------------------------------------------- Statement
+
+Statement::~Statement() {
+    if (stmt_) owner_->giveBack(std::move(key_), stmt_);
+}
+
+bool Statement::step() {
+    const int rc = sqlite3_step(stmt_);
+    if (rc == SQLITE_ROW) return true;
+    if (rc == SQLITE_DONE) return false;
+    // The statement's own code and message describe the failing step.
+    const int number = sqlite3_extended_errcode(owner_->handle());
+    const QString message = lastMessage(owner_->handle());
+    sqlite3_reset(stmt_);
+    throw Error(number, message);
+}
+
+void Statement::run() {
+    while (step()) {
+    }
+}
+
+void Statement::bindNull(int index) { sqlite3_bind_null(stmt_, index); }
+void Statement::bind(int index, qint64 value) { sqlite3_bind_int64(stmt_, index, value); }
+void Statement::bind(int index, double value) { sqlite3_bind_double(stmt_, index, value); }
+void Statement::bind(int index, const QString& value) {
+    const QByteArray utf8 = value.toUtf8();
+    sqlite3_bind_text(stmt_, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+}
+
+qint64 Statement::int64(int column) const { return sqlite3_column_int64(stmt_, column); }
+
+QString Statement::text(int column) const {
+    const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
+    return p ? QString::fromUtf8(p, sqlite3_column_bytes(stmt_, column)) : QString();
+}
+
+// ---------------------------------------------------------------- Database
+
+std::unique_ptr<Database> Database::open(const QString& path, bool readOnly) {
+    // SQLite would happily open a directory name or create nothing here, but a
+    // clear "cannot open" for a missing file is what callers report.
+    const QFileInfo info(path);
+    if (path.isEmpty() || !info.exists() || !info.isFile())
+        throw Error(code::CantOpen, QStringLiteral("unable to open database file: %1").arg(path));
+
+    sqlite3* db = nullptr;
+    const int flags = (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) |
+                      SQLITE_OPEN_NOMUTEX;
+    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db, flags, nullptr);
+    if (rc != SQLITE_OK) {
+        const int number = db ? sqlite3_extended_errcode(db) : rc;
+        const QString message = lastMessage(db);
+        sqlite3_close(db);
+        throw Error(number, message + QStringLiteral(": ") + path);
+    }
+    sqlite3_extended_result_codes(db, 1);
+    std::unique_ptr<Database> result(new Database(db, info.absoluteFilePath()));
+    // A file that is not a database shows only when the schema is first read.
+    result->execute(QStringLiteral("PRAGMA foreign_keys = ON; SELECT count(*) FROM sqlite_schema"));
+    return result;
+}
+
+std::unique_ptr<Database> Database::create(const QString& path) {
+    if (QFileInfo::exists(path))
+        throw Error(code::CantOpen, QStringLiteral("file already exists: %1").arg(path));
+    sqlite3* db = nullptr;
+    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db,
+                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE |
+                                       SQLITE_OPEN_NOMUTEX,
+                                   nullptr);
+    if (rc != SQLITE_OK) {
+        const int number = db ? sqlite3_extended_errcode(db) : rc;
+        const QString message = lastMessage(db);
+        sqlite3_close(db);
+        throw Error(number, message + QStringLiteral(": ") + path);
+    }
+    sqlite3_extended_result_codes(db, 1);
+    return std::unique_ptr<Database>(new Database(db, QFileInfo(path).absoluteFilePath()));
+}
+
+Database::~Database() {
+    for (auto& [key, stmt] : cache_) sqlite3_finalize(stmt);
+    sqlite3_close_v2(db_);
+}
+
+void Database::raise(sqlite3* db) { throw Error(sqlite3_extended_errcode(db), lastMessage(db)); }
+void Database::raise() const { raise(db_); }
+
+void Database::execute(const QString& sql) {
+    char* message = nullptr;
+    if (sqlite3_exec(db_, sql.toUtf8().constData(), nullptr, nullptr, &message) != SQLITE_OK) {
+        const QString text = message ? QString::fromUtf8(message) : lastMessage(db_);
+        sqlite3_free(message);
+        throw Error(sqlite3_extended_errcode(db_), text);
+    }
+}
+
+Statement Database::prepare(const QString& sql) {
+    std::string key = sql.toStdString();
+    if (auto it = cache_.find(key); it != cache_.end()) {
+        sqlite3_stmt* stmt = it->second;
+        cache_.erase(it);
+        return Statement(this, std::move(key), stmt);
+    }
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v3(db_, key.c_str(), int(key.size()), SQLITE_PREPARE_PERSISTENT, &stmt,
+                           nullptr) != SQLITE_OK)
+        raise();
+    if (!stmt) throw Error(code::Misuse, QStringLiteral("empty statement: ") + sql);
+    return Statement(this, std::move(key), stmt);
+}
+
+void Database::giveBack(std::string key, sqlite3_stmt* stmt) noexcept {
+    sqlite3_reset(stmt);
+    sqlite3_clear_bindings(stmt);
+    // Two borrowers of one text: keep one copy. The cap bounds a long session's
+    // cache of per-table statements.
+    if (cache_.size() > 256 || cache_.count(key)) {
+        sqlite3_finalize(stmt);
+        return;
+    }
+    cache_.emplace(std::move(key), stmt);
+}
+
+bool Database::hasTable(const QString& name) {
+    // The schema is held in memory by the engine; this is a hash look-up and
+    // does not grow with the number of tables in the file.
+    const QByteArray utf8 = name.toUtf8();
+    if (sqlite3_table_column_metadata(db_, "main", utf8.constData(), nullptr, nullptr, nullptr,
+                                      nullptr, nullptr, nullptr) != SQLITE_OK)
+        return false;
+    bool letters = false;
+    for (QChar c : name) letters = letters || c.isLetter();
+    if (!letters) return true;
+    // The engine matches names without regard to case; tables are told apart by
+    // their exact spelling.
+    Statement st = prepare(
+        QStringLiteral("SELECT name FROM sqlite_schema WHERE type = 'table' AND name = ?1"));
+    st.bind(1, name);
+    while (st.step())
+        if (st.text(0) == name) return true;
+    return false;
+}
+
+QStringList Database::tableNames() {
+    QStringList names;
+    Statement st = prepare(
+        QStringLiteral("SELECT name FROM sqlite_schema WHERE type = 'table' ORDER BY name"));
+    while (st.step()) names << st.text(0);
+    return names;
+}
+
+QString Database::tableDefinition(const QString& table) {
+    Statement st =
+        prepare(QStringLiteral("SELECT sql FROM sqlite_schema WHERE type = 'table' AND name = ?1"));
+    st.bind(1, table);
+    if (!st.step()) throw Error(code::Error, QStringLiteral("no such table: ") + table);
+    return st.text(0);
+}
+
+QStringList Database::indexDefinitions(const QString& table) {
+    QStringList result;
+    Statement st = prepare(QStringLiteral("SELECT sql FROM sqlite_schema WHERE type = 'index' "
+                                          "AND tbl_name = ?1 AND sql IS NOT NULL ORDER BY name"));
+    st.bind(1, table);
+    while (st.step()) result << st.text(0);
+    return result;
+}
+
+void Database::rollbackQuietly() noexcept {
+    // Undo the innermost savepoint and leave it, whatever the outer ones do.
+    sqlite3_exec(db_, "ROLLBACK TO tolvane; RELEASE tolvane", nullptr, nullptr, nullptr);
+}
+
+} // namespace store

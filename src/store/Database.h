@@ -1,0 +1,113 @@
+// One open database file: the connection, statement cache and schema look-ups.
+#pragma once
+
+#include "store/Error.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <string>
+#include <unordered_map>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace store {
+
+// A prepared statement borrowed from the connection's cache; reset on release.
+class Database;
+class Statement {
+public:
+    Statement(Database* owner, std::string key, sqlite3_stmt* stmt)
+        : owner_(owner), key_(std::move(key)), stmt_(stmt) {}
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+    Statement(Statement&& other) noexcept
+        : owner_(other.owner_), key_(std::move(other.key_)), stmt_(other.stmt_) {
+        other.stmt_ = nullptr;
+    }
+    ~Statement();
+
+    sqlite3_stmt* get() const { return stmt_; }
+    // Steps once; true while a row is available. Throws store::Error on failure.
+    bool step();
+    // Runs to completion.
+    void run();
+
+    void bindNull(int index);
+    void bind(int index, qint64 value);
+    void bind(int index, double value);
+    void bind(int index, const QString& value);
+
+    qint64 int64(int column) const;
+    QString text(int column) const;
+
+private:
+    Database* owner_;
+    std::string key_;
+    sqlite3_stmt* stmt_;
+};
+
+class Database {
+public:
+    // Opens an existing file for reading and writing. Never creates one: a path
+    // that names no file, or a file that is not a database, raises store::Error.
+    static std::unique_ptr<Database> open(const QString& path, bool readOnly = false);
+
+    // Makes an empty file at path for a first installation (see Schema.h for the
+    // tables). Fails when the file already exists.
+    static std::unique_ptr<Database> create(const QString& path);
+
+    ~Database();
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    const QString& path() const { return path_; }
+    sqlite3* handle() const { return db_; }
+
+    // Runs one or more statements that return no rows.
+    void execute(const QString& sql);
+    // A cached prepared statement; the same text returns the same compiled statement.
+    Statement prepare(const QString& sql);
+
+    // True when a table of exactly this name is in the file (engine tables included).
+    bool hasTable(const QString& name);
+    QStringList tableNames();
+
+    // The CREATE statements of a table and of its indexes, as stored in the schema.
+    QString tableDefinition(const QString& table);
+    QStringList indexDefinitions(const QString& table);
+
+    // Runs f inside one transaction: all of it is stored, or none of it. Nests.
+    template <class F> void transaction(F&& f) {
+        execute(QStringLiteral("SAVEPOINT tolvane"));
+        try {
+            f();
+        } catch (...) {
+            rollbackQuietly();
+            throw;
+        }
+        execute(QStringLiteral("RELEASE tolvane"));
+    }
+
+    // Throws the connection's last error as store::Error.
+    [[noreturn]] void raise() const;
+    [[noreturn]] static void raise(sqlite3* db);
+
+private:
+    friend class Statement;
+    Database(sqlite3* db, QString path) : db_(db), path_(std::move(path)) {}
+    void rollbackQuietly() noexcept;
+    // Takes a statement back into the cache (or finalizes it when the slot is taken).
+    void giveBack(std::string key, sqlite3_stmt* stmt) noexcept;
+
+    sqlite3* db_;
+    QString path_;
+    std::unordered_map<std::string, sqlite3_stmt*> cache_;
+};
+
+// Quotes a name for SQL with back-quotes, doubling any back-quote inside it.
+QString quoteName(const QString& name);
+
+} // namespace store

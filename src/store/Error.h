@@ -1,0 +1,36 @@
+// The one failure type of the data layer: an engine result code and its message.
+#pragma once
+
+#include <QString>
+
+#include <stdexcept>
+
+namespace store {
+
+class Error : public std::runtime_error {
+public:
+    Error(int number, const QString& description)
+        : std::runtime_error(description.toStdString()), number_(number),
+          description_(description) {}
+
+    int number() const noexcept { return number_; }
+    const QString& description() const noexcept { return description_; }
+
+private:
+    int number_;
+    QString description_;
+};
+
+// Numbers for failures the store detects itself, in SQLite's own code space so
+// that a log reader sees one kind of number.
+namespace code {
+inline constexpr int Error = 1;          // SQLITE_ERROR
+inline constexpr int NotFound = 12;      // SQLITE_NOTFOUND
+inline constexpr int Mismatch = 20;      // SQLITE_MISMATCH
+inline constexpr int Misuse = 21;        // SQLITE_MISUSE
+inline constexpr int Range = 25;         // SQLITE_RANGE
+inline constexpr int CantOpen = 14;      // SQLITE_CANTOPEN
+inline constexpr int NoCurrentRow = 3021; // no row is current (before the first or after the last)
+} // namespace code
+
+} // namespace store

@@ -1,0 +1,615 @@
+#include "store/RowSet.h"
+
+#include "store/Criteria.h"
+
+#include <QLocale>
+#include <QRegularExpression>
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <functional>
+
+namespace store {
+
+namespace {
+
+// SQLITE_CONSTRAINT_DATATYPE: what a STRICT table answers for such a value.
+constexpr int DatatypeRefused = 3091;
+
+// Index of a top-level keyword (outside quotes and brackets), or -1.
+qsizetype findKeyword(const QString& s, const QString& word) {
+    QChar quote;
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        const QChar c = s[i];
+        if (!quote.isNull()) {
+            if (c == quote) quote = QChar();
+            continue;
+        }
+        if (c == QLatin1Char('\'') || c == QLatin1Char('"') || c == QLatin1Char('`')) {
+            quote = c;
+            continue;
+        }
+        if (c == QLatin1Char('[')) {
+            quote = QLatin1Char(']');
+            continue;
+        }
+        if (i > 0 && (s[i - 1].isLetterOrNumber() || s[i - 1] == QLatin1Char('_'))) continue;
+        if (s.mid(i, word.size()).compare(word, Qt::CaseInsensitive) != 0) continue;
+        const qsizetype after = i + word.size();
+        if (after < s.size() && (s[after].isLetterOrNumber() || s[after] == QLatin1Char('_')))
+            continue;
+        return i;
+    }
+    return -1;
+}
+
+QString unquote(const QString& name) {
+    if (name.size() >= 2) {
+        const QChar a = name.front(), b = name.back();
+        if ((a == QLatin1Char('`') && b == QLatin1Char('`')) ||
+            (a == QLatin1Char('"') && b == QLatin1Char('"')) ||
+            (a == QLatin1Char('[') && b == QLatin1Char(']')))
+            return name.mid(1, name.size() - 2);
+    }
+    return name;
+}
+
+QVariant readColumn(sqlite3_stmt* st, int i) {
+    switch (sqlite3_column_type(st, i)) {
+    case SQLITE_INTEGER:
+        return QVariant::fromValue<qint64>(sqlite3_column_int64(st, i));
+    case SQLITE_FLOAT:
+        return sqlite3_column_double(st, i);
+    case SQLITE_TEXT:
+        return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, i)),
+                                 sqlite3_column_bytes(st, i));
+    case SQLITE_BLOB:
+        return QByteArray(static_cast<const char*>(sqlite3_column_blob(st, i)),
+                          sqlite3_column_bytes(st, i));
+    default:
+        return {};
+    }
+}
+
+void bindValue(Statement& st, int index, const QVariant& v) {
+    if (v.isNull()) {
+        st.bindNull(index);
+        return;
+    }
+    switch (v.typeId()) {
+    case QMetaType::Double:
+    case QMetaType::Float:
+        st.bind(index, v.toDouble());
+        break;
+    case QMetaType::Bool:
+        st.bind(index, qint64(v.toBool() ? 1 : 0));
+        break;
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+        st.bind(index, v.toLongLong());
+        break;
+    default:
+        st.bind(index, v.toString());
+    }
+}
+
+void bindAll(Statement& st, const QVariantList& params) {
+    for (int i = 0; i < params.size(); ++i) bindValue(st, i + 1, params[i]);
+}
+
+bool isNumberType(const QVariant& v) {
+    switch (v.typeId()) {
+    case QMetaType::Double:
+    case QMetaType::Float:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+RowSet::RowSet(Database& db, const QString& sql) : db_(&db), sql_(sql) {
+    static const QRegularExpression form(
+        QStringLiteral(R"(^\s*SELECT\s+(.+?)\s+FROM\s+(`[^`]+`|"[^"]+"|\[[^\]]+\]|\w+)(.*?)\s*;?\s*$)"),
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
+    const auto m = form.match(sql);
+    if (!m.hasMatch())
+        throw Error(code::Error, QStringLiteral("unsupported row set query: ") + sql);
+    selectList_ = m.captured(1);
+    tableSql_ = m.captured(2);
+    table_ = unquote(tableSql_);
+    QString rest = m.captured(3).trimmed();
+
+    const qsizetype order = findKeyword(rest, QStringLiteral("ORDER"));
+    if (order >= 0) {
+        static const QRegularExpression orderBy(QStringLiteral(R"(^ORDER\s+BY\s+(.+)$)"),
+                                                QRegularExpression::CaseInsensitiveOption |
+                                                    QRegularExpression::DotMatchesEverythingOption);
+        const auto om = orderBy.match(rest.mid(order));
+        if (!om.hasMatch()) throw Error(code::Error, QStringLiteral("bad ORDER BY: ") + sql);
+        orderBy_ = om.captured(1).trimmed();
+        rest = rest.left(order).trimmed();
+    }
+    if (!rest.isEmpty()) {
+        if (findKeyword(rest, QStringLiteral("WHERE")) != 0)
+            throw Error(code::Error, QStringLiteral("unsupported row set query: ") + sql);
+        where_ = rest.mid(5).trimmed();
+    }
+
+    // Compiling the fetch statement checks the table and columns and names them.
+    fetchSql_ = QStringLiteral("SELECT %1 FROM %2 WHERE _rowid_ = ?1").arg(selectList_, tableSql_);
+    std::unordered_map<QString, Kind> kinds;
+    {
+        Statement info = db.prepare(QStringLiteral("SELECT name, type FROM pragma_table_xinfo(?1)"));
+        info.bind(1, table_);
+        while (info.step()) {
+            const QString type = info.text(1).toUpper();
+            Kind kind = Kind::Any;
+            if (type == QLatin1String("TEXT")) kind = Kind::Text;
+            else if (type == QLatin1String("REAL")) kind = Kind::Real;
+            else if (type == QLatin1String("INTEGER") || type == QLatin1String("INT"))
+                kind = Kind::Integer;
+            kinds[info.text(0).toLower()] = kind;
+        }
+    }
+    {
+        Statement fetch = db.prepare(fetchSql_);
+        const int n = sqlite3_column_count(fetch.get());
+        for (int i = 0; i < n; ++i) {
+            Column c;
+            c.name = QString::fromUtf8(sqlite3_column_name(fetch.get(), i));
+            if (auto it = kinds.find(c.name.toLower()); it != kinds.end()) c.kind = it->second;
+            byName_.emplace(c.name.toLower(), i);
+            columns_.push_back(c);
+        }
+    }
+    rebuildKeyset();
+    pos_ = 0;
+}
+
+RowSet::~RowSet() = default;
+
+void RowSet::Close() {
+    if (!db_) return;
+    commitPending();
+    db_ = nullptr;
+    keys_.clear();
+    positions_.clear();
+    cache_.clear();
+    cachedRowid_ = 0;
+}
+
+void RowSet::requireOpen() const {
+    if (!db_) throw Error(code::Misuse, QStringLiteral("the row set is closed"));
+}
+
+void RowSet::rebuildKeyset() {
+    QString where = where_;
+    keysetParams_.clear();
+    if (!filterText_.isEmpty()) {
+        const Criteria c = parseCriteria(filterText_, TextMatch::IgnoreCase);
+        where = where.isEmpty() ? c.sql : QStringLiteral("(%1) AND (%2)").arg(where, c.sql);
+        keysetParams_ = c.params;
+    }
+    keysetSql_ = QStringLiteral("SELECT _rowid_ FROM ") + tableSql_;
+    if (!where.isEmpty()) keysetSql_ += QStringLiteral(" WHERE ") + where;
+    // The rowid breaks ties so that equal sort keys keep one order on every read.
+    keysetSql_ += QStringLiteral(" ORDER BY ") +
+                  (orderBy_.isEmpty() ? QStringLiteral("_rowid_") : orderBy_ + QStringLiteral(", _rowid_"));
+
+    Statement st = db_->prepare(keysetSql_);
+    bindAll(st, keysetParams_);
+    std::vector<qint64> keys;
+    keys.reserve(keys_.size());
+    bool ascending = true, descending = true;
+    while (st.step()) {
+        const qint64 rowid = st.int64(0);
+        if (!keys.empty()) {
+            ascending = ascending && rowid > keys.back();
+            descending = descending && rowid < keys.back();
+        }
+        keys.push_back(rowid);
+    }
+    keys_.swap(keys);
+    keyOrder_ = ascending    ? KeyOrder::Ascending
+                : descending ? KeyOrder::Descending
+                             : KeyOrder::Unordered;
+    positions_.clear();
+    currentDeleted_ = false;
+    cachedRowid_ = 0;
+}
+
+// ---------------------------------------------------------------- position
+
+int RowSet::RecordCount() const {
+    requireOpen();
+    return int(keys_.size());
+}
+
+bool RowSet::isBOF() const { return keys_.empty() || pos_ < 0; }
+bool RowSet::isEOF() const { return keys_.empty() || pos_ >= int(keys_.size()); }
+
+bool RowSet::hasCurrent() const {
+    return db_ && !currentDeleted_ && pos_ >= 0 && pos_ < int(keys_.size());
+}
+
+void RowSet::noCurrentRow() const {
+    throw Error(code::NoCurrentRow,
+                QStringLiteral("Either BOF or EOF is True, or the current record has been "
+                               "deleted. Requested operation requires a current record."));
+}
+
+qint64 RowSet::currentRowid() const {
+    if (!hasCurrent()) noCurrentRow();
+    return keys_[size_t(pos_)];
+}
+
+void RowSet::MoveFirst() {
+    requireOpen();
+    commitPending();
+    if (keys_.empty()) noCurrentRow();
+    pos_ = 0;
+    currentDeleted_ = false;
+}
+
+void RowSet::MoveLast() {
+    requireOpen();
+    commitPending();
+    if (keys_.empty()) noCurrentRow();
+    pos_ = int(keys_.size()) - 1;
+    currentDeleted_ = false;
+}
+
+void RowSet::MoveNext() {
+    requireOpen();
+    commitPending();
+    if (isEOF()) noCurrentRow();
+    if (currentDeleted_) currentDeleted_ = false; // already on the row that followed
+    else ++pos_;
+}
+
+void RowSet::MovePrevious() {
+    requireOpen();
+    commitPending();
+    if (isBOF()) noCurrentRow();
+    currentDeleted_ = false;
+    --pos_;
+}
+
+int RowSet::AbsolutePosition() const {
+    requireOpen();
+    if (isBOF()) return PosBOF;
+    if (isEOF()) return PosEOF;
+    return pos_ + 1;
+}
+
+void RowSet::setAbsolutePosition(int position) {
+    requireOpen();
+    if (position < 1 || position > int(keys_.size()))
+        throw Error(code::Range, QStringLiteral("position %1 is outside 1 to %2")
+                                     .arg(position)
+                                     .arg(keys_.size()));
+    commitPending();
+    pos_ = position - 1;
+    currentDeleted_ = false;
+}
+
+qint64 RowSet::Bookmark() const {
+    requireOpen();
+    if (mode_ == Mode::Add) noCurrentRow();
+    return currentRowid();
+}
+
+int RowSet::positionOf(qint64 rowid) const {
+    if (keyOrder_ == KeyOrder::Ascending) {
+        const auto it = std::lower_bound(keys_.begin(), keys_.end(), rowid);
+        return it != keys_.end() && *it == rowid ? int(it - keys_.begin()) : -1;
+    }
+    if (keyOrder_ == KeyOrder::Descending) {
+        const auto it = std::lower_bound(keys_.begin(), keys_.end(), rowid, std::greater<>());
+        return it != keys_.end() && *it == rowid ? int(it - keys_.begin()) : -1;
+    }
+    if (positions_.empty() && !keys_.empty()) {
+        positions_.reserve(keys_.size());
+        for (size_t i = 0; i < keys_.size(); ++i) positions_.emplace(keys_[i], int(i));
+    }
+    const auto it = positions_.find(rowid);
+    return it == positions_.end() ? -1 : it->second;
+}
+
+void RowSet::setBookmark(qint64 bookmark) {
+    requireOpen();
+    const int p = positionOf(bookmark);
+    if (p < 0) throw Error(code::NotFound, QStringLiteral("bookmark %1 is not in the row set").arg(bookmark));
+    commitPending();
+    pos_ = p;
+    currentDeleted_ = false;
+}
+
+void RowSet::Find(const QString& criteria) {
+    requireOpen();
+    const Criteria c = parseCriteria(criteria, TextMatch::Exact);
+    commitPending();
+    if (isEOF()) return;
+    const int from = std::max(pos_, 0);
+    Statement st = db_->prepare(QStringLiteral("SELECT _rowid_ FROM %1 WHERE %2").arg(tableSql_, c.sql));
+    bindAll(st, c.params);
+    int best = int(keys_.size());
+    while (st.step()) {
+        const int p = positionOf(st.int64(0));
+        if (p >= from && p < best) best = p;
+    }
+    pos_ = best;
+    currentDeleted_ = false;
+}
+
+void RowSet::Filter(const QString& criteria) {
+    requireOpen();
+    if (!criteria.trimmed().isEmpty()) parseCriteria(criteria, TextMatch::IgnoreCase); // check first
+    commitPending();
+    const QString previous = filterText_;
+    filterText_ = criteria.trimmed();
+    try {
+        rebuildKeyset();
+    } catch (...) {
+        filterText_ = previous;
+        rebuildKeyset();
+        throw;
+    }
+    pos_ = 0;
+}
+
+void RowSet::Requery() {
+    requireOpen();
+    commitPending();
+    const qint64 current = hasCurrent() ? keys_[size_t(pos_)] : 0;
+    rebuildKeyset();
+    const int p = current ? positionOf(current) : -1;
+    pos_ = p >= 0 ? p : 0;
+}
+
+// ---------------------------------------------------------------- fields
+
+QString RowSet::fieldName(int index) const {
+    checkIndex(index);
+    return columns_[size_t(index)].name;
+}
+
+int RowSet::fieldIndex(const QString& name) const {
+    const auto it = byName_.find(name.toLower());
+    return it == byName_.end() ? -1 : it->second;
+}
+
+int RowSet::checkedIndex(const QString& name) const {
+    const int i = fieldIndex(name);
+    if (i < 0)
+        throw Error(code::Range, QStringLiteral("Item cannot be found in the collection: ") + name);
+    return i;
+}
+
+void RowSet::checkIndex(int index) const {
+    if (index < 0 || index >= int(columns_.size()))
+        throw Error(code::Range, QStringLiteral("field index %1 is out of range").arg(index));
+}
+
+const std::vector<QVariant>& RowSet::currentValues() const {
+    const qint64 rowid = currentRowid();
+    if (cachedRowid_ == rowid) return cache_;
+    Statement st = db_->prepare(fetchSql_);
+    st.bind(1, rowid);
+    if (!st.step())
+        throw Error(code::NotFound, QStringLiteral("the current row was removed from %1").arg(table_));
+    std::vector<QVariant> values;
+    values.reserve(columns_.size());
+    for (int i = 0; i < int(columns_.size()); ++i) values.push_back(readColumn(st.get(), i));
+    cache_.swap(values);
+    cachedRowid_ = rowid;
+    return cache_;
+}
+
+QVariant RowSet::value(const QString& name) const { return value(checkedIndex(name)); }
+
+QVariant RowSet::value(int index) const {
+    requireOpen();
+    checkIndex(index);
+    if (mode_ != Mode::None && dirty_[size_t(index)]) return editValues_[size_t(index)];
+    if (mode_ == Mode::Add) return {};
+    return currentValues()[size_t(index)];
+}
+
+void RowSet::setValue(const QString& name, const QVariant& value) {
+    setValue(checkedIndex(name), value);
+}
+
+QVariant RowSet::convertFor(const Column& column, const QVariant& v) const {
+    if (v.isNull() || !v.isValid()) return {};
+    const auto refuse = [&](const char* kind) -> QVariant {
+        throw Error(DatatypeRefused, QStringLiteral("cannot store %1 value in %2 column %3.%4")
+                                         .arg(v.toString(), QLatin1String(kind), table_,
+                                              column.name));
+    };
+    switch (column.kind) {
+    case Kind::Any:
+        return v;
+    case Kind::Text:
+        if (v.typeId() == QMetaType::Bool) return v.toBool() ? QStringLiteral("True") : QStringLiteral("False");
+        if (v.typeId() == QMetaType::Double) return QString::number(v.toDouble(), 'g', 15);
+        return v.toString();
+    case Kind::Real: {
+        if (isNumberType(v)) return v.toDouble();
+        if (v.typeId() == QMetaType::Bool) return v.toBool() ? 1.0 : 0.0;
+        const QString text = v.toString().trimmed();
+        if (text.isEmpty()) return {};
+        bool ok = false;
+        const double d = QLocale::c().toDouble(text, &ok);
+        if (!ok) return refuse("REAL");
+        return d;
+    }
+    case Kind::Integer: {
+        if (v.typeId() == QMetaType::Bool) return qint64(v.toBool() ? 1 : 0);
+        if (isNumberType(v)) {
+            const double d = v.toDouble();
+            if (d != double(qint64(d))) return refuse("INTEGER");
+            return qint64(d);
+        }
+        const QString text = v.toString().trimmed();
+        if (text.isEmpty()) return {};
+        if (!text.compare(QLatin1String("True"), Qt::CaseInsensitive) ||
+            !text.compare(QLatin1String("Yes"), Qt::CaseInsensitive))
+            return qint64(1);
+        if (!text.compare(QLatin1String("False"), Qt::CaseInsensitive) ||
+            !text.compare(QLatin1String("No"), Qt::CaseInsensitive))
+            return qint64(0);
+        bool ok = false;
+        const qint64 n = QLocale::c().toLongLong(text, &ok);
+        if (!ok) return refuse("INTEGER");
+        return n;
+    }
+    }
+    return v;
+}
+
+void RowSet::setValue(int index, const QVariant& value) {
+    requireOpen();
+    checkIndex(index);
+    const QVariant stored = convertFor(columns_[size_t(index)], value);
+    if (mode_ == Mode::None) {
+        currentRowid(); // an edit needs a current row
+        mode_ = Mode::Edit;
+        editValues_.assign(columns_.size(), QVariant());
+        dirty_.assign(columns_.size(), false);
+    }
+    editValues_[size_t(index)] = stored;
+    dirty_[size_t(index)] = true;
+}
+
+// ---------------------------------------------------------------- changes
+
+void RowSet::AddNew() {
+    requireOpen();
+    commitPending();
+    mode_ = Mode::Add;
+    editValues_.assign(columns_.size(), QVariant());
+    dirty_.assign(columns_.size(), false);
+}
+
+void RowSet::CancelUpdate() {
+    mode_ = Mode::None;
+    editValues_.clear();
+    dirty_.clear();
+}
+
+void RowSet::commitPending() {
+    if (mode_ != Mode::None) Update();
+}
+
+void RowSet::Update() {
+    requireOpen();
+    if (mode_ == Mode::None) return;
+    // A refused write is reported once and dropped, so that the next move does
+    // not run into the same refusal again.
+    struct Drop {
+        RowSet* self;
+        ~Drop() { self->CancelUpdate(); }
+    } drop{this};
+    QStringList names;
+    QVariantList values;
+    for (size_t i = 0; i < columns_.size(); ++i) {
+        if (!dirty_[i]) continue;
+        names << quoteName(columns_[i].name);
+        values << editValues_[i];
+    }
+    if (mode_ == Mode::Add) {
+        QString sql;
+        if (names.isEmpty()) {
+            sql = QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(tableSql_);
+        } else {
+            QStringList marks;
+            for (int i = 1; i <= names.size(); ++i) marks << QStringLiteral("?%1").arg(i);
+            sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                      .arg(tableSql_, names.join(QStringLiteral(", ")),
+                           marks.join(QStringLiteral(", ")));
+        }
+        Statement st = db_->prepare(sql);
+        bindAll(st, values);
+        st.run();
+        const qint64 rowid = sqlite3_last_insert_rowid(db_->handle());
+        if (!keys_.empty() && !(keyOrder_ == KeyOrder::Ascending && rowid > keys_.back()))
+            keyOrder_ = KeyOrder::Unordered;
+        keys_.push_back(rowid);
+        if (!positions_.empty()) positions_.emplace(rowid, int(keys_.size()) - 1);
+        pos_ = int(keys_.size()) - 1;
+        currentDeleted_ = false;
+    } else if (!names.isEmpty()) {
+        const qint64 rowid = currentRowid();
+        QStringList sets;
+        for (int i = 0; i < names.size(); ++i) sets << QStringLiteral("%1 = ?%2").arg(names[i]).arg(i + 1);
+        Statement st = db_->prepare(QStringLiteral("UPDATE %1 SET %2 WHERE _rowid_ = ?%3")
+                                        .arg(tableSql_, sets.join(QStringLiteral(", ")))
+                                        .arg(names.size() + 1));
+        bindAll(st, values);
+        st.bind(names.size() + 1, rowid);
+        st.run();
+        if (sqlite3_changes(db_->handle()) == 0)
+            throw Error(code::NotFound,
+                        QStringLiteral("Row cannot be located for updating in %1").arg(table_));
+    }
+    cachedRowid_ = 0;
+}
+
+void RowSet::Delete() {
+    requireOpen();
+    if (mode_ == Mode::Add) {
+        CancelUpdate();
+        return;
+    }
+    const qint64 rowid = currentRowid();
+    CancelUpdate();
+    Statement st = db_->prepare(QStringLiteral("DELETE FROM %1 WHERE _rowid_ = ?1").arg(tableSql_));
+    st.bind(1, rowid);
+    st.run();
+    keys_.erase(keys_.begin() + pos_);
+    positions_.clear();
+    cachedRowid_ = 0;
+    currentDeleted_ = true;
+}
+
+std::vector<std::vector<QVariant>> RowSet::fetchRows(int first, int count) const {
+    requireOpen();
+    std::vector<std::vector<QVariant>> rows;
+    if (first < 0 || count <= 0 || first >= int(keys_.size())) return rows;
+    const int end = std::min(int(keys_.size()), first + count);
+    rows.resize(size_t(end - first));
+
+    constexpr int Batch = 500;
+    for (int start = first; start < end; start += Batch) {
+        const int n = std::min(Batch, end - start);
+        QString marks;
+        for (int i = 1; i <= n; ++i) marks += (i > 1 ? QStringLiteral(",?") : QStringLiteral("?")) + QString::number(i);
+        Statement st = db_->prepare(QStringLiteral("SELECT _rowid_, %1 FROM %2 WHERE _rowid_ IN (%3)")
+                                        .arg(selectList_, tableSql_, marks));
+        std::unordered_map<qint64, int> slot;
+        for (int i = 0; i < n; ++i) {
+            const qint64 rowid = keys_[size_t(start + i)];
+            st.bind(i + 1, rowid);
+            slot.emplace(rowid, start + i - first);
+        }
+        while (st.step()) {
+            std::vector<QVariant> values;
+            values.reserve(columns_.size());
+            for (int c = 0; c < int(columns_.size()); ++c) values.push_back(readColumn(st.get(), c + 1));
+            rows[size_t(slot[st.int64(0)])] = std::move(values);
+        }
+    }
+    return rows;
+}
+
+} // namespace store

@@ -1,0 +1,87 @@
+// The log file: entry layout, order, re-creation and the failure rules.
+#include "app/Log.h"
+#include "support/Support.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLocale>
+#include <QRegularExpression>
+
+using namespace testing_support;
+
+namespace {
+
+class LogTest : public TolvaneTest {
+protected:
+    QString logText() {
+        QFile f(dataFile(app::LogFileName));
+        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+    }
+};
+
+TEST_F(LogTest, EachEntryIsABlankLineAsterisksAndTheStampedMessage) {
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    state->log.WriteLog(QStringLiteral("first"));
+    clock.time = clock.time.addSecs(61);
+    state->log.WriteLog(QStringLiteral("second"));
+
+    const QStringList lines = logText().split(QStringLiteral("\r\n"));
+    ASSERT_EQ(lines.size(), 7); // two entries of three lines, and the end of the last
+    const QString stars(89, QLatin1Char('*'));
+    EXPECT_EQ(lines[0], QString());
+    EXPECT_EQ(lines[1], stars);
+    EXPECT_EQ(lines[3], QString());
+    EXPECT_EQ(lines[4], stars);
+    EXPECT_EQ(lines[6], QString());
+    QLocale::setDefault(QLocale::c());
+    const QRegularExpression stamp(QStringLiteral(R"(^12/7/(20)?26 \d{1,2}:\d{2}:\d{2}.* - first$)"));
+    EXPECT_TRUE(stamp.match(lines[2]).hasMatch()) << lines[2].toStdString();
+    EXPECT_TRUE(lines[2].endsWith(QStringLiteral(" - first")));
+    EXPECT_TRUE(lines[2].contains(QStringLiteral("3:04:05")));
+    EXPECT_TRUE(lines[5].endsWith(QStringLiteral(" - second")));
+    EXPECT_TRUE(lines[5].contains(QStringLiteral("3:05:06")));
+    expectLog(QStringLiteral("first"));
+    expectLog(QStringLiteral("second"));
+}
+
+TEST_F(LogTest, DeletedLogIsCreatedAgainWithOneEntry) {
+    state->log.WriteLog(QStringLiteral("one"));
+    ASSERT_TRUE(QFile::remove(dataFile(app::LogFileName)));
+    state->log.WriteLog(QStringLiteral("two"));
+    EXPECT_EQ(logMessages(dataFile(app::LogFileName)), QStringList{QStringLiteral("two")});
+    expectLog(QStringLiteral("two"));
+}
+
+TEST_F(LogTest, MissingFolderLosesTheEntryQuietly) {
+    app::Log log(documents.filePath(QStringLiteral("no/such/folder")), &clock);
+    log.WriteLog(QStringLiteral("lost"));
+    EXPECT_FALSE(QDir(documents.filePath(QStringLiteral("no"))).exists());
+}
+
+TEST_F(LogTest, LogAndLeaveWritesTheErrorEntryAndReturnsFalse) {
+    bool after = false;
+    const bool ok = app::logAndLeave(state->log, QStringLiteral(" G_savefields"), [&] {
+        throw store::Error(3091, QStringLiteral("cannot store TEXT value"));
+        after = true;
+    });
+    EXPECT_FALSE(ok);
+    EXPECT_FALSE(after);
+    EXPECT_TRUE(app::logAndLeave(state->log, QStringLiteral(" G_x"), [] {}));
+    app::logAndLeave(state->log, QStringLiteral(" imgNext_Click"),
+                     [] { throw std::runtime_error("disk full"); });
+    EXPECT_EQ(logMessages(dataFile(app::LogFileName)),
+              (QStringList{QStringLiteral("Err #3091: cannot store TEXT value G_savefields"),
+                           QStringLiteral("Err #51: disk full imgNext_Click")}));
+    expectLog(QStringLiteral(" G_savefields"));
+    expectLog(QStringLiteral(" imgNext_Click"));
+}
+
+TEST_F(LogTest, IgnoreFailureSkipsOnlyTheFailingStep) {
+    int steps = 0;
+    app::ignoreFailure([&] { throw store::Error(1, QStringLiteral("x")); });
+    app::ignoreFailure([&] { ++steps; });
+    EXPECT_EQ(steps, 1);
+    EXPECT_FALSE(QFile::exists(dataFile(app::LogFileName)));
+}
+
+} // namespace

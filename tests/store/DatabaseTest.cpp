@@ -1,0 +1,133 @@
+// Opening files, the first-installation database and the reading-table template.
+#include "store/Database.h"
+#include "store/RowSet.h"
+#include "store/Schema.h"
+#include "support/Support.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <sqlite3.h>
+
+using namespace testing_support;
+
+namespace {
+
+class DatabaseTest : public TolvaneTest {};
+
+QStringList columnsOf(store::Database& db, const QString& table, QStringList* types = nullptr) {
+    QStringList names;
+    store::Statement st = db.prepare(QStringLiteral("SELECT name, type FROM pragma_table_info(?1)"));
+    st.bind(1, table);
+    while (st.step()) {
+        names << st.text(0);
+        if (types) *types << st.text(1);
+    }
+    return names;
+}
+
+TEST_F(DatabaseTest, OpeningNeverCreatesAFile) {
+    const QString missing = dataFile(QStringLiteral("nothing.mdb"));
+    try {
+        store::Database::open(missing);
+        ADD_FAILURE() << "opened a file that does not exist";
+    } catch (const store::Error& e) {
+        EXPECT_EQ(e.number(), SQLITE_CANTOPEN);
+    }
+    EXPECT_FALSE(QFile::exists(missing));
+    EXPECT_EQ(QDir(dataFolder).entryList(QDir::Files).size(), 0);
+    EXPECT_THROW(store::Database::open(dataFolder), store::Error);
+    EXPECT_THROW(store::Database::open(QString()), store::Error);
+}
+
+TEST_F(DatabaseTest, AFileThatIsNoDatabaseIsRefused) {
+    QFile text(dataFile(QStringLiteral("notes.mdb")));
+    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+    text.write(QByteArray("Standard Jet DB, or so it says. ").repeated(200));
+    text.close();
+    try {
+        store::Database::open(text.fileName());
+        ADD_FAILURE() << "opened a text file";
+    } catch (const store::Error& e) {
+        EXPECT_EQ(e.number(), SQLITE_NOTADB);
+        EXPECT_FALSE(e.description().isEmpty());
+    }
+}
+
+TEST_F(DatabaseTest, NewDatabaseHoldsTheFixedTablesAndOneRowOfEach) {
+    store::Database& db = openNewDatabase();
+    const QStringList tables = db.tableNames();
+    for (const QString& t : {QStringLiteral("Sensors"), QStringLiteral("Configuration"), QStringLiteral("Prefs"),
+                             QStringLiteral("NetworkConfig"), QStringLiteral("sensordata")})
+        EXPECT_TRUE(tables.contains(t)) << t.toStdString();
+    EXPECT_EQ(rowCount(db, QStringLiteral("Configuration")), 1);
+    EXPECT_EQ(rowCount(db, QStringLiteral("Prefs")), 1);
+    EXPECT_EQ(rowCount(db, QStringLiteral("Sensors")), 0);
+    EXPECT_EQ(rowCount(db, QStringLiteral("sensordata")), 0);
+    EXPECT_EQ(columnsOf(db, QStringLiteral("Sensors")), store::sensorColumns());
+    EXPECT_EQ(columnsOf(db, QStringLiteral("sensordata")), store::readingColumns());
+
+    // The start-up queries read what was made.
+    store::RowSet prefs(db, QStringLiteral("SELECT Prefs.* FROM Prefs;"));
+    prefs.MoveFirst();
+    EXPECT_FALSE(prefs.value(QStringLiteral("MaxY")).toString().isEmpty());
+    store::RowSet config(db, QStringLiteral("SELECT * FROM Configuration ORDER BY SensorType"));
+    EXPECT_NO_THROW(config.MoveFirst());
+
+    // A first installation never replaces a file that is there.
+    EXPECT_THROW(store::createDatabaseFile(state->DBPath), store::Error);
+    EXPECT_EQ(QDir(dataFolder).entryList(QDir::Files), QStringList{QStringLiteral("TolvaneMPBX.mdb")});
+}
+
+TEST_F(DatabaseTest, ReadingTableIsAnExactCopyOfTheTemplateWithoutItsRows) {
+    store::Database& db = openNewDatabase();
+    // Rows in the template must not travel into a new table.
+    db.execute(QStringLiteral("INSERT INTO sensordata (DateTimeKey, FullDate) VALUES "
+                              "('x', '2020-01-01 00:00:00'), (NULL, NULL)"));
+    store::copyTemplate(db, QStringLiteral("000121007"));
+
+    QStringList templateTypes, copyTypes;
+    const QStringList copy = columnsOf(db, QStringLiteral("000121007"), &copyTypes);
+    EXPECT_EQ(copy, columnsOf(db, QStringLiteral("sensordata"), &templateTypes));
+    EXPECT_EQ(copyTypes, templateTypes);
+    EXPECT_EQ(copy.mid(0, 14),
+              (QStringList{"DateTimeKey", "ReadingDate", "ReadingTime", "ChannelT", "Channel1", "Channel2",
+                           "Channel3", "Channel4", "Channel5", "Channel6", "Channel7", "Channel8",
+                           "Channel9", "Channel10"}));
+    EXPECT_EQ(rowCount(db, QStringLiteral("000121007")), 0);
+    EXPECT_TRUE(db.tableDefinition(QStringLiteral("000121007")).contains(QStringLiteral("STRICT")));
+
+    // Indexes came along: the key is unique, FullDate is indexed.
+    const QStringList indexes = db.indexDefinitions(QStringLiteral("000121007"));
+    ASSERT_EQ(indexes.size(), 2);
+    EXPECT_TRUE(indexes.join(QLatin1Char('\n')).contains(QStringLiteral("UNIQUE INDEX `000121007_DateTimeKey`")));
+    EXPECT_TRUE(indexes.join(QLatin1Char('\n')).contains(QStringLiteral("`000121007_FullDate`")));
+
+    // Leading zeros are kept in the name; the table answers the readings query.
+    EXPECT_TRUE(db.hasTable(QStringLiteral("000121007")));
+    EXPECT_FALSE(db.hasTable(QStringLiteral("121007")));
+    EXPECT_NO_THROW(store::RowSet(db, QStringLiteral("SELECT * FROM `000121007` ORDER BY FullDate")));
+    // Copying onto an existing name fails and changes nothing.
+    EXPECT_THROW(store::copyTemplate(db, QStringLiteral("000121007")), store::Error);
+}
+
+TEST_F(DatabaseTest, TransactionKeepsAllOrNothing) {
+    store::Database& db = openNewDatabase();
+    addSensor(db, QStringLiteral("123421001"));
+    EXPECT_THROW(db.transaction([&] {
+        db.execute(QStringLiteral("DELETE FROM Sensors"));
+        db.execute(QStringLiteral("DROP TABLE `123421001`"));
+        db.execute(QStringLiteral("INSERT INTO nowhere VALUES (1)"));
+    }),
+                 store::Error);
+    EXPECT_EQ(rowCount(db, QStringLiteral("Sensors")), 1);
+    EXPECT_TRUE(db.hasTable(QStringLiteral("123421001")));
+    // Nested: the outer transaction still commits what it did.
+    db.transaction([&] {
+        db.execute(QStringLiteral("DELETE FROM Sensors"));
+        EXPECT_THROW(db.transaction([&] { db.execute(QStringLiteral("bogus")); }), store::Error);
+    });
+    EXPECT_EQ(rowCount(db, QStringLiteral("Sensors")), 0);
+}
+
+} // namespace

@@ -1,0 +1,151 @@
+#include "support/Support.h"
+
+#include "store/RowSet.h"
+#include "store/Schema.h"
+
+#include <QDir>
+#include <QFile>
+
+namespace testing_support {
+
+app::Answer ScriptedPrompter::ask(const app::Prompt& prompt) {
+    prompts.push_back(prompt);
+    if (prompt.buttons == app::Buttons::Ok) {
+        if (!answers.empty() && answers.front() == app::Answer::Ok) answers.pop_front();
+        return app::Answer::Ok;
+    }
+    if (answers.empty()) {
+        ADD_FAILURE() << "unexpected question: " << prompt.text.toStdString();
+        return app::Answer::No;
+    }
+    const app::Answer a = answers.front();
+    answers.pop_front();
+    return a;
+}
+
+std::optional<QString> ScriptedPrompter::input(const QString& prompt, const QString&) {
+    inputPrompts << prompt;
+    if (inputs.empty()) {
+        ADD_FAILURE() << "unexpected input box: " << prompt.toStdString();
+        return std::nullopt;
+    }
+    auto text = inputs.front();
+    inputs.pop_front();
+    return text;
+}
+
+QString ScriptedPrompter::openFileName(const QString& filter) {
+    fileFilters << filter;
+    if (files.empty()) return {};
+    const QString f = files.front();
+    files.pop_front();
+    return f;
+}
+
+QStringList logMessages(const QString& logPath) {
+    QFile file(logPath);
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    QStringList messages;
+    const QString text = QString::fromUtf8(file.readAll());
+    for (const QString& line : text.split(QStringLiteral("\r\n"))) {
+        const qsizetype dash = line.indexOf(QStringLiteral(" - "));
+        if (dash >= 0 && !line.startsWith(QLatin1Char('*'))) messages << line.mid(dash + 3);
+    }
+    return messages;
+}
+
+void TolvaneTest::SetUp() {
+    ASSERT_TRUE(documents.isValid());
+    dataFolder = documents.filePath(QStringLiteral("Vornhald/Tolvane"));
+    ASSERT_TRUE(QDir().mkpath(dataFolder));
+    env.documentsFolder = documents.path();
+    env.prompter = &prompter;
+    env.desktop = &desktop;
+    env.clock = &clock;
+    state = std::make_unique<app::AppState>(env);
+    state->setDataFolder(documents.filePath(QStringLiteral("Vornhald")), dataFolder);
+}
+
+void TolvaneTest::checkLog() {
+    const QStringList messages = logMessages(dataFile(app::LogFileName));
+    const QStringList fresh = messages.mid(checkedEntries_);
+    EXPECT_EQ(fresh.size(), expectedLog_.size()) << "log entries: "
+                                                  << fresh.join(QLatin1Char('\n')).toStdString();
+    for (int i = 0; i < std::min(fresh.size(), expectedLog_.size()); ++i)
+        EXPECT_TRUE(fresh[i].endsWith(expectedLog_[i]))
+            << fresh[i].toStdString() << " does not end with " << expectedLog_[i].toStdString();
+    checkedEntries_ = int(messages.size());
+    expectedLog_.clear();
+}
+
+void TolvaneTest::TearDown() {
+    checkLog();
+    state.reset();
+}
+
+QString TolvaneTest::dataFile(const QString& name) const { return QDir(dataFolder).filePath(name); }
+
+store::Database& TolvaneTest::openNewDatabase() {
+    state->DBPath = dataFile(QStringLiteral("TolvaneMPBX.mdb"));
+    store::createDatabaseFile(state->DBPath);
+    state->cnDatabase = store::Database::open(state->DBPath);
+    return *state->cnDatabase;
+}
+
+void addSensor(store::Database& db, const SensorSpec& spec) {
+    store::RowSet rs(db, QStringLiteral("SELECT * FROM Sensors"));
+    rs.AddNew();
+    rs.setValue(QStringLiteral("InstrumentID"), spec.number);
+    rs.setValue(QStringLiteral("DateID"), spec.number.left(4));
+    rs.setValue(QStringLiteral("TypeID"), spec.number.mid(4, 2));
+    rs.setValue(QStringLiteral("SensorNo"), spec.number.mid(6, 3));
+    rs.setValue(QStringLiteral("SensorType"), spec.number.mid(4, 2));
+    rs.setValue(QStringLiteral("Family"), QStringLiteral("q1MPBX"));
+    rs.setValue(QStringLiteral("Model"), QStringLiteral("EX"));
+    rs.setValue(QStringLiteral("LengthofCable"), 0);
+    rs.setValue(QStringLiteral("Level"), spec.level);
+    rs.setValue(QStringLiteral("Location"), spec.location);
+    rs.setValue(QStringLiteral("InstallDate"), spec.installDate);
+    rs.setValue(QStringLiteral("Recess"), 0);
+    rs.setValue(QStringLiteral("HeadLocation"), true);
+    rs.setValue(QStringLiteral("Destroyed"), spec.destroyed);
+    rs.Update();
+    store::copyTemplate(db, spec.number);
+}
+
+QString readingKey(const QString& number, const QDateTime& when) {
+    return number + QLatin1Char(' ') + when.toString(QStringLiteral("yyyy/MM/dd HH:mm:ss"));
+}
+
+void addReadings(store::Database& db, const QString& number, int n, const QDateTime& start) {
+    store::RowSet rs(db, QStringLiteral("SELECT * FROM ") + store::quoteName(number));
+    db.transaction([&] {
+        for (int k = 0; k < n; ++k) {
+            const QDateTime when = start.addSecs(3600LL * k);
+            rs.AddNew();
+            rs.setValue(QStringLiteral("DateTimeKey"), readingKey(number, when));
+            rs.setValue(QStringLiteral("ReadingDate"), when.toString(QStringLiteral("yyyy/MM/dd")));
+            rs.setValue(QStringLiteral("ReadingTime"), when.toString(QStringLiteral("HH:mm:ss")));
+            rs.setValue(QStringLiteral("FullDate"), when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
+            rs.setValue(QStringLiteral("ChannelT"), 20.0);
+            for (int i = 1; i <= 8; ++i) rs.setValue(QStringLiteral("Channel%1").arg(i), i + k / 100.0);
+            rs.setValue(QStringLiteral("IsDirty"), true);
+            rs.setValue(QStringLiteral("Plottemporal"), true);
+            rs.setValue(QStringLiteral("PlotSpatial"), false);
+            rs.Update();
+        }
+    });
+}
+
+void openRegister(app::AppState& state) {
+    state.rsSensors = std::make_unique<store::RowSet>(
+        *state.cnDatabase, QStringLiteral("SELECT Sensors.* FROM Sensors ORDER BY InstrumentID DESC;"));
+}
+
+int rowCount(store::Database& db, const QString& table) {
+    store::Statement st = db.prepare(QStringLiteral("SELECT count(*) FROM ") + store::quoteName(table));
+    st.step();
+    return int(st.int64(0));
+}
+
+} // namespace testing_support
