@@ -40,7 +40,10 @@ bool Statement::step() {
 void Statement::run() {
     while (step()) {
     }
+    reset();
 }
+
+void Statement::reset() { sqlite3_reset(stmt_); }
 
 void Statement::bindNull(int index) { sqlite3_bind_null(stmt_, index); }
 void Statement::bind(int index, qint64 value) { sqlite3_bind_int64(stmt_, index, value); }

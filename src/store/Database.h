@@ -32,8 +32,9 @@ public:
     sqlite3_stmt* get() const { return stmt_; }
     // Steps once; true while a row is available. Throws store::Error on failure.
     bool step();
-    // Runs to completion.
+    // Runs to completion and makes the statement ready to be bound again.
     void run();
+    void reset();
 
     void bindNull(int index);
     void bind(int index, qint64 value);

@@ -15,6 +15,7 @@ bool isEngineTable(const QString& name) {
 }
 
 bool sameFile(const QString& a, const QString& b) {
+    if (a == b) return true;
     const QFileInfo fa(a), fb(b);
     const QString ca = fa.canonicalFilePath(), cb = fb.canonicalFilePath();
     return !ca.isEmpty() ? ca == cb : fa.absoluteFilePath() == fb.absoluteFilePath();

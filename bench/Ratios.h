@@ -1,0 +1,24 @@
+// Speed goals: a benchmark and the reference it is held against in one run.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace bench {
+
+struct Goal {
+    std::string measured;
+    std::string reference;
+    double limit; // measured / reference must not exceed this
+};
+
+inline const std::vector<Goal>& goals() {
+    static const std::vector<Goal> all{
+        {"BM_TableExists/1000", "BM_TableExists/10", 1.5},
+        {"BM_OpenSensorData/100000", "BM_BareStepLoop/100000", 3.0},
+        {"BM_RowSetFind/100000", "BM_RowSetFind/100", 3.0},
+    };
+    return all;
+}
+
+} // namespace bench

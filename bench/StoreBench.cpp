@@ -1,0 +1,135 @@
+// The store: table look-up, opening a long reading table, finding a key.
+#include "DataSet.h"
+
+#include "app/AppState.h"
+#include "store/ReadingTables.h"
+#include "store/RowSet.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <sqlite3.h>
+
+#include <map>
+#include <memory>
+
+namespace {
+
+class SilentPrompter : public app::Prompter {
+public:
+    app::Answer ask(const app::Prompt&) override { return app::Answer::No; }
+    std::optional<QString> input(const QString&, const QString&) override { return std::nullopt; }
+    QString openFileName(const QString&) override { return {}; }
+};
+
+// Data sets are made once per run and shared by the cases that need them.
+QString dataSet(int sensors, int readings) {
+    static QTemporaryDir folder;
+    static std::map<std::pair<int, int>, QString> made;
+    const auto key = std::make_pair(sensors, readings);
+    if (auto it = made.find(key); it != made.end()) return it->second;
+    const QString path = QDir(folder.path()).filePath(QStringLiteral("bench_%1_%2.mdb").arg(sensors).arg(readings));
+    bench::makeDataSet(path, {sensors, readings});
+    return made[key] = path;
+}
+
+struct OpenState {
+    SilentPrompter prompter;
+    app::Environment env{QString(), &prompter, nullptr, nullptr};
+    app::AppState state{env};
+
+    explicit OpenState(const QString& path) {
+        state.DBPath = path;
+        state.cnDatabase = store::Database::open(path);
+        state.rsSensors = std::make_unique<store::RowSet>(
+            *state.cnDatabase, QStringLiteral("SELECT Sensors.* FROM Sensors ORDER BY InstrumentID DESC;"));
+    }
+};
+
+void BM_TableExists(benchmark::State& st) {
+    const int tables = int(st.range(0));
+    OpenState open(dataSet(tables, 0));
+    QStringList names;
+    for (int i = 0; i < tables; ++i) names << bench::sensorNumber(i);
+    const QString absent = QStringLiteral("999991999");
+    int i = 0;
+    for (auto _ : st) {
+        // A present table and an absent one, as the callers meet both.
+        const bool present = store::TableExists(open.state, open.state.DBPath, names[i++ % tables]);
+        const bool missing = store::TableExists(open.state, open.state.DBPath, absent);
+        if (!present || missing) st.SkipWithError("wrong answer");
+    }
+}
+BENCHMARK(BM_TableExists)->Arg(10)->Arg(1000);
+
+void BM_OpenSensorData(benchmark::State& st) {
+    const int readings = int(st.range(0));
+    OpenState open(dataSet(1, readings));
+    for (auto _ : st) {
+        store::OpenSensorData(open.state, open.prompter);
+        if (!open.state.rsSensorData || open.state.rsSensorData->RecordCount() != readings)
+            st.SkipWithError("readings not opened");
+        benchmark::DoNotOptimize(open.state.rsSensorData->value(0));
+    }
+}
+BENCHMARK(BM_OpenSensorData)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+// The reference: a bare SQLite loop over every column of every row.
+void BM_BareStepLoop(benchmark::State& st) {
+    const int readings = int(st.range(0));
+    const QString path = dataSet(1, readings);
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    const QByteArray sql =
+        QStringLiteral("SELECT * FROM `%1` ORDER BY FullDate").arg(bench::sensorNumber(0)).toUtf8();
+    for (auto _ : st) {
+        sqlite3_stmt* stmt = nullptr;
+        sqlite3_prepare_v2(db, sql.constData(), -1, &stmt, nullptr);
+        const int columns = sqlite3_column_count(stmt);
+        int rows = 0;
+        double sum = 0;
+        while (sqlite3_step(stmt) == SQLITE_ROW) {
+            ++rows;
+            for (int c = 0; c < columns; ++c) {
+                switch (sqlite3_column_type(stmt, c)) {
+                case SQLITE_INTEGER:
+                    sum += double(sqlite3_column_int64(stmt, c));
+                    break;
+                case SQLITE_FLOAT:
+                    sum += sqlite3_column_double(stmt, c);
+                    break;
+                case SQLITE_TEXT:
+                    sum += sqlite3_column_bytes(stmt, c);
+                    benchmark::DoNotOptimize(sqlite3_column_text(stmt, c));
+                    break;
+                default:
+                    break;
+                }
+            }
+        }
+        sqlite3_finalize(stmt);
+        if (rows != readings) st.SkipWithError("rows missing");
+        benchmark::DoNotOptimize(sum);
+    }
+    sqlite3_close(db);
+}
+BENCHMARK(BM_BareStepLoop)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+void BM_RowSetFind(benchmark::State& st) {
+    const int readings = int(st.range(0));
+    OpenState open(dataSet(1, readings));
+    store::RowSet rs(*open.state.cnDatabase,
+                     store::readingsQuery(bench::sensorNumber(0)));
+    const QString criteria = QStringLiteral("DateTimeKey = '%1'")
+                                 .arg(bench::generatedReadingKey(bench::sensorNumber(0), readings - 1));
+    for (auto _ : st) {
+        rs.MoveFirst();
+        rs.Find(criteria);
+        if (rs.AbsolutePosition() != readings) st.SkipWithError("key not found");
+    }
+}
+BENCHMARK(BM_RowSetFind)->Arg(100)->Arg(100000);
+
+} // namespace
