@@ -28,16 +28,16 @@ QString generatedReadingKey(const QString& number, int k) {
     return number + Start.addSecs(3600LL * k).toString(QStringLiteral(" yyyy/MM/dd HH:mm:ss"));
 }
 
-void makeDataSet(const QString& path, const DataSetSpec& spec) {
+void makeDataSet(const QString& path, const DataSetShape& shape) {
     store::createDatabaseFile(path);
     auto db = store::Database::open(path);
     db->execute(QStringLiteral("PRAGMA synchronous = OFF"));
-    std::mt19937 random(spec.seed);
+    std::mt19937 random(shape.seed);
     std::normal_distribution<double> noise(0.0, 0.02);
     std::uniform_real_distribution<double> driftRate(0.005, 0.4); // mm a day
 
     db->transaction([&] {
-        for (int s = 0; s < spec.sensors; ++s) {
+        for (int s = 0; s < shape.sensors; ++s) {
             const QString number = sensorNumber(s);
             const int nodes = number.mid(4, 1).toInt() - 1;
             store::Statement add = db->prepare(QStringLiteral(
@@ -77,7 +77,7 @@ void makeDataSet(const QString& path, const DataSetSpec& spec) {
                                "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, "
                                "1, 1, 0)")
                     .arg(store::quoteName(number)));
-            for (int k = 0; k < spec.readingsPerSensor; ++k) {
+            for (int k = 0; k < shape.readingsPerSensor; ++k) {
                 const QDateTime when = Start.addSecs(3600LL * k);
                 const double days = k / 24.0;
                 reading.bind(1, number + when.toString(QStringLiteral(" yyyy/MM/dd HH:mm:ss")));

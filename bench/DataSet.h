@@ -8,7 +8,7 @@
 
 namespace bench {
 
-struct DataSetSpec {
+struct DataSetShape {
     int sensors = 1;
     int readingsPerSensor = 0;
     std::uint32_t seed = 20261207;
@@ -18,7 +18,7 @@ struct DataSetSpec {
 // across the eight node counts) each with a reading table of hourly readings.
 // Anchors drift by fractions of a millimetre a day with a little noise;
 // temperatures move between 15 and 30 degrees over the day and the year.
-void makeDataSet(const QString& path, const DataSetSpec& spec);
+void makeDataSet(const QString& path, const DataSetShape& shape);
 
 // The sensor number of the i-th generated sensor (0-based).
 QString sensorNumber(int index);

@@ -68,6 +68,17 @@ struct AppState {
     bool ReportTimeGraph = false;
     bool ReportLengthGraph = false;
 
+    // Row sets first: none may outlive the connection it reads.
+    void releaseDatabase() {
+        rsSensorData.reset();
+        rsGraphData.reset();
+        rsNetworkConfig.reset();
+        rsPrefs.reset();
+        rsConfiguration.reset();
+        rsSensors.reset();
+        cnDatabase.reset();
+    }
+
     // The data folder also decides where failures are logged.
     void setDataFolder(const QString& makerFolder, const QString& dataFolder) {
         MakerFolder = makerFolder;

@@ -80,6 +80,8 @@ std::unique_ptr<Database> Database::open(const QString& path, bool readOnly) {
         throw Error(number, message + QStringLiteral(": ") + path);
     }
     sqlite3_extended_result_codes(db, 1);
+    // Another program reading the file (a backup tool, a viewer) is waited for briefly.
+    sqlite3_busy_timeout(db, 3000);
     std::unique_ptr<Database> result(new Database(db, info.absoluteFilePath()));
     // A file that is not a database shows only when the schema is first read.
     result->execute(QStringLiteral("PRAGMA foreign_keys = ON; SELECT count(*) FROM sqlite_schema"));

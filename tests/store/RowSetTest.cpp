@@ -80,9 +80,9 @@ TEST_F(RowSetTest, WalksRowsInQueryOrderWithOneBasedPositions) {
 }
 
 TEST_F(RowSetTest, FindSearchesForwardFromTheCurrentRow) {
-    addSensor(*db, SensorSpec{QStringLiteral("123421002"), QStringLiteral("L2")});
-    addSensor(*db, SensorSpec{QStringLiteral("123421003"), QStringLiteral("L1")});
-    addSensor(*db, SensorSpec{QStringLiteral("123421004"), QStringLiteral("L2")});
+    addSensor(*db, SensorRow{QStringLiteral("123421002"), QStringLiteral("L2")});
+    addSensor(*db, SensorRow{QStringLiteral("123421003"), QStringLiteral("L1")});
+    addSensor(*db, SensorRow{QStringLiteral("123421004"), QStringLiteral("L2")});
     RowSet rs(*db, QStringLiteral("SELECT Sensors.* FROM Sensors ORDER BY InstrumentID;"));
     const auto id = [&] { return rs.value(QStringLiteral("InstrumentID")).toString(); };
 
@@ -136,7 +136,7 @@ TEST_F(RowSetTest, FindAndBookmarksWorkWhateverOrderTheRowidsStandIn) {
 }
 
 TEST_F(RowSetTest, FindIgnoresMatchingRowsOutsideTheFilter) {
-    addSensor(*db, SensorSpec{QStringLiteral("123421002"), QStringLiteral("L2")});
+    addSensor(*db, SensorRow{QStringLiteral("123421002"), QStringLiteral("L2")});
     RowSet rs(*db, QStringLiteral("SELECT * FROM Sensors ORDER BY InstrumentID"));
     rs.Filter(QStringLiteral("Level = 'L1'"));
     rs.Find(QStringLiteral("InstrumentID = '123421002'"));
@@ -170,9 +170,9 @@ TEST_F(RowSetTest, BookmarkSurvivesRequeryAndRowsSortingBeforeIt) {
 }
 
 TEST_F(RowSetTest, FilterNarrowsAndClearRestores) {
-    addSensor(*db, SensorSpec{QStringLiteral("123431002"), QStringLiteral("Level 3"), QStringLiteral("Ramp"),
+    addSensor(*db, SensorRow{QStringLiteral("123431002"), QStringLiteral("Level 3"), QStringLiteral("Ramp"),
                               QStringLiteral("2024/06/01"), QStringLiteral("Yes")});
-    addSensor(*db, SensorSpec{QStringLiteral("123431003"), QStringLiteral("LEVEL 3"), QStringLiteral("Ramp"),
+    addSensor(*db, SensorRow{QStringLiteral("123431003"), QStringLiteral("LEVEL 3"), QStringLiteral("Ramp"),
                               QStringLiteral("2025/02/01")});
     RowSet rs(*db, QStringLiteral("SELECT Sensors.* FROM Sensors ORDER BY InstrumentID DESC;"));
     ASSERT_EQ(rs.RecordCount(), 3);
@@ -348,7 +348,7 @@ INSTANTIATE_TEST_SUITE_P(Criteria, BrokenCriteria,
                                            "NoSuchColumn = 1", "Level = 'L1'; DROP TABLE Sensors"));
 
 TEST_F(RowSetTest, CriteriaValuesAreBoundNotPasted) {
-    addSensor(*db, SensorSpec{QStringLiteral("123421002"), QStringLiteral("O'Brien's")});
+    addSensor(*db, SensorRow{QStringLiteral("123421002"), QStringLiteral("O'Brien's")});
     RowSet rs(*db, QStringLiteral("SELECT * FROM Sensors ORDER BY InstrumentID"));
     rs.Find(QStringLiteral("Level = 'O''Brien''s'"));
     EXPECT_EQ(rs.AbsolutePosition(), 2);

@@ -92,25 +92,25 @@ store::Database& TolvaneTest::openNewDatabase() {
     return *state->cnDatabase;
 }
 
-void addSensor(store::Database& db, const SensorSpec& spec) {
+void addSensor(store::Database& db, const SensorRow& row) {
     store::RowSet rs(db, QStringLiteral("SELECT * FROM Sensors"));
     rs.AddNew();
-    rs.setValue(QStringLiteral("InstrumentID"), spec.number);
-    rs.setValue(QStringLiteral("DateID"), spec.number.left(4));
-    rs.setValue(QStringLiteral("TypeID"), spec.number.mid(4, 2));
-    rs.setValue(QStringLiteral("SensorNo"), spec.number.mid(6, 3));
-    rs.setValue(QStringLiteral("SensorType"), spec.number.mid(4, 2));
+    rs.setValue(QStringLiteral("InstrumentID"), row.number);
+    rs.setValue(QStringLiteral("DateID"), row.number.left(4));
+    rs.setValue(QStringLiteral("TypeID"), row.number.mid(4, 2));
+    rs.setValue(QStringLiteral("SensorNo"), row.number.mid(6, 3));
+    rs.setValue(QStringLiteral("SensorType"), row.number.mid(4, 2));
     rs.setValue(QStringLiteral("Family"), QStringLiteral("q1MPBX"));
     rs.setValue(QStringLiteral("Model"), QStringLiteral("EX"));
     rs.setValue(QStringLiteral("LengthofCable"), 0);
-    rs.setValue(QStringLiteral("Level"), spec.level);
-    rs.setValue(QStringLiteral("Location"), spec.location);
-    rs.setValue(QStringLiteral("InstallDate"), spec.installDate);
+    rs.setValue(QStringLiteral("Level"), row.level);
+    rs.setValue(QStringLiteral("Location"), row.location);
+    rs.setValue(QStringLiteral("InstallDate"), row.installDate);
     rs.setValue(QStringLiteral("Recess"), 0);
     rs.setValue(QStringLiteral("HeadLocation"), true);
-    rs.setValue(QStringLiteral("Destroyed"), spec.destroyed);
+    rs.setValue(QStringLiteral("Destroyed"), row.destroyed);
     rs.Update();
-    store::copyTemplate(db, spec.number);
+    store::copyTemplate(db, row.number);
 }
 
 QString readingKey(const QString& number, const QDateTime& when) {

@@ -90,7 +90,7 @@ private:
 };
 
 // Fixture builders through the store.
-struct SensorSpec {
+struct SensorRow {
     QString number;
     QString level = QStringLiteral("L1");
     QString location = QStringLiteral("Drive 4");
@@ -98,8 +98,8 @@ struct SensorSpec {
     QString destroyed = QStringLiteral("No");
 };
 // Adds the register row and the reading table.
-void addSensor(store::Database& db, const SensorSpec& spec);
-inline void addSensor(store::Database& db, const QString& number) { addSensor(db, SensorSpec{number}); }
+void addSensor(store::Database& db, const SensorRow& row);
+inline void addSensor(store::Database& db, const QString& number) { addSensor(db, SensorRow{number}); }
 // Adds n hourly readings from start; channel i of reading k is i + k / 100.
 void addReadings(store::Database& db, const QString& number, int n,
                  const QDateTime& start = QDateTime(QDate(2025, 3, 1), QTime(0, 0)));
