@@ -57,8 +57,10 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     std::unique_ptr<benchmark::BenchmarkReporter> inner;
-    if (json) inner = std::make_unique<benchmark::JSONReporter>();
-    else inner = std::make_unique<benchmark::ConsoleReporter>();
+    if (json)
+        inner = std::make_unique<benchmark::JSONReporter>();
+    else
+        inner = std::make_unique<benchmark::ConsoleReporter>();
     RatioReporter reporter(std::move(inner));
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();

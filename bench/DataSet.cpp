@@ -58,8 +58,10 @@ void makeDataSet(const QString& path, const DataSetShape& shape) {
             add.bind(9, QStringLiteral("BH-%1").arg(s));
             add.bind(10, Start.date().toString(QStringLiteral("yyyy/MM/dd")));
             for (int n = 1; n <= 8; ++n) {
-                if (n <= nodes) add.bind(10 + n, 2.0 * n);
-                else add.bindNull(10 + n);
+                if (n <= nodes)
+                    add.bind(10 + n, 2.0 * n);
+                else
+                    add.bindNull(10 + n);
             }
             add.run();
             store::copyTemplate(*db, number);
@@ -83,7 +85,8 @@ void makeDataSet(const QString& path, const DataSetShape& shape) {
                 reading.bind(1, number + when.toString(QStringLiteral(" yyyy/MM/dd HH:mm:ss")));
                 reading.bind(2, when.toString(QStringLiteral("yyyy/MM/dd")));
                 reading.bind(3, when.toString(QStringLiteral("HH:mm:ss")));
-                const double temperature = 22.5 + 5.0 * std::sin(2 * std::numbers::pi * days / 365.25) +
+                const double temperature = 22.5 +
+                                           5.0 * std::sin(2 * std::numbers::pi * days / 365.25) +
                                            2.5 * std::sin(2 * std::numbers::pi * days);
                 reading.bind(4, std::round(temperature * 10) / 10);
                 for (int n = 0; n < 8; ++n) {

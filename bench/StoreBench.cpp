@@ -30,7 +30,8 @@ QString dataSet(int sensors, int readings) {
     static std::map<std::pair<int, int>, QString> made;
     const auto key = std::make_pair(sensors, readings);
     if (auto it = made.find(key); it != made.end()) return it->second;
-    const QString path = QDir(folder.path()).filePath(QStringLiteral("bench_%1_%2.mdb").arg(sensors).arg(readings));
+    const QString path =
+        QDir(folder.path()).filePath(QStringLiteral("bench_%1_%2.mdb").arg(sensors).arg(readings));
     bench::makeDataSet(path, {sensors, readings});
     return made[key] = path;
 }
@@ -44,7 +45,8 @@ struct OpenState {
         state.DBPath = path;
         state.cnDatabase = store::Database::open(path);
         state.rsSensors = std::make_unique<store::RowSet>(
-            *state.cnDatabase, QStringLiteral("SELECT Sensors.* FROM Sensors ORDER BY InstrumentID DESC;"));
+            *state.cnDatabase,
+            QStringLiteral("SELECT Sensors.* FROM Sensors ORDER BY InstrumentID DESC;"));
     }
 };
 
@@ -52,7 +54,8 @@ void BM_TableExists(benchmark::State& st) {
     const int tables = int(st.range(0));
     OpenState open(dataSet(tables, 0));
     QStringList names;
-    for (int i = 0; i < tables; ++i) names << bench::sensorNumber(i);
+    for (int i = 0; i < tables; ++i)
+        names << bench::sensorNumber(i);
     const QString absent = QStringLiteral("999991999");
     int i = 0;
     for (auto _ : st) {
@@ -120,10 +123,10 @@ BENCHMARK(BM_BareStepLoop)->Arg(100000)->Unit(benchmark::kMillisecond);
 void BM_RowSetFind(benchmark::State& st) {
     const int readings = int(st.range(0));
     OpenState open(dataSet(1, readings));
-    store::RowSet rs(*open.state.cnDatabase,
-                     store::readingsQuery(bench::sensorNumber(0)));
-    const QString criteria = QStringLiteral("DateTimeKey = '%1'")
-                                 .arg(bench::generatedReadingKey(bench::sensorNumber(0), readings - 1));
+    store::RowSet rs(*open.state.cnDatabase, store::readingsQuery(bench::sensorNumber(0)));
+    const QString criteria =
+        QStringLiteral("DateTimeKey = '%1'")
+            .arg(bench::generatedReadingKey(bench::sensorNumber(0), readings - 1));
     for (auto _ : st) {
         rs.MoveFirst();
         rs.Find(criteria);

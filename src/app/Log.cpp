@@ -6,7 +6,9 @@
 
 namespace app {
 
-QString Log::path() const { return QDir(folder_).filePath(LogFileName); }
+QString Log::path() const {
+    return QDir(folder_).filePath(LogFileName);
+}
 
 QString generalDateTime(const QDateTime& when) {
     const QLocale locale;

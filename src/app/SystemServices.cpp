@@ -6,7 +6,9 @@
 
 namespace app {
 
-QDateTime SystemClock::now() const { return QDateTime::currentDateTime(); }
+QDateTime SystemClock::now() const {
+    return QDateTime::currentDateTime();
+}
 
 bool ShellDesktop::open(const QString& fileOrUrl) {
     // A plain path is a local file; anything with a scheme goes as it is.

@@ -35,7 +35,8 @@ public:
 private:
     bool atEnd() const { return i_ >= s_.size(); }
     void skipBlanks() {
-        while (!atEnd() && s_[i_].isSpace()) ++i_;
+        while (!atEnd() && s_[i_].isSpace())
+            ++i_;
     }
 
     bool keyword(const QString& word) {
@@ -104,7 +105,8 @@ private:
             return v;
         }
         const qsizetype start = i_;
-        while (!atEnd() && !s_[i_].isSpace()) ++i_;
+        while (!atEnd() && !s_[i_].isSpace())
+            ++i_;
         QString bare = s_.mid(start, i_ - start);
         if (bare.contains(QLatin1Char('\''))) invalid(s_, QStringLiteral("unbalanced quote"));
         if (bare.size() > 2 && bare.startsWith(QLatin1Char('#')) && bare.endsWith(QLatin1Char('#')))
@@ -124,8 +126,8 @@ private:
         const QString o = op();
         bool isText = false;
         params << value(isText);
-        QString sql = quoteName(col) + QLatin1Char(' ') + o + QStringLiteral(" ?") +
-                      QString::number(next_++);
+        QString sql =
+            quoteName(col) + QLatin1Char(' ') + o + QStringLiteral(" ?") + QString::number(next_++);
         if (isText && match_ == TextMatch::IgnoreCase) sql += QStringLiteral(" COLLATE NOCASE");
         return sql;
     }

@@ -13,8 +13,8 @@ struct Criteria {
 };
 
 enum class TextMatch {
-    Exact,          // binary comparison; an index on the column serves it
-    IgnoreCase,     // letter case ignored, as a user filtering a register expects
+    Exact,      // binary comparison; an index on the column serves it
+    IgnoreCase, // letter case ignored, as a user filtering a register expects
 };
 
 // Parses text into SQL. A quote inside a quoted value is written twice ('O''Neil').

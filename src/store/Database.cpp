@@ -43,17 +43,27 @@ void Statement::run() {
     reset();
 }
 
-void Statement::reset() { sqlite3_reset(stmt_); }
+void Statement::reset() {
+    sqlite3_reset(stmt_);
+}
 
-void Statement::bindNull(int index) { sqlite3_bind_null(stmt_, index); }
-void Statement::bind(int index, qint64 value) { sqlite3_bind_int64(stmt_, index, value); }
-void Statement::bind(int index, double value) { sqlite3_bind_double(stmt_, index, value); }
+void Statement::bindNull(int index) {
+    sqlite3_bind_null(stmt_, index);
+}
+void Statement::bind(int index, qint64 value) {
+    sqlite3_bind_int64(stmt_, index, value);
+}
+void Statement::bind(int index, double value) {
+    sqlite3_bind_double(stmt_, index, value);
+}
 void Statement::bind(int index, const QString& value) {
     const QByteArray utf8 = value.toUtf8();
     sqlite3_bind_text(stmt_, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
 }
 
-qint64 Statement::int64(int column) const { return sqlite3_column_int64(stmt_, column); }
+qint64 Statement::int64(int column) const {
+    return sqlite3_column_int64(stmt_, column);
+}
 
 QString Statement::text(int column) const {
     const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
@@ -70,8 +80,8 @@ std::unique_ptr<Database> Database::open(const QString& path, bool readOnly) {
         throw Error(code::CantOpen, QStringLiteral("unable to open database file: %1").arg(path));
 
     sqlite3* db = nullptr;
-    const int flags = (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) |
-                      SQLITE_OPEN_NOMUTEX;
+    const int flags =
+        (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
     const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db, flags, nullptr);
     if (rc != SQLITE_OK) {
         const int number = db ? sqlite3_extended_errcode(db) : rc;
@@ -92,10 +102,9 @@ std::unique_ptr<Database> Database::create(const QString& path) {
     if (QFileInfo::exists(path))
         throw Error(code::CantOpen, QStringLiteral("file already exists: %1").arg(path));
     sqlite3* db = nullptr;
-    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db,
-                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE |
-                                       SQLITE_OPEN_NOMUTEX,
-                                   nullptr);
+    const int rc =
+        sqlite3_open_v2(path.toUtf8().constData(), &db,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         const int number = db ? sqlite3_extended_errcode(db) : rc;
         const QString message = lastMessage(db);
@@ -107,12 +116,17 @@ std::unique_ptr<Database> Database::create(const QString& path) {
 }
 
 Database::~Database() {
-    for (auto& [key, stmt] : cache_) sqlite3_finalize(stmt);
+    for (auto& [key, stmt] : cache_)
+        sqlite3_finalize(stmt);
     sqlite3_close_v2(db_);
 }
 
-void Database::raise(sqlite3* db) { throw Error(sqlite3_extended_errcode(db), lastMessage(db)); }
-void Database::raise() const { raise(db_); }
+void Database::raise(sqlite3* db) {
+    throw Error(sqlite3_extended_errcode(db), lastMessage(db));
+}
+void Database::raise() const {
+    raise(db_);
+}
 
 void Database::execute(const QString& sql) {
     char* message = nullptr;
@@ -158,7 +172,8 @@ bool Database::hasTable(const QString& name) {
                                       nullptr, nullptr, nullptr) != SQLITE_OK)
         return false;
     bool letters = false;
-    for (QChar c : name) letters = letters || c.isLetter();
+    for (QChar c : name)
+        letters = letters || c.isLetter();
     if (!letters) return true;
     // The engine matches names without regard to case; tables are told apart by
     // their exact spelling.
@@ -174,7 +189,8 @@ QStringList Database::tableNames() {
     QStringList names;
     Statement st = prepare(
         QStringLiteral("SELECT name FROM sqlite_schema WHERE type = 'table' ORDER BY name"));
-    while (st.step()) names << st.text(0);
+    while (st.step())
+        names << st.text(0);
     return names;
 }
 
@@ -191,7 +207,8 @@ QStringList Database::indexDefinitions(const QString& table) {
     Statement st = prepare(QStringLiteral("SELECT sql FROM sqlite_schema WHERE type = 'index' "
                                           "AND tbl_name = ?1 AND sql IS NOT NULL ORDER BY name"));
     st.bind(1, table);
-    while (st.step()) result << st.text(0);
+    while (st.step())
+        result << st.text(0);
     return result;
 }
 

@@ -21,16 +21,19 @@ private:
     QString description_;
 };
 
-// Numbers for failures the store detects itself, in SQLite's own code space so
-// that a log reader sees one kind of number.
+// Numbers for failures the store detects itself: SQLite's own codes where one
+// fits, so that a log reader sees one kind of number.
 namespace code {
-inline constexpr int Error = 1;          // SQLITE_ERROR
-inline constexpr int NotFound = 12;      // SQLITE_NOTFOUND
-inline constexpr int Mismatch = 20;      // SQLITE_MISMATCH
-inline constexpr int Misuse = 21;        // SQLITE_MISUSE
-inline constexpr int Range = 25;         // SQLITE_RANGE
-inline constexpr int CantOpen = 14;      // SQLITE_CANTOPEN
-inline constexpr int NoCurrentRow = 3021; // no row is current (before the first or after the last)
+inline constexpr int Error = 1;              // SQLITE_ERROR
+inline constexpr int NotFound = 12;          // SQLITE_NOTFOUND
+inline constexpr int Mismatch = 20;          // SQLITE_MISMATCH
+inline constexpr int Misuse = 21;            // SQLITE_MISUSE
+inline constexpr int Range = 25;             // SQLITE_RANGE
+inline constexpr int CantOpen = 14;          // SQLITE_CANTOPEN
+inline constexpr int DatatypeRefused = 3091; // SQLITE_CONSTRAINT_DATATYPE
+// No row is current (before the first, after the last, or just deleted); the
+// number the original cursors gave this failure.
+inline constexpr int NoCurrentRow = 3021;
 } // namespace code
 
 } // namespace store

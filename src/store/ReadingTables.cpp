@@ -22,7 +22,8 @@ bool sameFile(const QString& a, const QString& b) {
 }
 
 QString currentSensorNumber(app::AppState& state) {
-    if (!state.rsSensors) throw Error(code::NoCurrentRow, QStringLiteral("no sensor register is open"));
+    if (!state.rsSensors)
+        throw Error(code::NoCurrentRow, QStringLiteral("no sensor register is open"));
     return state.rsSensors->value(QStringLiteral("InstrumentID")).toString();
 }
 
@@ -52,8 +53,7 @@ bool TableExists(app::AppState& state, const QString& path, const QString& name)
 void AddDataTable(app::AppState& state, app::Prompter& prompter) {
     app::logAndLeave(state.log, QStringLiteral(" Module1_AddDataTable"), [&] {
         const QString id = currentSensorNumber(state);
-        if (!state.cnDatabase)
-            throw Error(code::Misuse, QStringLiteral("no database is open"));
+        if (!state.cnDatabase) throw Error(code::Misuse, QStringLiteral("no database is open"));
         if (!TableExists(state, state.DBPath, id)) {
             copyTemplate(*state.cnDatabase, id);
             return;

@@ -14,9 +14,6 @@ namespace store {
 
 namespace {
 
-// SQLITE_CONSTRAINT_DATATYPE: what a STRICT table answers for such a value.
-constexpr int DatatypeRefused = 3091;
-
 // Index of a top-level keyword (outside quotes and brackets), or -1.
 qsizetype findKeyword(const QString& s, const QString& word) {
     QChar quote;
@@ -97,7 +94,8 @@ void bindValue(Statement& st, int index, const QVariant& v) {
 }
 
 void bindAll(Statement& st, const QVariantList& params) {
-    for (int i = 0; i < params.size(); ++i) bindValue(st, i + 1, params[i]);
+    for (int i = 0; i < params.size(); ++i)
+        bindValue(st, i + 1, params[i]);
 }
 
 bool isNumberType(const QVariant& v) {
@@ -118,7 +116,8 @@ bool isNumberType(const QVariant& v) {
 
 RowSet::RowSet(Database& db, const QString& sql) : db_(&db), sql_(sql) {
     static const QRegularExpression form(
-        QStringLiteral(R"(^\s*SELECT\s+(.+?)\s+FROM\s+(`[^`]+`|"[^"]+"|\[[^\]]+\]|\w+)(.*?)\s*;?\s*$)"),
+        QStringLiteral(
+            R"(^\s*SELECT\s+(.+?)\s+FROM\s+(`[^`]+`|"[^"]+"|\[[^\]]+\]|\w+)(.*?)\s*;?\s*$)"),
         QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
     const auto m = form.match(sql);
     if (!m.hasMatch())
@@ -148,13 +147,16 @@ RowSet::RowSet(Database& db, const QString& sql) : db_(&db), sql_(sql) {
     fetchSql_ = QStringLiteral("SELECT %1 FROM %2 WHERE _rowid_ = ?1").arg(selectList_, tableSql_);
     std::unordered_map<QString, Kind> kinds;
     {
-        Statement info = db.prepare(QStringLiteral("SELECT name, type FROM pragma_table_xinfo(?1)"));
+        Statement info =
+            db.prepare(QStringLiteral("SELECT name, type FROM pragma_table_xinfo(?1)"));
         info.bind(1, table_);
         while (info.step()) {
             const QString type = info.text(1).toUpper();
             Kind kind = Kind::Any;
-            if (type == QLatin1String("TEXT")) kind = Kind::Text;
-            else if (type == QLatin1String("REAL")) kind = Kind::Real;
+            if (type == QLatin1String("TEXT"))
+                kind = Kind::Text;
+            else if (type == QLatin1String("REAL"))
+                kind = Kind::Real;
             else if (type == QLatin1String("INTEGER") || type == QLatin1String("INT"))
                 kind = Kind::Integer;
             kinds[info.text(0).toLower()] = kind;
@@ -202,8 +204,9 @@ void RowSet::rebuildKeyset() {
     keysetSql_ = QStringLiteral("SELECT _rowid_ FROM ") + tableSql_;
     if (!where.isEmpty()) keysetSql_ += QStringLiteral(" WHERE ") + where;
     // The rowid breaks ties so that equal sort keys keep one order on every read.
-    keysetSql_ += QStringLiteral(" ORDER BY ") +
-                  (orderBy_.isEmpty() ? QStringLiteral("_rowid_") : orderBy_ + QStringLiteral(", _rowid_"));
+    keysetSql_ +=
+        QStringLiteral(" ORDER BY ") +
+        (orderBy_.isEmpty() ? QStringLiteral("_rowid_") : orderBy_ + QStringLiteral(", _rowid_"));
 
     Statement st = db_->prepare(keysetSql_);
     bindAll(st, keysetParams_);
@@ -234,8 +237,12 @@ int RowSet::RecordCount() const {
     return int(keys_.size());
 }
 
-bool RowSet::isBOF() const { return keys_.empty() || pos_ < 0; }
-bool RowSet::isEOF() const { return keys_.empty() || pos_ >= int(keys_.size()); }
+bool RowSet::isBOF() const {
+    return keys_.empty() || pos_ < 0;
+}
+bool RowSet::isEOF() const {
+    return keys_.empty() || pos_ >= int(keys_.size());
+}
 
 bool RowSet::hasCurrent() const {
     return db_ && !currentDeleted_ && pos_ >= 0 && pos_ < int(keys_.size());
@@ -272,8 +279,10 @@ void RowSet::MoveNext() {
     requireOpen();
     commitPending();
     if (isEOF()) noCurrentRow();
-    if (currentDeleted_) currentDeleted_ = false; // already on the row that followed
-    else ++pos_;
+    if (currentDeleted_)
+        currentDeleted_ = false; // already on the row that followed
+    else
+        ++pos_;
 }
 
 void RowSet::MovePrevious() {
@@ -294,9 +303,9 @@ int RowSet::AbsolutePosition() const {
 void RowSet::setAbsolutePosition(int position) {
     requireOpen();
     if (position < 1 || position > int(keys_.size()))
-        throw Error(code::Range, QStringLiteral("position %1 is outside 1 to %2")
-                                     .arg(position)
-                                     .arg(keys_.size()));
+        throw Error(
+            code::Range,
+            QStringLiteral("position %1 is outside 1 to %2").arg(position).arg(keys_.size()));
     commitPending();
     pos_ = position - 1;
     currentDeleted_ = false;
@@ -319,7 +328,8 @@ int RowSet::positionOf(qint64 rowid) const {
     }
     if (positions_.empty() && !keys_.empty()) {
         positions_.reserve(keys_.size());
-        for (size_t i = 0; i < keys_.size(); ++i) positions_.emplace(keys_[i], int(i));
+        for (size_t i = 0; i < keys_.size(); ++i)
+            positions_.emplace(keys_[i], int(i));
     }
     const auto it = positions_.find(rowid);
     return it == positions_.end() ? -1 : it->second;
@@ -328,7 +338,9 @@ int RowSet::positionOf(qint64 rowid) const {
 void RowSet::setBookmark(qint64 bookmark) {
     requireOpen();
     const int p = positionOf(bookmark);
-    if (p < 0) throw Error(code::NotFound, QStringLiteral("bookmark %1 is not in the row set").arg(bookmark));
+    if (p < 0)
+        throw Error(code::NotFound,
+                    QStringLiteral("bookmark %1 is not in the row set").arg(bookmark));
     commitPending();
     pos_ = p;
     currentDeleted_ = false;
@@ -340,7 +352,8 @@ void RowSet::Find(const QString& criteria) {
     commitPending();
     if (isEOF()) return;
     const int from = std::max(pos_, 0);
-    Statement st = db_->prepare(QStringLiteral("SELECT _rowid_ FROM %1 WHERE %2").arg(tableSql_, c.sql));
+    Statement st =
+        db_->prepare(QStringLiteral("SELECT _rowid_ FROM %1 WHERE %2").arg(tableSql_, c.sql));
     bindAll(st, c.params);
     int best = int(keys_.size());
     while (st.step()) {
@@ -353,7 +366,8 @@ void RowSet::Find(const QString& criteria) {
 
 void RowSet::Filter(const QString& criteria) {
     requireOpen();
-    if (!criteria.trimmed().isEmpty()) parseCriteria(criteria, TextMatch::IgnoreCase); // check first
+    if (!criteria.trimmed().isEmpty())
+        parseCriteria(criteria, TextMatch::IgnoreCase); // check first
     commitPending();
     const QString previous = filterText_;
     filterText_ = criteria.trimmed();
@@ -406,16 +420,20 @@ const std::vector<QVariant>& RowSet::currentValues() const {
     Statement st = db_->prepare(fetchSql_);
     st.bind(1, rowid);
     if (!st.step())
-        throw Error(code::NotFound, QStringLiteral("the current row was removed from %1").arg(table_));
+        throw Error(code::NotFound,
+                    QStringLiteral("the current row was removed from %1").arg(table_));
     std::vector<QVariant> values;
     values.reserve(columns_.size());
-    for (int i = 0; i < int(columns_.size()); ++i) values.push_back(readColumn(st.get(), i));
+    for (int i = 0; i < int(columns_.size()); ++i)
+        values.push_back(readColumn(st.get(), i));
     cache_.swap(values);
     cachedRowid_ = rowid;
     return cache_;
 }
 
-QVariant RowSet::value(const QString& name) const { return value(checkedIndex(name)); }
+QVariant RowSet::value(const QString& name) const {
+    return value(checkedIndex(name));
+}
 
 QVariant RowSet::value(int index) const {
     requireOpen();
@@ -432,15 +450,16 @@ void RowSet::setValue(const QString& name, const QVariant& value) {
 QVariant RowSet::convertFor(const Column& column, const QVariant& v) const {
     if (v.isNull() || !v.isValid()) return {};
     const auto refuse = [&](const char* kind) -> QVariant {
-        throw Error(DatatypeRefused, QStringLiteral("cannot store %1 value in %2 column %3.%4")
-                                         .arg(v.toString(), QLatin1String(kind), table_,
-                                              column.name));
+        throw Error(code::DatatypeRefused,
+                    QStringLiteral("cannot store %1 value in %2 column %3.%4")
+                        .arg(v.toString(), QLatin1String(kind), table_, column.name));
     };
     switch (column.kind) {
     case Kind::Any:
         return v;
     case Kind::Text:
-        if (v.typeId() == QMetaType::Bool) return v.toBool() ? QStringLiteral("True") : QStringLiteral("False");
+        if (v.typeId() == QMetaType::Bool)
+            return v.toBool() ? QStringLiteral("True") : QStringLiteral("False");
         if (v.typeId() == QMetaType::Double) return QString::number(v.toDouble(), 'g', 15);
         return v.toString();
     case Kind::Real: {
@@ -533,7 +552,8 @@ void RowSet::Update() {
             sql = QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(tableSql_);
         } else {
             QStringList marks;
-            for (int i = 1; i <= names.size(); ++i) marks << QStringLiteral("?%1").arg(i);
+            for (int i = 1; i <= names.size(); ++i)
+                marks << QStringLiteral("?%1").arg(i);
             sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                       .arg(tableSql_, names.join(QStringLiteral(", ")),
                            marks.join(QStringLiteral(", ")));
@@ -551,7 +571,8 @@ void RowSet::Update() {
     } else if (!names.isEmpty()) {
         const qint64 rowid = currentRowid();
         QStringList sets;
-        for (int i = 0; i < names.size(); ++i) sets << QStringLiteral("%1 = ?%2").arg(names[i]).arg(i + 1);
+        for (int i = 0; i < names.size(); ++i)
+            sets << QStringLiteral("%1 = ?%2").arg(names[i]).arg(i + 1);
         Statement st = db_->prepare(QStringLiteral("UPDATE %1 SET %2 WHERE _rowid_ = ?%3")
                                         .arg(tableSql_, sets.join(QStringLiteral(", ")))
                                         .arg(names.size() + 1));
@@ -593,9 +614,11 @@ std::vector<std::vector<QVariant>> RowSet::fetchRows(int first, int count) const
     for (int start = first; start < end; start += Batch) {
         const int n = std::min(Batch, end - start);
         QString marks;
-        for (int i = 1; i <= n; ++i) marks += (i > 1 ? QStringLiteral(",?") : QStringLiteral("?")) + QString::number(i);
-        Statement st = db_->prepare(QStringLiteral("SELECT _rowid_, %1 FROM %2 WHERE _rowid_ IN (%3)")
-                                        .arg(selectList_, tableSql_, marks));
+        for (int i = 1; i <= n; ++i)
+            marks += (i > 1 ? QStringLiteral(",?") : QStringLiteral("?")) + QString::number(i);
+        Statement st =
+            db_->prepare(QStringLiteral("SELECT _rowid_, %1 FROM %2 WHERE _rowid_ IN (%3)")
+                             .arg(selectList_, tableSql_, marks));
         std::unordered_map<qint64, int> slot;
         for (int i = 0; i < n; ++i) {
             const qint64 rowid = keys_[size_t(start + i)];
@@ -605,7 +628,8 @@ std::vector<std::vector<QVariant>> RowSet::fetchRows(int first, int count) const
         while (st.step()) {
             std::vector<QVariant> values;
             values.reserve(columns_.size());
-            for (int c = 0; c < int(columns_.size()); ++c) values.push_back(readColumn(st.get(), c + 1));
+            for (int c = 0; c < int(columns_.size()); ++c)
+                values.push_back(readColumn(st.get(), c + 1));
             rows[size_t(slot[st.int64(0)])] = std::move(values);
         }
     }

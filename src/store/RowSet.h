@@ -106,11 +106,11 @@ private:
 
     Database* db_;
     QString sql_;
-    QString table_;       // unquoted name
-    QString tableSql_;    // as written in the query
+    QString table_;    // unquoted name
+    QString tableSql_; // as written in the query
     QString selectList_;
-    QString where_;       // without the keyword
-    QString orderBy_;     // without the keyword
+    QString where_;   // without the keyword
+    QString orderBy_; // without the keyword
     QString filterText_;
     QString keysetSql_;
     QVariantList keysetParams_;

@@ -17,7 +17,8 @@ QStringList sensorColumns() {
                   QStringLiteral("InstallBy"),    QStringLiteral("Purpose"),
                   QStringLiteral("Notes"),        QStringLiteral("Recess"),
                   QStringLiteral("HeadLocation")};
-    for (int i = 1; i <= 8; ++i) c << QStringLiteral("NodeLocation%1").arg(i);
+    for (int i = 1; i <= 8; ++i)
+        c << QStringLiteral("NodeLocation%1").arg(i);
     c << QStringLiteral("Destroyed") << QStringLiteral("DestructionDate");
     return c;
 }
@@ -25,12 +26,15 @@ QStringList sensorColumns() {
 QStringList readingColumns() {
     QStringList c{QStringLiteral("DateTimeKey"), QStringLiteral("ReadingDate"),
                   QStringLiteral("ReadingTime"), QStringLiteral("ChannelT")};
-    for (int i = 1; i <= 10; ++i) c << QStringLiteral("Channel%1").arg(i);
+    for (int i = 1; i <= 10; ++i)
+        c << QStringLiteral("Channel%1").arg(i);
     c << QStringLiteral("FullDate") << QStringLiteral("IsDirty") << QStringLiteral("Plottemporal")
       << QStringLiteral("PlotSpatial");
-    for (int i = 1; i <= 10; ++i) c << QStringLiteral("zero%1").arg(i);
+    for (int i = 1; i <= 10; ++i)
+        c << QStringLiteral("zero%1").arg(i);
     c << QStringLiteral("NumTemp");
-    for (int i = 1; i <= 8; ++i) c << QStringLiteral("Disp%1").arg(i);
+    for (int i = 1; i <= 8; ++i)
+        c << QStringLiteral("Disp%1").arg(i);
     c << QStringLiteral("Reference");
     return c;
 }
@@ -44,7 +48,8 @@ QString sensorsTable() {
         "  SensorType TEXT,\n  LengthofCable REAL,\n  Level TEXT,\n  Location TEXT,\n"
         "  Borehole TEXT,\n  InstallDate TEXT,\n  InstallBy TEXT,\n  Purpose TEXT,\n"
         "  Notes TEXT,\n  Recess REAL,\n  HeadLocation INTEGER,\n");
-    for (int i = 1; i <= 8; ++i) cols += QStringLiteral("  NodeLocation%1 REAL,\n").arg(i);
+    for (int i = 1; i <= 8; ++i)
+        cols += QStringLiteral("  NodeLocation%1 REAL,\n").arg(i);
     cols += QStringLiteral("  Destroyed TEXT,\n  DestructionDate TEXT\n");
     return QStringLiteral("CREATE TABLE `Sensors` (\n") + cols + QStringLiteral(") STRICT;\n");
 }
@@ -52,12 +57,15 @@ QString sensorsTable() {
 QString templateTable() {
     QString cols = QStringLiteral(
         "  DateTimeKey TEXT,\n  ReadingDate TEXT,\n  ReadingTime TEXT,\n  ChannelT REAL,\n");
-    for (int i = 1; i <= 10; ++i) cols += QStringLiteral("  Channel%1 REAL,\n").arg(i);
+    for (int i = 1; i <= 10; ++i)
+        cols += QStringLiteral("  Channel%1 REAL,\n").arg(i);
     cols += QStringLiteral("  FullDate TEXT,\n  IsDirty INTEGER,\n  Plottemporal INTEGER,\n"
                            "  PlotSpatial INTEGER,\n");
-    for (int i = 1; i <= 10; ++i) cols += QStringLiteral("  zero%1 REAL,\n").arg(i);
+    for (int i = 1; i <= 10; ++i)
+        cols += QStringLiteral("  zero%1 REAL,\n").arg(i);
     cols += QStringLiteral("  NumTemp REAL,\n");
-    for (int i = 1; i <= 8; ++i) cols += QStringLiteral("  Disp%1 REAL,\n").arg(i);
+    for (int i = 1; i <= 8; ++i)
+        cols += QStringLiteral("  Disp%1 REAL,\n").arg(i);
     cols += QStringLiteral("  Reference REAL\n");
     return QStringLiteral("CREATE TABLE `sensordata` (\n") + cols +
            QStringLiteral(") STRICT;\n"
@@ -87,7 +95,8 @@ const QRegularExpression& tableHead() {
 
 const QRegularExpression& indexHead() {
     static const QRegularExpression re(
-        QStringLiteral(R"(^\s*CREATE\s+(UNIQUE\s+)?INDEX\s+(`[^`]*`|"[^"]*"|\[[^\]]*\]|\w+)\s+ON\s+(?:`[^`]*`|"[^"]*"|\[[^\]]*\]|\w+)\s*\()"),
+        QStringLiteral(
+            R"(^\s*CREATE\s+(UNIQUE\s+)?INDEX\s+(`[^`]*`|"[^"]*"|\[[^\]]*\]|\w+)\s+ON\s+(?:`[^`]*`|"[^"]*"|\[[^\]]*\]|\w+)\s*\()"),
         QRegularExpression::CaseInsensitiveOption);
     return re;
 }
@@ -146,7 +155,8 @@ void copyTemplate(Database& db, const QString& name) {
                           index.mid(m.capturedEnd());
     }
     db.transaction([&] {
-        for (const QString& s : statements) db.execute(s);
+        for (const QString& s : statements)
+            db.execute(s);
     });
 }
 

@@ -34,7 +34,8 @@ TEST_F(LogTest, EachEntryIsABlankLineAsterisksAndTheStampedMessage) {
     EXPECT_EQ(lines[4], stars);
     EXPECT_EQ(lines[6], QString());
     QLocale::setDefault(QLocale::c());
-    const QRegularExpression stamp(QStringLiteral(R"(^12/7/(20)?26 \d{1,2}:\d{2}:\d{2}.* - first$)"));
+    const QRegularExpression stamp(
+        QStringLiteral(R"(^12/7/(20)?26 \d{1,2}:\d{2}:\d{2}.* - first$)"));
     EXPECT_TRUE(stamp.match(lines[2]).hasMatch()) << lines[2].toStdString();
     EXPECT_TRUE(lines[2].endsWith(QStringLiteral(" - first")));
     EXPECT_TRUE(lines[2].contains(QStringLiteral("3:04:05")));

@@ -17,7 +17,8 @@ class DatabaseTest : public TolvaneTest {};
 
 QStringList columnsOf(store::Database& db, const QString& table, QStringList* types = nullptr) {
     QStringList names;
-    store::Statement st = db.prepare(QStringLiteral("SELECT name, type FROM pragma_table_info(?1)"));
+    store::Statement st =
+        db.prepare(QStringLiteral("SELECT name, type FROM pragma_table_info(?1)"));
     st.bind(1, table);
     while (st.step()) {
         names << st.text(0);
@@ -57,8 +58,9 @@ TEST_F(DatabaseTest, AFileThatIsNoDatabaseIsRefused) {
 TEST_F(DatabaseTest, NewDatabaseHoldsTheFixedTablesAndOneRowOfEach) {
     store::Database& db = openNewDatabase();
     const QStringList tables = db.tableNames();
-    for (const QString& t : {QStringLiteral("Sensors"), QStringLiteral("Configuration"), QStringLiteral("Prefs"),
-                             QStringLiteral("NetworkConfig"), QStringLiteral("sensordata")})
+    for (const QString& t :
+         {QStringLiteral("Sensors"), QStringLiteral("Configuration"), QStringLiteral("Prefs"),
+          QStringLiteral("NetworkConfig"), QStringLiteral("sensordata")})
         EXPECT_TRUE(tables.contains(t)) << t.toStdString();
     EXPECT_EQ(rowCount(db, QStringLiteral("Configuration")), 1);
     EXPECT_EQ(rowCount(db, QStringLiteral("Prefs")), 1);
@@ -76,7 +78,8 @@ TEST_F(DatabaseTest, NewDatabaseHoldsTheFixedTablesAndOneRowOfEach) {
 
     // A first installation never replaces a file that is there.
     EXPECT_THROW(store::createDatabaseFile(state->DBPath), store::Error);
-    EXPECT_EQ(QDir(dataFolder).entryList(QDir::Files), QStringList{QStringLiteral("TolvaneMPBX.mdb")});
+    EXPECT_EQ(QDir(dataFolder).entryList(QDir::Files),
+              QStringList{QStringLiteral("TolvaneMPBX.mdb")});
 }
 
 TEST_F(DatabaseTest, ReadingTableIsAnExactCopyOfTheTemplateWithoutItsRows) {
@@ -91,22 +94,24 @@ TEST_F(DatabaseTest, ReadingTableIsAnExactCopyOfTheTemplateWithoutItsRows) {
     EXPECT_EQ(copy, columnsOf(db, QStringLiteral("sensordata"), &templateTypes));
     EXPECT_EQ(copyTypes, templateTypes);
     EXPECT_EQ(copy.mid(0, 14),
-              (QStringList{"DateTimeKey", "ReadingDate", "ReadingTime", "ChannelT", "Channel1", "Channel2",
-                           "Channel3", "Channel4", "Channel5", "Channel6", "Channel7", "Channel8",
-                           "Channel9", "Channel10"}));
+              (QStringList{"DateTimeKey", "ReadingDate", "ReadingTime", "ChannelT", "Channel1",
+                           "Channel2", "Channel3", "Channel4", "Channel5", "Channel6", "Channel7",
+                           "Channel8", "Channel9", "Channel10"}));
     EXPECT_EQ(rowCount(db, QStringLiteral("000121007")), 0);
     EXPECT_TRUE(db.tableDefinition(QStringLiteral("000121007")).contains(QStringLiteral("STRICT")));
 
     // Indexes came along: the key is unique, FullDate is indexed.
     const QStringList indexes = db.indexDefinitions(QStringLiteral("000121007"));
     ASSERT_EQ(indexes.size(), 2);
-    EXPECT_TRUE(indexes.join(QLatin1Char('\n')).contains(QStringLiteral("UNIQUE INDEX `000121007_DateTimeKey`")));
+    EXPECT_TRUE(indexes.join(QLatin1Char('\n'))
+                    .contains(QStringLiteral("UNIQUE INDEX `000121007_DateTimeKey`")));
     EXPECT_TRUE(indexes.join(QLatin1Char('\n')).contains(QStringLiteral("`000121007_FullDate`")));
 
     // Leading zeros are kept in the name; the table answers the readings query.
     EXPECT_TRUE(db.hasTable(QStringLiteral("000121007")));
     EXPECT_FALSE(db.hasTable(QStringLiteral("121007")));
-    EXPECT_NO_THROW(store::RowSet(db, QStringLiteral("SELECT * FROM `000121007` ORDER BY FullDate")));
+    EXPECT_NO_THROW(
+        store::RowSet(db, QStringLiteral("SELECT * FROM `000121007` ORDER BY FullDate")));
     // Copying onto an existing name fails and changes nothing.
     EXPECT_THROW(store::copyTemplate(db, QStringLiteral("000121007")), store::Error);
 }

@@ -29,7 +29,8 @@ protected:
 
 TEST_F(ReadingTablesTest, TableExistsSkipsTheEnginesOwnTables) {
     registerSensor();
-    db->execute(QStringLiteral("CREATE TABLE MSysObjects (Name TEXT); CREATE TABLE t (x INTEGER PRIMARY KEY AUTOINCREMENT)"));
+    db->execute(QStringLiteral("CREATE TABLE MSysObjects (Name TEXT); CREATE TABLE t (x INTEGER "
+                               "PRIMARY KEY AUTOINCREMENT)"));
     EXPECT_TRUE(exists(Sensor));
     EXPECT_TRUE(exists(QStringLiteral("Sensors")));
     EXPECT_FALSE(exists(QStringLiteral("sensors"))); // the name must match exactly
@@ -76,8 +77,9 @@ TEST_F(ReadingTablesTest, OverwriteQuestionAnsweredNoKeepsTheReadings) {
     EXPECT_EQ(prompter.prompts[0].text, QStringLiteral("Table 123421001 Already Exists"));
     EXPECT_EQ(prompter.prompts[0].title, QStringLiteral("Tolvane"));
     EXPECT_EQ(prompter.prompts[0].buttons, app::Buttons::Ok);
-    EXPECT_EQ(prompter.prompts[1].text,
-              QStringLiteral("Table 123421001 already exists\r\nDo you want to overwrite this table?"));
+    EXPECT_EQ(
+        prompter.prompts[1].text,
+        QStringLiteral("Table 123421001 already exists\r\nDo you want to overwrite this table?"));
     EXPECT_EQ(prompter.prompts[1].title, QStringLiteral("Vornhald's TOLVANE"));
     EXPECT_EQ(prompter.prompts[1].buttons, app::Buttons::YesNo);
     EXPECT_EQ(prompter.prompts[1].icon, app::Icon::None);
@@ -115,7 +117,8 @@ TEST_F(ReadingTablesTest, MissingReadingTableIsAnnouncedAndCreatedEmpty) {
     store::OpenSensorData(*state, prompter);
     ASSERT_EQ(prompter.prompts.size(), 1u);
     EXPECT_EQ(prompter.prompts[0].text,
-              QStringLiteral("The data table for Sensor 123421001 could not be found\r\nA new table will be created"));
+              QStringLiteral("The data table for Sensor 123421001 could not be found\r\nA new "
+                             "table will be created"));
     EXPECT_EQ(prompter.prompts[0].title, QStringLiteral("Tolvane"));
     ASSERT_TRUE(state->rsSensorData);
     EXPECT_EQ(state->rsSensorData->RecordCount(), 0);
@@ -127,9 +130,11 @@ TEST_F(ReadingTablesTest, EmptyRegisterAsksForASensorAndOpensNothing) {
     openRegister(*state);
     store::OpenSensorData(*state, prompter);
     ASSERT_EQ(prompter.prompts.size(), 1u);
-    EXPECT_EQ(prompter.prompts[0].text,
-              QStringLiteral("Please add a sensor by clicking the 'Add New' button on the first tab\r\n"
-                             "You will also need to enter the length and anchor location data in order to add readings"));
+    EXPECT_EQ(
+        prompter.prompts[0].text,
+        QStringLiteral("Please add a sensor by clicking the 'Add New' button on the first tab\r\n"
+                       "You will also need to enter the length and anchor location data in order "
+                       "to add readings"));
     EXPECT_EQ(prompter.prompts[0].title, QStringLiteral("Tolvane"));
     EXPECT_FALSE(state->rsSensorData);
 }

@@ -19,7 +19,9 @@ protected:
         db = &openNewDatabase();
         addSensor(*db, Sensor);
     }
-    QString readings() const { return QStringLiteral("SELECT * FROM `123421001` ORDER BY FullDate"); }
+    QString readings() const {
+        return QStringLiteral("SELECT * FROM `123421001` ORDER BY FullDate");
+    }
     QString keyAt(int hour) const {
         return readingKey(Sensor, QDateTime(QDate(2025, 3, 1), QTime(0, 0)).addSecs(3600LL * hour));
     }
@@ -36,7 +38,8 @@ TEST_F(RowSetTest, EmptySetIsAtBothEndsAndRefusesMoves) {
     EXPECT_TRUE(rs.isEOF());
     EXPECT_EQ(rs.RecordCount(), 0);
     EXPECT_EQ(rs.AbsolutePosition(), RowSet::PosBOF);
-    for (auto move : {&RowSet::MoveFirst, &RowSet::MoveLast, &RowSet::MoveNext, &RowSet::MovePrevious}) {
+    for (auto move :
+         {&RowSet::MoveFirst, &RowSet::MoveLast, &RowSet::MoveNext, &RowSet::MovePrevious}) {
         try {
             (rs.*move)();
             ADD_FAILURE() << "a move on an empty set succeeded";
@@ -49,7 +52,8 @@ TEST_F(RowSetTest, EmptySetIsAtBothEndsAndRefusesMoves) {
 
 TEST_F(RowSetTest, WalksRowsInQueryOrderWithOneBasedPositions) {
     // Inserted newest first; the set orders by FullDate.
-    for (int h : {2, 0, 1}) addReadings(*db, Sensor, 1, QDateTime(QDate(2025, 3, 1), QTime(h, 0)));
+    for (int h : {2, 0, 1})
+        addReadings(*db, Sensor, 1, QDateTime(QDate(2025, 3, 1), QTime(h, 0)));
     RowSet rs(*db, readings());
     ASSERT_EQ(rs.RecordCount(), 3);
     EXPECT_FALSE(rs.isBOF());
@@ -109,7 +113,8 @@ TEST_F(RowSetTest, FindAndBookmarksWorkWhateverOrderTheRowidsStandIn) {
         addSensor(*db, QString::fromLatin1(n));
     for (const char* order : {"InstrumentID", "InstrumentID DESC", "_rowid_", "_rowid_ DESC"}) {
         SCOPED_TRACE(order);
-        RowSet rs(*db, QStringLiteral("SELECT * FROM Sensors ORDER BY ") + QString::fromLatin1(order));
+        RowSet rs(*db,
+                  QStringLiteral("SELECT * FROM Sensors ORDER BY ") + QString::fromLatin1(order));
         for (int n = 1; n <= 5; ++n) {
             rs.MoveFirst();
             const QString id = QStringLiteral("12342100%1").arg(n);
@@ -170,10 +175,11 @@ TEST_F(RowSetTest, BookmarkSurvivesRequeryAndRowsSortingBeforeIt) {
 }
 
 TEST_F(RowSetTest, FilterNarrowsAndClearRestores) {
-    addSensor(*db, SensorRow{QStringLiteral("123431002"), QStringLiteral("Level 3"), QStringLiteral("Ramp"),
-                              QStringLiteral("2024/06/01"), QStringLiteral("Yes")});
-    addSensor(*db, SensorRow{QStringLiteral("123431003"), QStringLiteral("LEVEL 3"), QStringLiteral("Ramp"),
-                              QStringLiteral("2025/02/01")});
+    addSensor(*db, SensorRow{QStringLiteral("123431002"), QStringLiteral("Level 3"),
+                             QStringLiteral("Ramp"), QStringLiteral("2024/06/01"),
+                             QStringLiteral("Yes")});
+    addSensor(*db, SensorRow{QStringLiteral("123431003"), QStringLiteral("LEVEL 3"),
+                             QStringLiteral("Ramp"), QStringLiteral("2025/02/01")});
     RowSet rs(*db, QStringLiteral("SELECT Sensors.* FROM Sensors ORDER BY InstrumentID DESC;"));
     ASSERT_EQ(rs.RecordCount(), 3);
     rs.MoveLast();
@@ -208,7 +214,7 @@ TEST_F(RowSetTest, WritesReachTheTableAndMovingOffStoresAnEdit) {
     RowSet rs(*db, readings());
     rs.setValue(QStringLiteral("CHANNEL1"), QStringLiteral("12.50"));
     rs.setValue(4, 12.75); // Channel1 by position, the later write wins
-    rs.setValue(QStringLiteral("Channel2"), QString()); // empty text: no value
+    rs.setValue(QStringLiteral("Channel2"), QString());                // empty text: no value
     EXPECT_EQ(rs.value(QStringLiteral("Channel1")).toDouble(), 12.75); // the edit is visible
     rs.MoveNext();                                                     // stores it
 
@@ -269,7 +275,8 @@ TEST_F(RowSetTest, DuplicateReadingKeyIsRefusedWhateverWritesIt) {
     rs.setValue(QStringLiteral("DateTimeKey"), keyAt(1));
     EXPECT_THROW(rs.Update(), store::Error);
     EXPECT_EQ(rs.value(0).toString(), keyAt(0));
-    const QByteArray insert = ("INSERT INTO `123421001` (DateTimeKey) VALUES ('" + keyAt(0) + "')").toUtf8();
+    const QByteArray insert =
+        ("INSERT INTO `123421001` (DateTimeKey) VALUES ('" + keyAt(0) + "')").toUtf8();
     EXPECT_NE(rawExec(insert.constData()), SQLITE_OK);
 }
 
@@ -324,10 +331,13 @@ TEST_F(RowSetTest, FetchRowsReadsARangeInSetOrder) {
 }
 
 TEST_F(RowSetTest, RefusesQueriesItCannotKeepAKeysetFor) {
-    EXPECT_THROW(RowSet(*db, QStringLiteral("SELECT * FROM `999921001` ORDER BY FullDate")), store::Error);
+    EXPECT_THROW(RowSet(*db, QStringLiteral("SELECT * FROM `999921001` ORDER BY FullDate")),
+                 store::Error);
     EXPECT_THROW(RowSet(*db, QStringLiteral("SELECT * FROM Sensors GROUP BY Level")), store::Error);
     EXPECT_THROW(RowSet(*db, QStringLiteral("DELETE FROM Sensors")), store::Error);
-    EXPECT_NO_THROW(RowSet(*db, QStringLiteral("SELECT * FROM `123421001` WHERE Plottemporal = True ORDER BY FullDate")));
+    EXPECT_NO_THROW(RowSet(
+        *db,
+        QStringLiteral("SELECT * FROM `123421001` WHERE Plottemporal = True ORDER BY FullDate")));
 }
 
 // ---- the criteria grammar
@@ -344,8 +354,8 @@ TEST_P(BrokenCriteria, AreRefusedAsErrors) {
 INSTANTIATE_TEST_SUITE_P(Criteria, BrokenCriteria,
                          ::testing::Values("Level", "Level =", "= 'L1'", "Level = 'L1",
                                            "Level ='O'Brien'", "Level = 'L1' OR Level = 'L2'",
-                                           "Level = 'L1' AND", "Level == 'L1'",
-                                           "NoSuchColumn = 1", "Level = 'L1'; DROP TABLE Sensors"));
+                                           "Level = 'L1' AND", "Level == 'L1'", "NoSuchColumn = 1",
+                                           "Level = 'L1'; DROP TABLE Sensors"));
 
 TEST_F(RowSetTest, CriteriaValuesAreBoundNotPasted) {
     addSensor(*db, SensorRow{QStringLiteral("123421002"), QStringLiteral("O'Brien's")});

@@ -69,8 +69,8 @@ void TolvaneTest::SetUp() {
 void TolvaneTest::checkLog() {
     const QStringList messages = logMessages(dataFile(app::LogFileName));
     const QStringList fresh = messages.mid(checkedEntries_);
-    EXPECT_EQ(fresh.size(), expectedLog_.size()) << "log entries: "
-                                                  << fresh.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(fresh.size(), expectedLog_.size())
+        << "log entries: " << fresh.join(QLatin1Char('\n')).toStdString();
     for (int i = 0; i < std::min(fresh.size(), expectedLog_.size()); ++i)
         EXPECT_TRUE(fresh[i].endsWith(expectedLog_[i]))
             << fresh[i].toStdString() << " does not end with " << expectedLog_[i].toStdString();
@@ -83,7 +83,9 @@ void TolvaneTest::TearDown() {
     state.reset();
 }
 
-QString TolvaneTest::dataFile(const QString& name) const { return QDir(dataFolder).filePath(name); }
+QString TolvaneTest::dataFile(const QString& name) const {
+    return QDir(dataFolder).filePath(name);
+}
 
 store::Database& TolvaneTest::openNewDatabase() {
     state->DBPath = dataFile(QStringLiteral("TolvaneMPBX.mdb"));
@@ -126,9 +128,11 @@ void addReadings(store::Database& db, const QString& number, int n, const QDateT
             rs.setValue(QStringLiteral("DateTimeKey"), readingKey(number, when));
             rs.setValue(QStringLiteral("ReadingDate"), when.toString(QStringLiteral("yyyy/MM/dd")));
             rs.setValue(QStringLiteral("ReadingTime"), when.toString(QStringLiteral("HH:mm:ss")));
-            rs.setValue(QStringLiteral("FullDate"), when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
+            rs.setValue(QStringLiteral("FullDate"),
+                        when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
             rs.setValue(QStringLiteral("ChannelT"), 20.0);
-            for (int i = 1; i <= 8; ++i) rs.setValue(QStringLiteral("Channel%1").arg(i), i + k / 100.0);
+            for (int i = 1; i <= 8; ++i)
+                rs.setValue(QStringLiteral("Channel%1").arg(i), i + k / 100.0);
             rs.setValue(QStringLiteral("IsDirty"), true);
             rs.setValue(QStringLiteral("Plottemporal"), true);
             rs.setValue(QStringLiteral("PlotSpatial"), false);
@@ -139,11 +143,13 @@ void addReadings(store::Database& db, const QString& number, int n, const QDateT
 
 void openRegister(app::AppState& state) {
     state.rsSensors = std::make_unique<store::RowSet>(
-        *state.cnDatabase, QStringLiteral("SELECT Sensors.* FROM Sensors ORDER BY InstrumentID DESC;"));
+        *state.cnDatabase,
+        QStringLiteral("SELECT Sensors.* FROM Sensors ORDER BY InstrumentID DESC;"));
 }
 
 int rowCount(store::Database& db, const QString& table) {
-    store::Statement st = db.prepare(QStringLiteral("SELECT count(*) FROM ") + store::quoteName(table));
+    store::Statement st =
+        db.prepare(QStringLiteral("SELECT count(*) FROM ") + store::quoteName(table));
     st.step();
     return int(st.int64(0));
 }

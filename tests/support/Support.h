@@ -99,7 +99,9 @@ struct SensorRow {
 };
 // Adds the register row and the reading table.
 void addSensor(store::Database& db, const SensorRow& row);
-inline void addSensor(store::Database& db, const QString& number) { addSensor(db, SensorRow{number}); }
+inline void addSensor(store::Database& db, const QString& number) {
+    addSensor(db, SensorRow{number});
+}
 // Adds n hourly readings from start; channel i of reading k is i + k / 100.
 void addReadings(store::Database& db, const QString& number, int n,
                  const QDateTime& start = QDateTime(QDate(2025, 3, 1), QTime(0, 0)));
