@@ -72,17 +72,13 @@ QString Statement::text(int column) const {
 
 // ---------------------------------------------------------------- Database
 
-std::unique_ptr<Database> Database::open(const QString& path, bool readOnly) {
-    // SQLite would happily open a directory name or create nothing here, but a
-    // clear "cannot open" for a missing file is what callers report.
-    const QFileInfo info(path);
-    if (path.isEmpty() || !info.exists() || !info.isFile())
-        throw Error(code::CantOpen, QStringLiteral("unable to open database file: %1").arg(path));
+namespace {
 
+// Opens the connection with the given flags; a failure closes what was opened.
+sqlite3* connect(const QString& path, int flags) {
     sqlite3* db = nullptr;
-    const int flags =
-        (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
-    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db, flags, nullptr);
+    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db, flags | SQLITE_OPEN_NOMUTEX,
+                                   nullptr);
     if (rc != SQLITE_OK) {
         const int number = db ? sqlite3_extended_errcode(db) : rc;
         const QString message = lastMessage(db);
@@ -92,6 +88,18 @@ std::unique_ptr<Database> Database::open(const QString& path, bool readOnly) {
     sqlite3_extended_result_codes(db, 1);
     // Another program reading the file (a backup tool, a viewer) is waited for briefly.
     sqlite3_busy_timeout(db, 3000);
+    return db;
+}
+
+} // namespace
+
+std::unique_ptr<Database> Database::open(const QString& path, bool readOnly) {
+    // SQLite would happily open a directory name or create nothing here, but a
+    // clear "cannot open" for a missing file is what callers report.
+    const QFileInfo info(path);
+    if (path.isEmpty() || !info.exists() || !info.isFile())
+        throw Error(code::CantOpen, QStringLiteral("unable to open database file: %1").arg(path));
+    sqlite3* db = connect(path, readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE);
     std::unique_ptr<Database> result(new Database(db, info.absoluteFilePath()));
     // A file that is not a database shows only when the schema is first read.
     result->execute(QStringLiteral("PRAGMA foreign_keys = ON; SELECT count(*) FROM sqlite_schema"));
@@ -101,17 +109,7 @@ std::unique_ptr<Database> Database::open(const QString& path, bool readOnly) {
 std::unique_ptr<Database> Database::create(const QString& path) {
     if (QFileInfo::exists(path))
         throw Error(code::CantOpen, QStringLiteral("file already exists: %1").arg(path));
-    sqlite3* db = nullptr;
-    const int rc =
-        sqlite3_open_v2(path.toUtf8().constData(), &db,
-                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
-    if (rc != SQLITE_OK) {
-        const int number = db ? sqlite3_extended_errcode(db) : rc;
-        const QString message = lastMessage(db);
-        sqlite3_close(db);
-        throw Error(number, message + QStringLiteral(": ") + path);
-    }
-    sqlite3_extended_result_codes(db, 1);
+    sqlite3* db = connect(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
     return std::unique_ptr<Database>(new Database(db, QFileInfo(path).absoluteFilePath()));
 }
 
