@@ -77,8 +77,8 @@ namespace {
 // Opens the connection with the given flags; a failure closes what was opened.
 sqlite3* connect(const QString& path, int flags) {
     sqlite3* db = nullptr;
-    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db, flags | SQLITE_OPEN_NOMUTEX,
-                                   nullptr);
+    const int rc =
+        sqlite3_open_v2(path.toUtf8().constData(), &db, flags | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         const int number = db ? sqlite3_extended_errcode(db) : rc;
         const QString message = lastMessage(db);

@@ -195,21 +195,21 @@ void RowSet::requireOpen() const {
 
 void RowSet::rebuildKeyset() {
     QString where = where_;
-    keysetParams_.clear();
+    QVariantList params;
     if (!filterText_.isEmpty()) {
         const Criteria c = parseCriteria(filterText_, TextMatch::IgnoreCase);
         where = where.isEmpty() ? c.sql : QStringLiteral("(%1) AND (%2)").arg(where, c.sql);
-        keysetParams_ = c.params;
+        params = c.params;
     }
-    keysetSql_ = QStringLiteral("SELECT _rowid_ FROM ") + tableSql_;
-    if (!where.isEmpty()) keysetSql_ += QStringLiteral(" WHERE ") + where;
+    QString sql = QStringLiteral("SELECT _rowid_ FROM ") + tableSql_;
+    if (!where.isEmpty()) sql += QStringLiteral(" WHERE ") + where;
     // The rowid breaks ties so that equal sort keys keep one order on every read.
-    keysetSql_ +=
+    sql +=
         QStringLiteral(" ORDER BY ") +
         (orderBy_.isEmpty() ? QStringLiteral("_rowid_") : orderBy_ + QStringLiteral(", _rowid_"));
 
-    Statement st = db_->prepare(keysetSql_);
-    bindAll(st, keysetParams_);
+    Statement st = db_->prepare(sql);
+    bindAll(st, params);
     std::vector<qint64> keys;
     keys.reserve(keys_.size());
     bool ascending = true, descending = true;
@@ -367,7 +367,7 @@ void RowSet::Find(const QString& criteria) {
 void RowSet::Filter(const QString& criteria) {
     requireOpen();
     if (!criteria.trimmed().isEmpty())
-        parseCriteria(criteria, TextMatch::IgnoreCase); // check first
+        parseCriteria(criteria, TextMatch::IgnoreCase); // refuse before any side effect
     commitPending();
     const QString previous = filterText_;
     filterText_ = criteria.trimmed();

@@ -112,8 +112,6 @@ private:
     QString where_;   // without the keyword
     QString orderBy_; // without the keyword
     QString filterText_;
-    QString keysetSql_;
-    QVariantList keysetParams_;
     QString fetchSql_;
 
     std::vector<Column> columns_;

@@ -5,71 +5,81 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include <vector>
+
 namespace store {
-
-QStringList sensorColumns() {
-    QStringList c{QStringLiteral("InstrumentID"), QStringLiteral("DateID"),
-                  QStringLiteral("TypeID"),       QStringLiteral("SensorNo"),
-                  QStringLiteral("Family"),       QStringLiteral("Model"),
-                  QStringLiteral("SensorType"),   QStringLiteral("LengthofCable"),
-                  QStringLiteral("Level"),        QStringLiteral("Location"),
-                  QStringLiteral("Borehole"),     QStringLiteral("InstallDate"),
-                  QStringLiteral("InstallBy"),    QStringLiteral("Purpose"),
-                  QStringLiteral("Notes"),        QStringLiteral("Recess"),
-                  QStringLiteral("HeadLocation")};
-    for (int i = 1; i <= 8; ++i)
-        c << QStringLiteral("NodeLocation%1").arg(i);
-    c << QStringLiteral("Destroyed") << QStringLiteral("DestructionDate");
-    return c;
-}
-
-QStringList readingColumns() {
-    QStringList c{QStringLiteral("DateTimeKey"), QStringLiteral("ReadingDate"),
-                  QStringLiteral("ReadingTime"), QStringLiteral("ChannelT")};
-    for (int i = 1; i <= 10; ++i)
-        c << QStringLiteral("Channel%1").arg(i);
-    c << QStringLiteral("FullDate") << QStringLiteral("IsDirty") << QStringLiteral("Plottemporal")
-      << QStringLiteral("PlotSpatial");
-    for (int i = 1; i <= 10; ++i)
-        c << QStringLiteral("zero%1").arg(i);
-    c << QStringLiteral("NumTemp");
-    for (int i = 1; i <= 8; ++i)
-        c << QStringLiteral("Disp%1").arg(i);
-    c << QStringLiteral("Reference");
-    return c;
-}
 
 namespace {
 
-QString sensorsTable() {
-    QString cols = QStringLiteral(
-        "  InstrumentID TEXT NOT NULL PRIMARY KEY,\n"
-        "  DateID TEXT,\n  TypeID TEXT,\n  SensorNo TEXT,\n  Family TEXT,\n  Model TEXT,\n"
-        "  SensorType TEXT,\n  LengthofCable REAL,\n  Level TEXT,\n  Location TEXT,\n"
-        "  Borehole TEXT,\n  InstallDate TEXT,\n  InstallBy TEXT,\n  Purpose TEXT,\n"
-        "  Notes TEXT,\n  Recess REAL,\n  HeadLocation INTEGER,\n");
+struct ColumnDef {
+    QString name;
+    const char* type;
+};
+
+// One list per table: the column names callers use and the CREATE text are
+// both made from it.
+std::vector<ColumnDef> sensorDefs() {
+    std::vector<ColumnDef> c;
+    for (const char* name :
+         {"InstrumentID", "DateID", "TypeID", "SensorNo", "Family", "Model", "SensorType"})
+        c.push_back({QString::fromLatin1(name), "TEXT"});
+    c.push_back({QStringLiteral("LengthofCable"), "REAL"});
+    for (const char* name :
+         {"Level", "Location", "Borehole", "InstallDate", "InstallBy", "Purpose", "Notes"})
+        c.push_back({QString::fromLatin1(name), "TEXT"});
+    c.push_back({QStringLiteral("Recess"), "REAL"});
+    c.push_back({QStringLiteral("HeadLocation"), "INTEGER"});
     for (int i = 1; i <= 8; ++i)
-        cols += QStringLiteral("  NodeLocation%1 REAL,\n").arg(i);
-    cols += QStringLiteral("  Destroyed TEXT,\n  DestructionDate TEXT\n");
-    return QStringLiteral("CREATE TABLE `Sensors` (\n") + cols + QStringLiteral(") STRICT;\n");
+        c.push_back({QStringLiteral("NodeLocation%1").arg(i), "REAL"});
+    c.push_back({QStringLiteral("Destroyed"), "TEXT"});
+    c.push_back({QStringLiteral("DestructionDate"), "TEXT"});
+    return c;
+}
+
+std::vector<ColumnDef> readingDefs() {
+    std::vector<ColumnDef> c{{QStringLiteral("DateTimeKey"), "TEXT"},
+                             {QStringLiteral("ReadingDate"), "TEXT"},
+                             {QStringLiteral("ReadingTime"), "TEXT"},
+                             {QStringLiteral("ChannelT"), "REAL"}};
+    for (int i = 1; i <= 10; ++i)
+        c.push_back({QStringLiteral("Channel%1").arg(i), "REAL"});
+    c.push_back({QStringLiteral("FullDate"), "TEXT"});
+    for (const char* name : {"IsDirty", "Plottemporal", "PlotSpatial"})
+        c.push_back({QString::fromLatin1(name), "INTEGER"});
+    for (int i = 1; i <= 10; ++i)
+        c.push_back({QStringLiteral("zero%1").arg(i), "REAL"});
+    c.push_back({QStringLiteral("NumTemp"), "REAL"});
+    for (int i = 1; i <= 8; ++i)
+        c.push_back({QStringLiteral("Disp%1").arg(i), "REAL"});
+    c.push_back({QStringLiteral("Reference"), "REAL"});
+    return c;
+}
+
+QStringList namesOf(const std::vector<ColumnDef>& defs) {
+    QStringList names;
+    for (const ColumnDef& d : defs)
+        names << d.name;
+    return names;
+}
+
+// The first column may carry a constraint of its own (the register's key).
+QString createTable(const QString& table, const std::vector<ColumnDef>& defs,
+                    const char* firstConstraint = "") {
+    QStringList lines;
+    for (const ColumnDef& d : defs)
+        lines << QStringLiteral("  %1 %2").arg(d.name, QLatin1String(d.type));
+    lines[0] += QLatin1String(firstConstraint);
+    return QStringLiteral("CREATE TABLE %1 (\n").arg(quoteName(table)) +
+           lines.join(QStringLiteral(",\n")) + QStringLiteral("\n) STRICT;\n");
+}
+
+QString sensorsTable() {
+    return createTable(table::Sensors, sensorDefs(), " NOT NULL PRIMARY KEY");
 }
 
 QString templateTable() {
-    QString cols = QStringLiteral(
-        "  DateTimeKey TEXT,\n  ReadingDate TEXT,\n  ReadingTime TEXT,\n  ChannelT REAL,\n");
-    for (int i = 1; i <= 10; ++i)
-        cols += QStringLiteral("  Channel%1 REAL,\n").arg(i);
-    cols += QStringLiteral("  FullDate TEXT,\n  IsDirty INTEGER,\n  Plottemporal INTEGER,\n"
-                           "  PlotSpatial INTEGER,\n");
-    for (int i = 1; i <= 10; ++i)
-        cols += QStringLiteral("  zero%1 REAL,\n").arg(i);
-    cols += QStringLiteral("  NumTemp REAL,\n");
-    for (int i = 1; i <= 8; ++i)
-        cols += QStringLiteral("  Disp%1 REAL,\n").arg(i);
-    cols += QStringLiteral("  Reference REAL\n");
-    return QStringLiteral("CREATE TABLE `sensordata` (\n") + cols +
-           QStringLiteral(") STRICT;\n"
-                          "CREATE UNIQUE INDEX `sensordata_DateTimeKey` ON `sensordata` "
+    return createTable(table::Template, readingDefs()) +
+           QStringLiteral("CREATE UNIQUE INDEX `sensordata_DateTimeKey` ON `sensordata` "
                           "(DateTimeKey);\n"
                           "CREATE INDEX `sensordata_FullDate` ON `sensordata` (FullDate);\n");
 }
@@ -109,6 +119,13 @@ QString bareName(QString n) {
 }
 
 } // namespace
+
+QStringList sensorColumns() {
+    return namesOf(sensorDefs());
+}
+QStringList readingColumns() {
+    return namesOf(readingDefs());
+}
 
 void createDatabaseFile(const QString& path) {
     if (QFileInfo::exists(path))
