@@ -1,9 +1,10 @@
-// Wires the real prompter, desktop and clock to the program.
+// Wires the real prompter, desktop and clock to the main window.
+#include "app/StartUp.h"
 #include "app/SystemServices.h"
+#include "app/ui/MainWindow.h"
 #include "app/ui/WidgetPrompter.h"
 
 #include <QApplication>
-#include <QLabel>
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
@@ -13,16 +14,21 @@ int main(int argc, char* argv[]) {
     app::SystemClock clock;
     app::ShellDesktop desktop;
     app::WidgetPrompter prompter;
-    Q_UNUSED(clock);
-    Q_UNUSED(desktop);
+    const app::Environment environment{app::GetSpecialPath(QApplication::arguments()), &prompter,
+                                       &desktop, &clock};
 
-    // The main window arrives with the start-up work; until then the program
-    // shows who it is and ends when that window is closed.
-    QLabel window(QStringLiteral("Tolvane %1").arg(QStringLiteral(TOLVANE_VERSION)));
-    window.setObjectName(QStringLiteral("frmTolvane"));
-    window.setMinimumSize(320, 120);
-    window.setAlignment(Qt::AlignCenter);
-    prompter.setParent(&window);
-    window.show();
-    return QApplication::exec();
+    int result = 0;
+    {
+        app::MainWindow window(environment);
+        prompter.setParent(&window);
+        if (window.startUp()) {
+            QObject::connect(&window, &app::MainWindow::endRequested, &application,
+                             &QApplication::quit, Qt::QueuedConnection);
+            window.show();
+            result = QApplication::exec();
+        }
+        prompter.setParent(nullptr);
+        window.shutDown();
+    }
+    return result;
 }

@@ -1,0 +1,44 @@
+// The start-up, shutdown and main-window texts, character for character.
+#pragma once
+
+#include <QString>
+
+namespace app::texts {
+
+inline const QString AppTitle = QStringLiteral("Tolvane");
+inline const QString Title = QStringLiteral("Vornhald's Tolvane");
+inline const QString WindowCaption = QStringLiteral("Tolvane MPBX/ROVA");
+
+inline const QString AlreadyRunning =
+    QStringLiteral("Tolvane is already running\r\nCannot load program again");
+inline const QString LocationNotFound =
+    QStringLiteral("The alternate database file path location could not be found\r\n"
+                   "The default path will be used\r\n"
+                   "You can edit the location on the '6. Utilities' tab");
+inline const QString CouldNotConnect =
+    QStringLiteral("ERROR: could not connect to database\r\nProgram must exit");
+inline const QString ConnectionErrorTitle = QStringLiteral("Database connection error");
+inline const QString NoSensors = QStringLiteral("There are no sensors in the database, \r\n"
+                                                "click the ADD NEW button to begin using Tolvane");
+inline QString errorCompacting(const QString& fileName) {
+    return QStringLiteral("Error compacting ") + fileName;
+}
+inline const QString DatabaseFilter = QStringLiteral("MPBX Database (*.mdb) | *.mdb");
+
+// Failure labels of the log.
+inline const QString FormLoad = QStringLiteral(" Form_Load");
+inline const QString FormUnload = QStringLiteral(" Form_Unload");
+inline const QString CompactLabel = QStringLiteral(" G_CompactDB");
+inline const QString GetPrefsLabel = QStringLiteral(" Module1_GetPrefs");
+inline const QString ChangeLocationLabel = QStringLiteral(" Image3_Click");
+
+// Files of the data folder.
+inline const QString LocationFileName = QStringLiteral("mpbx_location.txt");
+inline const QString DefaultDatabaseName = QStringLiteral("TolvaneMPBX.mdb");
+inline const QString LogoFileName = QStringLiteral("vnlogo.jpg");
+inline const QString LockFileName = QStringLiteral("tolvane.lock");
+
+// The maker's web site, opened from the Utilities tab.
+inline const QString WebSite = QStringLiteral("https://www.vornhald.example/");
+
+} // namespace app::texts

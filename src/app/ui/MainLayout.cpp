@@ -1,0 +1,457 @@
+// The six tabs of the main window and every control on them, placed at fixed
+// positions: the tab control keeps its designed size whatever the window does,
+// and the installation diagram is drawn to fixed rows.
+#include "app/Pictures.h"
+#include "app/ui/CommandLabel.h"
+#include "app/ui/MainControls.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyle>
+#include <QTabWidget>
+#include <QTimeEdit>
+#include <QToolButton>
+
+#include <qcustomplot.h>
+
+namespace app {
+
+namespace {
+
+constexpr int BoxHeight = 24;
+constexpr int CommandSize = 40;
+
+// Anchor rows of the installation diagram, in twips from the top of the tab.
+constexpr std::array<int, 8> CollarAnchorTops{7900, 7265, 6630, 5995, 5360, 4725, 4090, 3455};
+constexpr int CollarHeadTop = 8800;
+constexpr int CollarAnchorLeft = 9000;
+constexpr QRect DiagramRect(430, 190, 150, 440);
+
+class Builder {
+public:
+    explicit Builder(QWidget* page) : page_(page) {}
+
+    template <class T> T* make(const QString& name, int x, int y, int w = 0, int h = 0) {
+        auto* control = new T(page_);
+        control->setObjectName(name);
+        control->move(x, y);
+        if (w > 0) control->resize(w, h > 0 ? h : BoxHeight);
+        return control;
+    }
+
+    QLabel* label(const QString& text, int x, int y, const QString& name = {}) {
+        auto* l = new QLabel(text, page_);
+        if (!name.isEmpty()) l->setObjectName(name);
+        l->move(x, y);
+        l->adjustSize();
+        return l;
+    }
+
+    QLabel* heading(const QString& text, int x, int y, const QString& name = {}) {
+        QLabel* l = label(text, x, y, name);
+        QFont f = l->font();
+        f.setBold(true);
+        l->setFont(f);
+        l->adjustSize();
+        return l;
+    }
+
+    QLineEdit* box(const QString& name, int x, int y, int w) {
+        return make<QLineEdit>(name, x, y, w, BoxHeight);
+    }
+
+    // A picture command and its caption label beside it; both run the command.
+    QToolButton* command(const QString& name, const QIcon& icon, const QString& caption, int x,
+                         int y, const QString& labelName = {}, QLabel** captionOut = nullptr) {
+        auto* button = make<QToolButton>(name, x, y, CommandSize, CommandSize);
+        button->setIcon(icon);
+        button->setIconSize(QSize(32, 32));
+        button->setAutoRaise(true);
+        button->setToolTip(caption);
+        button->setCursor(Qt::PointingHandCursor);
+        auto* l = new CommandLabel(caption, button, page_);
+        l->setObjectName(labelName.isEmpty() ? QStringLiteral("lbl") + name.mid(3) : labelName);
+        l->move(x + CommandSize + 6, y + (CommandSize - l->sizeHint().height()) / 2);
+        l->adjustSize();
+        if (captionOut) *captionOut = l;
+        return button;
+    }
+
+    QLabel* picture(const QString& name, const QImage& image, int x, int y, bool visible = true) {
+        auto* l = make<QLabel>(name, x, y);
+        l->setPixmap(QPixmap::fromImage(image));
+        l->adjustSize();
+        l->setVisible(visible);
+        return l;
+    }
+
+private:
+    QWidget* page_;
+};
+
+QIcon standard(QStyle::StandardPixmap pixmap) {
+    return QApplication::style()->standardIcon(pixmap);
+}
+
+QIcon drawn(const QImage& image) {
+    return QIcon(QPixmap::fromImage(image));
+}
+
+QWidget* newPage(QTabWidget* tabs, const QString& caption) {
+    auto* page = new QWidget;
+    page->setObjectName(QStringLiteral("tab%1").arg(tabs->count()));
+    tabs->addTab(page, caption);
+    return page;
+}
+
+pictures::BoreholeRows diagramRows(pictures::Head head) {
+    // The boxes are 24 pixels high; the drawing's rows are their centres.
+    const auto row = [](int topTwips) { return twips(topTwips) + BoxHeight / 2 - DiagramRect.y(); };
+    pictures::BoreholeRows rows;
+    const bool collar = head == pictures::Head::Collar;
+    rows.head = row(collar ? CollarHeadTop : 3190);
+    for (int i = 0; i < 8; ++i)
+        rows.anchors[size_t(i)] = row(collar ? CollarAnchorTops[size_t(i)] : 4170 + 635 * i);
+    rows.roof = DiagramRect.height() - 16;
+    return rows;
+}
+
+void buildIdentification(QTabWidget* tabs, MainControls& c) {
+    Builder b(newPage(tabs, QStringLiteral("1. Identification")));
+    b.label(QStringLiteral("Add or Select Sensor:"), 20, 18);
+    c.cboSensors = b.make<QComboBox>(QStringLiteral("cboSensors"), 200, 14, 160);
+    c.cboSensors->setEditable(true);
+    c.cboSensors->setInsertPolicy(QComboBox::NoInsert);
+    c.cboSensors->setMaxVisibleItems(20);
+    b.label(QStringLiteral("# of Instruments:"), 390, 18);
+    c.txtSCount = b.box(QStringLiteral("txtSCount"), 510, 14, 60);
+    c.txtSCount->setReadOnly(true);
+
+    b.label(QStringLiteral("Instrument ID:"), 20, 64);
+    c.txtSensor = b.box(QStringLiteral("txtSensor"), 200, 60, 160);
+    c.txtSensor->setReadOnly(true);
+    b.label(QStringLiteral("Family:"), 20, 96);
+    c.txtFamily = b.box(QStringLiteral("txtFamily"), 200, 92, 160);
+    b.label(QStringLiteral("Date ID"), 200, 126);
+    b.label(QStringLiteral("S Type"), 270, 126);
+    b.label(QStringLiteral("S Number"), 340, 126);
+    c.txtDateID = b.box(QStringLiteral("txtDateID"), 200, 144, 60);
+    c.txtTypeID = b.box(QStringLiteral("txtTypeID"), 270, 144, 60);
+    c.txtSensorNo = b.box(QStringLiteral("txtSensorNo"), 340, 144, 60);
+    c.lbl = b.label(QStringLiteral("Length of MPBX (m):"), 20, 190, QStringLiteral("lbl"));
+    c.lbl->resize(175, c.lbl->height());
+    c.txtLengthofCable = b.box(QStringLiteral("txtLengthofCable"), 200, 186, 80);
+
+    c.lblLocation = b.heading(QStringLiteral("Manufacturing Configuration:"), 20, 232,
+                              QStringLiteral("lblLocation"));
+    c.lblLocation->resize(300, c.lblLocation->height());
+    for (int i = 1; i <= 8; ++i) {
+        const int x = 20 + (i - 1) * 64;
+        b.label(QString::number(i), x + 24, 256);
+        c.txtNode[size_t(i)] = b.box(QStringLiteral("txtNode%1").arg(i), x, 276, 58);
+    }
+    c.Option1 = b.make<QRadioButton>(QStringLiteral("Option1"), 20, 320);
+    c.Option1->setText(QStringLiteral("Option 1 && 2 - Head at collar"));
+    c.Option1->adjustSize();
+    c.Option2 = b.make<QRadioButton>(QStringLiteral("Option2"), 20, 346);
+    c.Option2->setText(QStringLiteral("Option 3 - Head at toe"));
+    c.Option2->adjustSize();
+    c.Option1->setChecked(true);
+
+    b.label(QStringLiteral("Destroyed:"), 20, 400);
+    c.cboDestroyed = b.make<QComboBox>(QStringLiteral("cboDestroyed"), 110, 396, 70);
+    c.cboDestroyed->addItems({QStringLiteral("No"), QStringLiteral("Yes")});
+    b.label(QStringLiteral("Date:"), 200, 400);
+    c.txtDestructionDate = b.box(QStringLiteral("txtDestructionDate"), 244, 396, 110);
+    c.imgalive = b.picture(QStringLiteral("imgalive"), pictures::alive(), 0, 0, false);
+    c.imgdead = b.picture(QStringLiteral("imgdead"), pictures::dead(), 0, 0, false);
+    c.imgheart = b.picture(QStringLiteral("imgheart"), pictures::alive(), 372, 392);
+
+    b.heading(QStringLiteral("Record Navigation:"), 620, 64);
+    c.imgPrevious = b.command(QStringLiteral("imgPrevious"), standard(QStyle::SP_ArrowLeft),
+                              QStringLiteral("Previous"), 620, 88);
+    c.imgNext = b.command(QStringLiteral("imgNext"), standard(QStyle::SP_ArrowRight),
+                          QStringLiteral("Next"), 780, 88);
+    c.txtSnav = b.box(QStringLiteral("txtSnav"), 620, 140, 200);
+    c.txtSnav->setReadOnly(true);
+    c.imgAddSensor = b.command(QStringLiteral("imgAddSensor"), drawn(pictures::plusIcon()),
+                               QStringLiteral("Add New"), 620, 200);
+    c.imgDelete = b.command(QStringLiteral("imgDelete"), standard(QStyle::SP_TrashIcon),
+                            QStringLiteral("Delete"), 620, 256);
+}
+
+void buildInstallation(QTabWidget* tabs, MainControls& c) {
+    Builder b(newPage(tabs, QStringLiteral("2. Installation")));
+    b.label(QStringLiteral("Instrument ID:"), 20, 18);
+    c.txtSensor2 = b.box(QStringLiteral("txtSensor2"), 130, 14, 160);
+    c.txtSensor2->setReadOnly(true);
+    b.heading(QStringLiteral("Installation:"), 20, 58);
+    const std::array<std::pair<QString, QString>, 7> fields{{
+        {QStringLiteral("Level:"), QStringLiteral("txtLevel")},
+        {QStringLiteral("Location:"), QStringLiteral("txtLocation")},
+        {QStringLiteral("Borehole:"), QStringLiteral("txtBorehole")},
+        {QStringLiteral("Install Date:"), QStringLiteral("txtInstallDate")},
+        {QStringLiteral("Installed By:"), QStringLiteral("txtInstallBy")},
+        {QStringLiteral("Purpose:"), QStringLiteral("txtPurpose")},
+        {QStringLiteral("Notes:"), QStringLiteral("txtNotes")},
+    }};
+    std::array<QLineEdit*, 7> boxes{};
+    for (size_t i = 0; i < fields.size(); ++i) {
+        const int y = 84 + int(i) * 32;
+        QLabel* caption = b.label(fields[i].first, 20, y + 4);
+        if (i == 6) {
+            caption->setObjectName(QStringLiteral("lblNotes"));
+            c.lblNotes = caption;
+        }
+        boxes[i] = b.box(fields[i].second, 130, y, 260);
+    }
+    c.txtLevel = boxes[0];
+    c.txtLocation = boxes[1];
+    c.txtBorehole = boxes[2];
+    c.txtInstallDate = boxes[3];
+    c.txtInstallDate->resize(120, BoxHeight);
+    c.txtInstallBy = boxes[4];
+    c.txtPurpose = boxes[5];
+    c.txtNotes = boxes[6];
+    c.cmdSave = b.make<QPushButton>(QStringLiteral("cmdSave"), 130, 330, 130, 30);
+    c.cmdSave->setText(QStringLiteral("Save Changes"));
+
+    // The borehole diagram: the head and anchor boxes sit on the drawing's rows.
+    c.lbloption = b.heading(QStringLiteral("Option 1 and 2 - Head at Borehole Collar"), 430, 150,
+                            QStringLiteral("lbloption"));
+    c.lbloption->resize(360, c.lbloption->height());
+    b.label(QStringLiteral("From roof (m):"), twips(CollarAnchorLeft) - 4, 172);
+    c.imgCollar = b.picture(QStringLiteral("imgCollar"),
+                            pictures::borehole(pictures::Head::Collar, DiagramRect.size(),
+                                               diagramRows(pictures::Head::Collar)),
+                            0, 0, false);
+    c.imgToe = b.picture(QStringLiteral("imgToe"),
+                         pictures::borehole(pictures::Head::Toe, DiagramRect.size(),
+                                            diagramRows(pictures::Head::Toe)),
+                         0, 0, false);
+    c.imgHead = b.picture(QStringLiteral("imgHead"), c.imgCollar->pixmap().toImage(),
+                          DiagramRect.x(), DiagramRect.y());
+    c.txtHead = b.box(QStringLiteral("txtHead"), twips(CollarAnchorLeft), twips(CollarHeadTop), 60);
+    c.txtHead->setReadOnly(true);
+    for (int i = 1; i <= 8; ++i) {
+        c.txtRelSGanchor[size_t(i)] =
+            b.box(QStringLiteral("txtRelSGanchor%1").arg(i), twips(CollarAnchorLeft),
+                  twips(CollarAnchorTops[size_t(i - 1)]), 60);
+        c.txtRelSGanchor[size_t(i)]->setReadOnly(true);
+    }
+    c.txtRecess = b.box(QStringLiteral("txtRecess"), 700, 604, 60);
+    c.lblRecess =
+        b.label(QStringLiteral("m protruding from hole"), 766, 608, QStringLiteral("lblRecess"));
+    c.lblRecess->resize(200, c.lblRecess->height());
+}
+
+void buildReadings(QTabWidget* tabs, MainControls& c) {
+    Builder b(newPage(tabs, QStringLiteral("3. Readings")));
+    b.label(QStringLiteral("Instrument ID:"), 20, 18);
+    c.txtSensor3 = b.box(QStringLiteral("txtSensor3"), 130, 14, 160);
+    c.txtSensor3->setReadOnly(true);
+    b.label(QStringLiteral("Reading ID:"), 20, 50);
+    c.txtReadingID = b.box(QStringLiteral("txtReadingID"), 130, 46, 300);
+    c.txtReadingID->setReadOnly(true);
+    b.label(QStringLiteral("Reading Date:"), 20, 86);
+    c.dtpRdate = b.make<QDateEdit>(QStringLiteral("dtpRdate"), 130, 82, 110);
+    c.dtpRdate->setDisplayFormat(QStringLiteral("yy/MM/dd"));
+    c.dtpRdate->setCalendarPopup(true);
+    b.label(QStringLiteral("Reading Time:"), 260, 86);
+    c.dtpRtime = b.make<QTimeEdit>(QStringLiteral("dtpRtime"), 360, 82, 100);
+    c.dtpRtime->setDisplayFormat(QStringLiteral("HH:mm:ss"));
+
+    for (int i = 1; i <= 8; ++i) {
+        const int y = 124 + (i - 1) * 30;
+        c.lbln[size_t(i)] = b.make<QLabel>(QStringLiteral("lbln%1").arg(i), 20, y + 4, 94, 18);
+        c.lbln[size_t(i)]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        c.txtChannel[size_t(i)] = b.box(QStringLiteral("txtChannel%1").arg(i), 120, y, 90);
+        c.lblmm[size_t(i)] =
+            b.label(QStringLiteral("mm"), 216, y + 4, QStringLiteral("lblmm%1").arg(i));
+    }
+    c.lblTemp = b.make<QLabel>(QStringLiteral("lblTemp"), 20, 374, 94, 18);
+    c.lblTemp->setText(QStringLiteral("Temperature:"));
+    c.lblTemp->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    c.txtChannelT = b.box(QStringLiteral("txtChannelT"), 120, 370, 90);
+    c.Label47 = b.label(QStringLiteral("deg C"), 216, 374, QStringLiteral("Label47"));
+
+    c.chkTemporal = b.make<QCheckBox>(QStringLiteral("chkTemporal"), 20, 416);
+    c.chkTemporal->setText(QStringLiteral("Plot Temporal"));
+    c.chkTemporal->adjustSize();
+    b.label(QStringLiteral("(Disp v Time)"), 150, 418);
+    c.chkSpatial = b.make<QCheckBox>(QStringLiteral("chkSpatial"), 20, 442);
+    c.chkSpatial->setText(QStringLiteral("Plot Spatial"));
+    c.chkSpatial->adjustSize();
+    b.label(QStringLiteral("(Disp v Length)"), 150, 444);
+
+    c.lblError = b.make<QLabel>(QStringLiteral("lblError"), 20, 486, 460, 60);
+    c.lblError->setText(QStringLiteral("Error:"));
+    c.lblError->setWordWrap(true);
+    c.lblError->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    c.lblError->setStyleSheet(QStringLiteral("color: #b00000;"));
+
+    b.heading(QStringLiteral("View/Add Readings"), 520, 18);
+    c.imgFirst = b.command(QStringLiteral("imgFirst"), standard(QStyle::SP_MediaSkipBackward),
+                           QStringLiteral("First"), 520, 44);
+    c.imgPrevData = b.command(QStringLiteral("imgPrevData"), standard(QStyle::SP_MediaSeekBackward),
+                              QStringLiteral("Previous"), 630, 44);
+    c.imgNextData = b.command(QStringLiteral("imgNextData"), standard(QStyle::SP_MediaSeekForward),
+                              QStringLiteral("Next"), 760, 44);
+    c.imgLast = b.command(QStringLiteral("imgLast"), standard(QStyle::SP_MediaSkipForward),
+                          QStringLiteral("Last"), 870, 44);
+    c.txtRcount = b.box(QStringLiteral("txtRcount"), 520, 96, 200);
+    c.txtRcount->setReadOnly(true);
+    c.imgAddReading = b.command(QStringLiteral("imgAddReading"), drawn(pictures::plusIcon()),
+                                QStringLiteral("Add New"), 520, 132);
+    c.imgDeleteReading =
+        b.command(QStringLiteral("imgDeleteReading"), standard(QStyle::SP_TrashIcon),
+                  QStringLiteral("Delete/Batch"), 700, 132);
+
+    b.heading(QStringLiteral("Datasheet View:"), 520, 204);
+    c.imgDatasheet =
+        b.command(QStringLiteral("imgDatasheet"), standard(QStyle::SP_FileDialogDetailedView),
+                  QStringLiteral("Datasheet"), 520, 228);
+    c.imgReport =
+        b.command(QStringLiteral("imgReport"), standard(QStyle::SP_FileIcon),
+                  QStringLiteral("Report"), 700, 228, QStringLiteral("Label46"), &c.Label46);
+
+    b.heading(QStringLiteral("Import Datafiles:"), 520, 300);
+    c.imgAddTroveData =
+        b.make<QToolButton>(QStringLiteral("imgAddTroveData"), 520, 324, CommandSize, CommandSize);
+    c.imgAddTroveData->setIcon(standard(QStyle::SP_DialogOpenButton));
+    c.imgAddTroveData->setIconSize(QSize(32, 32));
+    c.imgAddTroveData->setAutoRaise(true);
+    c.imgAddTroveData->setToolTip(QStringLiteral("Import Datafiles"));
+    b.label(QStringLiteral("Time Period (hr)"), 580, 334);
+    c.cboTroveInt = b.make<QComboBox>(QStringLiteral("cboTroveInt"), 700, 330, 70);
+    c.cboTroveInt->setEditable(true);
+    c.cboTroveInt->setInsertPolicy(QComboBox::NoInsert);
+    c.cboTroveInt->addItems({QStringLiteral("1"), QStringLiteral("8"), QStringLiteral("24")});
+    c.cboTroveInt->setCurrentIndex(2);
+}
+
+QCustomPlot* chart(Builder& b, const QString& name) {
+    auto* plot = b.make<QCustomPlot>(name, 8, 8, 850, TabHeight - 52);
+    plot->setBackground(Qt::white);
+    return plot;
+}
+
+QPushButton* button(Builder& b, const QString& name, const QString& text, int x, int y, int w) {
+    auto* pb = b.make<QPushButton>(name, x, y, w, 28);
+    pb->setText(text);
+    return pb;
+}
+
+void buildGraphs(QTabWidget* tabs, MainControls& c) {
+    Builder t(newPage(tabs, QStringLiteral("4. Disp v Time")));
+    c.ChartT = chart(t, QStringLiteral("ChartT"));
+    // The scale selector moves between the two graph tabs at this left edge.
+    c.lblscale =
+        t.label(QStringLiteral("Scale X axis (mm):"), twips(13080), 16, QStringLiteral("lblscale"));
+    c.cboScale = t.make<QComboBox>(QStringLiteral("cboScale"), twips(13080), 38, 110);
+    c.cboScale->setEditable(true);
+    c.cboScale->setInsertPolicy(QComboBox::NoInsert);
+    c.cboScale->addItems({QStringLiteral("AutoScale"), QStringLiteral("25"), QStringLiteral("50"),
+                          QStringLiteral("75"), QStringLiteral("100"), QStringLiteral("125")});
+    c.cmdTHelp = button(t, QStringLiteral("cmdTHelp"), QStringLiteral("?"), twips(13080), 86, 30);
+    c.cmdTemp = button(t, QStringLiteral("cmdTemp"), QStringLiteral("Export as JPG"), twips(13080),
+                       136, 120);
+
+    Builder s(newPage(tabs, QStringLiteral("5. Disp v Length")));
+    c.ChartS = chart(s, QStringLiteral("ChartS"));
+    c.cmdDvl = button(s, QStringLiteral("cmdDvl"), QStringLiteral("Export as JPG"), twips(13080),
+                      136, 120);
+    c.lblW15 = s.make<QLabel>(QStringLiteral("lblW15"), twips(13080), 190, 126, 220);
+    c.lblW15->setText(QStringLiteral("There are more than 15 records selected, only the last 15 "
+                                     "readings will be plotted. Go to the Readings Tab to select "
+                                     "which data to plot"));
+    c.lblW15->setWordWrap(true);
+    c.lblW15->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    c.lblW15->setStyleSheet(QStringLiteral("color: #b00000;"));
+    c.lblW15->hide();
+}
+
+void buildUtilities(QTabWidget* tabs, MainControls& c) {
+    Builder b(newPage(tabs, QStringLiteral("6. Utilities")));
+    b.heading(QStringLiteral("Filter Installed Sensors:"), 20, 18);
+    b.label(QStringLiteral("Filter by Sensor Type:"), 20, 52);
+    c.txtFilterType = b.make<QComboBox>(QStringLiteral("txtFilterType"), 200, 48, 200);
+    c.txtFilterType->setEditable(true);
+    c.txtFilterType->setInsertPolicy(QComboBox::NoInsert);
+    for (int n = 1; n <= 6; ++n)
+        c.txtFilterType->addItem(QStringLiteral("%1: q%2 MPBX or ROVA").arg(n * 10 + 11).arg(n));
+    c.txtFilterType->setCurrentIndex(-1);
+    c.txtFilterType->setEditText(QString());
+    b.label(QStringLiteral("Filter by Level:"), 20, 84);
+    c.txtFilterLevel = b.box(QStringLiteral("txtFilterLevel"), 200, 80, 200);
+    b.label(QStringLiteral("Filter by Location:"), 20, 116);
+    c.txtFilterLocation = b.box(QStringLiteral("txtFilterLocation"), 200, 112, 200);
+    b.label(QStringLiteral("Filter by Install Date: (yyyy/mm/dd)"), 20, 152);
+    b.label(QStringLiteral("Start Date:"), 20, 180);
+    c.txtStartDate = b.box(QStringLiteral("txtStartDate"), 100, 176, 100);
+    b.label(QStringLiteral("End Date:"), 220, 180);
+    c.txtEndDate = b.box(QStringLiteral("txtEndDate"), 290, 176, 100);
+    c.chkDontShowDestroyed = b.make<QCheckBox>(QStringLiteral("chkDontShowDestroyed"), 20, 214);
+    c.chkDontShowDestroyed->setText(QStringLiteral("Do Not Show Destroyed Sensors"));
+    c.chkDontShowDestroyed->adjustSize();
+    c.imgApplyFilter =
+        b.picture(QStringLiteral("imgApplyFilter"), pictures::filterIcon(false), 0, 0, false);
+    c.imgRemoveFilter =
+        b.picture(QStringLiteral("imgRemoveFilter"), pictures::filterIcon(true), 0, 0, false);
+    c.imgFilter = b.command(QStringLiteral("imgFilter"), drawn(pictures::filterIcon(false)),
+                            QStringLiteral("Apply Filter"), 20, 248,
+                            QStringLiteral("lblFilterState"), &c.lblFilterState);
+    c.lblFilterState->resize(110, c.lblFilterState->height());
+    c.lblFilter =
+        b.label(QStringLiteral("* Filter Applied *"), 200, 260, QStringLiteral("lblFilter"));
+    c.lblFilter->setStyleSheet(QStringLiteral("color: #b00000; font-weight: bold;"));
+    c.lblFilter->adjustSize();
+    c.lblFilter->hide();
+
+    b.heading(QStringLiteral("Database:"), 20, 330);
+    c.Image3 = b.make<QToolButton>(QStringLiteral("Image3"), 20, 354, CommandSize, CommandSize);
+    c.Image3->setIcon(drawn(pictures::databaseIcon()));
+    c.Image3->setIconSize(QSize(32, 32));
+    c.Image3->setAutoRaise(true);
+    c.Image3->setToolTip(QStringLiteral("Change Database Location"));
+    b.label(QStringLiteral("Change Database Location"), 66, 366);
+
+    b.heading(QStringLiteral("Choose an mdb file to restore from:"), 520, 18);
+    c.lstFiles = b.make<QListWidget>(QStringLiteral("lstFiles"), 520, 42, 320, 200);
+    c.imgBackup = b.command(QStringLiteral("imgBackup"), standard(QStyle::SP_DialogSaveButton),
+                            QStringLiteral("Backup Database"), 520, 256);
+    c.imgRestore = b.command(QStringLiteral("imgRestore"), standard(QStyle::SP_BrowserReload),
+                             QStringLiteral("Restore from Backup"), 520, 306);
+
+    b.heading(QStringLiteral("Help:"), 520, 380);
+    c.imgHelp = b.command(QStringLiteral("imgHelp"), standard(QStyle::SP_DialogHelpButton),
+                          QStringLiteral("View Tolvane Manual"), 520, 404);
+    c.imgInternet = b.command(QStringLiteral("imgInternet"), drawn(pictures::globeIcon()),
+                              QStringLiteral("Visit the Vornhald website"), 520, 454);
+    c.imgAbout = b.command(QStringLiteral("imgAbout"), standard(QStyle::SP_MessageBoxInformation),
+                           QStringLiteral("About Vornhald's Tolvane"), 520, 504);
+}
+
+} // namespace
+
+MainControls buildMainControls(QTabWidget* tabs) {
+    MainControls c;
+    c.SSTab1 = tabs;
+    tabs->setObjectName(QStringLiteral("SSTab1"));
+    tabs->setFixedSize(TabWidth, TabHeight);
+    buildIdentification(tabs, c);
+    buildInstallation(tabs, c);
+    buildReadings(tabs, c);
+    buildGraphs(tabs, c);
+    buildUtilities(tabs, c);
+    return c;
+}
+
+} // namespace app

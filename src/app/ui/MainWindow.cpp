@@ -1,0 +1,222 @@
+#include "app/ui/MainWindow.h"
+
+#include "app/Compaction.h"
+#include "app/Manual.h"
+#include "app/Texts.h"
+#include "app/ui/AboutDialog.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QScreen>
+#include <QTabWidget>
+#include <QToolButton>
+
+namespace app {
+
+MainWindow::MainWindow(const Environment& environment, QWidget* parent)
+    : QWidget(parent), state_(environment) {
+    setObjectName(QStringLiteral("frmTolvane"));
+    setWindowTitle(texts::WindowCaption);
+    ui_ = buildMainControls(new QTabWidget(this));
+    const QSize around(TabWidth + 2 * twips(120), TabHeight + 2 * twips(120));
+    setMinimumSize(around);
+    resize(around);
+    placeTabControl();
+    wireCommands();
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::wireCommands() {
+    connect(ui_.Image3, &QToolButton::clicked, this, &MainWindow::changeDatabaseLocation);
+    connect(ui_.imgHelp, &QToolButton::clicked, this, &MainWindow::openManual);
+    connect(ui_.imgInternet, &QToolButton::clicked, this, &MainWindow::openWebSite);
+    connect(ui_.imgAbout, &QToolButton::clicked, this, &MainWindow::showAbout);
+    connect(ui_.SSTab1, &QTabWidget::currentChanged, this, &MainWindow::onTabChanged);
+}
+
+bool MainWindow::startUp() {
+    if (life_ != Life::Constructed) return life_ == Life::Running;
+    Prompter& prompter = *state_.env.prompter;
+    setFolders(state_, state_.env.documentsFolder);
+    lock_ = acquireInstanceLock(state_.DataFolder);
+    if (!lock_) {
+        prompter.ask({texts::AlreadyRunning, texts::Title, Icon::Warning});
+        life_ = Life::AnotherInstance;
+        return false;
+    }
+    life_ = Life::Running;
+    FormLoading = true;
+    placeWindow();
+    ui_.SSTab1->setCurrentIndex(0);
+    ui_.lblError->hide();
+
+    const bool loaded = logAndLeave(state_.log, texts::FormLoad, [&] {
+        state_.DBPath = databasePathFromLocationFile(state_.DataFolder, prompter);
+        // A first start makes the default database; a file named by the location
+        // file is only ever opened.
+        logAndLeave(state_.log, texts::FormLoad, [&] {
+            prepareDataFolder(state_.DataFolder,
+                              state_.DBPath == defaultDatabasePath(state_.DataFolder));
+        });
+        if (!connectDatabase(state_, state_.DBPath)) {
+            life_ = Life::Ended;
+            return;
+        }
+        openConfiguration(state_);
+        GetPrefs(state_);
+        const QStringList numbers = openRegister(state_, RegisterOrder::HighestFirst);
+        if (numbers.isEmpty()) {
+            tellNoSensors(prompter);
+            ui_.txtSCount->setText(QStringLiteral("0"));
+        } else {
+            showRegister(numbers);
+        }
+        state_.DelBatch = state_.DelSingle = state_.DelAll = false;
+        FormLoading = false;
+    });
+    Q_UNUSED(loaded);
+    return life_ == Life::Running;
+}
+
+bool MainWindow::reloadDatabase(const QString& path) {
+    if (!connectDatabase(state_, path)) {
+        requestEnd();
+        return false;
+    }
+    const bool loaded = logAndLeave(state_.log, texts::ChangeLocationLabel, [&] {
+        openConfiguration(state_);
+        GetPrefs(state_);
+        const QStringList numbers = openRegister(state_, RegisterOrder::LowestFirst);
+        if (numbers.isEmpty()) {
+            tellNoSensors(*state_.env.prompter);
+            showEmptyRegister();
+        } else {
+            showRegister(numbers);
+        }
+    });
+    // A file without our tables: its connection stays, but no sensor of the
+    // file used before may still be offered.
+    if (!loaded) {
+        state_.rsSensors.reset();
+        showEmptyRegister();
+    }
+    return true;
+}
+
+void MainWindow::showRegister(const QStringList& numbers) {
+    ui_.cboSensors->clear();
+    ui_.cboSensors->addItems(numbers);
+    ui_.txtSCount->setText(QString::number(numbers.size()));
+    fillfields();
+    ui_.cboSensors->setCurrentIndex(0);
+}
+
+void MainWindow::showEmptyRegister() {
+    ui_.cboSensors->clear();
+    ui_.txtSCount->setText(QStringLiteral("0"));
+    fillfields();
+}
+
+void MainWindow::changeDatabaseLocation() {
+    const QString path = state_.env.prompter->openFileName(texts::DatabaseFilter);
+    if (path.isEmpty()) return;
+    // The choice is kept even when the file then fails to open.
+    logAndLeave(state_.log, texts::ChangeLocationLabel,
+                [&] { writeLocationFile(state_.DataFolder, path); });
+    reloadDatabase(path);
+}
+
+void MainWindow::requestEnd() {
+    life_ = Life::Ended;
+    emit endRequested();
+    close();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (life_ == Life::Running) {
+        logAndLeave(state_.log, texts::FormUnload, [&] {
+            savefields();
+            if (ui_.SSTab1->currentIndex() == 2) SaveReadings();
+        });
+    }
+    event->accept();
+}
+
+void MainWindow::shutDown() {
+    if (life_ == Life::Running) {
+        life_ = Life::ShutDown;
+        ignoreFailure([&] { state_.rsSensors.reset(); });
+        ignoreFailure([&] { state_.rsSensorData.reset(); });
+        ignoreFailure([&] { state_.rsNetworkConfig.reset(); });
+        ignoreFailure([&] { state_.releaseDatabase(); });
+        ignoreFailure([&] {
+            CompactDB(state_.DataFolder, texts::DefaultDatabaseName, *state_.env.prompter,
+                      state_.log);
+        });
+    }
+    lock_.reset();
+}
+
+// Start-up centres the window a little above the middle of the screen, but
+// never so far that its title bar leaves the screen.
+void MainWindow::placeWindow() {
+    const QScreen* screen = this->screen();
+    if (!screen) return;
+    const QRect area = screen->availableGeometry();
+    const int left = twips((area.width() - width()) * 15 / 2);
+    const int top = twips(((area.height() - height()) * 15 - 250) / 2);
+    move(area.x() + std::max(0, left), area.y() + std::max(0, top));
+}
+
+// The tab control keeps its designed size: at 120, 120 twips in a normal
+// window, centred on the screen in a maximised one.
+void MainWindow::placeTabControl() {
+    if (isMinimized()) return;
+    if (isMaximized()) {
+        const QScreen* screen = this->screen();
+        if (!screen) return;
+        const QSize s = screen->geometry().size();
+        ui_.SSTab1->move((s.width() - TabWidth) / 2, (s.height() - TabHeight) / 2);
+    } else {
+        ui_.SSTab1->move(twips(120), twips(120));
+    }
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    placeTabControl();
+}
+
+void MainWindow::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange) placeTabControl();
+}
+
+void MainWindow::onTabChanged(int tab) {
+    // Leaving and entering each tab are added by the subsystems that own them.
+    previousTab_ = tab;
+}
+
+void MainWindow::openManual() {
+    const QString manual = state_.DataFolder + QLatin1Char('/') + ManualFileName;
+    if (QFileInfo::exists(manual)) state_.env.desktop->open(manual);
+}
+
+void MainWindow::openWebSite() {
+    state_.env.desktop->open(texts::WebSite);
+}
+
+void MainWindow::showAbout() {
+    if (!splash_) splash_ = new AboutDialog(this);
+    splash_->exec();
+}
+
+void MainWindow::fillfields() {}
+void MainWindow::savefields() {}
+void MainWindow::SaveReadings() {}
+
+} // namespace app

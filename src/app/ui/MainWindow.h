@@ -1,0 +1,79 @@
+// The main window frmTolvane: its start-up, change of database, unload and
+// exit, the tab control with its six tabs and the window's own commands.
+#pragma once
+
+#include "app/AppState.h"
+#include "app/StartUp.h"
+#include "app/ui/MainControls.h"
+
+#include <QLockFile>
+#include <QWidget>
+
+#include <memory>
+
+namespace app {
+
+class AboutDialog;
+
+class MainWindow : public QWidget {
+    Q_OBJECT
+public:
+    explicit MainWindow(const Environment& environment, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // The load sequence. False when the program must end (another instance, or
+    // no connection); the window is then never shown.
+    bool startUp();
+    // The exit: releases the database and compacts the default file. Once.
+    void shutDown();
+
+    // Reconnects to path and shows its register lowest number first (a change of
+    // database, and the reload after a backup or restore). False when the
+    // program must end; endRequested has then been emitted.
+    bool reloadDatabase(const QString& path);
+
+signals:
+    // The program must end (a connection failed after start-up).
+    void endRequested();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    enum class Life { Constructed, Running, AnotherInstance, Ended, ShutDown };
+
+    void wireCommands();
+    void placeWindow();
+    void placeTabControl();
+    void showRegister(const QStringList& numbers);
+    void showEmptyRegister();
+    void requestEnd();
+    void onTabChanged(int tab);
+
+    // Commands of the window itself.
+    void changeDatabaseLocation();
+    void openManual();
+    void openWebSite();
+    void showAbout();
+
+    // The sensor record and the reading: filled in by the sensor register and the
+    // readings.
+    void fillfields();
+    void savefields();
+    void SaveReadings();
+
+    AppState state_;
+    MainControls ui_;
+    std::unique_ptr<QLockFile> lock_;
+    AboutDialog* splash_ = nullptr;
+    Life life_ = Life::Constructed;
+    int previousTab_ = 0;
+
+    bool FormLoading = false;
+    QString NewSensorNo;
+    bool SkipAutoComplete = false;
+};
+
+} // namespace app
