@@ -1,0 +1,75 @@
+#include "support/WindowSupport.h"
+
+#include "app/StartUp.h"
+#include "store/Schema.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QTest>
+#include <QTimer>
+
+namespace testing_support {
+
+void WindowTest::TearDown() {
+    closeWindow();
+    TolvaneTest::TearDown();
+}
+
+void WindowTest::makeDefaultDatabase(const QStringList& numbers) {
+    store::Database& db = openNewDatabase();
+    for (const QString& n : numbers)
+        addSensor(db, n);
+    state->releaseDatabase();
+}
+
+QString WindowTest::makeDatabaseAt(const QString& name, const QStringList& numbers) {
+    const QString path = documents.filePath(name);
+    store::createDatabaseFile(path);
+    auto db = store::Database::open(path);
+    for (const QString& n : numbers)
+        addSensor(*db, n);
+    return path;
+}
+
+bool WindowTest::startWindow() {
+    window = std::make_unique<app::MainWindow>(env);
+    const bool started = window->startUp();
+    if (started) window->show();
+    return started;
+}
+
+void WindowTest::closeWindow() {
+    if (!window) return;
+    window->close();
+    window->shutDown();
+    window.reset();
+}
+
+void WindowTest::click(const QString& name) const {
+    if (QWidget* w = control(name)) QTest::mouseClick(w, Qt::LeftButton, {}, w->rect().center());
+}
+
+QStringList WindowTest::promptTexts() const {
+    QStringList texts;
+    for (const app::Prompt& p : prompter.prompts)
+        texts << p.text;
+    return texts;
+}
+
+void onNextModal(std::function<void(QDialog*)> action) {
+    QTimer::singleShot(0, [action = std::move(action)] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        EXPECT_NE(dialog, nullptr) << "no modal window is open";
+        if (dialog) action(dialog);
+    });
+}
+
+QStringList itemsOf(const QWidget* combo) {
+    QStringList items;
+    if (const auto* c = qobject_cast<const QComboBox*>(combo))
+        for (int i = 0; i < c->count(); ++i)
+            items << c->itemText(i);
+    return items;
+}
+
+} // namespace testing_support
