@@ -4,7 +4,7 @@
 
 #include <benchmark/benchmark.h>
 
-#include <QCoreApplication>
+#include <QApplication>
 
 #include <cstring>
 #include <iostream>
@@ -50,7 +50,9 @@ private:
 } // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication application(argc, argv);
+    // The window benchmarks need widgets; they run offscreen.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
     bool json = false;
     for (int i = 1; i < argc; ++i)
         json = json || std::strcmp(argv[i], "--benchmark_format=json") == 0;

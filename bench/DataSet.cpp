@@ -4,8 +4,11 @@
 #include "store/Schema.h"
 
 #include <QDateTime>
+#include <QDir>
+#include <QTemporaryDir>
 
 #include <cmath>
+#include <map>
 #include <numbers>
 #include <random>
 
@@ -102,6 +105,18 @@ void makeDataSet(const QString& path, const DataSetShape& shape) {
             }
         }
     });
+}
+
+QString sharedDataSet(int sensors, int readingsPerSensor) {
+    static QTemporaryDir folder;
+    static std::map<std::pair<int, int>, QString> made;
+    const auto key = std::make_pair(sensors, readingsPerSensor);
+    if (auto it = made.find(key); it != made.end()) return it->second;
+    const QString path =
+        QDir(folder.path())
+            .filePath(QStringLiteral("bench_%1_%2.mdb").arg(sensors).arg(readingsPerSensor));
+    makeDataSet(path, {sensors, readingsPerSensor});
+    return made[key] = path;
 }
 
 } // namespace bench

@@ -20,6 +20,10 @@ struct DataSetShape {
 // temperatures move between 15 and 30 degrees over the day and the year.
 void makeDataSet(const QString& path, const DataSetShape& shape);
 
+// A data set of this shape made once per run in a temporary folder and shared
+// by every benchmark that asks for it. Returns its path.
+QString sharedDataSet(int sensors, int readingsPerSensor);
+
 // The sensor number of the i-th generated sensor (0-based).
 QString sensorNumber(int index);
 

@@ -17,6 +17,8 @@ inline const std::vector<Goal>& goals() {
         {"BM_TableExists/1000", "BM_TableExists/10", 1.5},
         {"BM_OpenSensorData/100000", "BM_BareStepLoop/100000", 3.0},
         {"BM_RowSetFind/100000", "BM_RowSetFind/100", 3.0},
+        {"BM_StartUp/1000", "BM_StartUp/1", 2.0},
+        {"BM_CompactDB/100", "BM_FileCopy/100", 5.0},
     };
     return all;
 }

@@ -7,12 +7,8 @@
 
 #include <benchmark/benchmark.h>
 
-#include <QDir>
-#include <QTemporaryDir>
-
 #include <sqlite3.h>
 
-#include <map>
 #include <memory>
 
 namespace {
@@ -23,18 +19,6 @@ public:
     std::optional<QString> input(const QString&, const QString&) override { return std::nullopt; }
     QString openFileName(const QString&) override { return {}; }
 };
-
-// Data sets are made once per run and shared by the cases that need them.
-QString dataSet(int sensors, int readings) {
-    static QTemporaryDir folder;
-    static std::map<std::pair<int, int>, QString> made;
-    const auto key = std::make_pair(sensors, readings);
-    if (auto it = made.find(key); it != made.end()) return it->second;
-    const QString path =
-        QDir(folder.path()).filePath(QStringLiteral("bench_%1_%2.mdb").arg(sensors).arg(readings));
-    bench::makeDataSet(path, {sensors, readings});
-    return made[key] = path;
-}
 
 struct OpenState {
     SilentPrompter prompter;
@@ -52,7 +36,7 @@ struct OpenState {
 
 void BM_TableExists(benchmark::State& st) {
     const int tables = int(st.range(0));
-    OpenState open(dataSet(tables, 0));
+    OpenState open(bench::sharedDataSet(tables, 0));
     QStringList names;
     for (int i = 0; i < tables; ++i)
         names << bench::sensorNumber(i);
@@ -69,7 +53,7 @@ BENCHMARK(BM_TableExists)->Arg(10)->Arg(1000);
 
 void BM_OpenSensorData(benchmark::State& st) {
     const int readings = int(st.range(0));
-    OpenState open(dataSet(1, readings));
+    OpenState open(bench::sharedDataSet(1, readings));
     for (auto _ : st) {
         store::OpenSensorData(open.state, open.prompter);
         if (!open.state.rsSensorData || open.state.rsSensorData->RecordCount() != readings)
@@ -82,7 +66,7 @@ BENCHMARK(BM_OpenSensorData)->Arg(100000)->Unit(benchmark::kMillisecond);
 // The reference: a bare SQLite loop over every column of every row.
 void BM_BareStepLoop(benchmark::State& st) {
     const int readings = int(st.range(0));
-    const QString path = dataSet(1, readings);
+    const QString path = bench::sharedDataSet(1, readings);
     sqlite3* db = nullptr;
     sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
     const QByteArray sql =
@@ -122,7 +106,7 @@ BENCHMARK(BM_BareStepLoop)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 void BM_RowSetFind(benchmark::State& st) {
     const int readings = int(st.range(0));
-    OpenState open(dataSet(1, readings));
+    OpenState open(bench::sharedDataSet(1, readings));
     store::RowSet rs(*open.state.cnDatabase, store::readingsQuery(bench::sensorNumber(0)));
     const QString criteria =
         QStringLiteral("DateTimeKey = '%1'")

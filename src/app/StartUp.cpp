@@ -51,7 +51,7 @@ std::unique_ptr<QLockFile> acquireInstanceLock(const QString& dataFolder) {
     return std::make_unique<QLockFile>(QString());
 }
 
-QString databasePathFromLocationFile(const QString& dataFolder, Prompter& prompter) {
+QString databasePathFromLocationFile(const QString& dataFolder, Prompter* prompter) {
     const QString defaultPath = defaultDatabasePath(dataFolder);
     QFile file(dataFolder + QLatin1Char('/') + texts::LocationFileName);
     if (!file.exists()) return defaultPath;
@@ -63,7 +63,7 @@ QString databasePathFromLocationFile(const QString& dataFolder, Prompter& prompt
         line = QString::fromLocal8Bit(first);
     }
     if (!line.isEmpty()) return line;
-    prompter.ask({texts::LocationNotFound, texts::AppTitle});
+    if (prompter) prompter->ask({texts::LocationNotFound, texts::AppTitle});
     return defaultPath;
 }
 
@@ -89,11 +89,33 @@ void prepareDataFolder(const QString& dataFolder, bool makeDefaultDatabase) {
     if (!QFileInfo::exists(manual)) writeManual(manual);
 }
 
-bool connectDatabase(AppState& state, const QString& path) {
+ConnectionPrefetch::~ConnectionPrefetch() {
+    if (opened_.valid()) opened_.wait();
+}
+
+void ConnectionPrefetch::start(const QString& path) {
+    if (opened_.valid() || !QFileInfo(path).isFile()) return;
+    path_ = path;
+    opened_ = std::async(std::launch::async, [path] { return store::Database::open(path); });
+}
+
+std::unique_ptr<store::Database> ConnectionPrefetch::take(const QString& path) {
+    if (!opened_.valid()) return nullptr;
+    auto opened = std::move(opened_);
+    try {
+        auto db = opened.get();
+        if (path == path_) return db;
+    } catch (...) {
+    }
+    return nullptr;
+}
+
+bool connectDatabase(AppState& state, const QString& path, ConnectionPrefetch* prefetch) {
     state.releaseDatabase();
     state.DBPath = path;
     try {
-        state.cnDatabase = store::Database::open(path);
+        state.cnDatabase = prefetch ? prefetch->take(path) : nullptr;
+        if (!state.cnDatabase) state.cnDatabase = store::Database::open(path);
         return true;
     } catch (const store::Error&) {
         state.env.prompter->ask(
@@ -122,22 +144,20 @@ void GetPrefs(AppState& state) {
 }
 
 QStringList openRegister(AppState& state, RegisterOrder order) {
+    const QString orderBy = order == RegisterOrder::HighestFirst
+                                ? QStringLiteral(" ORDER BY InstrumentID DESC;")
+                                : QStringLiteral(" ORDER BY InstrumentID;");
     state.rsSensors.reset();
     state.rsSensors = std::make_unique<store::RowSet>(
-        *state.cnDatabase, order == RegisterOrder::HighestFirst
-                               ? QStringLiteral("SELECT Sensors.* FROM Sensors ORDER BY "
-                                                "InstrumentID DESC;")
-                               : QStringLiteral("SELECT Sensors.* FROM Sensors ORDER BY "
-                                                "InstrumentID;"));
-    store::RowSet& sensors = *state.rsSensors;
+        *state.cnDatabase, QStringLiteral("SELECT Sensors.* FROM Sensors") + orderBy);
+    // The numbers alone, in the same order: the list needs nothing else.
     QStringList numbers;
-    const int count = sensors.RecordCount();
-    if (count == 0) return numbers;
-    const int column = sensors.fieldIndex(QStringLiteral("InstrumentID"));
-    numbers.reserve(count);
-    for (const auto& row : sensors.fetchRows(0, count))
-        numbers << row[size_t(column)].toString();
-    sensors.MoveFirst();
+    numbers.reserve(state.rsSensors->RecordCount());
+    store::Statement select =
+        state.cnDatabase->prepare(QStringLiteral("SELECT InstrumentID FROM Sensors") + orderBy);
+    while (select.step())
+        numbers << select.text(0);
+    if (!numbers.isEmpty()) state.rsSensors->MoveFirst();
     return numbers;
 }
 

@@ -4,6 +4,8 @@
 
 #include <sqlite3.h>
 
+#include <mutex>
+
 namespace store {
 
 namespace {
@@ -75,7 +77,16 @@ QString Statement::text(int column) const {
 namespace {
 
 // Opens the connection with the given flags; a failure closes what was opened.
+// SQLite counts every allocation under a global lock unless told not to; the
+// schema of a file with a thousand reading tables makes many allocations.
+// Must come before the library's first use; later calls are refused harmlessly.
+void configureOnce() {
+    static std::once_flag once;
+    std::call_once(once, [] { sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0); });
+}
+
 sqlite3* connect(const QString& path, int flags) {
+    configureOnce();
     sqlite3* db = nullptr;
     const int rc =
         sqlite3_open_v2(path.toUtf8().constData(), &db, flags | SQLITE_OPEN_NOMUTEX, nullptr);

@@ -130,6 +130,10 @@ void buildIdentification(QTabWidget* tabs, MainControls& c) {
     c.cboSensors->setEditable(true);
     c.cboSensors->setInsertPolicy(QComboBox::NoInsert);
     c.cboSensors->setMaxVisibleItems(20);
+    // Sized for a nine-digit number: measuring every item of a long register
+    // on the first showing would slow the start.
+    c.cboSensors->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    c.cboSensors->setMinimumContentsLength(9);
     b.label(QStringLiteral("# of Instruments:"), 390, 18);
     c.txtSCount = b.box(QStringLiteral("txtSCount"), 510, 14, 60);
     c.txtSCount->setReadOnly(true);

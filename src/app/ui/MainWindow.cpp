@@ -20,6 +20,11 @@ MainWindow::MainWindow(const Environment& environment, QWidget* parent)
     : QWidget(parent), state_(environment) {
     setObjectName(QStringLiteral("frmTolvane"));
     setWindowTitle(texts::WindowCaption);
+    // The database opens while the window is built; only an instance that holds
+    // the lock opens anything.
+    setFolders(state_, state_.env.documentsFolder);
+    lock_ = acquireInstanceLock(state_.DataFolder);
+    if (lock_) prefetch_.start(databasePathFromLocationFile(state_.DataFolder, nullptr));
     ui_ = buildMainControls(new QTabWidget(this));
     const QSize around(TabWidth + 2 * twips(120), TabHeight + 2 * twips(120));
     setMinimumSize(around);
@@ -41,8 +46,7 @@ void MainWindow::wireCommands() {
 bool MainWindow::startUp() {
     if (life_ != Life::Constructed) return life_ == Life::Running;
     Prompter& prompter = *state_.env.prompter;
-    setFolders(state_, state_.env.documentsFolder);
-    lock_ = acquireInstanceLock(state_.DataFolder);
+    if (!lock_) lock_ = acquireInstanceLock(state_.DataFolder);
     if (!lock_) {
         prompter.ask({texts::AlreadyRunning, texts::Title, Icon::Warning});
         life_ = Life::AnotherInstance;
@@ -55,14 +59,14 @@ bool MainWindow::startUp() {
     ui_.lblError->hide();
 
     const bool loaded = logAndLeave(state_.log, texts::FormLoad, [&] {
-        state_.DBPath = databasePathFromLocationFile(state_.DataFolder, prompter);
+        state_.DBPath = databasePathFromLocationFile(state_.DataFolder, &prompter);
         // A first start makes the default database; a file named by the location
         // file is only ever opened.
         logAndLeave(state_.log, texts::FormLoad, [&] {
             prepareDataFolder(state_.DataFolder,
                               state_.DBPath == defaultDatabasePath(state_.DataFolder));
         });
-        if (!connectDatabase(state_, state_.DBPath)) {
+        if (!connectDatabase(state_, state_.DBPath, &prefetch_)) {
             life_ = Life::Ended;
             return;
         }

@@ -67,6 +67,7 @@ private:
     AppState state_;
     MainControls ui_;
     std::unique_ptr<QLockFile> lock_;
+    ConnectionPrefetch prefetch_;
     AboutDialog* splash_ = nullptr;
     Life life_ = Life::Constructed;
     int previousTab_ = 0;
