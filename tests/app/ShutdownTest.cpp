@@ -21,14 +21,10 @@ namespace {
 
 class ShutdownTest : public WindowTest {
 protected:
-    QByteArray bytesOf(const QString& path) {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
     QString database() const { return dataFile(texts::DefaultDatabaseName); }
     QString copy() const { return dataFile(QStringLiteral("Copy_TolvaneMPBX.mdb")); }
     QString locationLine() {
-        return QString::fromLocal8Bit(bytesOf(dataFile(texts::LocationFileName))).trimmed();
+        return QString::fromLocal8Bit(fileBytes(dataFile(texts::LocationFileName))).trimmed();
     }
     // Leaves free pages behind, so that compaction has something to do.
     void makeBloatedDatabase() {
@@ -67,22 +63,22 @@ TEST_F(ShutdownTest, StaleCopyIsReportedAndDatabaseStaysAsItWas) {
     stale.write("left over");
     stale.close();
     ASSERT_TRUE(startWindow());
-    const QByteArray before = bytesOf(database());
+    const QByteArray before = fileBytes(database());
     expectLog(QStringLiteral(" G_CompactDB"));
     closeWindow();
     expectCompactionMessage();
-    EXPECT_EQ(bytesOf(database()), before);
-    EXPECT_EQ(bytesOf(copy()), QByteArray("left over"));
+    EXPECT_EQ(fileBytes(database()), before);
+    EXPECT_EQ(fileBytes(copy()), QByteArray("left over"));
 }
 
 TEST_F(ShutdownTest, InterruptionBeforeTheRenameLeavesTheOriginal) {
     makeBloatedDatabase();
-    const QByteArray before = bytesOf(database());
+    const QByteArray before = fileBytes(database());
     EXPECT_FALSE(app::CompactDB(dataFolder, texts::DefaultDatabaseName, prompter, state->log,
                                 [] { throw std::runtime_error("power cut"); }));
     expectLog(QStringLiteral(" G_CompactDB"));
     expectCompactionMessage();
-    EXPECT_EQ(bytesOf(database()), before);
+    EXPECT_EQ(fileBytes(database()), before);
     EXPECT_FALSE(QFileInfo::exists(copy()));
 }
 

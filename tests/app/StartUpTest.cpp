@@ -26,10 +26,6 @@ protected:
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(content);
     }
-    QByteArray bytesOf(const QString& path) {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
 };
 
 TEST(GetSpecialPath, CommandLineThenEnvironmentThenDocuments) {
@@ -73,7 +69,7 @@ TEST_F(StartUpTest, FirstStartMakesDataFolderDatabaseLogoAndManual) {
     EXPECT_EQ(promptTexts(), QStringList({texts::NoSensors}));
     EXPECT_TRUE(store::Database::open(dataFile(texts::DefaultDatabaseName))->hasTable("Sensors"));
     EXPECT_FALSE(QImage(dataFile(texts::LogoFileName)).isNull());
-    EXPECT_TRUE(bytesOf(dataFile(app::ManualFileName)).startsWith("%PDF"));
+    EXPECT_TRUE(fileBytes(dataFile(app::ManualFileName)).startsWith("%PDF"));
 }
 
 TEST_F(StartUpTest, ExistingLogoAndManualAreKept) {
@@ -84,8 +80,8 @@ TEST_F(StartUpTest, ExistingLogoAndManualAreKept) {
         file.write("ours");
     }
     ASSERT_TRUE(startWindow());
-    EXPECT_EQ(bytesOf(dataFile(texts::LogoFileName)), QByteArray("ours"));
-    EXPECT_EQ(bytesOf(dataFile(app::ManualFileName)), QByteArray("ours"));
+    EXPECT_EQ(fileBytes(dataFile(texts::LogoFileName)), QByteArray("ours"));
+    EXPECT_EQ(fileBytes(dataFile(app::ManualFileName)), QByteArray("ours"));
 }
 
 TEST_F(StartUpTest, LocationFileNamesTheDatabase) {
@@ -93,6 +89,24 @@ TEST_F(StartUpTest, LocationFileNamesTheDatabase) {
     const QString other = makeDatabaseAt(QStringLiteral("other.mdb"), {"202451009"});
     writeLocationFile(other.toLocal8Bit() + "\r\nsecond line ignored\r\n");
     ASSERT_TRUE(startWindow());
+    EXPECT_EQ(itemsOf(control(QStringLiteral("cboSensors"))), QStringList({"202451009"}));
+}
+
+// The connection opened while the window is built is used only when it still
+// answers for what start-up finds.
+TEST_F(StartUpTest, ChangesBetweenBuildingAndStartUpAreSeen) {
+    makeDefaultDatabase({"202421001"});
+    window = std::make_unique<app::MainWindow>(env);
+    addSensor(*store::Database::open(dataFile(texts::DefaultDatabaseName)), "202421002");
+    ASSERT_TRUE(window->startUp());
+    EXPECT_EQ(itemsOf(control(QStringLiteral("cboSensors"))),
+              QStringList({"202421002", "202421001"}));
+    closeWindow();
+
+    const QString other = makeDatabaseAt(QStringLiteral("other.mdb"), {"202451009"});
+    window = std::make_unique<app::MainWindow>(env);
+    writeLocationFile(other.toLocal8Bit());
+    ASSERT_TRUE(window->startUp());
     EXPECT_EQ(itemsOf(control(QStringLiteral("cboSensors"))), QStringList({"202451009"}));
 }
 
@@ -143,7 +157,7 @@ TEST_F(StartUpTest, UnusablePathGivesConnectionMessageAndEnds) {
 TEST_F(StartUpTest, SecondInstanceEndsWithoutTouchingAnything) {
     makeDefaultDatabase({"202421001"});
     ASSERT_TRUE(startWindow());
-    const QByteArray before = bytesOf(dataFile(texts::DefaultDatabaseName));
+    const QByteArray before = fileBytes(dataFile(texts::DefaultDatabaseName));
 
     app::MainWindow second(env);
     EXPECT_FALSE(second.startUp());
@@ -155,7 +169,7 @@ TEST_F(StartUpTest, SecondInstanceEndsWithoutTouchingAnything) {
     second.close();
     second.shutDown();
     EXPECT_EQ(prompter.prompts.size(), 1u);
-    EXPECT_EQ(bytesOf(dataFile(texts::DefaultDatabaseName)), before);
+    EXPECT_EQ(fileBytes(dataFile(texts::DefaultDatabaseName)), before);
     EXPECT_FALSE(QFileInfo::exists(dataFile(QStringLiteral("Copy_TolvaneMPBX.mdb"))));
     EXPECT_EQ(itemsOf(second.findChild<QWidget*>(QStringLiteral("cboSensors"))), QStringList());
 

@@ -42,6 +42,11 @@ QString ScriptedPrompter::openFileName(const QString& filter) {
     return f;
 }
 
+QByteArray fileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 QStringList logMessages(const QString& logPath) {
     QFile file(logPath);
     if (!file.open(QIODevice::ReadOnly)) return {};

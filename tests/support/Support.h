@@ -56,6 +56,9 @@ public:
     bool result = true;
 };
 
+// A file's whole content; empty when it cannot be read.
+QByteArray fileBytes(const QString& path);
+
 // The entries of a log file, as the messages after " - ".
 QStringList logMessages(const QString& logPath);
 
