@@ -58,7 +58,7 @@ bool MainWindow::startUp() {
     ui_.SSTab1->setCurrentIndex(0);
     ui_.lblError->hide();
 
-    const bool loaded = logAndLeave(state_.log, texts::FormLoad, [&] {
+    logAndLeave(state_.log, texts::FormLoad, [&] {
         state_.DBPath = databasePathFromLocationFile(state_.DataFolder, &prompter);
         // A first start makes the default database; a file named by the location
         // file is only ever opened.
@@ -82,7 +82,6 @@ bool MainWindow::startUp() {
         state_.DelBatch = state_.DelSingle = state_.DelAll = false;
         FormLoading = false;
     });
-    Q_UNUSED(loaded);
     return life_ == Life::Running;
 }
 

@@ -72,9 +72,8 @@ private:
     Life life_ = Life::Constructed;
     int previousTab_ = 0;
 
+    // True while start-up runs (and after a failed one): the sensor list ignores clicks.
     bool FormLoading = false;
-    QString NewSensorNo;
-    bool SkipAutoComplete = false;
 };
 
 } // namespace app
