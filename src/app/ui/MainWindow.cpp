@@ -85,12 +85,12 @@ bool MainWindow::startUp() {
     return life_ == Life::Running;
 }
 
-bool MainWindow::reloadDatabase(const QString& path) {
+bool MainWindow::reloadDatabase(const QString& path, const QString& failureLabel) {
     if (!connectDatabase(state_, path)) {
         requestEnd();
         return false;
     }
-    const bool loaded = logAndLeave(state_.log, texts::ChangeLocationLabel, [&] {
+    const bool loaded = logAndLeave(state_.log, failureLabel, [&] {
         openConfiguration(state_);
         GetPrefs(state_);
         const QStringList numbers = openRegister(state_, RegisterOrder::LowestFirst);
@@ -130,7 +130,7 @@ void MainWindow::changeDatabaseLocation() {
     // The choice is kept even when the file then fails to open.
     logAndLeave(state_.log, texts::ChangeLocationLabel,
                 [&] { writeLocationFile(state_.DataFolder, path); });
-    reloadDatabase(path);
+    reloadDatabase(path, texts::ChangeLocationLabel);
 }
 
 void MainWindow::requestEnd() {

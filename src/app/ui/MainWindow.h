@@ -29,8 +29,9 @@ public:
 
     // Reconnects to path and shows its register lowest number first (a change of
     // database, and the reload after a backup or restore). False when the
-    // program must end; endRequested has then been emitted.
-    bool reloadDatabase(const QString& path);
+    // program must end; endRequested has then been emitted. A file without the
+    // register's tables is logged with failureLabel and leaves the list empty.
+    bool reloadDatabase(const QString& path, const QString& failureLabel);
 
 signals:
     // The program must end (a connection failed after start-up).
