@@ -13,23 +13,6 @@ namespace {
 
 using namespace app::pictures;
 
-// The caller's layout for a 150 x 440 drawing with the head at the collar.
-BoreholeRows collarRows() {
-    BoreholeRows rows;
-    rows.roof = 400;
-    rows.head = 385;
-    for (int i = 0; i < 8; ++i)
-        rows.anchors[size_t(i)] = 345 - i * 42;
-    return rows;
-}
-
-int differingPixels(const QImage& image, int rowA, int rowB) {
-    int n = 0;
-    for (int x = 0; x < image.width(); ++x)
-        n += image.pixel(x, rowA) != image.pixel(x, rowB);
-    return n;
-}
-
 TEST(PicturesTest, LogoIsWhiteBacked) {
     const QImage logo = app::pictures::logo();
     EXPECT_EQ(logo.size(), QSize(600, 200));
@@ -51,25 +34,6 @@ TEST(PicturesTest, AliveAndDeadDifferAndAreTransparentAtTheCorners) {
     const QRgb deadBody = d.pixel(6, 16);
     EXPECT_GT(qGreen(aliveBody), qRed(aliveBody) + 40);
     EXPECT_LT(qGreen(deadBody), qRed(deadBody) + 10);
-}
-
-TEST(PicturesTest, BoreholeHasTheRequestedSizeAndMarksItsRows) {
-    const BoreholeRows rows = collarRows();
-    for (Head head : {Head::Collar, Head::Toe}) {
-        const QImage image = borehole(head, QSize(150, 440), rows);
-        ASSERT_EQ(image.size(), QSize(150, 440));
-        // A rock row between two anchors carries only the hole and strata; the
-        // head's and each anchor's rows carry their mark and a leader to the edge.
-        const int plainRow = (rows.anchors[0] + rows.anchors[1]) / 2;
-        EXPECT_GT(differingPixels(image, rows.head, plainRow), 40);
-        EXPECT_GT(differingPixels(image, rows.anchors[7], plainRow), 40);
-        EXPECT_NE(image.pixel(148, rows.head), image.pixel(148, plainRow));
-    }
-    // Rock above the roof, drift below it.
-    const QImage image = borehole(Head::Collar, QSize(150, 440), rows);
-    EXPECT_NE(image.pixel(140, rows.roof - 5), image.pixel(140, rows.roof + 20));
-    // The head's end is told apart in the drawing.
-    EXPECT_NE(image, borehole(Head::Toe, QSize(150, 440), rows));
 }
 
 TEST(ManualTest, WritesAPdfOfSeveralPagesAndNothingElse) {
