@@ -67,21 +67,37 @@ public:
         return make<QLineEdit>(name, x, y, w, BoxHeight);
     }
 
-    // A picture command and its caption label beside it; both run the command.
-    QToolButton* command(const QString& name, const QIcon& icon, const QString& caption, int x,
-                         int y, const QString& labelName = {}, QLabel** captionOut = nullptr) {
+    // A picture command on its own (its caption, if any, is plain text).
+    QToolButton* pictureButton(const QString& name, const QIcon& icon, const QString& tip, int x,
+                               int y) {
         auto* button = make<QToolButton>(name, x, y, CommandSize, CommandSize);
         button->setIcon(icon);
         button->setIconSize(QSize(32, 32));
         button->setAutoRaise(true);
-        button->setToolTip(caption);
+        button->setToolTip(tip);
         button->setCursor(Qt::PointingHandCursor);
+        return button;
+    }
+
+    // A picture command and its caption label beside it; both run the command.
+    QToolButton* command(const QString& name, const QIcon& icon, const QString& caption, int x,
+                         int y, const QString& labelName = {}, QLabel** captionOut = nullptr) {
+        QToolButton* button = pictureButton(name, icon, caption, x, y);
         auto* l = new CommandLabel(caption, button, page_);
         l->setObjectName(labelName.isEmpty() ? QStringLiteral("lbl") + name.mid(3) : labelName);
         l->move(x + CommandSize + 6, y + (CommandSize - l->sizeHint().height()) / 2);
         l->adjustSize();
         if (captionOut) *captionOut = l;
         return button;
+    }
+
+    // A combo box the user may type into; typed text is never added to its list.
+    QComboBox* editableCombo(const QString& name, int x, int y, int w, const QStringList& items) {
+        auto* combo = make<QComboBox>(name, x, y, w);
+        combo->setEditable(true);
+        combo->setInsertPolicy(QComboBox::NoInsert);
+        combo->addItems(items);
+        return combo;
     }
 
     QLabel* picture(const QString& name, const QImage& image, int x, int y, bool visible = true) {
@@ -126,9 +142,7 @@ pictures::BoreholeRows diagramRows(pictures::Head head) {
 void buildIdentification(QTabWidget* tabs, MainControls& c) {
     Builder b(newPage(tabs, QStringLiteral("1. Identification")));
     b.label(QStringLiteral("Add or Select Sensor:"), 20, 18);
-    c.cboSensors = b.make<QComboBox>(QStringLiteral("cboSensors"), 200, 14, 160);
-    c.cboSensors->setEditable(true);
-    c.cboSensors->setInsertPolicy(QComboBox::NoInsert);
+    c.cboSensors = b.editableCombo(QStringLiteral("cboSensors"), 200, 14, 160, {});
     c.cboSensors->setMaxVisibleItems(20);
     // Sized for a nine-digit number: measuring every item of a long register
     // on the first showing would slow the start.
@@ -328,16 +342,12 @@ void buildReadings(QTabWidget* tabs, MainControls& c) {
 
     b.heading(QStringLiteral("Import Datafiles:"), 520, 300);
     c.imgAddTroveData =
-        b.make<QToolButton>(QStringLiteral("imgAddTroveData"), 520, 324, CommandSize, CommandSize);
-    c.imgAddTroveData->setIcon(standard(QStyle::SP_DialogOpenButton));
-    c.imgAddTroveData->setIconSize(QSize(32, 32));
-    c.imgAddTroveData->setAutoRaise(true);
-    c.imgAddTroveData->setToolTip(QStringLiteral("Import Datafiles"));
+        b.pictureButton(QStringLiteral("imgAddTroveData"), standard(QStyle::SP_DialogOpenButton),
+                        QStringLiteral("Import Datafiles"), 520, 324);
     b.label(QStringLiteral("Time Period (hr)"), 580, 334);
-    c.cboTroveInt = b.make<QComboBox>(QStringLiteral("cboTroveInt"), 700, 330, 70);
-    c.cboTroveInt->setEditable(true);
-    c.cboTroveInt->setInsertPolicy(QComboBox::NoInsert);
-    c.cboTroveInt->addItems({QStringLiteral("1"), QStringLiteral("8"), QStringLiteral("24")});
+    c.cboTroveInt =
+        b.editableCombo(QStringLiteral("cboTroveInt"), 700, 330, 70,
+                        {QStringLiteral("1"), QStringLiteral("8"), QStringLiteral("24")});
     c.cboTroveInt->setCurrentIndex(2);
 }
 
@@ -359,11 +369,10 @@ void buildGraphs(QTabWidget* tabs, MainControls& c) {
     // The scale selector moves between the two graph tabs at this left edge.
     c.lblscale =
         t.label(QStringLiteral("Scale X axis (mm):"), twips(13080), 16, QStringLiteral("lblscale"));
-    c.cboScale = t.make<QComboBox>(QStringLiteral("cboScale"), twips(13080), 38, 110);
-    c.cboScale->setEditable(true);
-    c.cboScale->setInsertPolicy(QComboBox::NoInsert);
-    c.cboScale->addItems({QStringLiteral("AutoScale"), QStringLiteral("25"), QStringLiteral("50"),
-                          QStringLiteral("75"), QStringLiteral("100"), QStringLiteral("125")});
+    c.cboScale =
+        t.editableCombo(QStringLiteral("cboScale"), twips(13080), 38, 110,
+                        {QStringLiteral("AutoScale"), QStringLiteral("25"), QStringLiteral("50"),
+                         QStringLiteral("75"), QStringLiteral("100"), QStringLiteral("125")});
     c.cmdTHelp = button(t, QStringLiteral("cmdTHelp"), QStringLiteral("?"), twips(13080), 86, 30);
     c.cmdTemp = button(t, QStringLiteral("cmdTemp"), QStringLiteral("Export as JPG"), twips(13080),
                        136, 120);
@@ -386,11 +395,10 @@ void buildUtilities(QTabWidget* tabs, MainControls& c) {
     Builder b(newPage(tabs, QStringLiteral("6. Utilities")));
     b.heading(QStringLiteral("Filter Installed Sensors:"), 20, 18);
     b.label(QStringLiteral("Filter by Sensor Type:"), 20, 52);
-    c.txtFilterType = b.make<QComboBox>(QStringLiteral("txtFilterType"), 200, 48, 200);
-    c.txtFilterType->setEditable(true);
-    c.txtFilterType->setInsertPolicy(QComboBox::NoInsert);
+    QStringList types;
     for (int n = 1; n <= 6; ++n)
-        c.txtFilterType->addItem(QStringLiteral("%1: q%2 MPBX or ROVA").arg(n * 10 + 11).arg(n));
+        types << QStringLiteral("%1: q%2 MPBX or ROVA").arg(n * 10 + 11).arg(n);
+    c.txtFilterType = b.editableCombo(QStringLiteral("txtFilterType"), 200, 48, 200, types);
     c.txtFilterType->setCurrentIndex(-1);
     c.txtFilterType->setEditText(QString());
     b.label(QStringLiteral("Filter by Level:"), 20, 84);
@@ -420,11 +428,8 @@ void buildUtilities(QTabWidget* tabs, MainControls& c) {
     c.lblFilter->hide();
 
     b.heading(QStringLiteral("Database:"), 20, 330);
-    c.Image3 = b.make<QToolButton>(QStringLiteral("Image3"), 20, 354, CommandSize, CommandSize);
-    c.Image3->setIcon(drawn(pictures::databaseIcon()));
-    c.Image3->setIconSize(QSize(32, 32));
-    c.Image3->setAutoRaise(true);
-    c.Image3->setToolTip(QStringLiteral("Change Database Location"));
+    c.Image3 = b.pictureButton(QStringLiteral("Image3"), drawn(pictures::databaseIcon()),
+                               QStringLiteral("Change Database Location"), 20, 354);
     b.label(QStringLiteral("Change Database Location"), 66, 366);
 
     b.heading(QStringLiteral("Choose an mdb file to restore from:"), 520, 18);

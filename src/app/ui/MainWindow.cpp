@@ -152,9 +152,6 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 void MainWindow::shutDown() {
     if (life_ == Life::Running) {
         life_ = Life::ShutDown;
-        ignoreFailure([&] { state_.rsSensors.reset(); });
-        ignoreFailure([&] { state_.rsSensorData.reset(); });
-        ignoreFailure([&] { state_.rsNetworkConfig.reset(); });
         ignoreFailure([&] { state_.releaseDatabase(); });
         ignoreFailure([&] {
             CompactDB(state_.DataFolder, texts::DefaultDatabaseName, *state_.env.prompter,
