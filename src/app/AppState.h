@@ -38,6 +38,9 @@ struct AppState {
     std::unique_ptr<store::RowSet> rsGraphData;
 
     QString CurrentSensorID;
+
+    // True while start-up runs (and after a failed one): the sensor list ignores clicks.
+    bool FormLoading = false;
     QString PrefMaxY, PrefMinY, PrefMinX, PrefMaxX;
 
     // Type-dependent state of the current sensor.

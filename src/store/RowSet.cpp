@@ -636,4 +636,23 @@ std::vector<std::vector<QVariant>> RowSet::fetchRows(int first, int count) const
     return rows;
 }
 
+QVariantList RowSet::columnValues(const QString& name) const {
+    requireOpen();
+    const int index = checkedIndex(name);
+    QVariantList values;
+    if (keys_.empty()) return values;
+    std::unordered_map<qint64, QVariant> byRowid;
+    byRowid.reserve(keys_.size());
+    Statement st = db_->prepare(QStringLiteral("SELECT _rowid_, %1 FROM %2")
+                                    .arg(quoteName(columns_[size_t(index)].name), tableSql_));
+    while (st.step())
+        byRowid.emplace(st.int64(0), readColumn(st.get(), 1));
+    values.reserve(qsizetype(keys_.size()));
+    for (const qint64 rowid : keys_) {
+        const auto found = byRowid.find(rowid);
+        values << (found != byRowid.end() ? found->second : QVariant());
+    }
+    return values;
+}
+
 } // namespace store

@@ -83,6 +83,8 @@ public:
 
     // Values of count rows from the 0-based index first, in set order, read in bulk.
     std::vector<std::vector<QVariant>> fetchRows(int first, int count) const;
+    // One column of every row, in set order, read in one pass of the table.
+    QVariantList columnValues(const QString& name) const;
 
 private:
     enum class Kind { Any, Text, Real, Integer };

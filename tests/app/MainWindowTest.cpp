@@ -124,7 +124,7 @@ TEST_F(MainWindowTest, FixedCaptions) {
         {"Option1", "Option 1 && 2 - Head at collar"},
         {"Option2", "Option 3 - Head at toe"},
         {"lbl", "Length of MPBX (m):"},
-        {"lblLocation", "Manufacturing Configuration:"},
+        {"lblLocation", "Node / Anchor Location:"}, // a sensor is shown
         {"lblRecess", "m protruding from hole"},
         {"lbloption", "Option 1 and 2 - Head at Borehole Collar"},
         {"lblscale", "Scale X axis (mm):"},
@@ -210,6 +210,9 @@ TEST_F(MainWindowTest, CommandPairs) {
         {"imgInternet", "lblInternet", "Visit the Vornhald website"},
         {"imgAbout", "lblAbout", "About Vornhald's Tolvane"},
     };
+    // The real commands run too: cancel the new sensor's number, keep the sensor.
+    prompter.typeIn(std::nullopt);
+    prompter.answer(app::Answer::No);
     for (const auto& [picture, label, text] : pairs) {
         SCOPED_TRACE(picture);
         auto* button = control<QToolButton>(picture);

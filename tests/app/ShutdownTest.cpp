@@ -63,9 +63,11 @@ TEST_F(ShutdownTest, StaleCopyIsReportedAndDatabaseStaysAsItWas) {
     stale.write("left over");
     stale.close();
     ASSERT_TRUE(startWindow());
+    window->close(); // the unload stores the sensor shown
     const QByteArray before = fileBytes(database());
     expectLog(QStringLiteral(" G_CompactDB"));
-    closeWindow();
+    window->shutDown();
+    window.reset();
     expectCompactionMessage();
     EXPECT_EQ(fileBytes(database()), before);
     EXPECT_EQ(fileBytes(copy()), QByteArray("left over"));

@@ -4,6 +4,7 @@
 #include "app/Pictures.h"
 #include "app/ui/CommandLabel.h"
 #include "app/ui/MainControls.h"
+#include "sensors/RoofLocations.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -28,10 +29,6 @@ namespace {
 constexpr int BoxHeight = 24;
 constexpr int CommandSize = 40;
 
-// Anchor rows of the installation diagram, in twips from the top of the tab.
-constexpr std::array<int, 8> CollarAnchorTops{7900, 7265, 6630, 5995, 5360, 4725, 4090, 3455};
-constexpr int CollarHeadTop = 8800;
-constexpr int CollarAnchorLeft = 9000;
 constexpr QRect DiagramRect(430, 190, 150, 440);
 
 class Builder {
@@ -131,10 +128,10 @@ pictures::BoreholeRows diagramRows(pictures::Head head) {
     // The boxes are 24 pixels high; the drawing's rows are their centres.
     const auto row = [](int topTwips) { return twips(topTwips) + BoxHeight / 2 - DiagramRect.y(); };
     pictures::BoreholeRows rows;
-    const bool collar = head == pictures::Head::Collar;
-    rows.head = row(collar ? CollarHeadTop : 3190);
+    const sensors::DiagramPlacement p = sensors::diagramPlacement(head == pictures::Head::Collar);
+    rows.head = row(p.headTop);
     for (int i = 0; i < 8; ++i)
-        rows.anchors[size_t(i)] = row(collar ? CollarAnchorTops[size_t(i)] : 4170 + 635 * i);
+        rows.anchors[size_t(i)] = row(p.anchorTops[size_t(i)]);
     rows.roof = DiagramRect.height() - 16;
     return rows;
 }
@@ -245,7 +242,8 @@ void buildInstallation(QTabWidget* tabs, MainControls& c) {
     c.lbloption = b.heading(QStringLiteral("Option 1 and 2 - Head at Borehole Collar"), 430, 150,
                             QStringLiteral("lbloption"));
     c.lbloption->resize(360, c.lbloption->height());
-    b.label(QStringLiteral("From roof (m):"), twips(CollarAnchorLeft) - 4, 172);
+    const sensors::DiagramPlacement collar = sensors::diagramPlacement(true);
+    b.label(QStringLiteral("From roof (m):"), twips(collar.anchorLeft) - 4, 172);
     c.imgCollar = b.picture(QStringLiteral("imgCollar"),
                             pictures::borehole(pictures::Head::Collar, DiagramRect.size(),
                                                diagramRows(pictures::Head::Collar)),
@@ -256,12 +254,13 @@ void buildInstallation(QTabWidget* tabs, MainControls& c) {
                          0, 0, false);
     c.imgHead = b.picture(QStringLiteral("imgHead"), c.imgCollar->pixmap().toImage(),
                           DiagramRect.x(), DiagramRect.y());
-    c.txtHead = b.box(QStringLiteral("txtHead"), twips(CollarAnchorLeft), twips(CollarHeadTop), 60);
+    c.txtHead =
+        b.box(QStringLiteral("txtHead"), twips(collar.anchorLeft), twips(collar.headTop), 60);
     c.txtHead->setReadOnly(true);
     for (int i = 1; i <= 8; ++i) {
         c.txtRelSGanchor[size_t(i)] =
-            b.box(QStringLiteral("txtRelSGanchor%1").arg(i), twips(CollarAnchorLeft),
-                  twips(CollarAnchorTops[size_t(i - 1)]), 60);
+            b.box(QStringLiteral("txtRelSGanchor%1").arg(i), twips(collar.anchorLeft),
+                  twips(collar.anchorTops[size_t(i - 1)]), 60);
         c.txtRelSGanchor[size_t(i)]->setReadOnly(true);
     }
     c.txtRecess = b.box(QStringLiteral("txtRecess"), 700, 604, 60);

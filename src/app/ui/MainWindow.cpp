@@ -4,6 +4,8 @@
 #include "app/Manual.h"
 #include "app/Texts.h"
 #include "app/ui/AboutDialog.h"
+#include "sensors/ui/FilterPanel.h"
+#include "sensors/ui/SensorPanel.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -26,6 +28,8 @@ MainWindow::MainWindow(const Environment& environment, QWidget* parent)
     lock_ = acquireInstanceLock(state_.DataFolder);
     if (lock_) prefetch_.start(databasePathFromLocationFile(state_.DataFolder, nullptr));
     ui_ = buildMainControls(new QTabWidget(this));
+    sensors_ = std::make_unique<sensors::SensorPanel>(state_, ui_);
+    filter_ = std::make_unique<sensors::FilterPanel>(state_, ui_, *sensors_);
     const QSize around(TabWidth + 2 * twips(120), TabHeight + 2 * twips(120));
     setMinimumSize(around);
     resize(around);
@@ -53,7 +57,7 @@ bool MainWindow::startUp() {
         return false;
     }
     life_ = Life::Running;
-    FormLoading = true;
+    state_.FormLoading = true;
     placeWindow();
     ui_.SSTab1->setCurrentIndex(0);
     ui_.lblError->hide();
@@ -80,7 +84,7 @@ bool MainWindow::startUp() {
             showRegister(numbers);
         }
         state_.DelBatch = state_.DelSingle = state_.DelAll = false;
-        FormLoading = false;
+        state_.FormLoading = false;
     });
     return life_ == Life::Running;
 }
@@ -94,34 +98,21 @@ bool MainWindow::reloadDatabase(const QString& path, const QString& failureLabel
         openConfiguration(state_);
         GetPrefs(state_);
         const QStringList numbers = openRegister(state_, RegisterOrder::LowestFirst);
-        if (numbers.isEmpty()) {
-            tellNoSensors(*state_.env.prompter);
-            showEmptyRegister();
-        } else {
-            showRegister(numbers);
-        }
+        if (numbers.isEmpty()) tellNoSensors(*state_.env.prompter);
+        showRegister(numbers);
     });
     // A file without our tables: its connection stays, but no sensor of the
     // file used before may still be offered.
     if (!loaded) {
         state_.rsSensors.reset();
-        showEmptyRegister();
+        showRegister({});
     }
+    filter_->showState();
     return true;
 }
 
 void MainWindow::showRegister(const QStringList& numbers) {
-    ui_.cboSensors->clear();
-    ui_.cboSensors->addItems(numbers);
-    ui_.txtSCount->setText(QString::number(numbers.size()));
-    fillfields();
-    ui_.cboSensors->setCurrentIndex(0);
-}
-
-void MainWindow::showEmptyRegister() {
-    ui_.cboSensors->clear();
-    ui_.txtSCount->setText(QStringLiteral("0"));
-    fillfields();
+    sensors_->showSensors(numbers);
 }
 
 void MainWindow::changeDatabaseLocation() {
@@ -196,9 +187,22 @@ void MainWindow::changeEvent(QEvent* event) {
     if (event->type() == QEvent::WindowStateChange) placeTabControl();
 }
 
+// Leaving a tab stores what was typed on it; entering one prepares it. A step
+// that fails is skipped.
 void MainWindow::onTabChanged(int tab) {
-    // Leaving and entering each tab are added by the subsystems that own them.
+    const int left = previousTab_;
     previousTab_ = tab;
+    if (left == 0 || left == 1) ignoreFailure([&] { sensors_->leaveRecordTab(); });
+    switch (tab) {
+    case 0:
+        ignoreFailure([&] { sensors_->enterIdentification(); });
+        break;
+    case 1:
+        ignoreFailure([&] { sensors_->enterInstallation(); });
+        break;
+    default:
+        break;
+    }
 }
 
 void MainWindow::openManual() {
@@ -215,8 +219,14 @@ void MainWindow::showAbout() {
     splash_->exec();
 }
 
-void MainWindow::fillfields() {}
-void MainWindow::savefields() {}
+void MainWindow::fillfields() {
+    sensors_->fillfields();
+}
+
+void MainWindow::savefields() {
+    sensors_->savefields();
+}
+
 void MainWindow::SaveReadings() {}
 
 } // namespace app

@@ -11,6 +11,11 @@
 
 #include <memory>
 
+namespace sensors {
+class FilterPanel;
+class SensorPanel;
+} // namespace sensors
+
 namespace app {
 
 class AboutDialog;
@@ -49,7 +54,6 @@ private:
     void placeWindow();
     void placeTabControl();
     void showRegister(const QStringList& numbers);
-    void showEmptyRegister();
     void requestEnd();
     void onTabChanged(int tab);
 
@@ -59,22 +63,20 @@ private:
     void openWebSite();
     void showAbout();
 
-    // The sensor record and the reading: filled in by the sensor register and the
-    // readings.
     void fillfields();
     void savefields();
+    // The reading shown: filled in by the readings.
     void SaveReadings();
 
     AppState state_;
     MainControls ui_;
     std::unique_ptr<QLockFile> lock_;
     ConnectionPrefetch prefetch_;
+    std::unique_ptr<sensors::SensorPanel> sensors_;
+    std::unique_ptr<sensors::FilterPanel> filter_;
     AboutDialog* splash_ = nullptr;
     Life life_ = Life::Constructed;
     int previousTab_ = 0;
-
-    // True while start-up runs (and after a failed one): the sensor list ignores clicks.
-    bool FormLoading = false;
 };
 
 } // namespace app

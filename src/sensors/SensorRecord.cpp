@@ -1,0 +1,138 @@
+#include "sensors/SensorRecord.h"
+
+#include "app/TextFormat.h"
+#include "sensors/SensorTypes.h"
+#include "store/Schema.h"
+
+#include <QStringList>
+
+namespace sensors {
+
+namespace {
+
+QString shown(const store::RowSet& rs, const QString& column) {
+    try {
+        return rs.value(column).toString();
+    } catch (const store::Error&) {
+        return {};
+    }
+}
+
+QString column(const char* name) {
+    return QString::fromLatin1(name);
+}
+
+} // namespace
+
+SensorRecord readSensorRecord(const store::RowSet& rs) {
+    SensorRecord r;
+    r.instrumentId = shown(rs, column("InstrumentID"));
+    r.dateId = shown(rs, column("DateID"));
+    r.typeId = shown(rs, column("TypeID"));
+    r.sensorNo = shown(rs, column("SensorNo"));
+    r.family = shown(rs, column("Family"));
+    r.length = shown(rs, column("LengthofCable"));
+    r.level = shown(rs, column("Level"));
+    r.location = shown(rs, column("Location"));
+    r.borehole = shown(rs, column("Borehole"));
+    r.installDate = shown(rs, column("InstallDate"));
+    if (const auto d = app::toDate(r.installDate)) r.installDate = app::yearFirst(*d);
+    r.installBy = shown(rs, column("InstallBy"));
+    r.purpose = shown(rs, column("Purpose"));
+    r.notes = shown(rs, column("Notes"));
+    r.recess = shown(rs, column("Recess"));
+    // No value reads as False, as the original's Yes/No column did.
+    r.headAtCollar = shown(rs, column("HeadLocation")).toInt() != 0;
+    for (int i = 0; i < 8; ++i)
+        r.nodes[size_t(i)] = shown(rs, QStringLiteral("NodeLocation%1").arg(i + 1));
+    r.sensorType = shown(rs, column("SensorType"));
+    r.destroyed = shown(rs, column("Destroyed"));
+    if (r.destroyed == QLatin1String("Yes"))
+        r.destructionDate = shown(rs, column("DestructionDate"));
+    return r;
+}
+
+void writeRecordColumns(store::RowSet& rs, const SensorRecord& r) {
+    rs.setValue(column("DateID"), r.dateId.trimmed());
+    rs.setValue(column("TypeID"), r.typeId.trimmed());
+    rs.setValue(column("SensorNo"), r.sensorNo.trimmed());
+    rs.setValue(column("Family"), r.family.trimmed());
+    rs.setValue(column("LengthofCable"), app::formatNumber(r.length, app::NumberFormat::Fixed2));
+    rs.setValue(column("Level"), r.level.trimmed());
+    rs.setValue(column("Location"), r.location.trimmed());
+    rs.setValue(column("Borehole"), r.borehole.trimmed());
+    rs.setValue(column("InstallDate"), r.installDate.trimmed());
+    rs.setValue(column("InstallBy"), r.installBy.trimmed());
+    rs.setValue(column("Purpose"), r.purpose.trimmed());
+    rs.setValue(column("Notes"), r.notes.trimmed());
+    // The recess must be a number: empty text is no more a number than "abc".
+    const std::optional<double> recess = app::toNumber(r.recess);
+    if (!recess)
+        throw store::Error(store::code::Mismatch,
+                           QStringLiteral("Type mismatch: recess \"%1\"").arg(r.recess));
+    rs.setValue(column("Recess"), *recess);
+    rs.setValue(column("HeadLocation"), r.headAtCollar);
+    for (int i = 0; i < 8; ++i)
+        rs.setValue(QStringLiteral("NodeLocation%1").arg(i + 1),
+                    app::formatNumber(r.nodes[size_t(i)], app::NumberFormat::UpTo2));
+}
+
+void writeDestroyed(store::RowSet& rs, const QString& destroyed, const QString& destructionDate) {
+    rs.setValue(column("Destroyed"), destroyed);
+    if (!destructionDate.isEmpty()) rs.setValue(column("DestructionDate"), destructionDate);
+}
+
+void addSensorRow(store::RowSet& rs, const NewSensor& s) {
+    const SensorNumberParts parts = splitSensorNumber(s.number);
+    rs.AddNew();
+    rs.setValue(column("InstrumentID"), s.number);
+    rs.setValue(column("Family"), s.family);
+    rs.setValue(column("Model"), s.modelCode);
+    rs.setValue(column("SensorType"), parts.typeCode);
+    rs.setValue(column("DateID"), parts.dateId);
+    rs.setValue(column("TypeID"), parts.typeCode);
+    rs.setValue(column("SensorNo"), parts.serial);
+    rs.setValue(column("InstallDate"), s.installDate);
+    rs.setValue(column("Destroyed"), QStringLiteral("No"));
+    rs.setValue(column("HeadLocation"), true);
+    rs.setValue(column("LengthofCable"), 0.0);
+    rs.setValue(column("Recess"), 0.0);
+    try {
+        rs.Update();
+    } catch (...) {
+        rs.CancelUpdate();
+        throw;
+    }
+}
+
+bool registerHolds(store::Database& db, const QString& number) {
+    store::Statement st =
+        db.prepare(QStringLiteral("SELECT 1 FROM Sensors WHERE InstrumentID = ?1"));
+    st.bind(1, number);
+    return st.step();
+}
+
+QStringList sensorNumbers(const store::RowSet& rs) {
+    QStringList numbers;
+    const QVariantList values = rs.columnValues(column("InstrumentID"));
+    numbers.reserve(values.size());
+    for (const QVariant& v : values)
+        numbers << v.toString();
+    return numbers;
+}
+
+void removeSensor(store::Database& db, store::RowSet& rs, const QString& number) {
+    db.transaction([&] {
+        if (db.hasTable(number))
+            db.execute(QStringLiteral("DROP TABLE ") + store::quoteName(number));
+        // The first row in SensorID order, as a find from the top would meet it.
+        store::Statement st = db.prepare(QStringLiteral(
+            "DELETE FROM NetworkConfig WHERE _rowid_ = (SELECT _rowid_ FROM NetworkConfig "
+            "WHERE SensorID = ?1 ORDER BY SensorID, _rowid_ LIMIT 1)"));
+        st.bind(1, number);
+        st.run();
+        rs.Delete();
+    });
+}
+
+} // namespace sensors

@@ -1,0 +1,62 @@
+// The sensor record as its boxes hold it, and how a register row is read into
+// them and written back from them.
+#pragma once
+
+#include "store/RowSet.h"
+
+#include <QString>
+
+#include <array>
+
+namespace sensors {
+
+struct SensorRecord {
+    QString instrumentId;
+    QString dateId, typeId, sensorNo, family;
+    QString length;
+    QString level, location, borehole, installDate, installBy, purpose, notes;
+    QString recess;
+    bool headAtCollar = true;
+    std::array<QString, 8> nodes;
+    QString sensorType;
+    QString destroyed;
+    QString destructionDate; // shown only while Destroyed is "Yes"
+};
+
+// The current row as the boxes show it: no value shows as empty text, the
+// install date year first. A column that cannot be read shows empty.
+SensorRecord readSensorRecord(const store::RowSet& rs);
+
+// DateID to NodeLocation8 in the stored order: texts trimmed, the length as
+// "##0.00", the recess as a number, the head option, the node locations as
+// "##0.0#". A value its column refuses stops the write at that column (the
+// columns before it stay written in the row's pending edit) and throws.
+void writeRecordColumns(store::RowSet& rs, const SensorRecord& record);
+
+// Destroyed, then DestructionDate only when its text is not empty: clearing the
+// box never erases the date a sensor was destroyed.
+void writeDestroyed(store::RowSet& rs, const QString& destroyed, const QString& destructionDate);
+
+// The row values of a new sensor, with the defaults it starts with.
+struct NewSensor {
+    QString number;
+    QString family;
+    QString modelCode;
+    QString installDate; // "yyyy/MM/dd"
+};
+// Adds the register row (head at the collar, length 0, recess 0, not destroyed)
+// and stores it; it stays the current row.
+void addSensorRow(store::RowSet& rs, const NewSensor& sensor);
+
+// True when the register table holds this number, whatever a filter shows.
+bool registerHolds(store::Database& db, const QString& number);
+
+// The sensor numbers of the row set, in its order.
+QStringList sensorNumbers(const store::RowSet& rs);
+
+// Removes a sensor in one transaction: its reading table (when there is one),
+// the first NetworkConfig row naming it and its register row, the current row
+// of rs. Either all of it is removed or none of it.
+void removeSensor(store::Database& db, store::RowSet& rs, const QString& number);
+
+} // namespace sensors

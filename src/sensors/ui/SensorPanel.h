@@ -1,0 +1,74 @@
+// The glue of the first two tabs: the sensor record's boxes, the sensor list,
+// the Destroyed box, the key filters, the installation diagram and the
+// commands that add, step through and delete sensors.
+#pragma once
+
+#include "app/AppState.h"
+#include "app/ui/MainControls.h"
+
+#include <QObject>
+#include <QStringList>
+
+class QKeyEvent;
+
+namespace sensors {
+
+struct SensorRecord;
+
+class SensorPanel : public QObject {
+    Q_OBJECT
+public:
+    SensorPanel(app::AppState& state, const app::MainControls& ui, QObject* parent = nullptr);
+
+    void fillfields();
+    void savefields();
+    void ConfigureForm();
+    void CalcReltoRoof();
+    // Places the head picture and boxes of the installation diagram for the
+    // head option.
+    void arrangeDiagram();
+
+    // The list refilled with numbers (the order of rsSensors), the first sensor
+    // shown and counted.
+    void showSensors(const QStringList& numbers);
+
+    // Leaving tab 0 or 1 stores the record and shows it again; entering them
+    // prepares each.
+    void leaveRecordTab();
+    void enterIdentification();
+    void enterInstallation();
+
+    // Commands.
+    void addNew();
+    void AddTypedSensor();
+    void next();
+    void previous();
+    void deleteSensor();
+    void sensorListClicked();
+    void destroyedClicked();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    app::Prompter& prompter() const { return *state_.env.prompter; }
+    bool hasCurrentSensor() const;
+    SensorRecord recordFromBoxes() const;
+    void showRecord(const SensorRecord& record);
+    void showNoRecord();
+    void setListText(const QString& number);
+    void showHeart(bool destroyed);
+
+    bool sensorListKey(QKeyEvent* key);
+    void completeSensorNumber();
+    bool destroyedKey(QKeyEvent* key);
+    bool nodeKey(QKeyEvent* key) const;
+    bool recessKey(QKeyEvent* key);
+
+    app::AppState& state_;
+    const app::MainControls& ui_;
+    QString NewSensorNo;
+    bool SkipAutoComplete = false;
+};
+
+} // namespace sensors
