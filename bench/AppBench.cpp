@@ -1,5 +1,6 @@
 // The main window's start-up, and the compaction at exit against a file copy.
 #include "DataSet.h"
+#include "Windows.h"
 
 #include "app/Compaction.h"
 #include "app/StartUp.h"
@@ -17,35 +18,9 @@
 
 namespace {
 
-class QuietPrompter : public app::Prompter {
-public:
-    app::Answer ask(const app::Prompt& p) override {
-        ++shown;
-        return p.buttons == app::Buttons::YesNo ? app::Answer::No : app::Answer::Ok;
-    }
-    std::optional<QString> input(const QString&, const QString&) override { return std::nullopt; }
-    QString openFileName(const QString&) override { return {}; }
-    int shown = 0;
-};
-
-class NoDesktop : public app::Desktop {
-public:
-    bool open(const QString&) override { return true; }
-};
-
-// A documents folder whose data folder holds a copy of the data set as the
-// default database, with the logo and manual already made.
-struct Documents {
-    QTemporaryDir folder;
-    QString dataFolder = folder.filePath(QStringLiteral("Vornhald/Tolvane"));
-    QString database = dataFolder + QLatin1Char('/') + app::texts::DefaultDatabaseName;
-
-    explicit Documents(const QString& dataSet) {
-        QDir().mkpath(dataFolder);
-        QFile::copy(dataSet, database);
-        app::prepareDataFolder(dataFolder, true);
-    }
-};
+using bench::Documents;
+using bench::NoDesktop;
+using bench::QuietPrompter;
 
 // From a new window to the first sensor shown (the window shown and painted),
 // as at every start. Closing the window is not part of it.

@@ -19,6 +19,9 @@ inline const std::vector<Goal>& goals() {
         {"BM_RowSetFind/100000", "BM_RowSetFind/100", 3.0},
         {"BM_StartUp/1000", "BM_StartUp/1", 2.0},
         {"BM_CompactDB/100", "BM_FileCopy/100", 5.0},
+        {"BM_NextSensor/1000", "BM_NextSensor/10", 2.0},
+        {"BM_SelectSensor/1000", "BM_SelectSensor/10", 2.0},
+        {"BM_ApplyFilter/1000", "BM_ApplyFilter/10", 2.0},
     };
     return all;
 }

@@ -3,6 +3,7 @@
 #include "app/Manual.h"
 #include "app/Pictures.h"
 #include "app/Texts.h"
+#include "sensors/SensorRecord.h"
 #include "store/RowSet.h"
 #include "store/Schema.h"
 
@@ -150,13 +151,10 @@ QStringList openRegister(AppState& state, RegisterOrder order) {
     state.rsSensors.reset();
     state.rsSensors = std::make_unique<store::RowSet>(
         *state.cnDatabase, QStringLiteral("SELECT Sensors.* FROM Sensors") + orderBy);
-    // The numbers alone, in the same order: the list needs nothing else.
-    QStringList numbers;
-    numbers.reserve(state.rsSensors->RecordCount());
-    store::Statement select =
-        state.cnDatabase->prepare(QStringLiteral("SELECT InstrumentID FROM Sensors") + orderBy);
-    while (select.step())
-        numbers << select.text(0);
+    // The numbers are kept beside the keyset: the list, a filter and a removed
+    // filter read them without another pass of the register.
+    state.rsSensors->keepColumn(QStringLiteral("InstrumentID"));
+    const QStringList numbers = sensors::sensorNumbers(*state.rsSensors);
     if (!numbers.isEmpty()) state.rsSensors->MoveFirst();
     return numbers;
 }

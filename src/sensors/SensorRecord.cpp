@@ -22,6 +22,13 @@ QString column(const char* name) {
     return QString::fromLatin1(name);
 }
 
+// An empty box is no value, as a new row has it: stepping through the register
+// then rewrites nothing that was not typed.
+QVariant boxText(const QString& text) {
+    const QString t = text.trimmed();
+    return t.isEmpty() ? QVariant() : QVariant(t);
+}
+
 } // namespace
 
 SensorRecord readSensorRecord(const store::RowSet& rs) {
@@ -53,18 +60,18 @@ SensorRecord readSensorRecord(const store::RowSet& rs) {
 }
 
 void writeRecordColumns(store::RowSet& rs, const SensorRecord& r) {
-    rs.setValue(column("DateID"), r.dateId.trimmed());
-    rs.setValue(column("TypeID"), r.typeId.trimmed());
-    rs.setValue(column("SensorNo"), r.sensorNo.trimmed());
-    rs.setValue(column("Family"), r.family.trimmed());
+    rs.setValue(column("DateID"), boxText(r.dateId));
+    rs.setValue(column("TypeID"), boxText(r.typeId));
+    rs.setValue(column("SensorNo"), boxText(r.sensorNo));
+    rs.setValue(column("Family"), boxText(r.family));
     rs.setValue(column("LengthofCable"), app::formatNumber(r.length, app::NumberFormat::Fixed2));
-    rs.setValue(column("Level"), r.level.trimmed());
-    rs.setValue(column("Location"), r.location.trimmed());
-    rs.setValue(column("Borehole"), r.borehole.trimmed());
-    rs.setValue(column("InstallDate"), r.installDate.trimmed());
-    rs.setValue(column("InstallBy"), r.installBy.trimmed());
-    rs.setValue(column("Purpose"), r.purpose.trimmed());
-    rs.setValue(column("Notes"), r.notes.trimmed());
+    rs.setValue(column("Level"), boxText(r.level));
+    rs.setValue(column("Location"), boxText(r.location));
+    rs.setValue(column("Borehole"), boxText(r.borehole));
+    rs.setValue(column("InstallDate"), boxText(r.installDate));
+    rs.setValue(column("InstallBy"), boxText(r.installBy));
+    rs.setValue(column("Purpose"), boxText(r.purpose));
+    rs.setValue(column("Notes"), boxText(r.notes));
     // The recess must be a number: empty text is no more a number than "abc".
     const std::optional<double> recess = app::toNumber(r.recess);
     if (!recess)

@@ -27,7 +27,7 @@ struct SensorRecord {
 // install date year first. A column that cannot be read shows empty.
 SensorRecord readSensorRecord(const store::RowSet& rs);
 
-// DateID to NodeLocation8 in the stored order: texts trimmed, the length as
+// DateID to NodeLocation8 in the stored order: texts trimmed (empty as no value), the length as
 // "##0.00", the recess as a number, the head option, the node locations as
 // "##0.0#". A value its column refuses stops the write at that column (the
 // columns before it stay written in the row's pending edit) and throws.

@@ -184,6 +184,7 @@ void RowSet::Close() {
     commitPending();
     db_ = nullptr;
     keys_.clear();
+    keptValues_.clear();
     positions_.clear();
     cache_.clear();
     cachedRowid_ = 0;
@@ -193,7 +194,9 @@ void RowSet::requireOpen() const {
     if (!db_) throw Error(code::Misuse, QStringLiteral("the row set is closed"));
 }
 
-void RowSet::rebuildKeyset() {
+// The set's own query, selecting what is asked: WHERE with the filter, ORDER BY
+// with the rowid breaking ties so that equal sort keys keep one order.
+Statement RowSet::orderedQuery(const QString& selectList) const {
     QString where = where_;
     QVariantList params;
     if (!filterText_.isEmpty()) {
@@ -201,17 +204,39 @@ void RowSet::rebuildKeyset() {
         where = where.isEmpty() ? c.sql : QStringLiteral("(%1) AND (%2)").arg(where, c.sql);
         params = c.params;
     }
-    QString sql = QStringLiteral("SELECT _rowid_ FROM ") + tableSql_;
+    QString sql = QStringLiteral("SELECT ") + selectList + QStringLiteral(" FROM ") + tableSql_;
     if (!where.isEmpty()) sql += QStringLiteral(" WHERE ") + where;
-    // The rowid breaks ties so that equal sort keys keep one order on every read.
-    sql +=
-        QStringLiteral(" ORDER BY ") +
-        (orderBy_.isEmpty() ? QStringLiteral("_rowid_") : orderBy_ + QStringLiteral(", _rowid_"));
-
+    // The tie-break runs the way the last sort key does, so that an index on
+    // that key (the register's number, descending) serves the whole order.
+    const bool descending = orderBy_.endsWith(QLatin1String(" DESC"), Qt::CaseInsensitive);
+    QString order = orderBy_;
+    // A filter picks a few rows out of many: reading the table straight through
+    // and sorting those few beats walking the sort key's index row by row. The
+    // unary plus keeps the planner off that index.
+    if (!filterText_.isEmpty() && !order.isEmpty()) {
+        QStringList terms = order.split(QLatin1Char(','));
+        for (QString& term : terms)
+            term = QStringLiteral("+") + term.trimmed();
+        order = terms.join(QStringLiteral(", "));
+    }
+    sql += QStringLiteral(" ORDER BY ") +
+           (order.isEmpty() ? QStringLiteral("_rowid_")
+                            : order + (descending ? QStringLiteral(", _rowid_ DESC")
+                                                  : QStringLiteral(", _rowid_")));
     Statement st = db_->prepare(sql);
     bindAll(st, params);
+    return st;
+}
+
+void RowSet::rebuildKeyset() {
+    const bool keep = keptColumn_ >= 0;
+    Statement st = orderedQuery(keep ? QStringLiteral("_rowid_, ") +
+                                           quoteName(columns_[size_t(keptColumn_)].name)
+                                     : QStringLiteral("_rowid_"));
     std::vector<qint64> keys;
     keys.reserve(keys_.size());
+    std::vector<QVariant> kept;
+    if (keep) kept.reserve(keys_.size());
     bool ascending = true, descending = true;
     while (st.step()) {
         const qint64 rowid = st.int64(0);
@@ -220,8 +245,10 @@ void RowSet::rebuildKeyset() {
             descending = descending && rowid < keys.back();
         }
         keys.push_back(rowid);
+        if (keep) kept.push_back(readColumn(st.get(), 1));
     }
     keys_.swap(keys);
+    keptValues_.swap(kept);
     keyOrder_ = ascending    ? KeyOrder::Ascending
                 : descending ? KeyOrder::Descending
                              : KeyOrder::Unordered;
@@ -565,6 +592,7 @@ void RowSet::Update() {
         if (!keys_.empty() && !(keyOrder_ == KeyOrder::Ascending && rowid > keys_.back()))
             keyOrder_ = KeyOrder::Unordered;
         keys_.push_back(rowid);
+        if (keptColumn_ >= 0) keptValues_.push_back(editValues_[size_t(keptColumn_)]);
         if (!positions_.empty()) positions_.emplace(rowid, int(keys_.size()) - 1);
         pos_ = int(keys_.size()) - 1;
         currentDeleted_ = false;
@@ -582,6 +610,8 @@ void RowSet::Update() {
         if (sqlite3_changes(db_->handle()) == 0)
             throw Error(code::NotFound,
                         QStringLiteral("Row cannot be located for updating in %1").arg(table_));
+        if (keptColumn_ >= 0 && dirty_[size_t(keptColumn_)])
+            keptValues_[size_t(pos_)] = editValues_[size_t(keptColumn_)];
     }
     cachedRowid_ = 0;
 }
@@ -598,6 +628,7 @@ void RowSet::Delete() {
     st.bind(1, rowid);
     st.run();
     keys_.erase(keys_.begin() + pos_);
+    if (keptColumn_ >= 0) keptValues_.erase(keptValues_.begin() + pos_);
     positions_.clear();
     cachedRowid_ = 0;
     currentDeleted_ = true;
@@ -636,18 +667,44 @@ std::vector<std::vector<QVariant>> RowSet::fetchRows(int first, int count) const
     return rows;
 }
 
+void RowSet::keepColumn(const QString& name) {
+    requireOpen();
+    commitPending();
+    keptColumn_ = checkedIndex(name);
+    const qint64 current = hasCurrent() ? keys_[size_t(pos_)] : 0;
+    rebuildKeyset();
+    const int p = current ? positionOf(current) : -1;
+    pos_ = p >= 0 ? p : 0;
+}
+
 QVariantList RowSet::columnValues(const QString& name) const {
     requireOpen();
     const int index = checkedIndex(name);
     QVariantList values;
     if (keys_.empty()) return values;
+    if (index == keptColumn_) return QVariantList(keptValues_.begin(), keptValues_.end());
+    values.reserve(qsizetype(keys_.size()));
+    // The set's own query gives the rows in set order; rows added or removed
+    // since the keyset was read make it differ, and then each row is looked up.
+    {
+        Statement st =
+            orderedQuery(QStringLiteral("_rowid_, ") + quoteName(columns_[size_t(index)].name));
+        size_t i = 0;
+        bool same = true;
+        while (same && st.step()) {
+            same = i < keys_.size() && st.int64(0) == keys_[i];
+            if (same) values << readColumn(st.get(), 1);
+            ++i;
+        }
+        if (same && i == keys_.size()) return values;
+    }
+    values.clear();
     std::unordered_map<qint64, QVariant> byRowid;
     byRowid.reserve(keys_.size());
     Statement st = db_->prepare(QStringLiteral("SELECT _rowid_, %1 FROM %2")
                                     .arg(quoteName(columns_[size_t(index)].name), tableSql_));
     while (st.step())
         byRowid.emplace(st.int64(0), readColumn(st.get(), 1));
-    values.reserve(qsizetype(keys_.size()));
     for (const qint64 rowid : keys_) {
         const auto found = byRowid.find(rowid);
         values << (found != byRowid.end() ? found->second : QVariant());

@@ -85,6 +85,10 @@ public:
     std::vector<std::vector<QVariant>> fetchRows(int first, int count) const;
     // One column of every row, in set order, read in one pass of the table.
     QVariantList columnValues(const QString& name) const;
+    // Keeps one column's values beside the keyset (a register's numbers for its
+    // list), read with it and kept up to date by this set's own writes, so that
+    // columnValues of that column reads nothing.
+    void keepColumn(const QString& name);
 
 private:
     enum class Kind { Any, Text, Real, Integer };
@@ -95,6 +99,7 @@ private:
     enum class Mode { None, Edit, Add };
 
     void requireOpen() const;
+    Statement orderedQuery(const QString& selectList) const;
     void rebuildKeyset();
     void commitPending();
     bool hasCurrent() const;
@@ -120,8 +125,10 @@ private:
     std::unordered_map<QString, int> byName_; // lower-case name -> index
 
     std::vector<qint64> keys_;
-    int pos_ = 0;                 // -1 before the first row, keys_.size() after the last
-    bool currentDeleted_ = false; // Delete leaves pos_ on the row that followed
+    int keptColumn_ = -1;              // index of the column kept beside the keyset
+    std::vector<QVariant> keptValues_; // its values, parallel to keys_
+    int pos_ = 0;                      // -1 before the first row, keys_.size() after the last
+    bool currentDeleted_ = false;      // Delete leaves pos_ on the row that followed
     // Reading tables are mostly written in time order, so their keysets are
     // usually sorted by rowid and a position is a binary search away; other
     // orders get a map, built on demand.

@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStringListModel>
 #include <QTabWidget>
 #include <QToolButton>
 
@@ -65,8 +66,11 @@ QString criteriaFor(const QString& number) {
 
 SensorPanel::SensorPanel(app::AppState& state, const app::MainControls& ui, QObject* parent)
     : QObject(parent), state_(state), ui_(ui) {
-    // The list completes typed numbers itself, by its own rule.
+    // The list completes typed numbers itself, by its own rule. A string list
+    // model takes a register of thousands in one reset, not item by item.
     ui_.cboSensors->setCompleter(nullptr);
+    numbers_ = new QStringListModel(ui_.cboSensors);
+    ui_.cboSensors->setModel(numbers_);
     ui_.cboSensors->lineEdit()->installEventFilter(this);
     ui_.cboDestroyed->installEventFilter(this);
     ui_.txtRecess->installEventFilter(this);
@@ -265,8 +269,7 @@ void SensorPanel::showHeart(bool destroyed) {
 // ---------------------------------------------------------------- the list
 
 void SensorPanel::showSensors(const QStringList& numbers) {
-    ui_.cboSensors->clear();
-    ui_.cboSensors->addItems(numbers);
+    numbers_->setStringList(numbers);
     store::RowSet* rs = state_.rsSensors.get();
     if (rs && rs->isOpen() && rs->RecordCount() > 0) rs->MoveFirst();
     fillfields();

@@ -10,6 +10,7 @@
 #include <QStringList>
 
 class QKeyEvent;
+class QStringListModel;
 
 namespace sensors {
 
@@ -67,6 +68,7 @@ private:
 
     app::AppState& state_;
     const app::MainControls& ui_;
+    QStringListModel* numbers_ = nullptr; // the items of cboSensors
     QString NewSensorNo;
     bool SkipAutoComplete = false;
 };
