@@ -1,17 +1,25 @@
 // Starts the main window offscreen on a documents folder and saves a picture of
 // every tab (and the about window), so that the layout can be looked at
-// without a display. Messages are printed, and answered with OK or Yes.
+// without a display. Messages are printed, and answered with OK or Yes. An
+// empty register gets a six-anchor sample sensor, added as a user would, and
+// the installation tab is pictured with the head at the collar and at the toe.
 #include "app/Environment.h"
 #include "app/SystemServices.h"
 #include "app/ui/MainWindow.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDialog>
 #include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QTabWidget>
 #include <QTimer>
+#include <QToolButton>
 
 #include <cstdio>
+#include <utility>
 
 namespace {
 
@@ -25,8 +33,9 @@ public:
     }
     std::optional<QString> input(const QString& prompt, const QString&) override {
         std::printf("[input] %s\n", qPrintable(prompt));
-        return std::nullopt;
+        return std::exchange(answer, std::nullopt);
     }
+    std::optional<QString> answer;
     QString openFileName(const QString&) override { return {}; }
 };
 
@@ -56,14 +65,48 @@ int main(int argc, char* argv[]) {
     app::MainWindow window({args[1], &prompter, &desktop, &clock});
     if (!window.startUp()) return 1;
     window.show();
+    const auto box = [&](const char* name) {
+        return window.findChild<QLineEdit*>(QString::fromLatin1(name));
+    };
+    if (window.findChild<QComboBox*>(QStringLiteral("cboSensors"))->count() == 0) {
+        prompter.answer = QStringLiteral("202571001");
+        window.findChild<QToolButton*>(QStringLiteral("imgAddSensor"))->click();
+        const std::pair<const char*, const char*> sample[] = {
+            {"txtLengthofCable", "21.5"},
+            {"txtRecess", "0.3"},
+            {"txtNode1", "2"},
+            {"txtNode2", "4"},
+            {"txtNode3", "6.5"},
+            {"txtNode4", "9"},
+            {"txtNode5", "13"},
+            {"txtNode6", "20"},
+            {"txtLevel", "1200 Level"},
+            {"txtLocation", "Stope 14 Hangingwall"},
+            {"txtBorehole", "BH-14-03"},
+            {"txtInstallBy", "Geotechnical crew"},
+            {"txtPurpose", "Hangingwall dilation"}};
+        for (const auto& [name, text] : sample)
+            box(name)->setText(QString::fromLatin1(text));
+        window.findChild<QPushButton*>(QStringLiteral("cmdSave"))->click();
+    }
     auto* tabs = window.findChild<QTabWidget*>(QStringLiteral("SSTab1"));
-    for (int i = 0; i < tabs->count(); ++i) {
-        tabs->setCurrentIndex(i);
+    const auto picture = [&](const QString& name) {
         QApplication::processEvents();
-        const QString file = out.filePath(QStringLiteral("tab%1.png").arg(i));
+        const QString file = out.filePath(name);
         window.grab().save(file);
         std::printf("%s\n", qPrintable(file));
+    };
+    for (int i = 0; i < tabs->count(); ++i) {
+        tabs->setCurrentIndex(i);
+        picture(QStringLiteral("tab%1.png").arg(i));
     }
+    // The installation tab again with the head at the other end of the hole.
+    tabs->setCurrentIndex(0);
+    auto* collar = window.findChild<QRadioButton*>(QStringLiteral("Option1"));
+    auto* toe = window.findChild<QRadioButton*>(QStringLiteral("Option2"));
+    (collar->isChecked() ? toe : collar)->setChecked(true);
+    tabs->setCurrentIndex(1);
+    picture(QStringLiteral("tab1-other-head.png"));
     // The about window, grabbed while it is up.
     QTimer::singleShot(0, [&] {
         if (auto* about = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {

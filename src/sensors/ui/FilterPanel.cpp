@@ -20,6 +20,7 @@ FilterPanel::FilterPanel(app::AppState& state, const app::MainControls& ui, Sens
     ui_.txtStartDate->installEventFilter(this);
     ui_.txtEndDate->installEventFilter(this);
     connect(ui_.imgFilter, &QToolButton::clicked, this, &FilterPanel::filterCommand);
+    connect(&sensors_, &SensorPanel::filterCleared, this, &FilterPanel::showState);
 }
 
 bool FilterPanel::inForce() const {

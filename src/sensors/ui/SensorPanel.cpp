@@ -372,7 +372,8 @@ void SensorPanel::destroyedClicked() {
 
 bool SensorPanel::destroyedKey(QKeyEvent* key) {
     const int ch = keyAscii(key);
-    if (ch < 0) return false;
+    // Tab moves on to the next box, as from any other.
+    if (ch < 0 || ch == 9) return false;
     if (ch == 'N' || ch == 'n') {
         ui_.cboDestroyed->setCurrentText(QStringLiteral("No"));
         destroyedClicked();
@@ -487,6 +488,15 @@ void SensorPanel::AddTypedSensor() {
         rs.Requery();
         rs.MoveFirst();
         rs.Find(criteriaFor(number));
+        if (rs.isEOF() && !rs.filter().isEmpty()) {
+            // A filter that leaves the new sensor out gives way, so that the
+            // sensor just added is the one shown and stored.
+            rs.clearFilter();
+            showSensors(sensorNumbers(rs));
+            rs.Find(criteriaFor(number));
+            setListText(number);
+            emit filterCleared();
+        }
         fillfields();
         savefields();
     });

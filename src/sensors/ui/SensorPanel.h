@@ -48,6 +48,10 @@ public:
     void sensorListClicked();
     void destroyedClicked();
 
+signals:
+    // The register lost its filter (a sensor was added that the filter left out).
+    void filterCleared();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
