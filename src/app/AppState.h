@@ -71,6 +71,19 @@ struct AppState {
     bool ReportTimeGraph = false;
     bool ReportLengthGraph = false;
 
+    // The connection and the register, for routines that cannot go on without
+    // them: a missing one raises store::Error, which the routine's label logs.
+    store::Database& database() const {
+        if (!cnDatabase)
+            throw store::Error(store::code::Misuse, QStringLiteral("no database is open"));
+        return *cnDatabase;
+    }
+    store::RowSet& sensorRegister() const {
+        if (!rsSensors)
+            throw store::Error(store::code::Misuse, QStringLiteral("no sensor register is open"));
+        return *rsSensors;
+    }
+
     // Row sets first: none may outlive the connection it reads.
     void releaseDatabase() {
         rsSensorData.reset();

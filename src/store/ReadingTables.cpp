@@ -53,9 +53,8 @@ bool TableExists(app::AppState& state, const QString& path, const QString& name)
 void AddDataTable(app::AppState& state, app::Prompter& prompter) {
     app::logAndLeave(state.log, QStringLiteral(" Module1_AddDataTable"), [&] {
         const QString id = currentSensorNumber(state);
-        if (!state.cnDatabase) throw Error(code::Misuse, QStringLiteral("no database is open"));
         if (!TableExists(state, state.DBPath, id)) {
-            copyTemplate(*state.cnDatabase, id);
+            copyTemplate(state.database(), id);
             return;
         }
         prompter.ask({texts::tableAlreadyExists(id), texts::AppTitle});
@@ -63,9 +62,9 @@ void AddDataTable(app::AppState& state, app::Prompter& prompter) {
                                    app::Buttons::YesNo};
         if (prompter.ask(question) != app::Answer::Yes) return;
         // Dropped and re-made together: a failure leaves the old table as it was.
-        state.cnDatabase->transaction([&] {
-            state.cnDatabase->execute(QStringLiteral("DROP TABLE ") + quoteName(id));
-            copyTemplate(*state.cnDatabase, id);
+        state.database().transaction([&] {
+            state.database().execute(QStringLiteral("DROP TABLE ") + quoteName(id));
+            copyTemplate(state.database(), id);
         });
     });
 }
@@ -85,8 +84,7 @@ void OpenSensorData(app::AppState& state, app::Prompter& prompter) {
             state.rsSensorData->Close();
             state.rsSensorData.reset();
         }
-        if (!state.cnDatabase) throw Error(code::Misuse, QStringLiteral("no database is open"));
-        state.rsSensorData = std::make_unique<RowSet>(*state.cnDatabase, readingsQuery(id));
+        state.rsSensorData = std::make_unique<RowSet>(state.database(), readingsQuery(id));
         if (state.rsSensorData->RecordCount() > 0) state.rsSensorData->MoveFirst();
     });
 }

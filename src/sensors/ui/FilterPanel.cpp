@@ -39,7 +39,7 @@ void FilterPanel::showState() {
 }
 
 void FilterPanel::refreshList() {
-    sensors_.showSensors(sensorNumbers(*state_.rsSensors));
+    sensors_.showSensors(sensorNumbers(state_.sensorRegister()));
 }
 
 void FilterPanel::filterCommand() {
@@ -70,9 +70,7 @@ void FilterPanel::filterCommand() {
 
 void FilterPanel::AddFilter(const QString& filter) {
     app::logAndLeave(state_.log, texts::AddFilterLabel, [&] {
-        if (!state_.rsSensors)
-            throw store::Error(store::code::Misuse, QStringLiteral("no sensor register is open"));
-        store::RowSet& rs = *state_.rsSensors;
+        store::RowSet& rs = state_.sensorRegister();
         rs.Filter(filter);
         if (rs.RecordCount() > 0) {
             showInForce(true);
@@ -88,9 +86,7 @@ void FilterPanel::AddFilter(const QString& filter) {
 
 void FilterPanel::RemoveFilter() {
     app::logAndLeave(state_.log, texts::RemoveFilterLabel, [&] {
-        if (!state_.rsSensors)
-            throw store::Error(store::code::Misuse, QStringLiteral("no sensor register is open"));
-        state_.rsSensors->clearFilter();
+        state_.sensorRegister().clearFilter();
         ui_.lblFilter->hide();
         refreshList();
         showInForce(false);

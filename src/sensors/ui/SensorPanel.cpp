@@ -294,7 +294,7 @@ void SensorPanel::sensorListClicked() {
     if (state_.FormLoading) return;
     app::logAndLeave(state_.log, texts::ListClickLabel, [&] {
         savefields();
-        store::RowSet& rs = *state_.rsSensors;
+        store::RowSet& rs = state_.sensorRegister();
         rs.MoveFirst();
         rs.Find(criteriaFor(ui_.cboSensors->currentText()));
         if (rs.isEOF()) prompter().ask({texts::SensorNotFound, texts::AppTitle});
@@ -458,12 +458,9 @@ void SensorPanel::AddTypedSensor() {
         }
         const SensorNumberParts parts = splitSensorNumber(number);
         SetSensorType(state_, prompter(), parts.typeCode);
-
-        if (!state_.cnDatabase)
-            throw store::Error(store::code::Misuse, QStringLiteral("no database is open"));
         // The register is asked directly: moving rsSensors to look would leave
         // the boxes of one sensor over the row of another.
-        const bool registered = registerHolds(*state_.cnDatabase, number);
+        const bool registered = registerHolds(state_.database(), number);
         if (registered || store::TableExists(state_, state_.DBPath, number)) {
             if (registered)
                 prompter().ask(
@@ -475,9 +472,7 @@ void SensorPanel::AddTypedSensor() {
             return;
         const bool mpbx = prompter().ask({texts::IsMpbxQuestion, texts::Title, app::Icon::None,
                                           app::Buttons::YesNo}) == app::Answer::Yes;
-        if (!state_.rsSensors)
-            throw store::Error(store::code::Misuse, QStringLiteral("no sensor register is open"));
-        store::RowSet& rs = *state_.rsSensors;
+        store::RowSet& rs = state_.sensorRegister();
         addSensorRow(rs, {number, familyOf(state_.ModelName, mpbx), state_.ModelCode,
                           app::yearFirst(state_.env.clock->now().date())});
         fillfields();
@@ -503,32 +498,24 @@ void SensorPanel::AddTypedSensor() {
 }
 
 void SensorPanel::next() {
-    app::logAndLeave(state_.log, texts::NextLabel, [&] {
-        if (!state_.rsSensors)
-            throw store::Error(store::code::Misuse, QStringLiteral("no sensor register is open"));
-        store::RowSet& rs = *state_.rsSensors;
-        if (rs.AbsolutePosition() == rs.RecordCount()) {
-            prompter().ask({texts::EndOfSensors, texts::AppTitle});
-            return;
-        }
-        savefields();
-        rs.MoveNext();
-        fillfields();
-        setListText(rs.value(QStringLiteral("InstrumentID")).toString());
-    });
+    step(true);
 }
 
 void SensorPanel::previous() {
-    app::logAndLeave(state_.log, texts::PreviousLabel, [&] {
-        if (!state_.rsSensors)
-            throw store::Error(store::code::Misuse, QStringLiteral("no sensor register is open"));
-        store::RowSet& rs = *state_.rsSensors;
-        if (rs.AbsolutePosition() == 1) {
-            prompter().ask({texts::StartOfSensors, texts::AppTitle});
+    step(false);
+}
+
+// One sensor on or back; at either end only the message.
+void SensorPanel::step(bool forward) {
+    app::logAndLeave(state_.log, forward ? texts::NextLabel : texts::PreviousLabel, [&] {
+        store::RowSet& rs = state_.sensorRegister();
+        if (rs.AbsolutePosition() == (forward ? rs.RecordCount() : 1)) {
+            prompter().ask(
+                {forward ? texts::EndOfSensors : texts::StartOfSensors, texts::AppTitle});
             return;
         }
         savefields();
-        rs.MovePrevious();
+        forward ? rs.MoveNext() : rs.MovePrevious();
         fillfields();
         setListText(rs.value(QStringLiteral("InstrumentID")).toString());
     });

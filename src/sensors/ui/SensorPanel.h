@@ -63,6 +63,7 @@ private:
     void showNoRecord();
     void setListText(const QString& number);
     void showHeart(bool destroyed);
+    void step(bool forward);
 
     bool sensorListKey(QKeyEvent* key);
     void completeSensorNumber();
