@@ -44,23 +44,21 @@ FilterOutcome buildFilter(const FilterChoice& choice, const QDate& today) {
     const QString level = choice.level.trimmed();
     const QString location = choice.location.trimmed();
 
+    // A typed date that is no date refuses the choice and takes the focus back.
+    const auto typedDate = [&](const QString& text, const QString& refusal,
+                               FilterOutcome::Focus focus, std::optional<QDate>& date) {
+        if (text.isEmpty()) return true;
+        date = app::toDate(text);
+        if (date) return true;
+        out.refusal = {refusal, texts::AppTitle};
+        out.focus = focus;
+        return false;
+    };
     std::optional<QDate> start, end;
-    if (!choice.startDate.isEmpty()) {
-        start = app::toDate(choice.startDate);
-        if (!start) {
-            out.refusal = {texts::StartNotValid, texts::AppTitle};
-            out.focus = FilterOutcome::Focus::StartDate;
-            return out;
-        }
-    }
-    if (!choice.endDate.isEmpty()) {
-        end = app::toDate(choice.endDate);
-        if (!end) {
-            out.refusal = {texts::EndNotValid, texts::AppTitle};
-            out.focus = FilterOutcome::Focus::EndDate;
-            return out;
-        }
-    }
+    if (!typedDate(choice.startDate, texts::StartNotValid, FilterOutcome::Focus::StartDate,
+                   start) ||
+        !typedDate(choice.endDate, texts::EndNotValid, FilterOutcome::Focus::EndDate, end))
+        return out;
     // Install dates are kept as "yyyy/MM/dd" text, so the range is written in
     // that form to compare as the dates it stands for.
     QString startText = start ? app::yearFirst(*start) : QString();

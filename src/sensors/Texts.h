@@ -1,13 +1,16 @@
 // The sensor register's own texts, character for character.
 #pragma once
 
+#include "app/Texts.h"
+#include "store/Texts.h"
+
 #include <QString>
 
 namespace sensors::texts {
 
-inline const QString AppTitle = QStringLiteral("Tolvane");
-inline const QString Title = QStringLiteral("Vornhald's Tolvane");
-inline const QString TitleUpper = QStringLiteral("Vornhald's TOLVANE");
+using app::texts::AppTitle;
+using app::texts::Title;
+using store::texts::TitleUpper;
 
 // Types and new sensors.
 inline const QString UnknownType = QStringLiteral("unknown sensor type!");
