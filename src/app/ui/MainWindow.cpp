@@ -4,6 +4,8 @@
 #include "app/Manual.h"
 #include "app/Texts.h"
 #include "app/ui/AboutDialog.h"
+#include "maintenance/ui/BackupPanel.h"
+#include "readings/ui/ReadingPanel.h"
 #include "sensors/ui/FilterPanel.h"
 #include "sensors/ui/SensorPanel.h"
 
@@ -30,6 +32,10 @@ MainWindow::MainWindow(const Environment& environment, QWidget* parent)
     ui_ = buildMainControls(new QTabWidget(this));
     sensors_ = std::make_unique<sensors::SensorPanel>(state_, ui_);
     filter_ = std::make_unique<sensors::FilterPanel>(state_, ui_, *sensors_);
+    readings_ = std::make_unique<readings::ReadingPanel>(state_, ui_);
+    backup_ = std::make_unique<maintenance::BackupPanel>(
+        state_, ui_,
+        [this](const QString& path, const QString& label) { return reloadDatabase(path, label); });
     const QSize around(TabWidth + 2 * twips(120), TabHeight + 2 * twips(120));
     setMinimumSize(around);
     resize(around);
@@ -193,12 +199,19 @@ void MainWindow::onTabChanged(int tab) {
     const int left = previousTab_;
     previousTab_ = tab;
     if (left == 0 || left == 1) ignoreFailure([&] { sensors_->leaveRecordTab(); });
+    if (left == 2) readings_->leaveReadingsTab();
     switch (tab) {
     case 0:
         ignoreFailure([&] { sensors_->enterIdentification(); });
         break;
     case 1:
         ignoreFailure([&] { sensors_->enterInstallation(); });
+        break;
+    case 2:
+        readings_->enterReadingsTab();
+        break;
+    case 5:
+        ignoreFailure([&] { backup_->refreshList(); });
         break;
     default:
         break;
@@ -227,6 +240,8 @@ void MainWindow::savefields() {
     sensors_->savefields();
 }
 
-void MainWindow::SaveReadings() {}
+void MainWindow::SaveReadings() {
+    readings_->SaveReadings();
+}
 
 } // namespace app

@@ -11,6 +11,12 @@
 
 #include <memory>
 
+namespace maintenance {
+class BackupPanel;
+}
+namespace readings {
+class ReadingPanel;
+}
 namespace sensors {
 class FilterPanel;
 class SensorPanel;
@@ -74,6 +80,8 @@ private:
     ConnectionPrefetch prefetch_;
     std::unique_ptr<sensors::SensorPanel> sensors_;
     std::unique_ptr<sensors::FilterPanel> filter_;
+    std::unique_ptr<readings::ReadingPanel> readings_;
+    std::unique_ptr<maintenance::BackupPanel> backup_;
     AboutDialog* splash_ = nullptr;
     Life life_ = Life::Constructed;
     int previousTab_ = 0;

@@ -1,0 +1,35 @@
+// The backup and restore commands of the Utilities tab and its list of backups.
+#pragma once
+
+#include "app/AppState.h"
+#include "app/ui/MainControls.h"
+
+#include <QObject>
+
+#include <functional>
+
+namespace maintenance {
+
+class BackupPanel : public QObject {
+    Q_OBJECT
+public:
+    // reload reconnects to a database file and shows its register (the main
+    // window's reload); it returns false when the program must end.
+    using Reload = std::function<bool(const QString& path, const QString& failureLabel)>;
+
+    BackupPanel(app::AppState& state, const app::MainControls& ui, Reload reload,
+                QObject* parent = nullptr);
+
+    // lstFiles rebuilt from the backup folder.
+    void refreshList();
+    // imgBackup and imgRestore.
+    void backup();
+    void restore();
+
+private:
+    app::AppState& state_;
+    const app::MainControls& ui_;
+    Reload reload_;
+};
+
+} // namespace maintenance
