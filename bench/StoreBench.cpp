@@ -55,6 +55,7 @@ void BM_OpenSensorData(benchmark::State& st) {
     const int readings = int(st.range(0));
     OpenState open(bench::sharedDataSet(1, readings));
     for (auto _ : st) {
+        open.state.rsSensorData.reset(); // opened anew, not read again in place
         store::OpenSensorData(open.state, open.prompter);
         if (!open.state.rsSensorData || open.state.rsSensorData->RecordCount() != readings)
             st.SkipWithError("readings not opened");

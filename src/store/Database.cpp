@@ -4,6 +4,7 @@
 
 #include <sqlite3.h>
 
+#include <cctype>
 #include <mutex>
 
 namespace store {
@@ -124,6 +125,41 @@ std::unique_ptr<Database> Database::create(const QString& path) {
     return std::unique_ptr<Database>(new Database(db, QFileInfo(path).absoluteFilePath()));
 }
 
+Database::Database(sqlite3* db, QString path) : db_(db), path_(std::move(path)) {
+    sqlite3_update_hook(db_, &Database::rowWritten, this);
+    sqlite3_rollback_hook(db_, &Database::rolledBack, this);
+}
+
+void Database::rowWritten(void* self, int, const char*, const char* table, long long) {
+    auto* d = static_cast<Database*>(self);
+    std::string name(table);
+    for (char& c : name)
+        c = char(std::tolower(static_cast<unsigned char>(c)));
+    ++d->tableWrites_[name];
+    ++d->attributedWrites_;
+}
+
+void Database::rolledBack(void* self) {
+    ++static_cast<Database*>(self)->rollbacks_;
+}
+
+Database::ChangeStamp Database::changeStamp(const QString& table) {
+    ChangeStamp stamp;
+    const auto it = tableWrites_.find(table.toLower().toStdString());
+    if (it != tableWrites_.end()) stamp.table = it->second;
+    // Rows the update hook never saw (a DELETE without WHERE empties the table
+    // at once) still count among the connection's changes.
+    stamp.unattributed =
+        std::uint64_t(sqlite3_total_changes64(db_)) - attributedWrites_ + rollbacks_;
+    Statement schema = prepare(QStringLiteral("PRAGMA schema_version"));
+    if (schema.step()) stamp.schema = schema.int64(0);
+    schema.reset();
+    Statement others = prepare(QStringLiteral("PRAGMA data_version"));
+    if (others.step()) stamp.others = others.int64(0);
+    others.reset();
+    return stamp;
+}
+
 Database::~Database() {
     for (auto& [key, stmt] : cache_)
         sqlite3_finalize(stmt);
@@ -171,6 +207,10 @@ void Database::giveBack(std::string key, sqlite3_stmt* stmt) noexcept {
         return;
     }
     cache_.emplace(std::move(key), stmt);
+}
+
+int Database::changes() const {
+    return sqlite3_changes(db_);
 }
 
 bool Database::hasTable(const QString& name) {
@@ -223,6 +263,7 @@ QStringList Database::indexDefinitions(const QString& table) {
 
 void Database::rollbackQuietly() noexcept {
     // Undo the innermost savepoint and leave it, whatever the outer ones do.
+    ++rollbacks_;
     sqlite3_exec(db_, "ROLLBACK TO tolvane; RELEASE tolvane", nullptr, nullptr, nullptr);
 }
 

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -72,6 +73,22 @@ public:
     // A cached prepared statement; the same text returns the same compiled statement.
     Statement prepare(const QString& sql);
 
+    // Rows inserted, changed or deleted by the last statement that wrote any.
+    int changes() const;
+
+    // What a row set needs to know whether a table may have changed since it
+    // last looked: rows written to it through this connection, changes this
+    // connection cannot attribute to a table (a truncating delete, a rollback),
+    // the schema, and commits by other connections. Equal stamps: no change.
+    struct ChangeStamp {
+        std::uint64_t table = 0;
+        std::uint64_t unattributed = 0;
+        std::int64_t schema = 0;
+        std::int64_t others = 0;
+        bool operator==(const ChangeStamp&) const = default;
+    };
+    ChangeStamp changeStamp(const QString& table);
+
     // True when a table of exactly this name is in the file (engine tables included).
     bool hasTable(const QString& name);
     QStringList tableNames();
@@ -98,14 +115,20 @@ public:
 
 private:
     friend class Statement;
-    Database(sqlite3* db, QString path) : db_(db), path_(std::move(path)) {}
+    Database(sqlite3* db, QString path);
     void rollbackQuietly() noexcept;
+    static void rowWritten(void* self, int op, const char* database, const char* table,
+                           long long rowid);
+    static void rolledBack(void* self);
     // Takes a statement back into the cache (or finalizes it when the slot is taken).
     void giveBack(std::string key, sqlite3_stmt* stmt) noexcept;
 
     sqlite3* db_;
     QString path_;
     std::unordered_map<std::string, sqlite3_stmt*> cache_;
+    std::unordered_map<std::string, std::uint64_t> tableWrites_; // by lower-case name
+    std::uint64_t attributedWrites_ = 0;
+    std::uint64_t rollbacks_ = 0;
 };
 
 // Quotes a name for SQL with back-quotes, doubling any back-quote inside it.

@@ -80,11 +80,19 @@ void OpenSensorData(app::AppState& state, app::Prompter& prompter) {
             prompter.ask({texts::tableNotFound(id), texts::AppTitle});
             AddDataTable(state, prompter);
         }
-        if (state.rsSensorData) {
-            state.rsSensorData->Close();
-            state.rsSensorData.reset();
+        // The same sensor's readings, still open, are read again in place: a
+        // requery sees every change and costs less than a new keyset.
+        const QString query = readingsQuery(id);
+        if (state.rsSensorData && state.rsSensorData->isOpen() &&
+            state.rsSensorData->source() == query) {
+            state.rsSensorData->Requery();
+        } else {
+            if (state.rsSensorData) {
+                state.rsSensorData->Close();
+                state.rsSensorData.reset();
+            }
+            state.rsSensorData = std::make_unique<RowSet>(state.database(), query);
         }
-        state.rsSensorData = std::make_unique<RowSet>(state.database(), readingsQuery(id));
         if (state.rsSensorData->RecordCount() > 0) state.rsSensorData->MoveFirst();
     });
 }

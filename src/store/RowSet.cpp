@@ -173,11 +173,47 @@ RowSet::RowSet(Database& db, const QString& sql) : db_(&db), sql_(sql) {
             columns_.push_back(c);
         }
     }
+    orderable_ = parseOrder();
     rebuildKeyset();
     pos_ = 0;
 }
 
 RowSet::~RowSet() = default;
+
+bool RowSet::parseOrder() {
+    static const QRegularExpression term(
+        QStringLiteral(
+            R"(^(?:(?:\w+|`[^`]+`|"[^"]+"|\[[^\]]+\])\.)?(\w+|`[^`]+`|"[^"]+"|\[[^\]]+\])(?:\s+(ASC|DESC))?$)"),
+        QRegularExpression::CaseInsensitiveOption);
+    QStringList columns;
+    std::vector<bool> ascending;
+    if (!orderBy_.isEmpty()) {
+        for (const QString& t : orderBy_.split(QLatin1Char(','))) {
+            const auto m = term.match(t.trimmed());
+            if (!m.hasMatch()) return false;
+            columns << quoteName(unquote(m.captured(1)));
+            ascending.push_back(m.captured(2).compare(QLatin1String("DESC"), Qt::CaseInsensitive));
+        }
+    }
+    // Ties go by rowid, the way the last key runs (see orderedQuery); NULL sorts
+    // first going up, as in the engine's ORDER BY.
+    const bool lastUp = ascending.empty() || ascending.back();
+    QString expr =
+        lastUp ? QStringLiteral("a._rowid_ < b._rowid_") : QStringLiteral("a._rowid_ > b._rowid_");
+    for (qsizetype i = columns.size() - 1; i >= 0; --i) {
+        const QString& c = columns[i];
+        const bool up = ascending[size_t(i)];
+        expr = QStringLiteral("CASE WHEN a.%1 IS b.%1 THEN (%2) WHEN a.%1 IS NULL THEN %3 "
+                              "WHEN b.%1 IS NULL THEN %4 ELSE a.%1 %5 b.%1 END")
+                   .arg(c, expr, up ? QStringLiteral("1") : QStringLiteral("0"),
+                        up ? QStringLiteral("0") : QStringLiteral("1"),
+                        up ? QStringLiteral("<") : QStringLiteral(">"));
+    }
+    beforeSql_ = QStringLiteral("SELECT %1 FROM %2 AS a, %2 AS b WHERE a._rowid_ = ?1 AND "
+                                "b._rowid_ = ?2")
+                     .arg(expr, tableSql_);
+    return true;
+}
 
 void RowSet::Close() {
     if (!db_) return;
@@ -229,6 +265,9 @@ Statement RowSet::orderedQuery(const QString& selectList) const {
 }
 
 void RowSet::rebuildKeyset() {
+    stamp_ = db_->changeStamp(table_);
+    written_.clear();
+    linearLookups_ = 0;
     const bool keep = keptColumn_ >= 0;
     Statement st = orderedQuery(keep ? QStringLiteral("_rowid_, ") +
                                            quoteName(columns_[size_t(keptColumn_)].name)
@@ -353,6 +392,13 @@ int RowSet::positionOf(qint64 rowid) const {
         const auto it = std::lower_bound(keys_.begin(), keys_.end(), rowid, std::greater<>());
         return it != keys_.end() && *it == rowid ? int(it - keys_.begin()) : -1;
     }
+    // A scan of the keys costs less than building the map until a few
+    // look-ups have been made on the same keyset.
+    if (positions_.empty() && linearLookups_ < 16) {
+        ++linearLookups_;
+        const auto it = std::find(keys_.begin(), keys_.end(), rowid);
+        return it == keys_.end() ? -1 : int(it - keys_.begin());
+    }
     if (positions_.empty() && !keys_.empty()) {
         positions_.reserve(keys_.size());
         for (size_t i = 0; i < keys_.size(); ++i)
@@ -412,9 +458,107 @@ void RowSet::Requery() {
     requireOpen();
     commitPending();
     const qint64 current = hasCurrent() ? keys_[size_t(pos_)] : 0;
-    rebuildKeyset();
+    if (!requeryOwnWrites()) rebuildKeyset();
     const int p = current ? positionOf(current) : -1;
     pos_ = p >= 0 ? p : 0;
+}
+
+bool RowSet::requeryOwnWrites() {
+    if (!orderable_ || !(db_->changeStamp(table_) == stamp_)) return false;
+    try {
+        std::vector<qint64> rows = written_;
+        std::sort(rows.begin(), rows.end());
+        rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+        for (const qint64 rowid : rows)
+            placeAgain(rowid);
+    } catch (const Error&) {
+        return false;
+    }
+    written_.clear();
+    stamp_ = db_->changeStamp(table_);
+    return true;
+}
+
+// One row written by this set: left out when it no longer qualifies, left
+// where it is when it still sorts between its neighbours, else moved by a
+// binary search over the keyset.
+void RowSet::placeAgain(qint64 rowid) {
+    const auto before = [&](qint64 a, qint64 b) {
+        Statement st = db_->prepare(beforeSql_);
+        st.bind(1, a);
+        st.bind(2, b);
+        if (!st.step()) throw Error(code::NotFound, QStringLiteral("row gone"));
+        return st.int64(0) != 0;
+    };
+    int p = positionOf(rowid);
+    bool qualifies = true;
+    {
+        QString where = where_;
+        QVariantList params;
+        if (!filterText_.isEmpty()) {
+            const Criteria c = parseCriteria(filterText_, TextMatch::IgnoreCase);
+            where = where.isEmpty() ? c.sql : QStringLiteral("(%1) AND (%2)").arg(where, c.sql);
+            params = c.params;
+        }
+        Statement st = db_->prepare(
+            QStringLiteral("SELECT 1 FROM %1 WHERE %2_rowid_ = ?%3")
+                .arg(tableSql_,
+                     where.isEmpty() ? QString() : QStringLiteral("(%1) AND ").arg(where))
+                .arg(params.size() + 1));
+        bindAll(st, params);
+        st.bind(int(params.size()) + 1, rowid);
+        qualifies = st.step();
+    }
+    const int n = int(keys_.size());
+    if (p >= 0 && qualifies && (p == 0 || before(keys_[size_t(p - 1)], rowid)) &&
+        (p + 1 == n || before(rowid, keys_[size_t(p + 1)])))
+        return;
+    QVariant kept;
+    if (p >= 0) {
+        if (keptColumn_ >= 0) kept = keptValues_[size_t(p)];
+        keys_.erase(keys_.begin() + p);
+        if (keptColumn_ >= 0) keptValues_.erase(keptValues_.begin() + p);
+        positions_.clear();
+    }
+    if (!qualifies) return;
+    if (keptColumn_ >= 0 && p < 0) {
+        Statement st =
+            db_->prepare(QStringLiteral("SELECT %1 FROM %2 WHERE _rowid_ = ?1")
+                             .arg(quoteName(columns_[size_t(keptColumn_)].name), tableSql_));
+        st.bind(1, rowid);
+        if (st.step()) kept = readColumn(st.get(), 0);
+    }
+    size_t lo = 0, hi = keys_.size();
+    while (lo < hi) {
+        const size_t mid = (lo + hi) / 2;
+        if (before(keys_[mid], rowid))
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    keys_.insert(keys_.begin() + qsizetype(lo), rowid);
+    if (keptColumn_ >= 0) keptValues_.insert(keptValues_.begin() + qsizetype(lo), kept);
+    const auto inOrder = [&](auto precedes) {
+        return (lo == 0 || precedes(keys_[lo - 1], rowid)) &&
+               (lo + 1 == keys_.size() || precedes(rowid, keys_[lo + 1]));
+    };
+    if ((keyOrder_ == KeyOrder::Ascending && !inOrder(std::less<>())) ||
+        (keyOrder_ == KeyOrder::Descending && !inOrder(std::greater<>())))
+        keyOrder_ = KeyOrder::Unordered;
+    positions_.clear();
+    linearLookups_ = 0;
+}
+
+bool RowSet::ownWriteBegins() {
+    return orderable_ && db_->changeStamp(table_) == stamp_;
+}
+
+void RowSet::ownWriteEnds(bool tracked, qint64 rowid) {
+    if (!tracked) return;
+    // Past a few hundred rows a new keyset costs less than placing each again.
+    if (written_.size() >= 512) return;
+    stamp_ = db_->changeStamp(table_);
+    if (rowid) written_.push_back(rowid);
 }
 
 // ---------------------------------------------------------------- fields
@@ -587,8 +731,10 @@ void RowSet::Update() {
         }
         Statement st = db_->prepare(sql);
         bindAll(st, values);
+        const bool tracked = ownWriteBegins();
         st.run();
         const qint64 rowid = sqlite3_last_insert_rowid(db_->handle());
+        ownWriteEnds(tracked, rowid);
         if (!keys_.empty() && !(keyOrder_ == KeyOrder::Ascending && rowid > keys_.back()))
             keyOrder_ = KeyOrder::Unordered;
         keys_.push_back(rowid);
@@ -606,7 +752,9 @@ void RowSet::Update() {
                                         .arg(names.size() + 1));
         bindAll(st, values);
         st.bind(names.size() + 1, rowid);
+        const bool tracked = ownWriteBegins();
         st.run();
+        ownWriteEnds(tracked, rowid);
         if (sqlite3_changes(db_->handle()) == 0)
             throw Error(code::NotFound,
                         QStringLiteral("Row cannot be located for updating in %1").arg(table_));
@@ -626,7 +774,9 @@ void RowSet::Delete() {
     CancelUpdate();
     Statement st = db_->prepare(QStringLiteral("DELETE FROM %1 WHERE _rowid_ = ?1").arg(tableSql_));
     st.bind(1, rowid);
+    const bool tracked = ownWriteBegins();
     st.run();
+    ownWriteEnds(tracked, 0);
     keys_.erase(keys_.begin() + pos_);
     if (keptColumn_ >= 0) keptValues_.erase(keptValues_.begin() + pos_);
     positions_.clear();

@@ -55,7 +55,9 @@ public:
     void clearFilter() { Filter(QString()); }
     const QString& filter() const { return filterText_; }
     // Reads the keyset again; the current row stays current if it still qualifies,
-    // otherwise the first row is current.
+    // otherwise the first row is current. When nothing but this set's own writes
+    // changed the table since it was read, only the rows it wrote are placed
+    // again (a few indexed look-ups each), however long the set.
     void Requery();
 
     // ---- fields
@@ -101,6 +103,15 @@ private:
     void requireOpen() const;
     Statement orderedQuery(const QString& selectList) const;
     void rebuildKeyset();
+    // Sort keys: each ORDER BY term a plain column, so that two rows can be
+    // compared in SQL. False when the order is something else.
+    bool parseOrder();
+    bool requeryOwnWrites();
+    void placeAgain(qint64 rowid);
+    // Brackets a write of this set: whether nothing else changed the table
+    // since the set last looked, and afterwards the new stamp and the row.
+    bool ownWriteBegins();
+    void ownWriteEnds(bool tracked, qint64 rowid);
     void commitPending();
     bool hasCurrent() const;
     qint64 currentRowid() const;
@@ -135,6 +146,14 @@ private:
     enum class KeyOrder { Ascending, Descending, Unordered };
     KeyOrder keyOrder_ = KeyOrder::Ascending;
     mutable std::unordered_map<qint64, int> positions_;
+
+    mutable int linearLookups_ = 0;
+
+    // Own writes since the keyset was read, while nothing else changed the table.
+    bool orderable_ = false;
+    QString beforeSql_; // 1 when row ?1 sorts before row ?2
+    Database::ChangeStamp stamp_;
+    std::vector<qint64> written_;
 
     mutable qint64 cachedRowid_ = 0;
     mutable std::vector<QVariant> cache_;
