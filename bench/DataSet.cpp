@@ -27,8 +27,12 @@ QString sensorNumber(int index) {
         .arg(index % 999 + 1, 3, 10, QLatin1Char('0'));
 }
 
+QDateTime generatedReadingTime(int k) {
+    return Start.addSecs(3600LL * k);
+}
+
 QString generatedReadingKey(const QString& number, int k) {
-    return number + Start.addSecs(3600LL * k).toString(QStringLiteral(" yyyy/MM/dd HH:mm:ss"));
+    return number + generatedReadingTime(k).toString(QStringLiteral(" yyyy/MM/dd HH:mm:ss"));
 }
 
 void makeDataSet(const QString& path, const DataSetShape& shape) {

@@ -2,6 +2,7 @@
 // and long, realistic reading tables.
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 
 #include <cstdint>
@@ -26,6 +27,10 @@ QString sharedDataSet(int sensors, int readingsPerSensor);
 
 // The sensor number of the i-th generated sensor (0-based).
 QString sensorNumber(int index);
+
+// When the k-th reading (0-based) of a generated sensor was taken: hourly from
+// the first of January 2016.
+QDateTime generatedReadingTime(int k);
 
 // The reading key of the k-th reading (0-based) of a generated sensor.
 QString generatedReadingKey(const QString& number, int k);

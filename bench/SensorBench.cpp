@@ -3,45 +3,15 @@
 #include "DataSet.h"
 #include "Windows.h"
 
-#include "app/SystemServices.h"
-#include "app/ui/MainWindow.h"
-
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QToolButton>
 
-#include <memory>
-
 namespace {
 
-struct RunningWindow {
-    bench::Documents documents;
-    bench::QuietPrompter prompter;
-    bench::NoDesktop desktop;
-    app::SystemClock clock;
-    std::unique_ptr<app::MainWindow> window;
-
-    explicit RunningWindow(int sensors) : documents(bench::sharedDataSet(sensors, 24)) {
-        const app::Environment env{documents.folder.path(), &prompter, &desktop, &clock};
-        window = std::make_unique<app::MainWindow>(env);
-        ok = window->startUp();
-        if (ok) window->show();
-        QCoreApplication::processEvents();
-    }
-    ~RunningWindow() {
-        if (!window) return;
-        window->close();
-        window->shutDown();
-    }
-
-    template <class T> T* control(const char* name) const {
-        return window->findChild<T*>(QString::fromLatin1(name));
-    }
-    bool ok = false;
-};
+using bench::RunningWindow;
 
 void BM_NextSensor(benchmark::State& st) {
     const int sensors = int(st.range(0));

@@ -2,13 +2,20 @@
 // once, a desktop that opens nothing, and a documents folder holding a data set.
 #pragma once
 
+#include "DataSet.h"
+
 #include "app/Environment.h"
 #include "app/StartUp.h"
+#include "app/SystemServices.h"
 #include "app/Texts.h"
+#include "app/ui/MainWindow.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+
+#include <memory>
 
 namespace bench {
 
@@ -40,6 +47,35 @@ struct Documents {
         QDir().mkpath(dataFolder);
         QFile::copy(dataSet, database);
         app::prepareDataFolder(dataFolder, true);
+    }
+};
+
+// The real main window started on a copy of a generated data set.
+struct RunningWindow {
+    Documents documents;
+    QuietPrompter prompter;
+    NoDesktop desktop;
+    app::SystemClock systemClock;
+    std::unique_ptr<app::MainWindow> window;
+    bool ok = false;
+
+    explicit RunningWindow(int sensors, int readingsPerSensor = 24, app::Clock* clock = nullptr)
+        : documents(sharedDataSet(sensors, readingsPerSensor)) {
+        const app::Environment env{documents.folder.path(), &prompter, &desktop,
+                                   clock ? clock : &systemClock};
+        window = std::make_unique<app::MainWindow>(env);
+        ok = window->startUp();
+        if (ok) window->show();
+        QCoreApplication::processEvents();
+    }
+    ~RunningWindow() {
+        if (!window) return;
+        window->close();
+        window->shutDown();
+    }
+
+    template <class T> T* control(const char* name) const {
+        return window->findChild<T*>(QString::fromLatin1(name));
     }
 };
 

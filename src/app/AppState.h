@@ -60,8 +60,9 @@ struct AppState {
     QDate DelStartDate;
     QDate DelEndDate;
 
-    double ReadingBookmark = 0; // 0: none
-    qint16 CurrentReadingPos = 0;
+    qint64 ReadingBookmark = 0; // the reading's rowid; 0: none
+    // A whole int: ten years of hourly readings hold far more rows than 16 bits count.
+    int CurrentReadingPos = 0;
 
     bool NoTroveData = false;
     QStringList NodeLabels;

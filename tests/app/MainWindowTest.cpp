@@ -222,8 +222,8 @@ TEST_F(MainWindowTest, CommandPairs) {
         int runs = 0;
         // Stand in for the command, so that only the wiring is tested here.
         const auto connection = QObject::connect(button, &QToolButton::clicked, [&] { ++runs; });
-        const bool opensModal = std::string_view(picture) == "imgAbout";
-        if (opensModal) onNextModal([](QDialog* d) { d->accept(); });
+        const std::string_view name(picture);
+        if (name == "imgAbout") onNextModal([](QDialog* d) { d->accept(); });
         click(label);
         EXPECT_EQ(runs, 1);
         QObject::disconnect(connection);

@@ -1,12 +1,325 @@
 #include "readings/ui/ReadingPanel.h"
 
+#include "app/TextFormat.h"
+#include "app/ui/KeyAscii.h"
+#include "readings/ReadingKey.h"
+#include "readings/ReadingStore.h"
+#include "readings/Texts.h"
+#include "readings/ui/BatchDeleteDialog.h"
+#include "store/ReadingTables.h"
+
+#include <QCalendarWidget>
+#include <QCheckBox>
+#include <QDateEdit>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTabWidget>
+#include <QTimeEdit>
+#include <QToolButton>
+
 namespace readings {
 
 ReadingPanel::ReadingPanel(app::AppState& state, const app::MainControls& ui, QObject* parent)
-    : QObject(parent), state_(state), ui_(ui) {}
+    : QObject(parent), state_(state), ui_(ui) {
+    connect(ui_.imgFirst, &QToolButton::clicked, this, [this] { step(Step::First); });
+    connect(ui_.imgLast, &QToolButton::clicked, this, [this] { step(Step::Last); });
+    connect(ui_.imgNextData, &QToolButton::clicked, this, [this] { step(Step::Next); });
+    connect(ui_.imgPrevData, &QToolButton::clicked, this, [this] { step(Step::Previous); });
+    connect(ui_.imgAddReading, &QToolButton::clicked, this, &ReadingPanel::addReading);
+    connect(ui_.imgDeleteReading, &QToolButton::clicked, this, &ReadingPanel::deleteReading);
 
-void ReadingPanel::SaveReadings() {}
-void ReadingPanel::enterReadingsTab() {}
-void ReadingPanel::leaveReadingsTab() {}
+    // A picker's value counts as the user's once the user is done with it: on
+    // leaving it or pressing Enter, or on a day picked from its calendar. Values
+    // typed part by part never move the reading half-way.
+    connect(ui_.dtpRdate, &QDateEdit::editingFinished, this, [this] { pickerEdited(true); });
+    connect(ui_.dtpRtime, &QTimeEdit::editingFinished, this, [this] { pickerEdited(false); });
+    connect(
+        ui_.dtpRdate->calendarWidget(), &QCalendarWidget::clicked, this,
+        [this] { pickerEdited(true); }, Qt::QueuedConnection);
+
+    for (int i = 1; i <= 8; ++i)
+        ui_.txtChannel[size_t(i)]->installEventFilter(this);
+    ui_.txtChannelT->installEventFilter(this);
+}
+
+bool ReadingPanel::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        const int ch = app::keyAscii(static_cast<QKeyEvent*>(event));
+        if (ch >= 0 && !acceptsValueKey(QChar(ch))) return true;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+store::RowSet* ReadingPanel::readings() const {
+    store::RowSet* rs = state_.rsSensorData.get();
+    return rs && rs->isOpen() ? rs : nullptr;
+}
+
+bool ReadingPanel::hasRows() const {
+    const store::RowSet* rs = readings();
+    return rs && rs->RecordCount() > 0;
+}
+
+void ReadingPanel::setPickers(const QDate& date, const QTime& time) {
+    // Values put in here are the program's, not the user's: no check runs.
+    const QSignalBlocker date_(ui_.dtpRdate), time_(ui_.dtpRtime);
+    ui_.dtpRdate->setDate(date);
+    ui_.dtpRtime->setTime(time);
+}
+
+void ReadingPanel::showCounter() {
+    const store::RowSet* rs = readings();
+    if (!rs) return;
+    ui_.txtRcount->setText(texts::counter(rs->AbsolutePosition(), rs->RecordCount()));
+}
+
+void ReadingPanel::showReading(const Reading& r) {
+    ui_.lblError->hide();
+    ui_.txtReadingID->setText(r.key);
+    setPickers(r.date, r.time);
+    ui_.txtChannelT->setText(r.channelT);
+    for (int i = 1; i <= 8; ++i)
+        ui_.txtChannel[size_t(i)]->setText(r.channels[size_t(i)]);
+    ui_.chkTemporal->setChecked(r.temporal);
+    ui_.chkSpatial->setChecked(r.spatial);
+    showCounter();
+    CheckFutureDate();
+}
+
+void ReadingPanel::showEmpty() {
+    ui_.txtReadingID->clear();
+    setPickers(state_.env.clock->now().date(), storedTime(texts::NoonTime));
+    ui_.txtChannelT->clear();
+    for (int i = 1; i <= 8; ++i)
+        ui_.txtChannel[size_t(i)]->clear();
+}
+
+void ReadingPanel::fillreadings() {
+    app::logAndLeave(state_.log, texts::FillReadingsLabel, [&] {
+        const store::RowSet* rs = readings();
+        shownRow_ = 0;
+        if (rs && rs->RecordCount() > 0 && !rs->isBOF() && !rs->isEOF()) {
+            showReading(readReading(*rs));
+            shownRow_ = rs->Bookmark();
+        } else if (rs && rs->RecordCount() > 0) {
+            showEmpty();
+            prompter().ask({texts::NoReadingsFound, texts::CannotMove, app::Icon::Warning});
+        } else {
+            showEmpty();
+            ui_.lblError->setText(texts::NoReadingsYet);
+            ui_.lblError->show();
+        }
+    });
+}
+
+void ReadingPanel::SaveReadings() {
+    app::logAndLeave(state_.log, texts::SaveReadingsLabel, [&] {
+        store::RowSet* rs = readings();
+        if (!rs || rs->RecordCount() == 0 || rs->isBOF() || rs->isEOF()) return;
+        if (rs->Bookmark() != shownRow_) return;
+        Reading shown;
+        shown.date = ui_.dtpRdate->date();
+        shown.time = ui_.dtpRtime->time();
+        shown.channelT = ui_.txtChannelT->text();
+        for (int i = 1; i <= 8; ++i)
+            shown.channels[size_t(i)] = ui_.txtChannel[size_t(i)]->text();
+        shown.temporal = ui_.chkTemporal->isChecked();
+        shown.spatial = ui_.chkSpatial->isChecked();
+        storeReading(*rs, currentSensorNumber(state_), shown);
+    });
+}
+
+void ReadingPanel::CheckFutureDate() {
+    if (ui_.dtpRdate->date() > state_.env.clock->now().date()) {
+        ui_.lblError->setText(texts::FutureDate);
+        ui_.lblError->show();
+    } else {
+        ui_.lblError->hide();
+    }
+}
+
+void ReadingPanel::pickerEdited(bool dateEdited) {
+    if (checking_) return;
+    if (dateEdited) CheckFutureDate();
+    CheckDateTime();
+}
+
+void ReadingPanel::CheckDateTime() {
+    // A message box takes the focus from the picker, which ends its edit
+    // again: that second round must not check a second time.
+    if (checking_) return;
+    checking_ = true;
+    const QDate date = ui_.dtpRdate->date();
+    const QTime time = ui_.dtpRtime->time();
+    app::ignoreFailure([&] {
+        if (!readings()) return;
+        switch (moveReading(state_, date, time)) {
+        case MoveResult::Unchanged:
+            break;
+        case MoveResult::Moved:
+            fillreadings();
+            break;
+        case MoveResult::Lost:
+            prompter().ask({texts::MovedReadingLost, texts::AppTitle});
+            break;
+        case MoveResult::Taken: {
+            prompter().ask(
+                {texts::duplicateAt(keyDate(date), keyTime(time)), texts::DuplicateTitle});
+            const Reading stored = readReading(*readings());
+            setPickers(stored.date, stored.time);
+            ui_.dtpRdate->setFocus();
+            break;
+        }
+        }
+    });
+    checking_ = false;
+}
+
+void ReadingPanel::step(Step s) {
+    static const QString* const labels[] = {&texts::FirstLabel, &texts::LastLabel,
+                                            &texts::NextLabel, &texts::PreviousLabel};
+    app::logAndLeave(state_.log, *labels[int(s)], [&] {
+        if (!hasRows()) return;
+        SaveReadings();
+        store::RowSet& rs = *readings();
+        const int position = rs.AbsolutePosition();
+        const int count = rs.RecordCount();
+        const QString* refusal = nullptr;
+        switch (s) {
+        case Step::First:
+            if (position != 1)
+                rs.MoveFirst();
+            else
+                refusal = &texts::StartOfReadings;
+            break;
+        case Step::Last:
+            if (position != count)
+                rs.MoveLast();
+            else
+                refusal = &texts::EndOfReadings;
+            break;
+        case Step::Next:
+            if (position != count && !rs.isEOF())
+                rs.MoveNext();
+            else
+                refusal = &texts::EndOfReadings;
+            break;
+        case Step::Previous:
+            if (position != 1 && !rs.isBOF())
+                rs.MovePrevious();
+            else
+                refusal = &texts::StartOfReadings;
+            break;
+        }
+        if (refusal) {
+            prompter().ask({*refusal, texts::AppTitle});
+            return;
+        }
+        fillreadings();
+        showCounter();
+    });
+}
+
+void ReadingPanel::addReading() {
+    app::logAndLeave(state_.log, texts::AddReadingLabel, [&] {
+        // No readings open: no sensor to add them to (entering the tab said so).
+        if (!readings()) return;
+        if (hasRows()) SaveReadings();
+        if (!readings::addReading(state_, prompter(), state_.env.clock->now())) {
+            ui_.dtpRdate->setFocus();
+            return;
+        }
+        showCounter();
+        fillreadings();
+    });
+}
+
+void ReadingPanel::showLastLeft() {
+    store::RowSet& rs = *readings();
+    if (rs.RecordCount() > 0) {
+        rs.MoveLast();
+        fillreadings();
+        showCounter();
+    } else {
+        fillreadings();
+        ui_.txtRcount->setText(texts::counter(0, 0));
+    }
+}
+
+void ReadingPanel::deleteReading() {
+    app::logAndLeave(state_.log, texts::DeleteLabel, [&] {
+        if (!readings()) return;
+        if (!deletion_) deletion_ = new BatchDeleteDialog(state_, ui_.SSTab1->window());
+        deletion_->exec();
+        if (state_.DelSingle) {
+            store::RowSet& rs = *readings();
+            rs.Delete();
+            rs.Requery();
+            showLastLeft();
+            if (rs.RecordCount() > 0) remember(rs);
+        }
+        if (state_.DelBatch) {
+            const int deleted = deleteBetween(state_, state_.DelStartDate, state_.DelEndDate);
+            store::RowSet& rs = *readings();
+            rs.Requery();
+            showLastLeft();
+            prompter().ask({texts::batchDeleted(deleted, app::shortDate(state_.DelStartDate),
+                                                app::shortDate(state_.DelEndDate)),
+                            texts::AppTitle});
+            if (rs.RecordCount() > 0) remember(rs);
+        }
+        if (state_.DelAll) {
+            deleteAll(state_);
+            readings()->Requery();
+            fillreadings();
+            ui_.txtRcount->setText(texts::counter(0, 0));
+        }
+    });
+}
+
+void ReadingPanel::remember(const store::RowSet& rs) {
+    state_.ReadingBookmark = rs.Bookmark();
+    bookmarkTable_ = rs.tableName();
+}
+
+void ReadingPanel::enterReadingsTab() {
+    app::ignoreFailure([&] { store::OpenSensorData(state_, prompter()); });
+    // A bookmark is a row of one sensor's table: another sensor's readings
+    // (chosen through the filter, say) start at their last reading.
+    if (!readings() || readings()->tableName() != bookmarkTable_) state_.ReadingBookmark = 0;
+    app::ignoreFailure([&] {
+        store::RowSet* rs = readings();
+        if (rs && rs->RecordCount() > 0) {
+            // A bookmark whose reading went meanwhile falls back to the last.
+            bool returned = false;
+            if (state_.ReadingBookmark != 0) {
+                try {
+                    rs->setBookmark(state_.ReadingBookmark);
+                    returned = true;
+                } catch (const store::Error&) {
+                }
+            }
+            if (!returned) rs->MoveLast();
+            fillreadings();
+            showCounter();
+        } else {
+            ui_.txtRcount->setText(texts::counter(0, 0));
+            fillreadings();
+            state_.ReadingBookmark = 0;
+        }
+    });
+    app::ignoreFailure([&] {
+        const QString working = state_.DataFolder + QLatin1Char('/') + texts::ImportWorkingFile;
+        if (QFile::exists(working)) QFile::remove(working);
+    });
+}
+
+void ReadingPanel::leaveReadingsTab() {
+    app::ignoreFailure([&] {
+        if (store::RowSet* rs = readings()) remember(*rs);
+    });
+    SaveReadings();
+}
 
 } // namespace readings

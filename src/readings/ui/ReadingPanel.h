@@ -9,18 +9,57 @@
 
 namespace readings {
 
+class BatchDeleteDialog;
+struct Reading;
+
 class ReadingPanel : public QObject {
     Q_OBJECT
 public:
     ReadingPanel(app::AppState& state, const app::MainControls& ui, QObject* parent = nullptr);
 
+    // The current reading, or the empty state, into the tab's boxes.
+    void fillreadings();
+    // The shown reading back into its row.
     void SaveReadings();
+    // A user edit of the date or time picker.
+    void CheckDateTime();
+    void CheckFutureDate();
+
+    enum class Step { First, Last, Next, Previous };
+    void step(Step step);
+    void addReading();
+    void deleteReading();
+
+    // The tab change: entering opens the readings at the reading left last;
+    // leaving remembers it and stores it.
     void enterReadingsTab();
     void leaveReadingsTab();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    app::Prompter& prompter() const { return *state_.env.prompter; }
+    store::RowSet* readings() const;
+    bool hasRows() const;
+    void showReading(const Reading& r);
+    void showEmpty();
+    void setPickers(const QDate& date, const QTime& time);
+    void showCounter();
+    // After a deletion: the last reading left, or the empty state.
+    void showLastLeft();
+    void pickerEdited(bool dateEdited);
+    void remember(const store::RowSet& rs);
+
     app::AppState& state_;
     const app::MainControls& ui_;
+    BatchDeleteDialog* deletion_ = nullptr;
+    bool checking_ = false;
+    // The row the boxes show: a reading is stored only over the row it was read
+    // from, never over another that became current without being shown.
+    qint64 shownRow_ = 0;
+    // Whose reading ReadingBookmark names: rowids are counted per table.
+    QString bookmarkTable_;
 };
 
 } // namespace readings

@@ -1,6 +1,7 @@
 #include "sensors/ui/SensorPanel.h"
 
 #include "app/TextFormat.h"
+#include "app/ui/KeyAscii.h"
 #include "sensors/RoofLocations.h"
 #include "sensors/SensorRecord.h"
 #include "sensors/SensorTypes.h"
@@ -28,28 +29,6 @@ void setBackColour(QLineEdit* box, const QColor& colour) {
     QPalette p = box->palette();
     p.setColor(QPalette::Base, colour); // every colour group: a disabled box too
     box->setPalette(p);
-}
-
-// The character a key types, as the key filters count characters: -1 for a key
-// that types none (arrows, Delete, shortcuts), which the filters let through.
-int keyAscii(const QKeyEvent* key) {
-    if (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return -1;
-    switch (key->key()) {
-    case Qt::Key_Backspace:
-        return 8;
-    case Qt::Key_Tab:
-    case Qt::Key_Backtab:
-        return 9;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        return 13;
-    case Qt::Key_Delete:
-        return -1;
-    default:
-        break;
-    }
-    const QString text = key->text();
-    return text.isEmpty() ? -1 : int(text.at(0).unicode());
 }
 
 bool isDigit(int ch) {
@@ -331,7 +310,7 @@ bool SensorPanel::sensorListKey(QKeyEvent* key) {
             SkipAutoComplete = false;
     });
     app::logAndLeave(state_.log, texts::ListKeyPressLabel, [&] {
-        const int ch = keyAscii(key);
+        const int ch = app::keyAscii(key);
         if (ch == 13) {
             // Enter chooses a listed sensor, or offers to add the number typed,
             // as the existing-sensor message tells the user.
@@ -371,7 +350,7 @@ void SensorPanel::destroyedClicked() {
 }
 
 bool SensorPanel::destroyedKey(QKeyEvent* key) {
-    const int ch = keyAscii(key);
+    const int ch = app::keyAscii(key);
     // Tab moves on to the next box, as from any other.
     if (ch < 0 || ch == 9) return false;
     if (ch == 'N' || ch == 'n') {
@@ -388,7 +367,7 @@ bool SensorPanel::destroyedKey(QKeyEvent* key) {
 // ---------------------------------------------------------------- number boxes
 
 bool SensorPanel::nodeKey(QKeyEvent* key) const {
-    const int ch = keyAscii(key);
+    const int ch = app::keyAscii(key);
     if (ch < 0) return false;
     const bool accepted = isDigit(ch) || ch == 8 || ch == 9 || ch == 44 || ch == 46 || ch == 127 ||
                           ch == 13 || ch == 45;
@@ -396,7 +375,7 @@ bool SensorPanel::nodeKey(QKeyEvent* key) const {
 }
 
 bool SensorPanel::recessKey(QKeyEvent* key) {
-    const int ch = keyAscii(key);
+    const int ch = app::keyAscii(key);
     if (ch < 0 || ch == 8 || ch == 44 || ch == 127) return false;
     if (ch == 9 || isDigit(ch) || ch == 46 || ch == 13 || ch == 45) {
         // Stored as the box reads before the key reaches it.

@@ -1,0 +1,197 @@
+// The Readings tab in the real main window, on a sensor with few and with very
+// many readings: entering the tab, stepping, adding and moving a reading must
+// not cost more with more readings. And the batch deletion against one bare
+// DELETE of the same rows.
+#include "DataSet.h"
+#include "Windows.h"
+
+#include "store/Database.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QCalendarWidget>
+#include <QDateEdit>
+#include <QDialog>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTimeEdit>
+#include <QTimer>
+#include <QToolButton>
+
+namespace {
+
+using bench::RunningWindow;
+
+// A second later at every call, after the generated readings: each new
+// reading gets a key of its own.
+class SteppingClock : public app::Clock {
+public:
+    QDateTime now() const override { return start_.addSecs(calls_++); }
+
+private:
+    QDateTime start_ = QDateTime(QDate(2030, 1, 1), QTime(0, 0));
+    mutable qint64 calls_ = 0;
+};
+
+QTabWidget* tabsOf(const RunningWindow& w) {
+    return w.control<QTabWidget>("SSTab1");
+}
+
+void BM_EnterReadingsTab(benchmark::State& st) {
+    const int readings = int(st.range(0));
+    RunningWindow w(1, readings);
+    QTabWidget* tabs = tabsOf(w);
+    auto* counter = w.control<QLineEdit>("txtRcount");
+    if (!w.ok) st.SkipWithError("start-up failed");
+    const QString last = QStringLiteral("%1 of %1").arg(readings);
+    for (auto _ : st) {
+        tabs->setCurrentIndex(2);
+        st.PauseTiming();
+        if (counter->text() != last) st.SkipWithError("not on the last reading");
+        tabs->setCurrentIndex(0); // the next visit starts at the last reading again
+        st.ResumeTiming();
+    }
+    if (w.prompter.shown != 0) st.SkipWithError("a message was shown");
+}
+BENCHMARK(BM_EnterReadingsTab)->Arg(100)->Arg(100000)->Unit(benchmark::kMicrosecond);
+
+// Next and Previous in turn from the middle reading: every click stores the
+// reading shown and moves.
+void BM_StepReading(benchmark::State& st) {
+    const int readings = int(st.range(0));
+    RunningWindow w(1, readings);
+    tabsOf(w)->setCurrentIndex(2);
+    auto* first = w.control<QToolButton>("imgFirst");
+    auto* next = w.control<QToolButton>("imgNextData");
+    auto* previous = w.control<QToolButton>("imgPrevData");
+    auto* counter = w.control<QLineEdit>("txtRcount");
+    first->click();
+    for (int i = 1; i < readings / 2; ++i)
+        next->click();
+    if (!w.ok) st.SkipWithError("start-up failed");
+    bool forward = true;
+    for (auto _ : st) {
+        (forward ? next : previous)->click();
+        forward = !forward;
+    }
+    const int position = counter->text().section(QLatin1Char(' '), 0, 0).toInt();
+    if (position < readings / 2 || position > readings / 2 + 1)
+        st.SkipWithError("the reading moved away from the middle");
+    if (w.prompter.shown != 0) st.SkipWithError("a message was shown");
+}
+BENCHMARK(BM_StepReading)->Arg(100)->Arg(100000)->Unit(benchmark::kMicrosecond);
+
+// The add command: the shown reading stored, a new row, the requery and the
+// move to the new last row. A fixed number of adds keeps the two sizes apart.
+void BM_AddReading(benchmark::State& st) {
+    const int readings = int(st.range(0));
+    SteppingClock clock;
+    RunningWindow w(1, readings, &clock);
+    tabsOf(w)->setCurrentIndex(2);
+    auto* add = w.control<QToolButton>("imgAddReading");
+    auto* counter = w.control<QLineEdit>("txtRcount");
+    if (!w.ok) st.SkipWithError("start-up failed");
+    int count = readings;
+    for (auto _ : st) {
+        add->click();
+        ++count;
+    }
+    if (counter->text() != QStringLiteral("%1 of %1").arg(count))
+        st.SkipWithError("the new reading is not shown last");
+    if (w.prompter.shown != 0) st.SkipWithError("a message was shown");
+}
+BENCHMARK(BM_AddReading)->Arg(100)->Arg(100000)->Iterations(500)->Unit(benchmark::kMicrosecond);
+
+// The middle reading's time moved one second on and back again, as a user's
+// edit of the time picker: each move is stored and re-sorted.
+void BM_CheckDateTime(benchmark::State& st) {
+    const int readings = int(st.range(0));
+    RunningWindow w(1, readings);
+    tabsOf(w)->setCurrentIndex(2);
+    auto* first = w.control<QToolButton>("imgFirst");
+    auto* next = w.control<QToolButton>("imgNextData");
+    auto* time = w.control<QTimeEdit>("dtpRtime");
+    auto* key = w.control<QLineEdit>("txtReadingID");
+    first->click();
+    for (int i = 1; i < readings / 2; ++i)
+        next->click();
+    if (!w.ok) st.SkipWithError("start-up failed");
+    const QTime stored = time->time();
+    const QString storedKey = key->text();
+    bool away = true;
+    for (auto _ : st) {
+        time->setTime(away ? stored.addSecs(1) : stored);
+        emit time->editingFinished();
+        away = !away;
+    }
+    if (away && key->text() != storedKey) st.SkipWithError("the reading was not moved back");
+    if (w.prompter.shown != 0) st.SkipWithError("a message was shown");
+}
+BENCHMARK(BM_CheckDateTime)->Arg(100)->Arg(100000)->Unit(benchmark::kMicrosecond);
+
+// The days holding the middle readings of a 100,000-reading sensor: about
+// half of them, whole days.
+struct MiddleDays {
+    QDate start;
+    QDate end;
+    explicit MiddleDays(int deleted) {
+        start = bench::generatedReadingTime(25000).date();
+        end = start.addDays(deleted / 24 - 1);
+    }
+};
+
+// Through the delete command and its window, the batch button pressed.
+void BM_BatchDelete(benchmark::State& st) {
+    const int deleted = int(st.range(0));
+    const MiddleDays days(deleted);
+    for (auto _ : st) {
+        st.PauseTiming();
+        RunningWindow w(1, 2 * deleted);
+        tabsOf(w)->setCurrentIndex(2);
+        auto* counter = w.control<QLineEdit>("txtRcount");
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (!dialog) return;
+            dialog->findChild<QCalendarWidget*>(QStringLiteral("DelStart"))
+                ->setSelectedDate(days.start);
+            dialog->findChild<QCalendarWidget*>(QStringLiteral("DelEnd"))
+                ->setSelectedDate(days.end);
+            st.ResumeTiming();
+            dialog->findChild<QPushButton*>(QStringLiteral("OKButton"))->click();
+        });
+        w.control<QToolButton>("imgDeleteReading")->click();
+        st.PauseTiming();
+        const int left = counter->text().section(QLatin1Char(' '), 2).toInt();
+        if (left != 2 * deleted - days.start.daysTo(days.end) * 24 - 24)
+            st.SkipWithError("not the expected readings deleted");
+        st.ResumeTiming();
+    }
+}
+BENCHMARK(BM_BatchDelete)->Arg(50000)->Iterations(5)->Unit(benchmark::kMillisecond);
+
+// One DELETE of the same days on a copy of the same table.
+void BM_BareDelete(benchmark::State& st) {
+    const int deleted = int(st.range(0));
+    const MiddleDays days(deleted);
+    const QString number = bench::sensorNumber(0);
+    for (auto _ : st) {
+        st.PauseTiming();
+        bench::Documents copy(bench::sharedDataSet(1, 2 * deleted));
+        auto db = store::Database::open(copy.database);
+        store::Statement del = db->prepare(
+            QStringLiteral("DELETE FROM %1 WHERE ReadingDate >= ?1 AND ReadingDate <= ?2")
+                .arg(store::quoteName(number)));
+        del.bind(1, days.start.toString(QStringLiteral("yyyy/MM/dd")));
+        del.bind(2, days.end.toString(QStringLiteral("yyyy/MM/dd")));
+        st.ResumeTiming();
+        del.run();
+        st.PauseTiming();
+        if (db->changes() != int(days.start.daysTo(days.end) + 1) * 24)
+            st.SkipWithError("not the expected readings deleted");
+        st.ResumeTiming();
+    }
+}
+BENCHMARK(BM_BareDelete)->Arg(50000)->Iterations(5)->Unit(benchmark::kMillisecond);
+
+} // namespace

@@ -1,0 +1,44 @@
+// The reading key that identifies a reading within its sensor, the value forms
+// of its date and time columns, the duplicate test and the keystroke rule of
+// the value boxes.
+#pragma once
+
+#include "app/AppState.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QString>
+#include <QTime>
+
+namespace readings {
+
+// "yyyy/MM/dd" and "HH:mm:ss": always these separators, whatever the locale.
+QString keyDate(const QDate& date);
+QString keyTime(const QTime& time);
+// The sensor number, a blank, the date, a blank, the time:
+// "131221005 2013/12/03 20:33:08".
+QString readingKey(const QString& sensorNumber, const QDate& date, const QTime& time);
+inline QString readingKey(const QString& sensorNumber, const QDateTime& when) {
+    return readingKey(sensorNumber, when.date(), when.time());
+}
+// FullDate as the reading tables keep it: "yyyy-MM-dd HH:mm:ss".
+QString fullDateText(const QDate& date, const QTime& time);
+
+// ReadingDate and ReadingTime read back from their stored text; an invalid
+// value when the text is not in its form.
+QDate storedDate(const QString& text);
+QTime storedTime(const QString& text);
+
+// Position 0 ignores no row (positions count from 1).
+inline constexpr int NoPosition = 0;
+
+// True when a row of rsSensorData other than the one at ignoredPosition holds
+// key. One indexed look-up; the row set is left on the row found (or past the
+// last row), so callers reposition it. A failure is logged and answers false.
+bool DupID(app::AppState& state, const QString& key, int ignoredPosition);
+
+// The characters a value box accepts one keystroke at a time: digits, ".",
+// ",", "-", and backspace, tab, carriage return and delete.
+bool acceptsValueKey(QChar c);
+
+} // namespace readings

@@ -1,0 +1,71 @@
+// The readings' own texts, character for character.
+#pragma once
+
+#include "app/Texts.h"
+
+#include <QString>
+
+namespace readings::texts {
+
+using app::texts::AppTitle;
+
+inline const QString DuplicateTitle = QStringLiteral("Duplicate Reading");
+inline const QString DuplicateNow =
+    QStringLiteral("There is already a reading with that date and time");
+inline QString duplicateAt(const QString& date, const QString& time) {
+    return QStringLiteral("There is already a reading on ") + date + QStringLiteral(" at ") + time;
+}
+inline const QString MovedReadingLost = QStringLiteral("error");
+inline const QString FutureDate = QStringLiteral("Warning: Reading Date is in the future");
+inline const QString NoReadingsYet =
+    QStringLiteral("0 Readings - Click the Add button to add a reading");
+inline const QString NoReadingsFound = QStringLiteral("No readings found");
+inline const QString CannotMove = QStringLiteral("Cannot Move");
+inline const QString StartOfReadings = QStringLiteral("Start of readings");
+inline const QString EndOfReadings = QStringLiteral("End of readings");
+inline QString batchDeleted(int count, const QString& start, const QString& end) {
+    return QString::number(count) + QStringLiteral(" readings were deleted from ") + start +
+           QStringLiteral(" and ") + end;
+}
+inline QString counter(int position, int count) {
+    return QString::number(position) + QStringLiteral(" of ") + QString::number(count);
+}
+inline const QString NoonTime = QStringLiteral("12:00:00");
+
+// The deletion window.
+inline const QString DeletionTitle = QStringLiteral("SensorData Deletion");
+inline const QString SelectStart = QStringLiteral("Select start date");
+inline const QString SelectEnd = QStringLiteral("Select end date");
+inline const QString BatchDelete = QStringLiteral("BATCH DELETE");
+inline const QString DeleteOne = QStringLiteral("DELETE");
+inline const QString DeleteAll = QStringLiteral("DELETE ALL");
+inline const QString Cancel = QStringLiteral("CANCEL");
+inline const QString BatchHeading = QStringLiteral("BATCH DELETE a group of readings by date:");
+inline const QString BatchExplained = QStringLiteral(
+    "All sensor data found on or between the dates selected above will be permanently deleted "
+    "from the database. Click the DELETE button below to continue or Cancel to return to the "
+    "main form.");
+inline const QString Or = QStringLiteral("OR:");
+inline const QString ConfirmOne =
+    QStringLiteral("Click DELETE button to confirm deletetion of current reading ->");
+inline const QString ConfirmAll =
+    QStringLiteral("Click DELETE ALL button to confirm deletetion of ALL readings ->");
+inline const QString CannotUndo = QStringLiteral("WARNING: These operations cannot be undone");
+
+// Failure labels of the log.
+inline const QString DupIDLabel = QStringLiteral(" G_DupID");
+inline const QString SaveReadingsLabel = QStringLiteral(" G_SaveReadings");
+inline const QString AddReadingLabel = QStringLiteral(" imgAddReading_Click");
+inline const QString FirstLabel = QStringLiteral(" imgFirst_Click");
+inline const QString LastLabel = QStringLiteral(" imgLast_Click");
+inline const QString NextLabel = QStringLiteral(" imgNextData_Click");
+inline const QString PreviousLabel = QStringLiteral(" imgPrevData_Click");
+inline const QString DeleteLabel = QStringLiteral(" imgDeleteReading_Click");
+inline const QString FillReadingsLabel = QStringLiteral(" Module1_fillreadings");
+inline const QString SetZerosLabel = QStringLiteral(" G_SetZeros");
+inline const QString GetOffsetsLabel = QStringLiteral(" Module1_GetOffsets");
+
+// The logger import's working copy, removed whenever the Readings tab opens.
+inline const QString ImportWorkingFile = QStringLiteral("datafile.txt");
+
+} // namespace readings::texts
