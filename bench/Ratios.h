@@ -22,6 +22,12 @@ inline const std::vector<Goal>& goals() {
         {"BM_NextSensor/1000", "BM_NextSensor/10", 2.0},
         {"BM_SelectSensor/1000", "BM_SelectSensor/10", 2.0},
         {"BM_ApplyFilter/1000", "BM_ApplyFilter/10", 2.0},
+        {"BM_EnterReadingsTab/100000", "BM_EnterReadingsTab/100", 3.0},
+        {"BM_StepReading/100000", "BM_StepReading/100", 3.0},
+        {"BM_AddReading/100000/iterations:500", "BM_AddReading/100/iterations:500", 3.0},
+        {"BM_CheckDateTime/100000", "BM_CheckDateTime/100", 3.0},
+        {"BM_BatchDelete/50000/iterations:5", "BM_BareDelete/50000/iterations:5", 3.0},
+        {"BM_Backup/100", "BM_FileCopy/100", 5.0},
     };
     return all;
 }

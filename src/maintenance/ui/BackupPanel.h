@@ -27,6 +27,9 @@ public:
     void restore();
 
 private:
+    // The backup chosen in the list; empty for none or the heading.
+    QString chosenBackup() const;
+
     app::AppState& state_;
     const app::MainControls& ui_;
     Reload reload_;

@@ -1,0 +1,153 @@
+#include "maintenance/Backup.h"
+
+#include "app/FileReplace.h"
+#include "maintenance/Texts.h"
+#include "store/Database.h"
+#include "store/Schema.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <sqlite3.h>
+
+#include <future>
+
+namespace maintenance {
+
+namespace {
+
+// A file on its way into place carries this ending; one that a killed run
+// left behind is removed by the next run that makes the same file.
+QString partFor(const QString& path) {
+    return path + QStringLiteral(".part");
+}
+
+// The database is closed while it is copied. A journal a crash left beside it
+// is played back by the engine, which then copies page by page.
+void copyDatabase(const QString& from, const QString& to) {
+    // Closed and without a journal a crash left, the file is one consistent
+    // state already: its bytes are the copy, at a plain copy's speed.
+    if (!QFileInfo::exists(from + QStringLiteral("-journal"))) {
+        QFile source(from);
+        if (!source.copy(to))
+            throw store::Error(store::code::CantOpen,
+                               source.errorString() + QStringLiteral(": ") + from);
+        return;
+    }
+    // Opened for writing (though only read) so that the engine can roll back
+    // a journal a crash left, instead of refusing the file.
+    auto source = store::Database::open(from);
+    auto copy = store::Database::create(to);
+    // The copy is thrown away unless it passes the check, and it is flushed
+    // once before the rename: no journal, no syncs of its own.
+    copy->execute(QStringLiteral("PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF"));
+    sqlite3_backup* backup = sqlite3_backup_init(copy->handle(), "main", source->handle(), "main");
+    if (!backup) store::Database::raise(copy->handle());
+    const int stepped = sqlite3_backup_step(backup, -1);
+    sqlite3_backup_finish(backup);
+    if (stepped != SQLITE_DONE)
+        throw store::Error(stepped, QString::fromUtf8(sqlite3_errstr(stepped)));
+}
+
+} // namespace
+
+QString backupFileName(const QDate& day) {
+    return texts::BackupPrefix + day.toString(QStringLiteral("yyyy-MM-dd")) + texts::BackupEnding;
+}
+
+QString backupFolder(const QString& dataFolder) {
+    return QDir(dataFolder).filePath(texts::BackupFolderName);
+}
+
+QStringList listBackups(const QString& dataFolder) {
+    const QDir folder(backupFolder(dataFolder));
+    if (!folder.exists()) return {};
+    // By name, the order Windows lists a folder in, on every platform; hidden
+    // files too, since every file is listed.
+    QStringList lines = folder.entryList(QDir::Files | QDir::Hidden, QDir::Name | QDir::IgnoreCase);
+    if (!lines.isEmpty()) lines.prepend(texts::ListHeading);
+    return lines;
+}
+
+void checkOurDatabase(const QString& path) {
+    auto db = store::Database::open(path, true);
+    // The tables first: a foreign file is refused without reading all of it.
+    for (const QString& table :
+         {store::table::Sensors, store::table::Configuration, store::table::Prefs,
+          store::table::NetworkConfig, store::table::Template})
+        if (!db->hasTable(table))
+            throw store::Error(
+                SQLITE_NOTADB,
+                QStringLiteral("not a Tolvane database (no table %1): %2").arg(table, path));
+    // The check reads most pages several times: mapped into memory, and kept
+    // in a larger cache, they are read without a system call each time.
+    db->execute(QStringLiteral("PRAGMA mmap_size = 268435456; PRAGMA cache_size = -65536"));
+    store::Statement check = db->prepare(QStringLiteral("PRAGMA integrity_check(1)"));
+    const QString verdict = check.step() ? check.text(0) : QString();
+    if (verdict != QLatin1String("ok"))
+        throw store::Error(SQLITE_CORRUPT,
+                           QStringLiteral("integrity check failed (%1): %2").arg(verdict, path));
+}
+
+bool BackupDB(const QString& dataFolder, const QString& fileName, const QDate& today,
+              app::Prompter& prompter, const app::Log& log, const BeforeReplace& beforeReplace) {
+    const QString folder = backupFolder(dataFolder);
+    const QString backup = QDir(folder).filePath(backupFileName(today));
+    const QString part = partFor(backup);
+    try {
+        if (!QDir().mkpath(folder))
+            throw store::Error(store::code::CantOpen,
+                               QStringLiteral("cannot create the folder ") + folder);
+        app::removeDatabaseFile(part);
+        copyDatabase(QDir(dataFolder).filePath(fileName), part);
+        {
+            // Writing the copy to disk is mostly waiting: it goes on while the
+            // copy is checked. Both only read the file, which is ours alone.
+            auto flushed = std::async(std::launch::async, [&part] { app::flushToDisk(part); });
+            checkOurDatabase(part);
+            flushed.get();
+        }
+        if (beforeReplace) beforeReplace();
+        app::replaceFile(part, backup);
+    } catch (...) {
+        app::removeDatabaseFile(part);
+        prompter.ask({texts::backupFailed(fileName), texts::AppTitle});
+        log.WriteLog(app::errorEntry(std::current_exception(), texts::BackupLabel));
+        return false;
+    }
+    prompter.ask({texts::BackupSuccessful, texts::Title, app::Icon::Information});
+    return true;
+}
+
+bool RestoreDB(const QString& dataFolder, const QString& fileName, const QString& backupName,
+               app::Prompter& prompter, const app::Log& log, const BeforeReplace& beforeReplace) {
+    const QString database = QDir(dataFolder).filePath(fileName);
+    const QString source = QDir(backupFolder(dataFolder)).filePath(backupName);
+    // Beside the database, so that the rename stays on one file system.
+    const QString part = partFor(database);
+    try {
+        app::removeDatabaseFile(part);
+        // The backup's own bytes, not a copy made through the engine: what
+        // comes back is exactly what was kept.
+        QFile copy(source);
+        if (!copy.copy(part))
+            throw store::Error(store::code::CantOpen,
+                               copy.errorString() + QStringLiteral(": ") + source);
+        checkOurDatabase(part);
+        if (beforeReplace) beforeReplace();
+        // A journal a crash left belongs to the file being replaced; the
+        // engine would play it back into the restored one.
+        QFile::remove(database + QStringLiteral("-journal"));
+        app::replaceFile(part, database);
+    } catch (...) {
+        app::removeDatabaseFile(part);
+        prompter.ask({texts::RestoreFailed, texts::AppTitle});
+        log.WriteLog(app::errorEntry(std::current_exception(), texts::RestoreLabel));
+        return false;
+    }
+    prompter.ask({texts::RestoreSuccessful, texts::Title, app::Icon::Information});
+    return true;
+}
+
+} // namespace maintenance

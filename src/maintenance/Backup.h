@@ -1,0 +1,52 @@
+// Dated backups of the default database file in the data folder's backup
+// folder, the list of that folder, and restore from one of its files.
+#pragma once
+
+#include "app/Environment.h"
+#include "app/Log.h"
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+namespace maintenance {
+
+// "MPBXbackup_yyyy-mm-dd.mdb": one backup a day; a later one replaces it.
+QString backupFileName(const QDate& day);
+// <data folder>/MPBXbackup
+QString backupFolder(const QString& dataFolder);
+
+// The lines of the backup list: the heading, then every file of the backup
+// folder by name. Empty when the folder is missing or holds no file.
+QStringList listBackups(const QString& dataFolder);
+
+// Throws store::Error unless path is a database of ours that passes the
+// engine's check: it opens read-only and holds the fixed tables and the
+// reading-table template. Changes nothing.
+void checkOurDatabase(const QString& path);
+
+// Runs after the new file is written and checked, before it takes its place
+// (tests interrupt there).
+using BeforeReplace = std::function<void()>;
+
+// Copies dataFolder/fileName into the backup folder (made when missing) under
+// today's name: through the engine into a temporary file, checked, then
+// renamed over any backup of the same day. Shows "Backup was successful" only
+// for a copy that passed; otherwise the error message and " G_BackupDB" in the
+// log, with no temporary file left and an earlier backup of the day kept.
+bool BackupDB(const QString& dataFolder, const QString& fileName, const QDate& today,
+              app::Prompter& prompter, const app::Log& log,
+              const BeforeReplace& beforeReplace = {});
+
+// Copies the backup folder's backupName beside dataFolder/fileName, checks the
+// copy and renames it over the database, so that one complete database exists
+// at every moment. The database must not be open. Shows "Restore was
+// successful", or the error message with " G_RestoreDB" in the log and the
+// database left as it was.
+bool RestoreDB(const QString& dataFolder, const QString& fileName, const QString& backupName,
+               app::Prompter& prompter, const app::Log& log,
+               const BeforeReplace& beforeReplace = {});
+
+} // namespace maintenance
