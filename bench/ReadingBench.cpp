@@ -38,6 +38,15 @@ QTabWidget* tabsOf(const RunningWindow& w) {
     return w.control<QTabWidget>("SSTab1");
 }
 
+// The Readings tab open on the middle reading.
+void toMiddleReading(const RunningWindow& w, int readings) {
+    tabsOf(w)->setCurrentIndex(2);
+    w.control<QToolButton>("imgFirst")->click();
+    auto* next = w.control<QToolButton>("imgNextData");
+    for (int i = 1; i < readings / 2; ++i)
+        next->click();
+}
+
 void BM_EnterReadingsTab(benchmark::State& st) {
     const int readings = int(st.range(0));
     RunningWindow w(1, readings);
@@ -61,14 +70,10 @@ BENCHMARK(BM_EnterReadingsTab)->Arg(100)->Arg(100000)->Unit(benchmark::kMicrosec
 void BM_StepReading(benchmark::State& st) {
     const int readings = int(st.range(0));
     RunningWindow w(1, readings);
-    tabsOf(w)->setCurrentIndex(2);
-    auto* first = w.control<QToolButton>("imgFirst");
+    toMiddleReading(w, readings);
     auto* next = w.control<QToolButton>("imgNextData");
     auto* previous = w.control<QToolButton>("imgPrevData");
     auto* counter = w.control<QLineEdit>("txtRcount");
-    first->click();
-    for (int i = 1; i < readings / 2; ++i)
-        next->click();
     if (!w.ok) st.SkipWithError("start-up failed");
     bool forward = true;
     for (auto _ : st) {
@@ -108,14 +113,9 @@ BENCHMARK(BM_AddReading)->Arg(100)->Arg(100000)->Iterations(500)->Unit(benchmark
 void BM_CheckDateTime(benchmark::State& st) {
     const int readings = int(st.range(0));
     RunningWindow w(1, readings);
-    tabsOf(w)->setCurrentIndex(2);
-    auto* first = w.control<QToolButton>("imgFirst");
-    auto* next = w.control<QToolButton>("imgNextData");
+    toMiddleReading(w, readings);
     auto* time = w.control<QTimeEdit>("dtpRtime");
     auto* key = w.control<QLineEdit>("txtReadingID");
-    first->click();
-    for (int i = 1; i < readings / 2; ++i)
-        next->click();
     if (!w.ok) st.SkipWithError("start-up failed");
     const QTime stored = time->time();
     const QString storedKey = key->text();

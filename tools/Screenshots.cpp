@@ -3,12 +3,15 @@
 // without a display. Messages are printed, and answered with OK or Yes. An
 // empty register gets a six-anchor sample sensor, added as a user would, and
 // the installation tab is pictured with the head at the collar and at the toe.
+// The sample sensor gets three readings, typed in on the Readings tab, and a
+// backup; the deletion window is pictured too.
 #include "app/Environment.h"
 #include "app/SystemServices.h"
 #include "app/ui/MainWindow.h"
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDateEdit>
 #include <QDialog>
 #include <QDir>
 #include <QLineEdit>
@@ -65,6 +68,7 @@ int main(int argc, char* argv[]) {
     app::MainWindow window({args[1], &prompter, &desktop, &clock});
     if (!window.startUp()) return 1;
     window.show();
+    bool sampleAdded = false;
     const auto box = [&](const char* name) {
         return window.findChild<QLineEdit*>(QString::fromLatin1(name));
     };
@@ -88,8 +92,27 @@ int main(int argc, char* argv[]) {
         for (const auto& [name, text] : sample)
             box(name)->setText(QString::fromLatin1(text));
         window.findChild<QPushButton*>(QStringLiteral("cmdSave"))->click();
+        sampleAdded = true;
     }
     auto* tabs = window.findChild<QTabWidget*>(QStringLiteral("SSTab1"));
+    if (sampleAdded) {
+        tabs->setCurrentIndex(2);
+        auto* date = window.findChild<QDateEdit*>(QStringLiteral("dtpRdate"));
+        const QDate today = clock.now().date();
+        const double values[3][6] = {{10.0, 12.0, 15.0, 18.2, 20.4, 25.1},
+                                     {10.5, 12.2, 15.0, 18.3, 20.4, 25.2},
+                                     {11.2, 12.5, 15.1, 18.3, 20.5, 25.2}};
+        for (int r = 0; r < 3; ++r) {
+            window.findChild<QToolButton*>(QStringLiteral("imgAddReading"))->click();
+            for (int i = 0; i < 6; ++i)
+                box(qPrintable(QStringLiteral("txtChannel%1").arg(i + 1)))
+                    ->setText(QString::number(values[r][i], 'f', 2));
+            box("txtChannelT")->setText(QStringLiteral("2%1.5").arg(r));
+            date->setDate(today.addDays(14 * (r - 2)));
+            emit date->editingFinished();
+        }
+        tabs->setCurrentIndex(0);
+    }
     const auto picture = [&](const QString& name) {
         QApplication::processEvents();
         const QString file = out.filePath(name);
@@ -107,6 +130,20 @@ int main(int argc, char* argv[]) {
     (collar->isChecked() ? toe : collar)->setChecked(true);
     tabs->setCurrentIndex(1);
     picture(QStringLiteral("tab1-other-head.png"));
+    // The deletion window, cancelled.
+    tabs->setCurrentIndex(2);
+    QTimer::singleShot(0, [&] {
+        if (auto* deletion = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            deletion->grab().save(out.filePath(QStringLiteral("deletion.png")));
+            deletion->reject();
+        }
+    });
+    window.findChild<QToolButton*>(QStringLiteral("imgDeleteReading"))->click();
+    if (sampleAdded) {
+        window.findChild<QToolButton*>(QStringLiteral("imgBackup"))->click();
+        tabs->setCurrentIndex(5);
+        picture(QStringLiteral("tab5-backup.png"));
+    }
     // The about window, grabbed while it is up.
     QTimer::singleShot(0, [&] {
         if (auto* about = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
