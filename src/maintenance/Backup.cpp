@@ -99,7 +99,12 @@ bool BackupDB(const QString& dataFolder, const QString& fileName, const QDate& t
         if (!QDir().mkpath(folder))
             throw store::Error(store::code::CantOpen,
                                QStringLiteral("cannot create the folder ") + folder);
-        app::removeDatabaseFile(part);
+        // Any backup a killed run left half made, of this day or another.
+        for (const QString& left :
+             QDir(folder).entryList({texts::BackupPrefix + QStringLiteral("*") +
+                                     texts::BackupEnding + QStringLiteral(".part")},
+                                    QDir::Files | QDir::Hidden))
+            app::removeDatabaseFile(QDir(folder).filePath(left));
         copyDatabase(QDir(dataFolder).filePath(fileName), part);
         {
             // Writing the copy to disk is mostly waiting: it goes on while the
