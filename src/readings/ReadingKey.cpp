@@ -1,6 +1,7 @@
 #include "readings/ReadingKey.h"
 
 #include "readings/Texts.h"
+#include "store/Criteria.h"
 
 namespace readings {
 
@@ -36,15 +37,17 @@ QTime storedTime(const QString& text) {
     return QTime::fromString(text.trimmed(), QStringLiteral("HH:mm:ss"));
 }
 
+void findReading(store::RowSet& rs, const QString& key) {
+    rs.MoveFirst();
+    rs.Find(store::textEquals(QStringLiteral("DateTimeKey"), key));
+}
+
 bool DupID(app::AppState& state, const QString& key, int ignoredPosition) {
     bool taken = false;
     app::logAndLeave(state.log, texts::DupIDLabel, [&] {
         store::RowSet* rs = state.rsSensorData.get();
         if (!rs || !rs->isOpen() || rs->RecordCount() == 0) return;
-        rs->MoveFirst();
-        QString quoted = key;
-        quoted.replace(QLatin1Char('\''), QLatin1String("''"));
-        rs->Find(QStringLiteral("DateTimeKey = '") + quoted + QLatin1Char('\''));
+        findReading(*rs, key);
         taken = !rs->isEOF() && rs->AbsolutePosition() != ignoredPosition;
     });
     return taken;

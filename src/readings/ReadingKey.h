@@ -29,6 +29,10 @@ QString fullDateText(const QDate& date, const QTime& time);
 QDate storedDate(const QString& text);
 QTime storedTime(const QString& text);
 
+// Moves to the reading holding key, searching from the first; past the last
+// row when none does.
+void findReading(store::RowSet& rs, const QString& key);
+
 // Position 0 ignores no row (positions count from 1).
 inline constexpr int NoPosition = 0;
 

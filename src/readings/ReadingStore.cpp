@@ -41,12 +41,6 @@ bool storedFalse(const QVariant& v) {
     return !v.isNull() && v.toLongLong() == 0;
 }
 
-void findKey(store::RowSet& rs, const QString& key) {
-    rs.MoveFirst();
-    rs.Find(QStringLiteral("DateTimeKey = '") +
-            QString(key).replace(QLatin1Char('\''), QLatin1String("''")) + QLatin1Char('\''));
-}
-
 } // namespace
 
 QString currentSensorNumber(const app::AppState& state) {
@@ -129,7 +123,7 @@ MoveResult moveReading(app::AppState& state, const QDate& date, const QTime& tim
     writeWhen(rs, number, date, time);
     rs.Update();
     rs.Requery();
-    findKey(rs, key);
+    findReading(rs, key);
     return rs.isEOF() ? MoveResult::Lost : MoveResult::Moved;
 }
 

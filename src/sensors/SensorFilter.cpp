@@ -3,22 +3,13 @@
 #include "app/TextFormat.h"
 #include "sensors/SensorTypes.h"
 #include "sensors/Texts.h"
+#include "store/Criteria.h"
 
 #include <QStringList>
 
 #include <optional>
 
 namespace sensors {
-
-namespace {
-
-QString quoted(const QString& value) {
-    QString v = value;
-    v.replace(QLatin1Char('\''), QStringLiteral("''"));
-    return QLatin1Char('\'') + v + QLatin1Char('\'');
-}
-
-} // namespace
 
 QString filterTypeCode(const QString& typeText, bool* ok) {
     *ok = true;
@@ -74,9 +65,10 @@ FilterOutcome buildFilter(const FilterChoice& choice, const QDate& today) {
 
     QStringList criteria;
     if (choice.hideDestroyed) criteria << QStringLiteral("Destroyed = 'No'");
-    if (!type.isEmpty()) criteria << QStringLiteral("SensorType =") + quoted(type);
-    if (!level.isEmpty()) criteria << QStringLiteral("Level =") + quoted(level);
-    if (!location.isEmpty()) criteria << QStringLiteral("Location =") + quoted(location);
+    if (!type.isEmpty()) criteria << QStringLiteral("SensorType =") + store::quotedValue(type);
+    if (!level.isEmpty()) criteria << QStringLiteral("Level =") + store::quotedValue(level);
+    if (!location.isEmpty())
+        criteria << QStringLiteral("Location =") + store::quotedValue(location);
     if (!startText.isEmpty())
         criteria << QStringLiteral("InstallDate >= ") + startText +
                         QStringLiteral(" AND InstallDate <= ") + endText;

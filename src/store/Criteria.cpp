@@ -144,4 +144,10 @@ Criteria parseCriteria(const QString& text, TextMatch match, int firstParam) {
     return Parser(text, match, firstParam).parse();
 }
 
+QString quotedValue(const QString& value) {
+    QString v = value;
+    v.replace(QLatin1Char('\''), QStringLiteral("''"));
+    return QLatin1Char('\'') + v + QLatin1Char('\'');
+}
+
 } // namespace store

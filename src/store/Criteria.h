@@ -23,4 +23,11 @@ enum class TextMatch {
 // after a value) raises store::Error; so does an empty text.
 Criteria parseCriteria(const QString& text, TextMatch match, int firstParam = 1);
 
+// A text value as the grammar reads it back: in quotes, a quote inside doubled.
+QString quotedValue(const QString& value);
+// "column = 'value'", the criteria a look-up by a text key uses.
+inline QString textEquals(const QString& column, const QString& value) {
+    return column + QStringLiteral(" = ") + quotedValue(value);
+}
+
 } // namespace store

@@ -232,14 +232,16 @@ void RowSet::requireOpen() const {
 
 // The set's own query, selecting what is asked: WHERE with the filter, ORDER BY
 // with the rowid breaking ties so that equal sort keys keep one order.
+Criteria RowSet::condition() const {
+    Criteria c;
+    if (!filterText_.isEmpty()) c = parseCriteria(filterText_, TextMatch::IgnoreCase);
+    if (!where_.isEmpty())
+        c.sql = c.sql.isEmpty() ? where_ : QStringLiteral("(%1) AND (%2)").arg(where_, c.sql);
+    return c;
+}
+
 Statement RowSet::orderedQuery(const QString& selectList) const {
-    QString where = where_;
-    QVariantList params;
-    if (!filterText_.isEmpty()) {
-        const Criteria c = parseCriteria(filterText_, TextMatch::IgnoreCase);
-        where = where.isEmpty() ? c.sql : QStringLiteral("(%1) AND (%2)").arg(where, c.sql);
-        params = c.params;
-    }
+    const auto [where, params] = condition();
     QString sql = QStringLiteral("SELECT ") + selectList + QStringLiteral(" FROM ") + tableSql_;
     if (!where.isEmpty()) sql += QStringLiteral(" WHERE ") + where;
     // The tie-break runs the way the last sort key does, so that an index on
@@ -493,13 +495,7 @@ void RowSet::placeAgain(qint64 rowid) {
     int p = positionOf(rowid);
     bool qualifies = true;
     {
-        QString where = where_;
-        QVariantList params;
-        if (!filterText_.isEmpty()) {
-            const Criteria c = parseCriteria(filterText_, TextMatch::IgnoreCase);
-            where = where.isEmpty() ? c.sql : QStringLiteral("(%1) AND (%2)").arg(where, c.sql);
-            params = c.params;
-        }
+        const auto [where, params] = condition();
         Statement st = db_->prepare(
             QStringLiteral("SELECT 1 FROM %1 WHERE %2_rowid_ = ?%3")
                 .arg(tableSql_,

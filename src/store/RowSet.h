@@ -2,6 +2,7 @@
 // values when it becomes current. Writes go straight to the table by rowid.
 #pragma once
 
+#include "store/Criteria.h"
 #include "store/Database.h"
 
 #include <QString>
@@ -101,6 +102,8 @@ private:
     enum class Mode { None, Edit, Add };
 
     void requireOpen() const;
+    // The query's WHERE with the filter, as one condition.
+    Criteria condition() const;
     Statement orderedQuery(const QString& selectList) const;
     void rebuildKeyset();
     // Sort keys: each ORDER BY term a plain column, so that two rows can be

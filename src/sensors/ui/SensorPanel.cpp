@@ -6,6 +6,7 @@
 #include "sensors/SensorRecord.h"
 #include "sensors/SensorTypes.h"
 #include "sensors/Texts.h"
+#include "store/Criteria.h"
 #include "store/ReadingTables.h"
 
 #include <QComboBox>
@@ -36,9 +37,7 @@ bool isDigit(int ch) {
 }
 
 QString criteriaFor(const QString& number) {
-    QString n = number;
-    n.replace(QLatin1Char('\''), QStringLiteral("''"));
-    return QStringLiteral("InstrumentID = '") + n + QLatin1Char('\'');
+    return store::textEquals(QStringLiteral("InstrumentID"), number);
 }
 
 } // namespace
