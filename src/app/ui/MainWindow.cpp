@@ -4,7 +4,10 @@
 #include "app/Manual.h"
 #include "app/Texts.h"
 #include "app/ui/AboutDialog.h"
+#include "graphs/ui/GraphPanel.h"
+#include "importer/ui/ImportPanel.h"
 #include "maintenance/ui/BackupPanel.h"
+#include "outputs/ui/OutputPanel.h"
 #include "readings/ui/ReadingPanel.h"
 #include "sensors/ui/FilterPanel.h"
 #include "sensors/ui/SensorPanel.h"
@@ -33,6 +36,9 @@ MainWindow::MainWindow(const Environment& environment, QWidget* parent)
     sensors_ = std::make_unique<sensors::SensorPanel>(state_, ui_);
     filter_ = std::make_unique<sensors::FilterPanel>(state_, ui_, *sensors_);
     readings_ = std::make_unique<readings::ReadingPanel>(state_, ui_);
+    graphs_ = std::make_unique<graphs::GraphPanel>(state_, ui_);
+    import_ = std::make_unique<importer::ImportPanel>(state_, ui_, *readings_);
+    outputs_ = std::make_unique<outputs::OutputPanel>(state_, ui_, *readings_);
     backup_ = std::make_unique<maintenance::BackupPanel>(
         state_, ui_,
         [this](const QString& path, const QString& label) { return reloadDatabase(path, label); });

@@ -11,6 +11,15 @@
 
 #include <memory>
 
+namespace graphs {
+class GraphPanel;
+}
+namespace importer {
+class ImportPanel;
+}
+namespace outputs {
+class OutputPanel;
+}
 namespace maintenance {
 class BackupPanel;
 }
@@ -81,6 +90,9 @@ private:
     std::unique_ptr<sensors::SensorPanel> sensors_;
     std::unique_ptr<sensors::FilterPanel> filter_;
     std::unique_ptr<readings::ReadingPanel> readings_;
+    std::unique_ptr<graphs::GraphPanel> graphs_;
+    std::unique_ptr<importer::ImportPanel> import_;
+    std::unique_ptr<outputs::OutputPanel> outputs_;
     std::unique_ptr<maintenance::BackupPanel> backup_;
     AboutDialog* splash_ = nullptr;
     Life life_ = Life::Constructed;

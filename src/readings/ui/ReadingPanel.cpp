@@ -284,6 +284,20 @@ void ReadingPanel::remember(const store::RowSet& rs) {
 }
 
 void ReadingPanel::enterReadingsTab() {
+    returnToBookmark();
+    app::ignoreFailure([&] {
+        const QString working = state_.DataFolder + QLatin1Char('/') + texts::ImportWorkingFile;
+        if (QFile::exists(working)) QFile::remove(working);
+    });
+}
+
+void ReadingPanel::rememberShown() {
+    app::ignoreFailure([&] {
+        if (store::RowSet* rs = readings()) remember(*rs);
+    });
+}
+
+void ReadingPanel::returnToBookmark() {
     app::ignoreFailure([&] { store::OpenSensorData(state_, prompter()); });
     // A bookmark is a row of one sensor's table: another sensor's readings
     // (chosen through the filter, say) start at their last reading.
@@ -309,16 +323,10 @@ void ReadingPanel::enterReadingsTab() {
             state_.ReadingBookmark = 0;
         }
     });
-    app::ignoreFailure([&] {
-        const QString working = state_.DataFolder + QLatin1Char('/') + texts::ImportWorkingFile;
-        if (QFile::exists(working)) QFile::remove(working);
-    });
 }
 
 void ReadingPanel::leaveReadingsTab() {
-    app::ignoreFailure([&] {
-        if (store::RowSet* rs = readings()) remember(*rs);
-    });
+    rememberShown();
     SaveReadings();
 }
 

@@ -35,6 +35,13 @@ public:
     void enterReadingsTab();
     void leaveReadingsTab();
 
+    // For the windows that work on the readings while the tab shows them
+    // (import, datasheet): ReadingBookmark := the current reading; and back:
+    // the readings reopened at ReadingBookmark (or the last), shown with the
+    // counter.
+    void rememberShown();
+    void returnToBookmark();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
