@@ -7,7 +7,8 @@
 #include "graphs/ui/GraphPanel.h"
 #include "importer/ui/ImportPanel.h"
 #include "maintenance/ui/BackupPanel.h"
-#include "outputs/ui/OutputPanel.h"
+#include "outputs/ui/DatasheetPanel.h"
+#include "outputs/ui/ReportPanel.h"
 #include "readings/ui/ReadingPanel.h"
 #include "sensors/ui/FilterPanel.h"
 #include "sensors/ui/SensorPanel.h"
@@ -38,7 +39,8 @@ MainWindow::MainWindow(const Environment& environment, QWidget* parent)
     readings_ = std::make_unique<readings::ReadingPanel>(state_, ui_);
     graphs_ = std::make_unique<graphs::GraphPanel>(state_, ui_);
     import_ = std::make_unique<importer::ImportPanel>(state_, ui_, *readings_);
-    outputs_ = std::make_unique<outputs::OutputPanel>(state_, ui_, *readings_);
+    datasheet_ = std::make_unique<outputs::DatasheetPanel>(state_, ui_, *readings_);
+    report_ = std::make_unique<outputs::ReportPanel>(state_, ui_, *readings_);
     backup_ = std::make_unique<maintenance::BackupPanel>(
         state_, ui_,
         [this](const QString& path, const QString& label) { return reloadDatabase(path, label); });

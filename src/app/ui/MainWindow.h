@@ -18,8 +18,9 @@ namespace importer {
 class ImportPanel;
 }
 namespace outputs {
-class OutputPanel;
-}
+class DatasheetPanel;
+class ReportPanel;
+} // namespace outputs
 namespace maintenance {
 class BackupPanel;
 }
@@ -92,7 +93,8 @@ private:
     std::unique_ptr<readings::ReadingPanel> readings_;
     std::unique_ptr<graphs::GraphPanel> graphs_;
     std::unique_ptr<importer::ImportPanel> import_;
-    std::unique_ptr<outputs::OutputPanel> outputs_;
+    std::unique_ptr<outputs::DatasheetPanel> datasheet_;
+    std::unique_ptr<outputs::ReportPanel> report_;
     std::unique_ptr<maintenance::BackupPanel> backup_;
     AboutDialog* splash_ = nullptr;
     Life life_ = Life::Constructed;

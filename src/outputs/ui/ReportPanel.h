@@ -1,5 +1,4 @@
-// The glue of the views and outputs of the Readings tab: the datasheet with its
-// workbook export, and the sensor report.
+// The glue of the sensor report: its options window and the document.
 #pragma once
 
 #include "app/AppState.h"
@@ -13,14 +12,12 @@ class ReadingPanel;
 
 namespace outputs {
 
-class OutputPanel : public QObject {
+class ReportPanel : public QObject {
     Q_OBJECT
 public:
-    OutputPanel(app::AppState& state, const app::MainControls& ui, readings::ReadingPanel& readings,
+    ReportPanel(app::AppState& state, const app::MainControls& ui, readings::ReadingPanel& readings,
                 QObject* parent = nullptr);
 
-    // imgDatasheet: the current sensor's readings in a grid.
-    void openDatasheet();
     // imgReport: the options, then the report document.
     void makeReport();
 

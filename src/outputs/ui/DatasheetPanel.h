@@ -1,0 +1,31 @@
+// The glue of the datasheet: the current sensor's readings in a grid, and its
+// workbook export.
+#pragma once
+
+#include "app/AppState.h"
+#include "app/ui/MainControls.h"
+
+#include <QObject>
+
+namespace readings {
+class ReadingPanel;
+}
+
+namespace outputs {
+
+class DatasheetPanel : public QObject {
+    Q_OBJECT
+public:
+    DatasheetPanel(app::AppState& state, const app::MainControls& ui,
+                   readings::ReadingPanel& readings, QObject* parent = nullptr);
+
+    // imgDatasheet: the current sensor's readings in a grid.
+    void openDatasheet();
+
+private:
+    app::AppState& state_;
+    const app::MainControls& ui_;
+    readings::ReadingPanel& readings_;
+};
+
+} // namespace outputs
