@@ -1,7 +1,16 @@
 #include "importer/ui/ImportPanel.h"
 
+#include "importer/Proposal.h"
+#include "importer/Texts.h"
+#include "importer/TroveData.h"
+#include "importer/ui/ReviewDialog.h"
+#include "readings/ReadingStore.h"
 #include "readings/ui/ReadingPanel.h"
+#include "store/ReadingTables.h"
 
+#include <QComboBox>
+#include <QFileInfo>
+#include <QTabWidget>
 #include <QToolButton>
 
 namespace importer {
@@ -12,6 +21,42 @@ ImportPanel::ImportPanel(app::AppState& state, const app::MainControls& ui,
     connect(ui_.imgAddTroveData, &QToolButton::clicked, this, &ImportPanel::importFiles);
 }
 
-void ImportPanel::importFiles() {}
+void ImportPanel::importFiles() {
+    app::logAndLeave(state_.log, texts::ImportLabel, [&] {
+        readings_.SaveReadings();
+        state_.CurrentSensorID = readings::currentSensorNumber(state_);
+        app::Prompter& prompter = *state_.env.prompter;
+        const QString path = prompter.openFileName(texts::FileFilter);
+        if (path.isEmpty()) return;
+        // The file belongs to a sensor by its name alone, letter case included.
+        const QString name = QFileInfo(path).fileName();
+        if (name != state_.CurrentSensorID + texts::FileExtension) {
+            const app::Prompt warning{texts::notAMatch(name, readings::currentSensorNumber(state_)),
+                                      texts::MismatchTitle, app::Icon::Warning, app::Buttons::YesNo,
+                                      true};
+            if (prompter.ask(warning) != app::Answer::Yes) return;
+        }
+        const std::unique_ptr<TextTable> rsTroveData = OpenTroveData(state_, name, path);
+        if (state_.NoTroveData || !rsTroveData) {
+            prompter.ask({texts::NoDataForSensor, texts::AppTitle, app::Icon::Information});
+            return;
+        }
+        review(*rsTroveData);
+    });
+}
+
+void ImportPanel::review(const TextTable& rsTroveData) {
+    // The window load, step 1: where the readings were, and the readings
+    // read afresh.
+    readings_.rememberShown();
+    app::ignoreFailure([&] { store::OpenSensorData(state_, *state_.env.prompter); });
+    {
+        ReviewDialog window(state_, &rsTroveData, periodHours(ui_.cboTroveInt->currentText()),
+                            ui_.SSTab1->window());
+        window.exec();
+    }
+    // The unload: the readings reopened at the reading left (or the last).
+    readings_.returnToBookmark();
+}
 
 } // namespace importer

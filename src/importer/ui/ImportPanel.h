@@ -13,6 +13,8 @@ class ReadingPanel;
 
 namespace importer {
 
+class TextTable;
+
 class ImportPanel : public QObject {
     Q_OBJECT
 public:
@@ -23,6 +25,9 @@ public:
     void importFiles();
 
 private:
+    // The review window, modal, between its load and its unload.
+    void review(const TextTable& rsTroveData);
+
     app::AppState& state_;
     const app::MainControls& ui_;
     readings::ReadingPanel& readings_;

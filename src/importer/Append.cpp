@@ -1,0 +1,196 @@
+#include "importer/Append.h"
+
+#include "app/FileReplace.h"
+#include "importer/Texts.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <sqlite3.h>
+
+#include <string>
+
+namespace importer {
+
+namespace {
+
+void twoDigits(std::string& out, int value) {
+    out += char('0' + value / 10 % 10);
+    out += char('0' + value % 10);
+}
+
+// "yyyy/MM/dd" and "HH:mm:ss", as the reading key writes them.
+std::string dateText(const QDate& d) {
+    std::string s;
+    twoDigits(s, d.year() / 100);
+    twoDigits(s, d.year() % 100);
+    s += '/';
+    twoDigits(s, d.month());
+    s += '/';
+    twoDigits(s, d.day());
+    return s;
+}
+
+std::string timeText(const QTime& t) {
+    std::string s;
+    twoDigits(s, t.hour());
+    s += ':';
+    twoDigits(s, t.minute());
+    s += ':';
+    twoDigits(s, t.second());
+    return s;
+}
+
+void bindText(store::Statement& st, int index, const std::string& text) {
+    sqlite3_bind_text(st.get(), index, text.data(), int(text.size()), SQLITE_TRANSIENT);
+}
+
+// The description of whatever was thrown, for the user.
+QString describe(const std::exception_ptr& failure) {
+    try {
+        std::rethrow_exception(failure);
+    } catch (const store::Error& e) {
+        return e.description();
+    } catch (const std::exception& e) {
+        return QString::fromLocal8Bit(e.what());
+    } catch (...) {
+        return QStringLiteral("Internal error");
+    }
+}
+
+} // namespace
+
+AppendOutcome appendReadings(store::Database& db, const AppendTarget& target,
+                             const TextTable& table, const std::vector<std::uint8_t>& ticks,
+                             DateLayout layout, DayOrder order, const Progress& progress) {
+    const int channels = importedChannels(target.sensorType);
+    QStringList columns{QStringLiteral("DateTimeKey"), QStringLiteral("ReadingDate"),
+                        QStringLiteral("ReadingTime"), QStringLiteral("FullDate")};
+    if (target.hasTemperature) columns << QStringLiteral("ChannelT");
+    for (int k = 1; k <= channels; ++k)
+        columns << QStringLiteral("Channel%1").arg(k);
+    columns << QStringLiteral("IsDirty") << QStringLiteral("Plottemporal")
+            << QStringLiteral("PlotSpatial");
+    QStringList values;
+    for (int i = 1; i <= columns.size(); ++i)
+        values << QStringLiteral("?%1").arg(i);
+    // The duplicate test sees the lines of this file stored before it too.
+    const QString name = store::quoteName(target.sensorNumber);
+    const QString insertSql =
+        QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+            .arg(name, columns.join(QStringLiteral(", ")), values.join(QStringLiteral(", ")));
+    const QString takenSql =
+        QStringLiteral("SELECT 1 FROM %1 WHERE DateTimeKey = ?1 LIMIT 1").arg(name);
+    const std::string number = target.sensorNumber.toStdString();
+
+    AppendOutcome outcome;
+    const int lines = std::min(table.RecordCount(), int(ticks.size()));
+    db.transaction([&] {
+        store::Statement taken = db.prepare(takenSql);
+        store::Statement insert = db.prepare(insertSql);
+        int done = 0;
+        for (int r = 0; r < lines; ++r) {
+            if (!ticks[size_t(r)]) continue;
+            if (progress && ++done % 1024 == 0) progress(done);
+            const std::optional<When> when = keyParts(table.raw(r, 0), layout, order);
+            if (!when) {
+                outcome.messages << texts::notADate(r + 1, table.text(r, 0));
+                continue;
+            }
+            const std::string date = dateText(when->date);
+            const std::string time = timeText(when->time);
+            std::string fullDate = date + ' ' + time;
+            fullDate[4] = fullDate[7] = '-';
+            const std::string key = number + ' ' + date + ' ' + time;
+            bindText(taken, 1, key);
+            const bool duplicate = taken.step();
+            taken.reset();
+            if (duplicate) {
+                outcome.messages << texts::duplicate(QString::fromStdString(key));
+                continue;
+            }
+            int i = 0;
+            bindText(insert, ++i, key);
+            bindText(insert, ++i, date);
+            bindText(insert, ++i, time);
+            bindText(insert, ++i, fullDate);
+            if (target.hasTemperature) insert.bind(++i, columnValue(table.raw(r, 4), 1));
+            for (int k = 1; k <= channels; ++k)
+                insert.bind(++i, columnValue(table.raw(r, 4 + k), 2));
+            insert.bind(++i, qint64(1));
+            insert.bind(++i, qint64(1));
+            insert.bind(++i, qint64(0));
+            insert.run();
+            ++outcome.appended;
+        }
+        if (progress) progress(done);
+    });
+    return outcome;
+}
+
+QString transferFolder(const QString& dataFolder) {
+    return QDir(dataFolder).filePath(texts::TransferFolder);
+}
+
+void archiveTransferCopy(const QString& dataFolder, const QString& sensorNumber,
+                         const QDate& today) {
+    const QDir transfer(transferFolder(dataFolder));
+    const QString backup = transfer.filePath(texts::TransferBackupFolder);
+    if (!QDir().mkpath(backup))
+        throw store::Error(store::code::CantOpen, QStringLiteral("Cannot create ") + backup);
+    const QString source = transfer.filePath(texts::transferFile(sensorNumber));
+    if (!QFileInfo(source).isFile()) return;
+    const QString target = QDir(backup).filePath(
+        texts::archivedTransferFile(sensorNumber, today.toString(QStringLiteral("yyyy-MM-dd"))));
+    // Copied aside and renamed into place: the day's earlier archive is
+    // replaced only by a complete copy, and the transfer copy goes only then.
+    const QString partial = target + QStringLiteral(".part");
+    QFile::remove(partial);
+    if (!QFile::copy(source, partial)) {
+        QFile::remove(partial);
+        throw store::Error(store::code::CantOpen, QStringLiteral("Cannot copy ") + source);
+    }
+    try {
+        app::replaceFile(partial, target);
+    } catch (...) {
+        QFile::remove(partial);
+        throw;
+    }
+    if (!QFile::remove(source))
+        throw store::Error(store::code::CantOpen, QStringLiteral("Cannot delete ") + source);
+}
+
+int appendChecked(app::AppState& state, app::Prompter& prompter, const TextTable& table,
+                  const std::vector<std::uint8_t>& ticks, DateLayout layout,
+                  const Progress& progress) {
+    AppendOutcome outcome;
+    try {
+        const store::RowSet& sensors = state.sensorRegister();
+        const AppendTarget target{sensors.value(QStringLiteral("InstrumentID")).toString(),
+                                  sensors.value(QStringLiteral("SensorType")).toString(),
+                                  state.HasTemperature};
+        outcome = appendReadings(state.database(), target, table, ticks, layout, systemDayOrder(),
+                                 progress);
+    } catch (...) {
+        // Nothing was stored: saying so beats the silence of a skipped step.
+        const std::exception_ptr failure = std::current_exception();
+        state.log.WriteLog(app::errorEntry(failure, texts::AppendLabel));
+        prompter.ask(
+            {texts::appendFailed(describe(failure)), texts::AppTitle, app::Icon::Critical});
+        return 0;
+    }
+    for (const QString& message : outcome.messages)
+        prompter.ask({message, texts::AppTitle});
+    if (outcome.appended == 0) {
+        prompter.ask({texts::NothingAppended, texts::AppTitle});
+        return 0;
+    }
+    prompter.ask({texts::appended(outcome.appended, state.CurrentSensorID), texts::AppTitle});
+    app::ignoreFailure([&] {
+        archiveTransferCopy(state.DataFolder, state.CurrentSensorID, state.env.clock->now().date());
+    });
+    return outcome.appended;
+}
+
+} // namespace importer

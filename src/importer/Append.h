@@ -1,0 +1,63 @@
+// The append of the review window: the ticked logger lines stored as readings
+// of the sensor in one transaction, duplicates and unreadable dates reported
+// and skipped; then the archive of the logger's transfer copy.
+#pragma once
+
+#include "app/AppState.h"
+#include "importer/ColumnValue.h"
+#include "importer/LoggerDates.h"
+#include "importer/TextTable.h"
+#include "store/Database.h"
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+namespace importer {
+
+struct AppendTarget {
+    QString sensorNumber; // the reading key's first part and the table's name
+    QString sensorType;
+    bool hasTemperature = true;
+};
+
+struct AppendOutcome {
+    int appended = 0;
+    QStringList messages; // one per ticked line not appended, in line order
+};
+
+// Told now and then how many ticked lines are done.
+using Progress = std::function<void(int done)>;
+
+// Stores each ticked line (ticks[r] for line r) as a new reading: key, date,
+// time and FullDate by the layout, the temperature when the type has one,
+// channels 1 up to importedChannels, IsDirty, Plottemporal, not PlotSpatial.
+// A line whose key is taken (by a stored reading or an earlier line) and a
+// line whose column 1 is no date and time in the layout are skipped with a
+// message. All or nothing: a failure throws store::Error and stores none.
+AppendOutcome appendReadings(store::Database& db, const AppendTarget& target,
+                             const TextTable& table, const std::vector<std::uint8_t>& ticks,
+                             DateLayout layout, DayOrder order, const Progress& progress = {});
+
+// <data folder>/Transfer, where the logger's transfer copies arrive.
+QString transferFolder(const QString& dataFolder);
+
+// Moves Transfer/TV<number>.txt to Transfer/backup/TV<number>_<yyyy-MM-dd>.txt,
+// replacing that day's copy; the backup folder is made when missing. The
+// transfer copy goes only once its archive is complete. Throws store::Error.
+void archiveTransferCopy(const QString& dataFolder, const QString& sensorNumber,
+                         const QDate& today);
+
+// cmdAppend once the user said Yes: the append for the current sensor, its
+// messages, then the count (or that nothing was appended) and the archive.
+// A failure of the whole append is logged, reported, and stores nothing.
+// Returns how many readings were appended.
+int appendChecked(app::AppState& state, app::Prompter& prompter, const TextTable& table,
+                  const std::vector<std::uint8_t>& ticks, DateLayout layout,
+                  const Progress& progress = {});
+
+} // namespace importer

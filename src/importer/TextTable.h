@@ -1,0 +1,71 @@
+// The text driver's row set: a delimited text file read by its column
+// description, every column as text, rows in file order. Static (scrollable,
+// with a row count) and read-only. The file stays in memory as bytes; a field
+// becomes text only when it is asked for, so a long file opens at the cost of
+// one pass over its bytes.
+#pragma once
+
+#include "importer/SchemaIni.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+#include <cstdint>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+namespace importer {
+
+class TextTable {
+public:
+    // Larger files are refused: a logger file is a few megabytes.
+    static constexpr qint64 MaxFileSize = qint64(1) << 28;
+
+    // Splits bytes into rows by the description. Never fails on content:
+    // quoted fields ("" inside is one quote), CR LF, LF or CR line ends, a
+    // last line without an end, a UTF-8 byte-order mark, lines with fewer or
+    // more fields than columns (missing ones are null, extra ones dropped).
+    // An empty field is null; blanks around an unquoted field are dropped;
+    // empty lines are no rows. Throws store::Error only for more than
+    // MaxFileSize bytes.
+    TextTable(QByteArray bytes, const ColumnDescription& description);
+
+    // Opens <folder>/<fileName> as Schema.ini in folder describes it. Throws
+    // store::Error when either cannot be read.
+    static std::unique_ptr<TextTable> open(const QString& folder, const QString& fileName);
+
+    int RecordCount() const { return rows_; }
+    int fieldCount() const { return int(names_.size()); }
+    const QString& fieldName(int column) const { return names_[column]; }
+
+    // Rows and columns count from 0. A position outside the table reads as null.
+    bool isNull(int row, int column) const;
+    // The field's bytes as the file holds them (quotes and outer blanks removed).
+    std::string_view raw(int row, int column) const;
+    // The field as text; a null QString when it is null.
+    QString text(int row, int column) const;
+    // The field as a value: text, or an invalid QVariant for null.
+    QVariant value(int row, int column) const;
+
+private:
+    struct Field {
+        std::uint32_t offset = 0; // into bytes_, or into unquoted_ with FromUnquoted set
+        std::int32_t length = -1; // -1: null
+    };
+    static constexpr std::uint32_t FromUnquoted = 0x80000000u;
+
+    void parse(const char* begin, const char* end, const ColumnDescription& description);
+    const Field* field(int row, int column) const;
+
+    QByteArray bytes_;
+    QByteArray unquoted_; // fields whose text differs from their bytes (doubled quotes)
+    bool utf8_ = false;
+    QStringList names_;
+    std::vector<Field> fields_; // row by row, fieldCount() to a row
+    int rows_ = 0;
+};
+
+} // namespace importer

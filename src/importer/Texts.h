@@ -1,0 +1,110 @@
+// The logger import's own texts, character for character: messages, captions,
+// titles, the grid's column titles and the lines of Schema.ini.
+#pragma once
+
+#include "app/Texts.h"
+#include "readings/Texts.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace importer::texts {
+
+using app::texts::AppTitle;
+
+// The import command.
+inline const QString FileFilter = QStringLiteral("Text (*.txt) | *.txt");
+inline const QString FileExtension = QStringLiteral(".txt");
+inline const QString MismatchTitle = QStringLiteral("Vornhald's TOLVANE");
+inline QString notAMatch(const QString& fileName, const QString& sensorNumber) {
+    return QStringLiteral("WARNING:\r\n") + fileName +
+           QStringLiteral(" is not a match for the current sensor of ") + sensorNumber +
+           QStringLiteral("\r\nAre you sure you want to append this data to the database?\r\n\r\n"
+                          "This may cause undesirable results including corruption and loss of "
+                          "database");
+}
+inline const QString NoDataForSensor = QStringLiteral("There was no data found for this sensor.");
+inline const QString ImportLabel = QStringLiteral(" imgAddTroveData_Click");
+
+// The text driver's files in the data folder.
+inline const QString SchemaFileName = QStringLiteral("Schema.ini");
+using readings::texts::ImportWorkingFile;
+inline QStringList schemaLines() {
+    QStringList lines{QStringLiteral("[datafile.txt]"), QStringLiteral("Format=CSVDelimited"),
+                      QStringLiteral("DecimalSymbol=."), QStringLiteral("ColNameHeader = false"),
+                      QStringLiteral("Col1=TroveDate Text")};
+    for (int i = 2; i <= 16; ++i)
+        lines << QStringLiteral("Col%1=C%2 Text").arg(i).arg(i - 1);
+    return lines;
+}
+
+// The review window.
+inline const QString ReviewCaption = QStringLiteral("Import DataFiles");
+inline QString reviewHeader(const QString& sensorNumber) {
+    return QStringLiteral("Click to download textfile data to Sensor ") + sensorNumber;
+}
+inline const QString NoDataHeader = QStringLiteral("No data found for this sensor");
+inline const QString DateFormatCaption = QStringLiteral("Datafile Date Format:");
+inline const QStringList DateLayouts{QStringLiteral("YYYY/MM/DD"), QStringLiteral("DD/MM/YYYY"),
+                                     QStringLiteral("MM/DD/YYYY")};
+inline const QString AppendCaption = QStringLiteral("append");
+inline const QStringList ColumnTitles{QStringLiteral("Reading Date & Time"),
+                                      QStringLiteral("TROVE ID"),
+                                      QStringLiteral("Type ID"),
+                                      QStringLiteral("SensorNo"),
+                                      QStringLiteral("ChannelT"),
+                                      QStringLiteral("Channel1"),
+                                      QStringLiteral("Channel2"),
+                                      QStringLiteral("Channel3"),
+                                      QStringLiteral("Channel4"),
+                                      QStringLiteral("Channel5"),
+                                      QStringLiteral("Channel6"),
+                                      QStringLiteral("Channel7"),
+                                      QStringLiteral("Channel8"),
+                                      QStringLiteral("Channel9"),
+                                      QStringLiteral("Channel10"),
+                                      QStringLiteral("Append")};
+inline const QString NoReadings = QStringLiteral("No Readings");
+// Column 1 of a line the logger marks as not to be imported (80 seconds).
+inline const QString MarkerLine = QStringLiteral("2000/01/01 00:00:80");
+
+// The append.
+inline QString appendQuestion(const QString& sensorNumber) {
+    return QStringLiteral("All the checked data will be added to sensor:  ") + sensorNumber +
+           QStringLiteral(" ?");
+}
+inline QString duplicate(const QString& key) {
+    return key + QStringLiteral(" is a duplicate reading and cannot be appended.");
+}
+inline const QString NothingAppended = QStringLiteral(" No data was found to append");
+// The count with a blank where a plus sign would stand.
+inline QString appended(int count, const QString& sensorNumber) {
+    return QLatin1Char(' ') + QString::number(count) + QStringLiteral(" records appended to ") +
+           sensorNumber;
+}
+inline QString notADate(int line, const QString& text) {
+    return QStringLiteral("Line %1 was not appended: \"%2\" is not a date and time in the "
+                          "chosen date format.")
+        .arg(line)
+        .arg(text);
+}
+inline QString appendFailed(const QString& description) {
+    return QStringLiteral("No readings were appended: ") + description;
+}
+inline QString appending(const QString& sensorNumber) {
+    return QStringLiteral("Appending readings to sensor ") + sensorNumber + QStringLiteral("...");
+}
+inline const QString AppendLabel = QStringLiteral(" frmTroveData.cmdAppend_Click");
+
+// The logger's transfer copies: <data folder>/Transfer/TV<number>.txt, archived
+// as Transfer/backup/TV<number>_<yyyy-MM-dd>.txt.
+inline const QString TransferFolder = QStringLiteral("Transfer");
+inline const QString TransferBackupFolder = QStringLiteral("backup");
+inline QString transferFile(const QString& sensorNumber) {
+    return QStringLiteral("TV") + sensorNumber + QStringLiteral(".txt");
+}
+inline QString archivedTransferFile(const QString& sensorNumber, const QString& day) {
+    return QStringLiteral("TV") + sensorNumber + QLatin1Char('_') + day + QStringLiteral(".txt");
+}
+
+} // namespace importer::texts

@@ -1,0 +1,348 @@
+// The logger import through the real main window: the command and its checks,
+// the review window, the append and the return to the Readings tab.
+#include "support/WindowSupport.h"
+
+#include "importer/Texts.h"
+#include "importer/ui/ReviewDialog.h"
+
+#include <QAbstractItemModelTester>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTest>
+
+using namespace testing_support;
+namespace texts = importer::texts;
+using importer::ReviewDialog;
+
+namespace {
+
+class ImportWindowTest : public WindowTest {
+protected:
+    void startWith(const QString& sensor, int readings = 0) {
+        store::Database& db = openNewDatabase();
+        addSensor(db, sensor);
+        addReadings(db, sensor, readings);
+        state->releaseDatabase();
+        ASSERT_TRUE(startWindow());
+        control<QTabWidget>("SSTab1")->setCurrentIndex(2);
+    }
+    // A logger line: channel k holds k, but channel 1 "1.255" and channel 2 "abc".
+    static QString line(const QString& when) {
+        return when + QStringLiteral(",TR01,91,005,21.46,1.255,abc,3,4,5,6,7,8,9,10,x");
+    }
+    static QString hourly(int k) {
+        return QDateTime(QDate(2025, 4, 1), QTime(6, 0))
+            .addSecs(3600LL * k)
+            .toString(QStringLiteral("yyyy/MM/dd HH:mm:ss"));
+    }
+    QString loggerFile(const QString& name, const QStringList& lines) const {
+        const QString path = documents.filePath(name);
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write((lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toLatin1());
+        return path;
+    }
+    // The import command on path; inWindow runs in the review window, which
+    // is closed afterwards unless it closed itself.
+    void importFile(const QString& path, std::function<void(ReviewDialog&)> inWindow = {}) {
+        prompter.chooseFile(path);
+        if (inWindow)
+            onNextModal([inWindow](QDialog* dialog) {
+                auto* review = qobject_cast<ReviewDialog*>(dialog);
+                ASSERT_NE(review, nullptr);
+                inWindow(*review);
+                if (review->isVisible()) review->reject();
+            });
+        click("imgAddTroveData");
+    }
+    void append(ReviewDialog& w, app::Answer answer) {
+        prompter.answer(answer);
+        w.findChild<QPushButton*>(QStringLiteral("cmdAppend"))->click();
+    }
+    static std::string ticks(const ReviewDialog& w) {
+        std::string t;
+        for (int r = 0; r < w.model().rowCount(); ++r)
+            t += w.model().isTicked(r) ? '1' : '0';
+        return t;
+    }
+    std::string query(const QString& sql) const {
+        auto db = store::Database::open(dataFile(QStringLiteral("TolvaneMPBX.mdb")), true);
+        store::Statement st = db->prepare(sql);
+        return st.step() ? st.text(0).toStdString() : "<no row>";
+    }
+    std::string prompts() const { return promptTexts().join(QStringLiteral(" / ")).toStdString(); }
+    std::string counter() const { return control<QLineEdit>("txtRcount")->text().toStdString(); }
+
+    const QString Sensor = QStringLiteral("201391005");
+};
+
+TEST_F(ImportWindowTest, AFileNamedForAnotherSensorIsImportedOnlyAfterAWarning) {
+    startWith(Sensor);
+    click("imgAddTroveData"); // cancelled: nothing happens
+    EXPECT_EQ(prompter.fileFilters, QStringList{"Text (*.txt) | *.txt"});
+
+    prompter.answer(app::Answer::No);
+    prompter.chooseFile(loggerFile(QStringLiteral("201391006.txt"), {line(hourly(0))}));
+    click("imgAddTroveData");
+    ASSERT_EQ(prompter.prompts.size(), 1U);
+    const app::Prompt& warning = prompter.prompts[0];
+    EXPECT_EQ(warning.text.toStdString(),
+              "WARNING:\r\n201391006.txt is not a match for the current sensor of 201391005\r\n"
+              "Are you sure you want to append this data to the database?\r\n\r\n"
+              "This may cause undesirable results including corruption and loss of database");
+    EXPECT_EQ(warning.title, "Vornhald's TOLVANE");
+    EXPECT_EQ(warning.icon, app::Icon::Warning);
+    EXPECT_EQ(warning.buttons, app::Buttons::YesNo);
+    EXPECT_TRUE(warning.defaultNo);
+    EXPECT_FALSE(QFile::exists(dataFile(texts::ImportWorkingFile)));
+
+    // Letter case counts; Yes imports into the current sensor all the same.
+    prompter.answer(app::Answer::Yes);
+    bool opened = false;
+    importFile(loggerFile(QStringLiteral("201391005.TXT"), {line(hourly(0))}),
+               [&](ReviewDialog&) { opened = true; });
+    EXPECT_TRUE(opened);
+    EXPECT_EQ(prompter.prompts.size(), 2U);
+}
+
+TEST_F(ImportWindowTest, TheReviewWindowShowsTheLinesWithTheProposal) {
+    startWith(Sensor);
+    QStringList lines;
+    for (int k = 0; k < 30; ++k)
+        lines << line(k == 12 ? texts::MarkerLine : hourly(k));
+    const QString path = loggerFile(Sensor + ".txt", lines);
+    EXPECT_EQ(control<QComboBox>("cboTroveInt")->currentText(), "24");
+    importFile(path, [&](ReviewDialog& w) {
+        EXPECT_EQ(w.objectName(), "frmTroveData");
+        EXPECT_EQ(w.windowTitle(), "Import DataFiles");
+        EXPECT_EQ(w.findChild<QLabel*>("lblHeader")->text(),
+                  "Click to download textfile data to Sensor 201391005");
+        EXPECT_EQ(w.findChild<QGroupBox*>("Frame1")->title(), "Datafile Date Format:");
+        QStringList options;
+        for (int i = 0; i < 3; ++i) {
+            auto* o = w.findChild<QRadioButton*>(QStringLiteral("optDateFormat%1").arg(i));
+            options << o->text() + (o->isChecked() ? "*" : "");
+        }
+        EXPECT_EQ(options.join(' '), "YYYY/MM/DD* DD/MM/YYYY MM/DD/YYYY");
+        EXPECT_EQ(w.findChild<QPushButton*>("cmdAppend")->text(), "append");
+        EXPECT_TRUE(w.findChild<QPushButton*>("cmdAppend")->isEnabled());
+
+        auto* grid = w.findChild<QTableView*>("MSFlexGrid1");
+        ASSERT_NE(grid, nullptr);
+        QAbstractItemModel* model = grid->model();
+        QAbstractItemModelTester tester(model,
+                                        QAbstractItemModelTester::FailureReportingMode::Fatal);
+        ASSERT_EQ(model->rowCount(), 30);
+        ASSERT_EQ(model->columnCount(), 16);
+        QStringList titles;
+        for (int c = 0; c < 16; ++c)
+            titles << model->headerData(c, Qt::Horizontal).toString();
+        EXPECT_EQ(titles.join('|'), "Reading Date & Time|TROVE ID|Type ID|SensorNo|ChannelT|"
+                                    "Channel1|Channel2|Channel3|Channel4|Channel5|Channel6|"
+                                    "Channel7|Channel8|Channel9|Channel10|Append");
+        EXPECT_EQ(grid->columnWidth(0), 19 * 8);
+        EXPECT_EQ(grid->columnWidth(15), 6 * 8);
+        EXPECT_EQ(model->index(2, 0).data().toString(), hourly(2));
+        EXPECT_EQ(model->index(2, 14).data().toString(), "10");
+        EXPECT_FALSE(model->index(2, 15).data().isValid()); // column 16 is never shown
+        EXPECT_EQ(ticks(w), "100000000000000000000000100000");
+
+        // A click anywhere in the tick cell flips it, and only there.
+        const QRect cell = grid->visualRect(model->index(1, 15));
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.topLeft() + QPoint(2, 2));
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+        const QRect text = grid->visualRect(model->index(2, 3));
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, text.center());
+        EXPECT_EQ(model->index(1, 15).data(Qt::CheckStateRole).toInt(), Qt::Checked);
+        EXPECT_EQ(ticks(w), "110000000000000000000000100000");
+
+        EXPECT_FALSE(QFile::exists(dataFile(texts::SchemaFileName)));
+        EXPECT_EQ(fileBytes(dataFile(texts::ImportWorkingFile)), fileBytes(path));
+    });
+    EXPECT_EQ(prompts(), "");
+    EXPECT_EQ(query("SELECT count(*) FROM `201391005`"), "0");
+}
+
+TEST_F(ImportWindowTest, AppendingTwiceAppendsOnceAndReportsEachDuplicate) {
+    startWith(Sensor);
+    control<QComboBox>("cboTroveInt")->setCurrentText("1");
+    // The fourth line repeats the first: its key is taken by the time it comes.
+    const QString path = loggerFile(
+        Sensor + ".txt", {line(hourly(0)), line(hourly(1)), line(hourly(2)), line(hourly(0))});
+    importFile(path, [&](ReviewDialog& w) {
+        EXPECT_EQ(ticks(w), "1110");
+        w.model().flip(3);
+        append(w, app::Answer::Yes);
+    });
+    EXPECT_EQ(prompts(), "All the checked data will be added to sensor:  201391005 ? / "
+                         "201391005 2025/04/01 06:00:00 is a duplicate reading and cannot be "
+                         "appended. /  3 records appended to 201391005");
+    EXPECT_EQ(prompter.prompts[0].buttons, app::Buttons::YesNo);
+    EXPECT_EQ(prompter.prompts[0].title, "Tolvane");
+    EXPECT_EQ(query("SELECT DateTimeKey||'|'||ReadingDate||'|'||ReadingTime||'|'||FullDate||'|'||"
+                    "ChannelT||'|'||Channel1||'|'||Channel2||'|'||Channel9||'|'||"
+                    "ifnull(Channel10, 'none')||'|'||IsDirty||Plottemporal||PlotSpatial "
+                    "FROM `201391005` WHERE ReadingTime = '07:00:00'"),
+              "201391005 2025/04/01 07:00:00|2025/04/01|07:00:00|2025-04-01 07:00:00|21.5|1.26|"
+              "0.0|9.0|none|110");
+    EXPECT_EQ(counter(), "3 of 3"); // none was shown before: the last
+
+    prompter.prompts.clear();
+    importFile(path, [&](ReviewDialog& w) { append(w, app::Answer::Yes); });
+    QStringList expected{texts::appendQuestion(Sensor)};
+    for (int k = 0; k < 3; ++k)
+        expected << texts::duplicate(Sensor + ' ' + hourly(k));
+    expected << " No data was found to append";
+    EXPECT_EQ(promptTexts(), expected);
+    EXPECT_EQ(query("SELECT count(*) FROM `201391005`"), "3");
+}
+
+TEST_F(ImportWindowTest, ASensorOfType21StoresTwoChannels) {
+    const QString sensor = QStringLiteral("201321005");
+    startWith(sensor);
+    importFile(loggerFile(sensor + ".txt", {line(hourly(0))}),
+               [&](ReviewDialog& w) { append(w, app::Answer::Yes); });
+    EXPECT_EQ(query("SELECT ChannelT||'|'||Channel1||'|'||Channel2||'|'||"
+                    "coalesce(Channel3, Channel4, Channel5, Channel6, Channel7, Channel8, "
+                    "Channel9, Channel10, 'none') FROM `201321005`"),
+              "21.5|1.26|0.0|none");
+}
+
+TEST_F(ImportWindowTest, NoToTheQuestionAppendsNothing) {
+    startWith(Sensor);
+    bool closed = false;
+    importFile(loggerFile(Sensor + ".txt", {line(hourly(0))}), [&](ReviewDialog& w) {
+        append(w, app::Answer::No);
+        closed = !w.isVisible();
+    });
+    EXPECT_TRUE(closed);
+    EXPECT_EQ(prompts(), texts::appendQuestion(Sensor).toStdString());
+    EXPECT_EQ(query("SELECT count(*) FROM `201391005`"), "0");
+}
+
+TEST_F(ImportWindowTest, TheMainWindowReturnsToTheSavedReading) {
+    startWith(Sensor, 3);
+    click("imgFirst");
+    control<QLineEdit>("txtChannel1")->setText("9"); // stored when the import starts
+    importFile(loggerFile(Sensor + ".txt", {line(hourly(0)), line(hourly(24))}),
+               [&](ReviewDialog& w) { append(w, app::Answer::Yes); });
+    EXPECT_EQ(counter(), "1 of 5");
+    EXPECT_EQ(control<QLineEdit>("txtReadingID")->text(),
+              readingKey(Sensor, QDateTime(QDate(2025, 3, 1), QTime(0, 0))));
+    EXPECT_EQ(control<QLineEdit>("txtChannel1")->text(), "9");
+
+    click("imgNextData");
+    importFile(loggerFile(Sensor + ".txt", {line(hourly(48))}), [](ReviewDialog&) {}); // closed
+    EXPECT_EQ(counter(), "2 of 5");
+}
+
+TEST_F(ImportWindowTest, OtherLayoutsAndLinesWithoutADate) {
+    startWith(Sensor);
+    importFile(loggerFile(Sensor + ".txt", {line("05/04/2025 10:20:30"), line("junk")}),
+               [&](ReviewDialog& w) {
+                   EXPECT_EQ(ticks(w), "10");
+                   w.model().flip(1);
+                   w.findChild<QRadioButton*>("optDateFormat1")->click();
+                   append(w, app::Answer::Yes);
+               });
+    EXPECT_EQ(promptTexts().mid(1).join(" / ").toStdString(),
+              "Line 2 was not appended: \"junk\" is not a date and time in the chosen date "
+              "format. /  1 records appended to 201391005");
+    EXPECT_EQ(query("SELECT DateTimeKey||'|'||FullDate FROM `201391005`"),
+              "201391005 2025/04/05 10:20:30|2025-04-05 10:20:30");
+}
+
+TEST_F(ImportWindowTest, TheTransferCopyIsArchivedAfterAnAppend) {
+    startWith(Sensor);
+    const QDir transfer(dataFile(QStringLiteral("Transfer")));
+    ASSERT_TRUE(QDir().mkpath(transfer.filePath("backup")));
+    const QString copy = transfer.filePath("TV201391005.txt");
+    const QString archive = transfer.filePath("backup/TV201391005_2026-12-07.txt");
+    for (const auto& [file, bytes] :
+         {std::pair(copy, "from the logger"), std::pair(archive, "old")}) {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+    const QString path = loggerFile(Sensor + ".txt", {line(hourly(0))});
+    importFile(path, [&](ReviewDialog& w) { append(w, app::Answer::Yes); });
+    EXPECT_FALSE(QFile::exists(copy));
+    EXPECT_EQ(fileBytes(archive), "from the logger");
+    EXPECT_EQ(transfer.entryList({"*.part"}, QDir::Files).size() +
+                  QDir(transfer.filePath("backup")).entryList({"*.part"}, QDir::Files).size(),
+              0);
+
+    // Nothing appended: the transfer copy stays.
+    QFile f(copy);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.close();
+    importFile(path, [&](ReviewDialog& w) { append(w, app::Answer::Yes); });
+    EXPECT_TRUE(QFile::exists(copy));
+}
+
+// One transaction: a line the engine refuses takes the lines before it along.
+TEST_F(ImportWindowTest, AFailedAppendStoresNothing) {
+    startWith(Sensor);
+    {
+        auto db = store::Database::open(dataFile(QStringLiteral("TolvaneMPBX.mdb")));
+        db->execute("CREATE TRIGGER refuse BEFORE INSERT ON `201391005` WHEN "
+                    "NEW.ReadingTime = '07:00:00' BEGIN SELECT RAISE(ABORT, 'refused'); END");
+    }
+    control<QComboBox>("cboTroveInt")->setCurrentText("1");
+    expectLog(texts::AppendLabel);
+    importFile(loggerFile(Sensor + ".txt", {line(hourly(0)), line(hourly(1)), line(hourly(2))}),
+               [&](ReviewDialog& w) { append(w, app::Answer::Yes); });
+    EXPECT_EQ(promptTexts().mid(1).join(" / ").toStdString(), "No readings were appended: refused");
+    EXPECT_EQ(query("SELECT count(*) FROM `201391005`"), "0");
+}
+
+TEST_F(ImportWindowTest, AnEmptyFileHasNoReadingsToAppend) {
+    startWith(Sensor);
+    importFile(loggerFile(Sensor + ".txt", {}), [&](ReviewDialog& w) {
+        EXPECT_EQ(w.model().rowCount(), 0);
+        EXPECT_EQ(w.model().headerData(0, Qt::Horizontal).toString(), "No Readings");
+        append(w, app::Answer::Yes);
+    });
+    EXPECT_EQ(promptTexts().mid(1).join(" / ").toStdString(), " No data was found to append");
+}
+
+TEST_F(ImportWindowTest, AMissingFileOpensNoWindow) {
+    startWith(Sensor);
+    QFile earlier(dataFile(texts::ImportWorkingFile));
+    ASSERT_TRUE(earlier.open(QIODevice::WriteOnly));
+    earlier.write("earlier");
+    earlier.close();
+    importFile(documents.filePath(Sensor + ".txt"));
+    ASSERT_EQ(prompter.prompts.size(), 1U);
+    EXPECT_EQ(prompter.prompts[0].text, "There was no data found for this sensor.");
+    EXPECT_EQ(prompter.prompts[0].title, "Tolvane");
+    EXPECT_EQ(prompter.prompts[0].icon, app::Icon::Information);
+    EXPECT_EQ(fileBytes(dataFile(texts::ImportWorkingFile)), "earlier");
+}
+
+TEST_F(ImportWindowTest, AHundredThousandLinesOpenAndScroll) {
+    startWith(Sensor);
+    QStringList lines;
+    for (int k = 0; k < 100000; ++k)
+        lines << line(hourly(k));
+    importFile(loggerFile(Sensor + ".txt", lines), [&](ReviewDialog& w) {
+        auto* grid = w.findChild<QTableView*>("MSFlexGrid1");
+        ASSERT_EQ(grid->model()->rowCount(), 100000);
+        grid->scrollToBottom();
+        EXPECT_EQ(grid->rowAt(grid->viewport()->height() - 2), 99999);
+        EXPECT_EQ(grid->model()->index(99999, 0).data().toString(), hourly(99999));
+        EXPECT_TRUE(w.model().isTicked(99960));
+        EXPECT_FALSE(w.model().isTicked(99999));
+    });
+}
+
+} // namespace
