@@ -4,7 +4,8 @@
 // empty register gets a six-anchor sample sensor, added as a user would, and
 // the installation tab is pictured with the head at the collar and at the toe.
 // The sample sensor gets three readings, typed in on the Readings tab, and a
-// backup; the deletion window is pictured too.
+// backup; the deletion window is pictured too, and the review window of a
+// generated logger file.
 #include "app/Environment.h"
 #include "app/SystemServices.h"
 #include "app/ui/MainWindow.h"
@@ -14,10 +15,13 @@
 #include <QDateEdit>
 #include <QDialog>
 #include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <QTableView>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QToolButton>
 
@@ -39,7 +43,9 @@ public:
         return std::exchange(answer, std::nullopt);
     }
     std::optional<QString> answer;
-    QString openFileName(const QString&) override { return {}; }
+    // The file chosen in the next open dialog; none after it.
+    QString file;
+    QString openFileName(const QString&) override { return std::exchange(file, QString()); }
 };
 
 class NoDesktop : public app::Desktop {
@@ -139,10 +145,60 @@ int main(int argc, char* argv[]) {
         }
     });
     window.findChild<QToolButton*>(QStringLiteral("imgDeleteReading"))->click();
+    // The datasheet, then its export (the workbook lands in the data folder).
+    QTimer::singleShot(0, [&] {
+        if (auto* sheet = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            sheet->grab().save(out.filePath(QStringLiteral("datasheet.png")));
+            if (auto* exporting = sheet->findChild<QToolButton*>(QStringLiteral("Image1")))
+                exporting->click();
+            sheet->close();
+        }
+    });
+    window.findChild<QToolButton*>(QStringLiteral("imgDatasheet"))->click();
     if (sampleAdded) {
         window.findChild<QToolButton*>(QStringLiteral("imgBackup"))->click();
         tabs->setCurrentIndex(5);
         picture(QStringLiteral("tab5-backup.png"));
+    }
+    // The review window of a logger file named for the sensor shown, closed
+    // without appending.
+    QTemporaryDir loggerFolder;
+    if (auto* sensors = window.findChild<QComboBox*>(QStringLiteral("cboSensors"));
+        sensors && sensors->count() > 0) {
+        const QString path = loggerFolder.filePath(sensors->currentText() + ".txt");
+        QFile logger(path);
+        if (logger.open(QIODevice::WriteOnly)) {
+            const QDateTime first(clock.now().date().addDays(-3), QTime(0, 15));
+            for (int k = 0; k < 72; ++k) {
+                const QString when =
+                    k == 30
+                        ? QStringLiteral("2000/01/01 00:00:80")
+                        : first.addSecs(3600LL * k).toString(QStringLiteral("yyyy/MM/dd HH:mm:ss"));
+                QString line =
+                    when + QStringLiteral(",TR0042,71,001,%1").arg(18.0 + k % 24 * 0.25, 0, 'f', 1);
+                for (int c = 1; c <= 10; ++c)
+                    line +=
+                        QStringLiteral(",%1").arg(c <= 6 ? 10.0 * c + k * 0.013 : 0.0, 0, 'f', 3);
+                logger.write((line + QStringLiteral(",0\r\n")).toLatin1());
+            }
+            logger.close();
+            prompter.file = path;
+            tabs->setCurrentIndex(2);
+            QTimer::singleShot(0, [&] {
+                if (auto* review = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+                    // As wide as on a desktop screen (the offscreen one is
+                    // narrow), down to a proposed line and a marked one.
+                    review->resize(1180, review->height());
+                    if (auto* grid = review->findChild<QTableView*>(QStringLiteral("MSFlexGrid1")))
+                        grid->scrollTo(grid->model()->index(19, 0),
+                                       QAbstractItemView::PositionAtTop);
+                    QApplication::processEvents();
+                    review->grab().save(out.filePath(QStringLiteral("import.png")));
+                    review->reject();
+                }
+            });
+            window.findChild<QToolButton*>(QStringLiteral("imgAddTroveData"))->click();
+        }
     }
     // The about window, grabbed while it is up.
     QTimer::singleShot(0, [&] {

@@ -7,7 +7,89 @@
 namespace outputs::texts {
 
 // Datasheet and workbook export.
+inline const QString DatasheetCaption = QStringLiteral("Tolvane DataSheet");
+inline const QString DatasheetHeader = QStringLiteral("Data for Sensor ");
+inline const QString NoReadings = QStringLiteral("No Readings");
+inline const QString KeyTitle = QStringLiteral("DateTime Key");
+inline const QString DateTitle = QStringLiteral("ReadingDate");
+inline const QString TimeTitle = QStringLiteral("R. Time");
+inline const QString TemperatureTitle = QStringLiteral("ChannelT");
+inline QString channelTitle(int i) {
+    return QStringLiteral("Channel") + QString::number(i);
+}
+inline const QString TemporalTitle = QStringLiteral("PlotTemporal");
+inline const QString SpatialTitle = QStringLiteral("PlotSpatial");
+inline const QString DatasheetMessageTitle = QStringLiteral("Vornhald's Tolvane");
+inline const QString OnlyChannelsEditable =
+    QStringLiteral("Only Channel Data is editable in this datasheet\r\n"
+                   "Please use the main form to change dates and times");
+inline const QString ChannelsNumeric =
+    QStringLiteral("Channel Data must be a numeric value\r\n"
+                   "Use the backspace key to delete, field accepts numeric values only");
+// Our own: the write-back stores all changes or none.
+inline QString cellRefused(const QString& reading, const QString& column, const QString& text) {
+    return QStringLiteral("The datasheet's changes were not saved: ") + column +
+           QStringLiteral(" of reading ") + reading + QStringLiteral(" cannot hold \"") + text +
+           QStringLiteral("\".\r\nThe readings are as they were before the datasheet opened.");
+}
+inline QString workbookSaved(const QString& path) {
+    return QStringLiteral("No program could open the spreadsheet. It was saved as:\r\n") + path;
+}
+inline QString workbookFailed(const QString& path) {
+    return QStringLiteral("The spreadsheet could not be written to:\r\n") + path +
+           QStringLiteral("\r\nThe reason is in the log file.");
+}
+inline const QString ExportTip = QStringLiteral("Export to spreadsheet");
+inline const QString ExportProgress = QStringLiteral("Writing the spreadsheet...");
+inline const QString ExportCancel = QStringLiteral("Cancel");
+inline const QString WorkbookExtension = QStringLiteral(".xlsx");
+inline const char* const SheetDateFormat = "yyyy/mm/dd";
+inline const QString DatasheetLabel = QStringLiteral(" imgDatasheet_Click");
+inline const QString DatasheetLoadLabel = QStringLiteral(" frmDatasheet.Form_Load");
+inline const QString DatasheetKeyLabel = QStringLiteral(" frmDatasheet.MSFlexGri1_KeyPress");
+inline const QString WriteBackLabel = QStringLiteral(" frmDatasheet.G_ReadValuesFromGrid");
+inline const QString ExportLabel = QStringLiteral(" Module1_FlexGridToExcel");
 
 // Sensor report.
+inline const QString ReportCaption = QStringLiteral("Tolvane Reporting");
+inline const QString ReportChoose = QStringLiteral("Select the contents to include in the report:");
+inline const QString ReportCoverBox = QStringLiteral("Sensor Information Cover Page");
+inline const QString ReportPlotsFrame = QStringLiteral("Plots:");
+inline const QString ReportTimeBox = QStringLiteral("Load v Time");
+inline const QString ReportLengthBox = QStringLiteral("Load v Length");
+inline const QString ReportOk = QStringLiteral("OK");
+inline const QString ReportCancel = QStringLiteral("Cancel");
+
+inline QString reportTitle(const QString& sensor) {
+    return QStringLiteral("REPORT FOR SENSOR ") + sensor;
+}
+inline const QString ReportDateLine = QStringLiteral("   Report Date: ");
+inline const QString SensorNumberLine = QStringLiteral("   Sensor Number: ");
+inline const QString SensorTypeLine = QStringLiteral("   Sensor Type: ");
+inline const QString DateInstalledLine = QStringLiteral("   Date Installed: ");
+inline const QString InstalledByLine = QStringLiteral("   Installed By: ");
+inline const QString LevelLine = QStringLiteral("   Level: ");
+inline const QString LocationLine = QStringLiteral("   Location: ");
+inline const QString PurposeLine = QStringLiteral("   Purpose: ");
+inline const QString NotesLine = QStringLiteral("   Notes: ");
+inline const QString TimeGraphHeading = QStringLiteral("Disp v Time");
+inline const QString LengthGraphHeading = QStringLiteral("Disp v Length");
+inline const QString GraphNotesLine = QStringLiteral("   Notes:");
+
+inline const QString TimeGraphPicture = QStringLiteral("Temporal.jpg");
+inline const QString LengthGraphPicture = QStringLiteral("Spatial.jpg");
+inline QString reportFileName(const QString& sensor) {
+    return QStringLiteral("Report ") + sensor + QStringLiteral(".docx");
+}
+
+// Our own: the report is a file now, and a file can fail to be written or opened.
+inline const QString ReportLabel = QStringLiteral(" imgReport_Click");
+inline QString reportNotOpened(const QString& path) {
+    return QStringLiteral("No program opened the report. It was saved as:\r\n") + path;
+}
+inline QString reportNotSaved(const QString& path) {
+    return QStringLiteral("The report could not be saved as:\r\n") + path +
+           QStringLiteral("\r\nThe reason is written in the log file.");
+}
 
 } // namespace outputs::texts

@@ -1,7 +1,11 @@
 #include "outputs/ui/DatasheetPanel.h"
 
+#include "outputs/Texts.h"
+#include "outputs/ui/DatasheetDialog.h"
+#include "readings/ReadingStore.h"
 #include "readings/ui/ReadingPanel.h"
 
+#include <QTabWidget>
 #include <QToolButton>
 
 namespace outputs {
@@ -12,6 +16,13 @@ DatasheetPanel::DatasheetPanel(app::AppState& state, const app::MainControls& ui
     connect(ui_.imgDatasheet, &QToolButton::clicked, this, &DatasheetPanel::openDatasheet);
 }
 
-void DatasheetPanel::openDatasheet() {}
+void DatasheetPanel::openDatasheet() {
+    app::logAndLeave(state_.log, texts::DatasheetLabel, [&] {
+        readings_.SaveReadings();
+        state_.CurrentSensorID = readings::currentSensorNumber(state_);
+        if (!datasheet_) datasheet_ = new DatasheetDialog(state_, readings_, ui_.SSTab1->window());
+        datasheet_->exec();
+    });
+}
 
 } // namespace outputs

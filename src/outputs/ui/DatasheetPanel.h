@@ -13,6 +13,8 @@ class ReadingPanel;
 
 namespace outputs {
 
+class DatasheetDialog;
+
 class DatasheetPanel : public QObject {
     Q_OBJECT
 public:
@@ -26,6 +28,7 @@ private:
     app::AppState& state_;
     const app::MainControls& ui_;
     readings::ReadingPanel& readings_;
+    DatasheetDialog* datasheet_ = nullptr; // made on first use, owned by the main window
 };
 
 } // namespace outputs

@@ -1,8 +1,10 @@
-// The glue of the sensor report: its options window and the document.
+// The glue of the sensor report: its options window, the graphs drawn for it
+// and the document handed to the desktop.
 #pragma once
 
 #include "app/AppState.h"
 #include "app/ui/MainControls.h"
+#include "outputs/ReportDocument.h"
 
 #include <QObject>
 
@@ -12,19 +14,25 @@ class ReadingPanel;
 
 namespace outputs {
 
+class ReportDialog;
+
 class ReportPanel : public QObject {
     Q_OBJECT
 public:
     ReportPanel(app::AppState& state, const app::MainControls& ui, readings::ReadingPanel& readings,
                 QObject* parent = nullptr);
 
-    // imgReport: the options, then the report document.
+    // imgReport: the options, then the report document, opened by the desktop.
     void makeReport();
 
 private:
+    // Draws the graph through its tab, as a user's visit does, and exports it.
+    ReportGraph graphPage(int tab, QCustomPlot* chart, const QString& file, const QString& heading);
+
     app::AppState& state_;
     const app::MainControls& ui_;
     readings::ReadingPanel& readings_;
+    ReportDialog* dialog_ = nullptr;
 };
 
 } // namespace outputs

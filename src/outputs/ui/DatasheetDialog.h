@@ -1,0 +1,61 @@
+// frmDatasheet: every reading of the current sensor in one grid, channel values
+// typed over and plot flags ticked, stored when the window closes; and the
+// grid's export to a spreadsheet file.
+#pragma once
+
+#include "app/AppState.h"
+
+#include <QDialog>
+#include <QTableView>
+
+class QLabel;
+class QToolButton;
+
+namespace readings {
+class ReadingPanel;
+}
+
+namespace outputs {
+
+class DatasheetModel;
+
+// MSFlexGrid1: keys that type a character go to the window's key rule with
+// the current cell; arrows and the like move as in any grid.
+class DatasheetView : public QTableView {
+    Q_OBJECT
+public:
+    using QTableView::QTableView;
+
+signals:
+    void keyTyped(int key);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+};
+
+class DatasheetDialog : public QDialog {
+    Q_OBJECT
+public:
+    DatasheetDialog(app::AppState& state, readings::ReadingPanel& readings,
+                    QWidget* parent = nullptr);
+
+    // The window's load, the window itself, then its unload.
+    int exec() override;
+
+private:
+    void Form_Load();
+    void Form_Unload();
+    void keyTyped(int key);
+    void cellClicked(const QModelIndex& index);
+    void Image1_Click();
+    app::Prompter& prompter() const { return *state_.env.prompter; }
+
+    app::AppState& state_;
+    readings::ReadingPanel& readings_;
+    QLabel* header_ = nullptr;
+    DatasheetView* grid_ = nullptr;
+    QToolButton* export_ = nullptr;
+    DatasheetModel* model_ = nullptr;
+};
+
+} // namespace outputs

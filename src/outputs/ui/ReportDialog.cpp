@@ -1,0 +1,79 @@
+#include "outputs/ui/ReportDialog.h"
+
+#include "outputs/Texts.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace outputs {
+
+namespace {
+
+QCheckBox* box(const QString& name, const QString& text, QWidget* parent) {
+    auto* b = new QCheckBox(text, parent);
+    b->setObjectName(name);
+    b->setChecked(true);
+    return b;
+}
+
+QPushButton* button(const QString& name, const QString& text, QWidget* parent) {
+    auto* b = new QPushButton(text, parent);
+    b->setObjectName(name);
+    b->setMinimumWidth(90);
+    return b;
+}
+
+// Only a full tick counts.
+bool ticked(const QCheckBox* b) {
+    return b->checkState() == Qt::Checked;
+}
+
+} // namespace
+
+ReportDialog::ReportDialog(app::AppState& state, QWidget* parent) : QDialog(parent), state_(state) {
+    setObjectName(QStringLiteral("frmReport"));
+    setWindowTitle(texts::ReportCaption);
+    setModal(true);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(new QLabel(texts::ReportChoose, this));
+    cover_ = box(QStringLiteral("chkCover"), texts::ReportCoverBox, this);
+    layout->addWidget(cover_);
+    auto* plots = new QGroupBox(texts::ReportPlotsFrame, this);
+    plots->setObjectName(QStringLiteral("fraPlots"));
+    auto* plotBoxes = new QVBoxLayout(plots);
+    time_ = box(QStringLiteral("chkTemp"), texts::ReportTimeBox, plots);
+    length_ = box(QStringLiteral("chkSpatial"), texts::ReportLengthBox, plots);
+    plotBoxes->addWidget(time_);
+    plotBoxes->addWidget(length_);
+    layout->addWidget(plots);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    auto* ok = button(QStringLiteral("cmdOK"), texts::ReportOk, this);
+    ok->setDefault(true);
+    auto* cancel = button(QStringLiteral("cmdCancel"), texts::ReportCancel, this);
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    layout->addLayout(buttons);
+
+    connect(ok, &QPushButton::clicked, this, [this] {
+        state_.ReportChosen = true;
+        state_.ReportCover = ticked(cover_);
+        state_.ReportTimeGraph = ticked(time_);
+        state_.ReportLengthGraph = ticked(length_);
+        accept();
+    });
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+int ReportDialog::exec() {
+    state_.ReportChosen = false;
+    return QDialog::exec();
+}
+
+} // namespace outputs

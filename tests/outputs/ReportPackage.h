@@ -1,0 +1,35 @@
+// Reads a written .docx back as a word processor would: its parts, the
+// paragraphs of a part and the targets of its relationships.
+#pragma once
+
+#include <QByteArray>
+#include <QMap>
+#include <QString>
+#include <QStringList>
+
+#include <string>
+#include <vector>
+
+namespace reporttest {
+
+// Every part of the package by name; empty when the file is not a zip archive.
+QMap<QString, QByteArray> unzip(const QString& path);
+
+struct Paragraph {
+    QString text; // "\n" for a line break, "\t" for a tab
+    int size = 0; // half-points, of the paragraph mark and of every run
+    bool bold = false;
+    bool pageBreak = false;
+    QStringList pictures; // relationship ids
+};
+// A part that is not well-formed XML ends with a paragraph naming the fault.
+std::vector<Paragraph> paragraphs(const QByteArray& partXml);
+// One line per paragraph: "text|size", then "|bold", "|page", "|picture" as they apply.
+std::string describe(const std::vector<Paragraph>& list);
+
+// The target of relationship id in a .rels part; "" when it has none.
+QString relTarget(const QByteArray& relsXml, const QString& id);
+
+std::string joined(const QStringList& list);
+
+} // namespace reporttest

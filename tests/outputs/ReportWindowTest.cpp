@@ -1,0 +1,145 @@
+// The report command driven through the real main window: the options window,
+// the graphs drawn through their tabs, the files left in the data folder and
+// what the user is told.
+#include "ReportPackage.h"
+#include "support/WindowSupport.h"
+
+#include "outputs/Texts.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QDir>
+#include <QImage>
+#include <QPushButton>
+#include <QTabWidget>
+
+#include <qcustomplot.h>
+
+using namespace testing_support;
+using namespace reporttest;
+
+namespace {
+
+using Ticks = QList<bool>; // chkCover, chkTemp, chkSpatial
+
+class ReportWindowTest : public WindowTest {
+protected:
+    // The sensor with n readings ticked for both graphs, on the Readings tab.
+    void startWith(int n) {
+        store::Database& db = openNewDatabase();
+        addSensor(db, SensorRow{"201391005", "L12"});
+        addReadings(db, "201391005", n);
+        db.execute("UPDATE `201391005` SET PlotSpatial = 1");
+        state->releaseDatabase();
+        ASSERT_TRUE(startWindow());
+        tabs()->setCurrentIndex(2);
+        before = QDir(dataFolder).entryList(QDir::Files);
+        reportFile = dataFile("Report 201391005.docx");
+    }
+    QTabWidget* tabs() const { return control<QTabWidget>("SSTab1"); }
+    std::string newFiles() const {
+        QStringList added =
+            QDir(dataFolder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+        for (const QString& e : before)
+            added.removeAll(e);
+        return joined(added);
+    }
+    // The report command: the options window, as it shows (kept in `shown`),
+    // answered with ticks, when given, and a button.
+    void report(const char* button, Ticks ticks = {}, const char* command = "imgReport") {
+        onNextModal([=, this](QDialog* d) {
+            EXPECT_EQ(d->objectName().toStdString(), "frmReport");
+            EXPECT_EQ(d->windowTitle().toStdString(), "Tolvane Reporting");
+            shown.clear();
+            for (const char* name : {"chkCover", "chkTemp", "chkSpatial"}) {
+                auto* box = d->findChild<QCheckBox*>(name);
+                shown << box->isChecked();
+                if (!ticks.isEmpty()) box->setChecked(ticks[shown.size() - 1]);
+            }
+            d->findChild<QPushButton*>(button)->click();
+        });
+        click(command);
+    }
+    std::vector<Paragraph> body() const {
+        return paragraphs(unzip(reportFile).value("word/document.xml"));
+    }
+    static int pageBreaks(const std::vector<Paragraph>& list) {
+        return int(std::count_if(list.begin(), list.end(), [](auto& p) { return p.pageBreak; }));
+    }
+    const app::Prompt& onlyPrompt() const {
+        EXPECT_EQ(prompter.prompts.size(), 1u);
+        return prompter.prompts.back();
+    }
+
+    QString reportFile;
+    QStringList before;
+    Ticks shown;
+};
+
+TEST_F(ReportWindowTest, CancelStartsNothing) {
+    startWith(3);
+    report("cmdCancel", {}, "Label46");
+    EXPECT_EQ(shown, Ticks({true, true, true}));
+    EXPECT_EQ(newFiles(), "\n");
+    EXPECT_EQ(tabs()->currentIndex(), 2);
+    EXPECT_EQ(joined(desktop.opened), "\n");
+    EXPECT_EQ(joined(promptTexts()), "\n");
+}
+
+TEST_F(ReportWindowTest, WritesTheChosenPagesAndKeepsTheChoice) {
+    startWith(3);
+    QApplication::clipboard()->setText("the engineer's own notes");
+    report("cmdOK");
+    EXPECT_EQ(joined(desktop.opened), joined({reportFile}));
+    EXPECT_EQ(tabs()->currentIndex(), 2);
+    EXPECT_EQ(joined(promptTexts()), "\n");
+    EXPECT_EQ(QApplication::clipboard()->text().toStdString(), "the engineer's own notes");
+    EXPECT_EQ(newFiles(), "\nReport 201391005.docx\nSpatial.jpg\nTemporal.jpg");
+    EXPECT_EQ(QImage(dataFile("Temporal.jpg")).size(), control<QCustomPlot>("ChartT")->size());
+    auto written = body();
+    EXPECT_EQ(pageBreaks(written), 2);
+    ASSERT_EQ(written.size(), 20u);
+    EXPECT_EQ(written[9].text.toStdString(), "   Level: L12");
+
+    // Nothing ticked: the details alone, written all the same.
+    report("cmdOK", Ticks{false, false, false});
+    EXPECT_EQ(body().size(), 14u);
+    report("cmdCancel");
+    EXPECT_EQ(shown, Ticks({false, false, false}));
+    EXPECT_EQ(desktop.opened.size(), 2);
+}
+
+TEST_F(ReportWindowTest, TooFewReadingsStillGiveTheGraphPages) {
+    startWith(1);
+    report("cmdOK");
+    EXPECT_EQ(pageBreaks(body()), 2);
+    EXPECT_EQ(tabs()->currentIndex(), 2);
+    for (const QString& text : promptTexts())
+        EXPECT_TRUE(text.startsWith("You must have at least 2 readings to view the plot."));
+}
+
+TEST_F(ReportWindowTest, SaysWhereTheReportIsWhenNothingOpensIt) {
+    startWith(0);
+    desktop.result = false;
+    report("cmdOK", Ticks{true, false, false});
+    EXPECT_EQ(onlyPrompt().text.toStdString(),
+              outputs::texts::reportNotOpened(QDir::toNativeSeparators(reportFile)).toStdString());
+    EXPECT_EQ(onlyPrompt().icon, app::Icon::Information);
+    EXPECT_EQ(body().size(), 14u);
+}
+
+TEST_F(ReportWindowTest, SaysWhenTheReportCannotBeSaved) {
+    startWith(0);
+    ASSERT_TRUE(QDir().mkdir(reportFile));
+    before << QFileInfo(reportFile).fileName();
+    expectLog(" imgReport_Click");
+    report("cmdOK", Ticks{true, false, false});
+    EXPECT_EQ(onlyPrompt().text.toStdString(),
+              outputs::texts::reportNotSaved(QDir::toNativeSeparators(reportFile)).toStdString());
+    EXPECT_EQ(onlyPrompt().icon, app::Icon::Warning);
+    EXPECT_EQ(joined(desktop.opened), "\n");
+    EXPECT_EQ(newFiles(), "\nMPBX_logfile.txt");
+}
+
+} // namespace
