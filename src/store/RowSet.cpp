@@ -826,36 +826,47 @@ void RowSet::keepColumn(const QString& name) {
 QVariantList RowSet::columnValues(const QString& name) const {
     requireOpen();
     const int index = checkedIndex(name);
-    QVariantList values;
-    if (keys_.empty()) return values;
     if (index == keptColumn_) return QVariantList(keptValues_.begin(), keptValues_.end());
+    QVariantList values;
     values.reserve(qsizetype(keys_.size()));
+    scanRows({name}, [&](const std::vector<QVariant>& row) { values << row[0]; });
+    return values;
+}
+
+void RowSet::scanRows(const QStringList& names,
+                      const std::function<void(const std::vector<QVariant>&)>& visit) const {
+    requireOpen();
+    if (keys_.empty() || names.isEmpty()) return;
+    QStringList selected;
+    std::vector<int> indexes;
+    for (const QString& name : names) {
+        indexes.push_back(checkedIndex(name));
+        selected << quoteName(columns_[size_t(indexes.back())].name);
+    }
+    std::vector<QVariant> row(size_t(names.size()));
     // The set's own query gives the rows in set order; rows added or removed
-    // since the keyset was read make it differ, and then each row is looked up.
+    // since the keyset was read make it differ, and from there on each row is
+    // looked up by its rowid.
+    size_t i = 0;
     {
-        Statement st =
-            orderedQuery(QStringLiteral("_rowid_, ") + quoteName(columns_[size_t(index)].name));
-        size_t i = 0;
-        bool same = true;
-        while (same && st.step()) {
-            same = i < keys_.size() && st.int64(0) == keys_[i];
-            if (same) values << readColumn(st.get(), 1);
+        Statement st = orderedQuery(QStringLiteral("_rowid_, ") + selected.join(QLatin1Char(',')));
+        while (i < keys_.size() && st.step() && st.int64(0) == keys_[i]) {
+            for (size_t c = 0; c < row.size(); ++c)
+                row[c] = readColumn(st.get(), int(c) + 1);
+            visit(row);
             ++i;
         }
-        if (same && i == keys_.size()) return values;
     }
-    values.clear();
-    std::unordered_map<qint64, QVariant> byRowid;
-    byRowid.reserve(keys_.size());
-    Statement st = db_->prepare(QStringLiteral("SELECT _rowid_, %1 FROM %2")
-                                    .arg(quoteName(columns_[size_t(index)].name), tableSql_));
-    while (st.step())
-        byRowid.emplace(st.int64(0), readColumn(st.get(), 1));
-    for (const qint64 rowid : keys_) {
-        const auto found = byRowid.find(rowid);
-        values << (found != byRowid.end() ? found->second : QVariant());
+    constexpr int Batch = 4096;
+    while (i < keys_.size()) {
+        const auto rows = fetchRows(int(i), Batch);
+        for (const std::vector<QVariant>& values : rows) {
+            for (size_t c = 0; c < row.size(); ++c)
+                row[c] = values.empty() ? QVariant() : values[size_t(indexes[c])];
+            visit(row);
+        }
+        i += rows.size();
     }
-    return values;
 }
 
 } // namespace store
