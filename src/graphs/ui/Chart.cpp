@@ -572,7 +572,8 @@ void Chart::unzoom() {
 
 void Chart::mousePressEvent(QMouseEvent* event) {
     drag_ = Drag::None;
-    if (event->button() == Qt::LeftButton) {
+    leftPressed_ = event->button() == Qt::LeftButton;
+    if (leftPressed_) {
         const QPointF pos = event->position();
         dragStart_ = pos.toPoint();
         for (QCPAxis* a : {xAxis, yAxis}) {
@@ -626,7 +627,9 @@ void Chart::mouseReleaseEvent(QMouseEvent* event) {
             unzoom();
         }
     }
-    const bool click = drag_ != Drag::None && (pos - dragStart_).manhattanLength() <= 3;
+    const bool click = leftPressed_ && event->button() == Qt::LeftButton &&
+                       (pos - dragStart_).manhattanLength() <= 3;
+    leftPressed_ = false;
     drag_ = Drag::None;
     dragAxis_ = nullptr;
     QCustomPlot::mouseReleaseEvent(event);

@@ -121,6 +121,7 @@ private:
     // Mouse interactions.
     enum class Drag { None, Axis, Rectangle };
     Drag drag_ = Drag::None;
+    bool leftPressed_ = false;
     QCPAxis* dragAxis_ = nullptr;
     QCPRange dragStartRange_;
     QPoint dragStart_;
