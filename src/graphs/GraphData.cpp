@@ -137,6 +137,7 @@ void prepare(app::AppState& state, GraphKind kind, HeadLocation head, const QStr
                 for (int i = 1; i <= DispCount; ++i)
                     row.disp[size_t(i)] = storedNumber(st, c++);
                 row.reference = storedNumber(st, c++);
+                const readings::Displacements before = row;
 
                 if (!readings::SetZeros(offsets, channels, channelT, row))
                     state.log.WriteLog(app::errorEntry(
@@ -144,6 +145,9 @@ void prepare(app::AppState& state, GraphKind kind, HeadLocation head, const QStr
                         QStringLiteral("a channel has a value the zero reading lacks"),
                         readings::texts::SetZerosLabel));
                 readings::SetHeadlocs(head, state.NumNodes, row);
+                // A row that already holds what it would be given is left
+                // alone: entering a graph again rewrites only what changed.
+                if (row == before) continue;
 
                 int b = 1;
                 for (int i = 1; i <= ZeroCount; ++i)

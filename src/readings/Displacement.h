@@ -25,6 +25,7 @@ struct Displacements {
     std::optional<double> numTemp;
     std::array<std::optional<double>, 9> disp; // Disp1 to Disp8
     std::optional<double> reference;
+    bool operator==(const Displacements&) const = default;
 };
 
 // The offsets as numbers, read once for all the rows of a graph; nothing where

@@ -835,37 +835,40 @@ QVariantList RowSet::columnValues(const QString& name) const {
 
 void RowSet::scanRows(const QStringList& names,
                       const std::function<void(const std::vector<QVariant>&)>& visit) const {
+    std::vector<QVariant> row(size_t(names.size()));
+    scanStatement(names, [&](const Statement* st) {
+        for (size_t c = 0; c < row.size(); ++c)
+            row[c] = st ? readColumn(st->get(), int(c) + 1) : QVariant();
+        visit(row);
+    });
+}
+
+void RowSet::scanStatement(const QStringList& names,
+                           const std::function<void(const Statement*)>& visit) const {
     requireOpen();
     if (keys_.empty() || names.isEmpty()) return;
     QStringList selected;
-    std::vector<int> indexes;
-    for (const QString& name : names) {
-        indexes.push_back(checkedIndex(name));
-        selected << quoteName(columns_[size_t(indexes.back())].name);
-    }
-    std::vector<QVariant> row(size_t(names.size()));
+    for (const QString& name : names)
+        selected << quoteName(columns_[size_t(checkedIndex(name))].name);
+    const QString list = QStringLiteral("_rowid_, ") + selected.join(QLatin1Char(','));
     // The set's own query gives the rows in set order; rows added or removed
     // since the keyset was read make it differ, and from there on each row is
     // looked up by its rowid.
     size_t i = 0;
     {
-        Statement st = orderedQuery(QStringLiteral("_rowid_, ") + selected.join(QLatin1Char(',')));
+        Statement st = orderedQuery(list);
         while (i < keys_.size() && st.step() && st.int64(0) == keys_[i]) {
-            for (size_t c = 0; c < row.size(); ++c)
-                row[c] = readColumn(st.get(), int(c) + 1);
-            visit(row);
+            visit(&st);
             ++i;
         }
     }
-    constexpr int Batch = 4096;
-    while (i < keys_.size()) {
-        const auto rows = fetchRows(int(i), Batch);
-        for (const std::vector<QVariant>& values : rows) {
-            for (size_t c = 0; c < row.size(); ++c)
-                row[c] = values.empty() ? QVariant() : values[size_t(indexes[c])];
-            visit(row);
-        }
-        i += rows.size();
+    if (i == keys_.size()) return;
+    Statement one =
+        db_->prepare(QStringLiteral("SELECT %1 FROM %2 WHERE _rowid_ = ?1").arg(list, tableSql_));
+    for (; i < keys_.size(); ++i) {
+        one.bind(1, keys_[i]);
+        visit(one.step() ? &one : nullptr);
+        one.reset();
     }
 }
 

@@ -93,6 +93,11 @@ public:
     // visit gets each row's values in the order of names.
     void scanRows(const QStringList& names,
                   const std::function<void(const std::vector<QVariant>&)>& visit) const;
+    // The same without making values: visit reads columns 1..names.size() of
+    // the statement (0 is the rowid); nullptr for a row gone since the keyset
+    // was read.
+    void scanStatement(const QStringList& names,
+                       const std::function<void(const Statement*)>& visit) const;
     // Keeps one column's values beside the keyset (a register's numbers for its
     // list), read with it and kept up to date by this set's own writes, so that
     // columnValues of that column reads nothing.

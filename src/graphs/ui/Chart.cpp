@@ -3,6 +3,8 @@
 #include "graphs/Texts.h"
 #include "store/RowSet.h"
 
+#include <sqlite3.h>
+
 #include <QRubberBand>
 #include <QSaveFile>
 
@@ -131,17 +133,6 @@ qint64 daysFromCivil(int y, int m, int d) {
     const int doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
     const int doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
     return qint64(era) * 146097 + doe - 719468;
-}
-
-std::optional<double> numberOf(const QVariant& v) {
-    switch (v.typeId()) {
-    case QMetaType::Double:
-    case QMetaType::LongLong:
-    case QMetaType::Int:
-        return v.toDouble();
-    default:
-        return std::nullopt;
-    }
 }
 
 } // namespace
@@ -411,26 +402,27 @@ double Chart::seriesMaximumY(int i) {
     return found ? r.upper : 0;
 }
 
-std::optional<double> Chart::dateTimeKey(const QString& stored) {
+std::optional<double> Chart::dateTimeKey(std::string_view stored) {
     // "yyyy-MM-dd HH:mm:ss", read digit by digit: a graph reads a great many.
-    if (stored.size() == 19 && stored[4] == QLatin1Char('-') && stored[7] == QLatin1Char('-') &&
-        stored[13] == QLatin1Char(':') && stored[16] == QLatin1Char(':')) {
-        auto num = [&](int from, int count, bool& ok) {
+    if (stored.size() == 19 && stored[4] == '-' && stored[7] == '-' && stored[13] == ':' &&
+        stored[16] == ':') {
+        bool ok = true;
+        auto num = [&](size_t from, size_t count) {
             int v = 0;
-            for (int k = from; k < from + count; ++k) {
-                const QChar c = stored[k];
-                if (!c.isDigit()) ok = false;
-                v = v * 10 + c.digitValue();
+            for (size_t k = from; k < from + count; ++k) {
+                const char c = stored[k];
+                ok = ok && c >= '0' && c <= '9';
+                v = v * 10 + (c - '0');
             }
             return v;
         };
-        bool ok = true;
-        const int y = num(0, 4, ok), mo = num(5, 2, ok), d = num(8, 2, ok);
-        const int h = num(11, 2, ok), mi = num(14, 2, ok), s = num(17, 2, ok);
+        const int y = num(0, 4), mo = num(5, 2), d = num(8, 2);
+        const int h = num(11, 2), mi = num(14, 2), s = num(17, 2);
         if (ok && mo >= 1 && mo <= 12 && d >= 1 && d <= 31 && h < 24 && mi < 60 && s < 60)
             return double(daysFromCivil(y, mo, d) * 86400 + h * 3600 + mi * 60 + s);
     }
-    QDateTime t = QDateTime::fromString(stored, Qt::ISODate);
+    QDateTime t = QDateTime::fromString(QString::fromUtf8(stored.data(), qsizetype(stored.size())),
+                                        Qt::ISODate);
     if (!t.isValid()) return std::nullopt;
     t.setTimeSpec(Qt::UTC);
     return double(t.toSecsSinceEpoch());
@@ -464,18 +456,19 @@ void Chart::resolveBindings() {
             const int rows = rs->RecordCount();
             for (auto& d : points)
                 d.reserve(rows);
-            // Keys read once per row even when several series share the column.
-            std::vector<std::optional<double>> keys(size_t(columns.size()));
-            rs->scanRows(columns, [&](const std::vector<QVariant>& row) {
-                for (size_t c = 0; c < row.size(); ++c) {
-                    const QVariant& v = row[c];
-                    keys[c] =
-                        v.typeId() == QMetaType::QString ? dateTimeKey(v.toString()) : numberOf(v);
+            // Each column read once per row, even when several series share it.
+            std::vector<std::optional<double>> values(size_t(columns.size()));
+            rs->scanStatement(columns, [&](const store::Statement* st) {
+                if (!st) return;
+                for (size_t c = 0; c < values.size(); ++c) {
+                    values[c] = st->number(int(c) + 1);
+                    if (!values[c] && sqlite3_column_type(st->get(), int(c) + 1) == SQLITE_TEXT)
+                        values[c] = dateTimeKey(st->utf8(int(c) + 1));
                 }
                 for (size_t s = 0; s < series.size(); ++s) {
-                    const std::optional<double>& x = keys[size_t(xy[s].first)];
+                    const std::optional<double>& x = values[size_t(xy[s].first)];
                     if (!x) continue;
-                    const std::optional<double>& y = keys[size_t(xy[s].second)];
+                    const std::optional<double>& y = values[size_t(xy[s].second)];
                     points[s].append(QCPGraphData(*x, y.value_or(gap)));
                 }
             });

@@ -12,6 +12,7 @@
 
 #include <functional>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 class QRubberBand;
@@ -87,7 +88,7 @@ public:
     void setDescriber(Describer describer) { describer_ = std::move(describer); }
 
     // Date-time keys are seconds since the epoch, in UTC, read from the stored text.
-    static std::optional<double> dateTimeKey(const QString& stored);
+    static std::optional<double> dateTimeKey(std::string_view stored);
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;

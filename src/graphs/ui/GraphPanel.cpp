@@ -202,7 +202,7 @@ void GraphPanel::DrawTgraph() {
             break;
         }
     });
-    ignoreFailure([&] { chart.replot(); });
+    ignoreFailure([&] { chart.replot(QCustomPlot::rpImmediateRefresh); });
 }
 
 void GraphPanel::DrawSgraph() {
