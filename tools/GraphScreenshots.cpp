@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QImage>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -186,9 +187,11 @@ int main(int argc, char* argv[]) {
         QApplication::sendEvent(chart, &press);
         QApplication::sendEvent(chart, &release);
     }
-    std::printf("annotation: %s\n", qPrintable(chart->annotation()));
     picture(QStringLiteral("time-clicked.png"));
+    // The exported picture, read back as any viewer would.
     window.findChild<QPushButton*>(QStringLiteral("cmdTemp"))->click();
+    QImage(args[1] + QStringLiteral("/Vornhald/Tolvane/Temporal.jpg"))
+        .save(out.filePath(QStringLiteral("exported-Temporal.png")));
     window.close();
     window.shutDown();
     return 0;
