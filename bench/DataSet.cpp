@@ -45,7 +45,7 @@ void makeDataSet(const QString& path, const DataSetShape& shape) {
 
     db->transaction([&] {
         for (int s = 0; s < shape.sensors; ++s) {
-            const QString number = sensorNumber(s);
+            const QString number = sensorNumber(shape.firstSensor + s);
             const int nodes = number.mid(4, 1).toInt() - 1;
             store::Statement add = db->prepare(QStringLiteral(
                 "INSERT INTO Sensors (InstrumentID, DateID, TypeID, SensorNo, Family, Model, "

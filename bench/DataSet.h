@@ -13,6 +13,7 @@ struct DataSetShape {
     int sensors = 1;
     int readingsPerSensor = 0;
     std::uint32_t seed = 20261207;
+    int firstSensor = 0; // sensors are numbered from this index on
 };
 
 // Creates a new database file at path: `sensors` register rows (type codes

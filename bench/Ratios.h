@@ -28,6 +28,8 @@ inline const std::vector<Goal>& goals() {
         {"BM_CheckDateTime/100000", "BM_CheckDateTime/100", 3.0},
         {"BM_BatchDelete/50000/iterations:5", "BM_BareDelete/50000/iterations:5", 3.0},
         {"BM_Backup/100", "BM_FileCopy/100", 5.0},
+        {"BM_PrepareTimeGraph/100000", "BM_BareUpdate/100000", 3.0},
+        {"BM_DrawTimeGraph/100000", "BM_BareReplot/100000", 2.0},
         {"BM_OpenLoggerFile/100000", "BM_BareCsvRead/100000", 3.0},
         {"BM_AppendImport/100000", "BM_BareInsert/100000", 3.0},
         {"BM_OpenDatasheet/100000", "BM_OpenDatasheet/100", 3.0},

@@ -8,10 +8,24 @@ namespace readings {
 namespace {
 
 bool hasValue(const QVariant& v) {
-    return !v.isNull() && !v.toString().isEmpty();
+    if (v.isNull()) return false;
+    return v.typeId() == QMetaType::Double || !v.toString().isEmpty();
+}
+
+// A stored number as it is; text as the boxes would read it.
+std::optional<double> numberOf(const QVariant& v) {
+    if (v.typeId() == QMetaType::Double) return v.toDouble();
+    return app::toNumber(shownValue(v));
 }
 
 } // namespace
+
+OffsetNumbers offsetNumbers(const Offsets& offsets) {
+    OffsetNumbers numbers;
+    for (size_t i = 1; i <= 10; ++i)
+        numbers[i] = app::toNumber(offsets[i]);
+    return numbers;
+}
 
 Offsets GetOffsets(const Channels& zeroReading) {
     Offsets offsets;
@@ -22,17 +36,26 @@ Offsets GetOffsets(const Channels& zeroReading) {
 
 bool SetZeros(const Offsets& offsets, const Channels& channels, const QVariant& channelT,
               Displacements& row) {
+    return SetZeros(offsetNumbers(offsets), channels, channelT, row);
+}
+
+bool SetZeros(const OffsetNumbers& offsets, const Channels& channels, const QVariant& channelT,
+              Displacements& row) {
     for (size_t i = 1; i <= 10; ++i) {
         if (!hasValue(channels[i])) {
             row.zero[i] = 0.0;
             continue;
         }
-        const std::optional<double> value = app::toNumber(shownValue(channels[i]));
-        const std::optional<double> offset = app::toNumber(offsets[i]);
-        if (!value || !offset) return false;
-        row.zero[i] = *value - *offset;
+        const std::optional<double> value = numberOf(channels[i]);
+        if (!value || !offsets[i]) return false;
+        row.zero[i] = *value - *offsets[i];
     }
-    row.numTemp = hasValue(channelT) ? app::leadingNumber(shownValue(channelT)) : 0.0;
+    if (!hasValue(channelT))
+        row.numTemp = 0.0;
+    else if (channelT.typeId() == QMetaType::Double)
+        row.numTemp = channelT.toDouble();
+    else
+        row.numTemp = app::leadingNumber(shownValue(channelT));
     return true;
 }
 

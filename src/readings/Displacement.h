@@ -25,15 +25,23 @@ struct Displacements {
     std::optional<double> numTemp;
     std::array<std::optional<double>, 9> disp; // Disp1 to Disp8
     std::optional<double> reference;
+    bool operator==(const Displacements&) const = default;
 };
 
+// The offsets as numbers, read once for all the rows of a graph; nothing where
+// the text is not a number.
+using OffsetNumbers = std::array<std::optional<double>, 11>;
+
 Offsets GetOffsets(const Channels& zeroReading);
+OffsetNumbers offsetNumbers(const Offsets& offsets);
 
 // zero i = Channel i - Offsets(i) (0 where the row has no value), NumTemp the
 // number at the start of the temperature. False when a channel has a value the
 // zero reading lacks (or either is not a number): that zero column, the ones
 // after it and NumTemp keep their previous contents.
 bool SetZeros(const Offsets& offsets, const Channels& channels, const QVariant& channelT,
+              Displacements& row);
+bool SetZeros(const OffsetNumbers& offsets, const Channels& channels, const QVariant& channelT,
               Displacements& row);
 
 // Disp1 to Disp<numNodes> from the zero columns. Head at the collar: the last

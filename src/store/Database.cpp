@@ -73,6 +73,18 @@ QString Statement::text(int column) const {
     return p ? QString::fromUtf8(p, sqlite3_column_bytes(stmt_, column)) : QString();
 }
 
+std::optional<double> Statement::number(int column) const {
+    const int type = sqlite3_column_type(stmt_, column);
+    if (type != SQLITE_INTEGER && type != SQLITE_FLOAT) return std::nullopt;
+    return sqlite3_column_double(stmt_, column);
+}
+
+std::string_view Statement::utf8(int column) const {
+    const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
+    return p ? std::string_view(p, size_t(sqlite3_column_bytes(stmt_, column)))
+             : std::string_view();
+}
+
 // ---------------------------------------------------------------- Database
 
 namespace {
@@ -114,7 +126,10 @@ std::unique_ptr<Database> Database::open(const QString& path, bool readOnly) {
     sqlite3* db = connect(path, readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE);
     std::unique_ptr<Database> result(new Database(db, info.absoluteFilePath()));
     // A file that is not a database shows only when the schema is first read.
-    result->execute(QStringLiteral("PRAGMA foreign_keys = ON; SELECT count(*) FROM sqlite_schema"));
+    // A larger page cache keeps a long reading table's pages in memory through
+    // a transaction that reads and rewrites all of them (preparing a graph).
+    result->execute(QStringLiteral("PRAGMA foreign_keys = ON; PRAGMA cache_size = -65536; "
+                                   "SELECT count(*) FROM sqlite_schema"));
     return result;
 }
 

@@ -8,7 +8,9 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 
 struct sqlite3;
@@ -44,6 +46,10 @@ public:
 
     qint64 int64(int column) const;
     QString text(int column) const;
+    // A stored number; nothing for text, a blob or no value.
+    std::optional<double> number(int column) const;
+    // The column as UTF-8 text, valid until the next step.
+    std::string_view utf8(int column) const;
 
 private:
     Database* owner_;

@@ -826,36 +826,50 @@ void RowSet::keepColumn(const QString& name) {
 QVariantList RowSet::columnValues(const QString& name) const {
     requireOpen();
     const int index = checkedIndex(name);
-    QVariantList values;
-    if (keys_.empty()) return values;
     if (index == keptColumn_) return QVariantList(keptValues_.begin(), keptValues_.end());
+    QVariantList values;
     values.reserve(qsizetype(keys_.size()));
+    scanRows({name}, [&](const std::vector<QVariant>& row) { values << row[0]; });
+    return values;
+}
+
+void RowSet::scanRows(const QStringList& names,
+                      const std::function<void(const std::vector<QVariant>&)>& visit) const {
+    std::vector<QVariant> row(size_t(names.size()));
+    scanStatement(names, [&](const Statement* st) {
+        for (size_t c = 0; c < row.size(); ++c)
+            row[c] = st ? readColumn(st->get(), int(c) + 1) : QVariant();
+        visit(row);
+    });
+}
+
+void RowSet::scanStatement(const QStringList& names,
+                           const std::function<void(const Statement*)>& visit) const {
+    requireOpen();
+    if (keys_.empty() || names.isEmpty()) return;
+    QStringList selected;
+    for (const QString& name : names)
+        selected << quoteName(columns_[size_t(checkedIndex(name))].name);
+    const QString list = QStringLiteral("_rowid_, ") + selected.join(QLatin1Char(','));
     // The set's own query gives the rows in set order; rows added or removed
-    // since the keyset was read make it differ, and then each row is looked up.
+    // since the keyset was read make it differ, and from there on each row is
+    // looked up by its rowid.
+    size_t i = 0;
     {
-        Statement st =
-            orderedQuery(QStringLiteral("_rowid_, ") + quoteName(columns_[size_t(index)].name));
-        size_t i = 0;
-        bool same = true;
-        while (same && st.step()) {
-            same = i < keys_.size() && st.int64(0) == keys_[i];
-            if (same) values << readColumn(st.get(), 1);
+        Statement st = orderedQuery(list);
+        while (i < keys_.size() && st.step() && st.int64(0) == keys_[i]) {
+            visit(&st);
             ++i;
         }
-        if (same && i == keys_.size()) return values;
     }
-    values.clear();
-    std::unordered_map<qint64, QVariant> byRowid;
-    byRowid.reserve(keys_.size());
-    Statement st = db_->prepare(QStringLiteral("SELECT _rowid_, %1 FROM %2")
-                                    .arg(quoteName(columns_[size_t(index)].name), tableSql_));
-    while (st.step())
-        byRowid.emplace(st.int64(0), readColumn(st.get(), 1));
-    for (const qint64 rowid : keys_) {
-        const auto found = byRowid.find(rowid);
-        values << (found != byRowid.end() ? found->second : QVariant());
+    if (i == keys_.size()) return;
+    Statement one =
+        db_->prepare(QStringLiteral("SELECT %1 FROM %2 WHERE _rowid_ = ?1").arg(list, tableSql_));
+    for (; i < keys_.size(); ++i) {
+        one.bind(1, keys_[i]);
+        visit(one.step() ? &one : nullptr);
+        one.reset();
     }
-    return values;
 }
 
 } // namespace store

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QVariant>
 
+#include <functional>
 #include <unordered_map>
 #include <vector>
 
@@ -88,6 +89,15 @@ public:
     std::vector<std::vector<QVariant>> fetchRows(int first, int count) const;
     // One column of every row, in set order, read in one pass of the table.
     QVariantList columnValues(const QString& name) const;
+    // Some columns of every row, in set order, read in one pass of the table;
+    // visit gets each row's values in the order of names.
+    void scanRows(const QStringList& names,
+                  const std::function<void(const std::vector<QVariant>&)>& visit) const;
+    // The same without making values: visit reads columns 1..names.size() of
+    // the statement (0 is the rowid); nullptr for a row gone since the keyset
+    // was read.
+    void scanStatement(const QStringList& names,
+                       const std::function<void(const Statement*)>& visit) const;
     // Keeps one column's values beside the keyset (a register's numbers for its
     // list), read with it and kept up to date by this set's own writes, so that
     // columnValues of that column reads nothing.

@@ -7,7 +7,6 @@
 class QCalendarWidget;
 class QCheckBox;
 class QComboBox;
-class QCustomPlot;
 class QDateEdit;
 class QLabel;
 class QLineEdit;
@@ -18,6 +17,10 @@ class QTabWidget;
 class QTimeEdit;
 class QToolButton;
 class QWidget;
+
+namespace graphs {
+class Chart;
+}
 
 namespace app {
 
@@ -99,14 +102,14 @@ struct MainControls {
     QComboBox* cboTroveInt = nullptr;
 
     // 4. Disp v Time
-    QCustomPlot* ChartT = nullptr;
+    graphs::Chart* ChartT = nullptr;
     QLabel* lblscale = nullptr;
     QComboBox* cboScale = nullptr;
     QPushButton* cmdTHelp = nullptr;
     QPushButton* cmdTemp = nullptr;
 
     // 5. Disp v Length
-    QCustomPlot* ChartS = nullptr;
+    graphs::Chart* ChartS = nullptr;
     QLabel* lblW15 = nullptr;
     QPushButton* cmdDvl = nullptr;
 

@@ -4,6 +4,7 @@
 #include "app/Pictures.h"
 #include "app/ui/CommandLabel.h"
 #include "app/ui/MainControls.h"
+#include "graphs/ui/Chart.h"
 #include "sensors/RoofLocations.h"
 
 #include <QApplication>
@@ -20,8 +21,6 @@
 #include <QTimeEdit>
 #include <QToolButton>
 
-#include <qcustomplot.h>
-
 namespace app {
 
 namespace {
@@ -36,7 +35,12 @@ public:
     explicit Builder(QWidget* page) : page_(page) {}
 
     template <class T> T* make(const QString& name, int x, int y, int w = 0, int h = 0) {
-        auto* control = new T(page_);
+        return place(new T(page_), name, x, y, w, h);
+    }
+    // A control made elsewhere, onto this page.
+    template <class T>
+    T* place(T* control, const QString& name, int x, int y, int w = 0, int h = 0) {
+        control->setParent(page_);
         control->setObjectName(name);
         control->move(x, y);
         if (w > 0) control->resize(w, h > 0 ? h : BoxHeight);
@@ -350,10 +354,8 @@ void buildReadings(QTabWidget* tabs, MainControls& c) {
     c.cboTroveInt->setCurrentIndex(2);
 }
 
-QCustomPlot* chart(Builder& b, const QString& name) {
-    auto* plot = b.make<QCustomPlot>(name, 8, 8, 850, TabHeight - 52);
-    plot->setBackground(Qt::white);
-    return plot;
+graphs::Chart* chart(Builder& b, graphs::Chart* plot, const QString& name) {
+    return b.place(plot, name, 8, 8, 850, TabHeight - 52);
 }
 
 QPushButton* button(Builder& b, const QString& name, const QString& text, int x, int y, int w) {
@@ -364,7 +366,7 @@ QPushButton* button(Builder& b, const QString& name, const QString& text, int x,
 
 void buildGraphs(QTabWidget* tabs, MainControls& c) {
     Builder t(newPage(tabs, QStringLiteral("4. Disp v Time")));
-    c.ChartT = chart(t, QStringLiteral("ChartT"));
+    c.ChartT = chart(t, graphs::makeTimeChart(), QStringLiteral("ChartT"));
     // The scale selector moves between the two graph tabs at this left edge.
     c.lblscale =
         t.label(QStringLiteral("Scale X axis (mm):"), twips(13080), 16, QStringLiteral("lblscale"));
@@ -377,7 +379,7 @@ void buildGraphs(QTabWidget* tabs, MainControls& c) {
                        136, 120);
 
     Builder s(newPage(tabs, QStringLiteral("5. Disp v Length")));
-    c.ChartS = chart(s, QStringLiteral("ChartS"));
+    c.ChartS = chart(s, graphs::makeLengthChart(), QStringLiteral("ChartS"));
     c.cmdDvl = button(s, QStringLiteral("cmdDvl"), QStringLiteral("Export as JPG"), twips(13080),
                       136, 120);
     c.lblW15 = s.make<QLabel>(QStringLiteral("lblW15"), twips(13080), 190, 126, 220);

@@ -218,6 +218,12 @@ void MainWindow::onTabChanged(int tab) {
     case 2:
         readings_->enterReadingsTab();
         break;
+    case 3:
+        graphs_->enterTimeGraph(left);
+        break;
+    case 4:
+        graphs_->enterLengthGraph(left);
+        break;
     case 5:
         ignoreFailure([&] { backup_->refreshList(); });
         break;

@@ -4,19 +4,48 @@
 
 #include "app/AppState.h"
 #include "app/ui/MainControls.h"
+#include "graphs/Scales.h"
+#include "readings/Displacement.h"
 
 #include <QObject>
 
 namespace graphs {
+
+class Chart;
 
 class GraphPanel : public QObject {
     Q_OBJECT
 public:
     GraphPanel(app::AppState& state, const app::MainControls& ui, QObject* parent = nullptr);
 
+    // The tab change into tab 3 or 4: with at least two selected readings the
+    // graph is prepared and drawn; otherwise the tab control goes back to
+    // previousTab and the user is told why.
+    void enterTimeGraph(int previousTab);
+    void enterLengthGraph(int previousTab);
+
+    void DrawTgraph();
+    void DrawSgraph();
+
+    // cmdTemp and cmdDvl: the graph as last drawn into the data folder, then
+    // opened in the desktop's viewer.
+    void exportPicture(Chart& chart, const QString& fileName);
+    void showTips();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    void enterGraph(GraphKind kind, int previousTab);
+    readings::HeadLocation head() const;
+    // The scale selector shows on whichever graph tab is entered.
+    void showScaleOn(int tab);
+    QString sensorNumber() const;
+
     app::AppState& state_;
     const app::MainControls& ui_;
+    bool refusing_ = false;
+    std::vector<QString> profileTimes_; // FullDate of each length series
 };
 
 } // namespace graphs

@@ -1,6 +1,7 @@
 #include "outputs/ui/ReportPanel.h"
 
 #include "app/Texts.h"
+#include "graphs/ui/Chart.h"
 #include "outputs/Texts.h"
 #include "outputs/ui/ReportDialog.h"
 #include "readings/ui/ReadingPanel.h"
@@ -10,8 +11,6 @@
 #include <QTabWidget>
 #include <QToolButton>
 
-#include <qcustomplot.h>
-
 namespace outputs {
 
 namespace {
@@ -20,13 +19,11 @@ constexpr int ReadingsTab = 2;
 constexpr int TimeGraphTab = 3;
 constexpr int LengthGraphTab = 4;
 
-// The chart as it shows now, written aside and renamed into place.
-void saveChartPicture(QCustomPlot& chart, const QString& path) {
-    writeAside(path, [&](const QString& temporary) {
-        if (!chart.saveJpg(temporary, chart.width(), chart.height()))
-            throw store::Error(store::code::CantOpen,
-                               QStringLiteral("Could not write the picture ") + path);
-    });
+// The chart as it shows now; the chart writes aside and renames into place.
+void saveChartPicture(graphs::Chart& chart, const QString& path) {
+    if (!chart.exportJpeg(path))
+        throw store::Error(store::code::CantOpen,
+                           QStringLiteral("Could not write the picture ") + path);
 }
 
 } // namespace
@@ -70,7 +67,7 @@ void ReportPanel::makeReport() {
         prompter.ask({texts::reportNotOpened(shown), app::texts::Title, app::Icon::Information});
 }
 
-ReportGraph ReportPanel::graphPage(int tab, QCustomPlot* chart, const QString& file,
+ReportGraph ReportPanel::graphPage(int tab, graphs::Chart* chart, const QString& file,
                                    const QString& heading) {
     // With fewer than two readings the tab change refuses and goes back; the
     // page then shows the chart as it was last drawn.

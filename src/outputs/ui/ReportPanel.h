@@ -8,6 +8,9 @@
 
 #include <QObject>
 
+namespace graphs {
+class Chart;
+}
 namespace readings {
 class ReadingPanel;
 }
@@ -27,7 +30,8 @@ public:
 
 private:
     // Draws the graph through its tab, as a user's visit does, and exports it.
-    ReportGraph graphPage(int tab, QCustomPlot* chart, const QString& file, const QString& heading);
+    ReportGraph graphPage(int tab, graphs::Chart* chart, const QString& file,
+                          const QString& heading);
 
     app::AppState& state_;
     const app::MainControls& ui_;

@@ -158,6 +158,8 @@ void ReadingPanel::CheckDateTime() {
         case MoveResult::Unchanged:
             break;
         case MoveResult::Moved:
+            // Values typed before the date was changed go with the reading.
+            SaveReadings();
             fillreadings();
             break;
         case MoveResult::Lost:

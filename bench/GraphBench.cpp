@@ -1,0 +1,165 @@
+// The graphs on a sensor with eight anchors and 100,000 selected readings:
+// preparing the derived columns against one bare UPDATE of the same columns,
+// drawing the time graph against QCustomPlot given the same points, and the
+// tab change into the time graph as a user makes it.
+#include "DataSet.h"
+#include "Windows.h"
+
+#include "app/ui/MainControls.h"
+#include "graphs/GraphData.h"
+#include "graphs/ui/Chart.h"
+#include "graphs/ui/GraphPanel.h"
+#include "store/RowSet.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QTabWidget>
+
+#include <map>
+
+namespace {
+
+constexpr int EightAnchors = 7; // the generator's eighth type code, 91
+
+// A copy of a one-sensor data set whose sensor has eight anchors.
+QString eightAnchorDataSet(int readings) {
+    static QTemporaryDir folder;
+    static std::map<int, QString> made;
+    if (auto it = made.find(readings); it != made.end()) return it->second;
+    const QString path = folder.filePath(QStringLiteral("graphs_%1.mdb").arg(readings));
+    bench::makeDataSet(path, {1, readings, 20261207, EightAnchors});
+    return made[readings] = path;
+}
+
+// The application state on that data set, its sensor current.
+struct GraphState {
+    bench::Documents documents;
+    bench::QuietPrompter prompter;
+    bench::NoDesktop desktop;
+    app::SystemClock clock;
+    app::AppState state{app::Environment{documents.folder.path(), &prompter, &desktop, &clock}};
+
+    explicit GraphState(int readings) : documents(eightAnchorDataSet(readings)) {
+        state.setDataFolder(documents.folder.filePath(QStringLiteral("Vornhald")),
+                            documents.dataFolder);
+        state.cnDatabase = store::Database::open(documents.database);
+        state.rsSensors = std::make_unique<store::RowSet>(*state.cnDatabase,
+                                                          QStringLiteral("SELECT * FROM Sensors"));
+        state.rsSensors->MoveFirst();
+        state.NumNodes = 8;
+    }
+    QString table() const { return store::quoteName(bench::sensorNumber(EightAnchors)); }
+};
+
+void BM_PrepareTimeGraph(benchmark::State& st) {
+    GraphState g(int(st.range(0)));
+    // The head moved from one end to the other each time: every row changes.
+    bool collar = true;
+    for (auto _ : st) {
+        collar = !collar;
+        graphs::GetTemporalData(g.state, collar ? readings::HeadLocation::Collar
+                                                : readings::HeadLocation::Toe);
+    }
+}
+BENCHMARK(BM_PrepareTimeGraph)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+// The same columns of the same rows written by the engine alone.
+void BM_BareUpdate(benchmark::State& st) {
+    GraphState g(int(st.range(0)));
+    QString zeros, disps;
+    for (int i = 1; i <= 10; ++i)
+        zeros += QStringLiteral("zero%1 = ifnull(Channel%1 - %2, 0), ").arg(i).arg(10.0 + 5 * i);
+    for (int i = 1; i <= 8; ++i)
+        disps += QStringLiteral("Disp%1 = zero8 - zero%1, ").arg(i);
+    const QString sql = QStringLiteral("UPDATE %1 SET %2 NumTemp = ChannelT, %3 Reference = "
+                                       "Reference WHERE Plottemporal = True")
+                            .arg(g.table(), zeros, disps);
+    store::Database& db = *g.state.cnDatabase;
+    for (auto _ : st)
+        db.transaction([&] { db.execute(sql); });
+}
+BENCHMARK(BM_BareUpdate)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+// The main window's controls on a shown tab control, the time graph's tab up.
+struct GraphTab {
+    QTabWidget tabs;
+    app::MainControls ui = app::buildMainControls(&tabs);
+    GraphTab() {
+        tabs.resize(1100, 720);
+        tabs.show();
+        tabs.setCurrentIndex(3);
+        QCoreApplication::processEvents();
+    }
+};
+
+void BM_DrawTimeGraph(benchmark::State& st) {
+    GraphState g(int(st.range(0)));
+    GraphTab tab;
+    graphs::GraphPanel panel(g.state, tab.ui);
+    graphs::GetTemporalData(g.state, readings::HeadLocation::Collar);
+    for (auto _ : st) {
+        panel.DrawTgraph();
+    }
+    if (tab.ui.ChartT->graph(9)->dataCount() != st.range(0)) st.SkipWithError("not drawn");
+}
+BENCHMARK(BM_DrawTimeGraph)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+// The chart given the same ten series of points, already in memory.
+void BM_BareReplot(benchmark::State& st) {
+    GraphState g(int(st.range(0)));
+    GraphTab tab;
+    graphs::GetTemporalData(g.state, readings::HeadLocation::Collar);
+    graphs::Chart& chart = *tab.ui.ChartT;
+    std::vector<QVector<QCPGraphData>> series(10);
+    {
+        QStringList columns{QStringLiteral("NumTemp")};
+        for (int i = 8; i >= 1; --i)
+            columns << QStringLiteral("Disp%1").arg(i);
+        columns << QStringLiteral("zero8");
+        store::Statement rows = g.state.cnDatabase->prepare(
+            QStringLiteral(
+                "SELECT FullDate, %1 FROM %2 WHERE Plottemporal = True ORDER BY FullDate")
+                .arg(columns.join(QLatin1Char(',')), g.table()));
+        while (rows.step()) {
+            const double key = *graphs::Chart::dateTimeKey(rows.utf8(0));
+            for (int s = 0; s < 10; ++s)
+                series[size_t(s)].append(QCPGraphData(key, rows.text(s + 1).toDouble()));
+        }
+    }
+    for (int s = 0; s < 10; ++s)
+        chart.setActive(s, true);
+    for (auto _ : st) {
+        for (int s = 0; s < 10; ++s)
+            chart.graph(s)->data()->set(series[size_t(s)], true);
+        chart.xAxis->rescale();
+        chart.yAxis->setRange(0, 30);
+        chart.replot(QCustomPlot::rpImmediateRefresh);
+    }
+}
+BENCHMARK(BM_BareReplot)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+// Readings tab to time graph in the running window: the readings stored, the
+// selection counted, prepared and drawn.
+void BM_EnterTimeGraph(benchmark::State& st) {
+    bench::Documents documents(eightAnchorDataSet(int(st.range(0))));
+    bench::QuietPrompter prompter;
+    bench::NoDesktop desktop;
+    app::SystemClock clock;
+    app::MainWindow window({documents.folder.path(), &prompter, &desktop, &clock});
+    if (!window.startUp()) st.SkipWithError("start-up failed");
+    window.show();
+    auto* tabs = window.findChild<QTabWidget*>(QStringLiteral("SSTab1"));
+    for (auto _ : st) {
+        st.PauseTiming();
+        tabs->setCurrentIndex(2);
+        st.ResumeTiming();
+        tabs->setCurrentIndex(3);
+        QCoreApplication::processEvents();
+    }
+    if (prompter.shown != 0 || tabs->currentIndex() != 3) st.SkipWithError("refused");
+    window.close();
+    window.shutDown();
+}
+BENCHMARK(BM_EnterTimeGraph)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+} // namespace

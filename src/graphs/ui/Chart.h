@@ -1,0 +1,137 @@
+// The charting component of the graph tabs: QCustomPlot with a fixed list of
+// line series and the operations the graphs use, plus the interactions the
+// graph tips promise (drag over an axis scrolls it, a rectangle dragged left to
+// right zooms in and right to left zooms out, a check box per legend entry, a
+// click on a point describes it under the chart).
+#pragma once
+
+#include <qcustomplot.h>
+
+#include <QPointer>
+#include <QString>
+
+#include <functional>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+class QRubberBand;
+
+namespace store {
+class RowSet;
+}
+
+namespace graphs {
+
+class Chart : public QCustomPlot {
+    Q_OBJECT
+public:
+    struct SeriesLook {
+        QString title;
+        QColor colour;
+    };
+    enum class Axis { Left, Bottom };
+    enum class BottomKind { DateTime, Number };
+
+    Chart(const std::vector<SeriesLook>& series, BottomKind bottom, const QString& legendTitle,
+          QWidget* parent = nullptr);
+
+    // Title.
+    void clearTitle();
+    void addTitleLine(const QString& line);
+    QString titleText() const;
+
+    // Axes. A minimum, maximum or increment set here is exactly what the axis
+    // shows; automatic scaling fits the axis to the active series.
+    void setAxisTitle(Axis axis, const QString& title);
+    void setAutomatic(Axis axis, bool on);
+    void setMinimum(Axis axis, double v);
+    void setMaximum(Axis axis, double v);
+    void setIncrement(Axis axis, double v);
+    void setAutomaticMinimum(Axis axis);
+    // Date-time labels by a pattern such as "yyyy/mm/dd" or "hh:nn" (n: minutes).
+    void setDateTimeFormat(const QString& pattern);
+    // Number labels with this many decimals.
+    void setNumberDecimals(Axis axis, int decimals);
+    // The smallest and largest values of the active series (0 when there are none).
+    double leftMinimum();
+    double leftMaximum();
+
+    // The predefined date-time steps, in days; 11 and 12 are under a day.
+    static double dateTimeStep(int step);
+
+    // Series by index.
+    int seriesCount() const;
+    void clearSeries(int i);
+    void setActive(int i, bool active);
+    bool isActive(int i) const;
+    void setSeriesTitle(int i, const QString& title);
+    // One point per row of rs, in row order. X a date-time ("yyyy-MM-dd HH:mm:ss"
+    // text) or a number, Y a number; a row without a Y value leaves a gap. The
+    // rows are read at the next drawing, for all the bound series at once.
+    void bind(int i, const store::RowSet* rs, const QString& xColumn, const QString& yColumn);
+    void addPoint(int i, double x, double y);
+    double seriesMaximumX(int i);
+    double seriesMaximumY(int i);
+
+    // The view the graph rules set, again.
+    void unzoom();
+    // The picture as last drawn, as a JPEG file. False when it cannot be written;
+    // an existing file is then left as it was.
+    bool exportJpeg(const QString& path);
+
+    // The text of the annotation under the chart (empty until a point is clicked).
+    QString annotation() const;
+    // Says what a clicked point is; the default names the series, the point's
+    // date and time (or X) and its value.
+    using Describer = std::function<QString(int series, double x, double y)>;
+    void setDescriber(Describer describer) { describer_ = std::move(describer); }
+
+    // Date-time keys are seconds since the epoch, in UTC, read from the stored text.
+    static std::optional<double> dateTimeKey(std::string_view stored);
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    struct Binding {
+        const store::RowSet* rs = nullptr;
+        QString x, y;
+    };
+    QCPAxis* axis(Axis a) const;
+    void rebuildLegend();
+    void resolveBindings();
+    void rememberHome();
+    void clickAt(const QPoint& pos);
+    void describePoint(QCPAbstractPlottable* plottable, int dataIndex);
+    void toggleFromLegend(QCPAbstractLegendItem* item);
+
+    BottomKind bottomKind_;
+    QCPTextElement* title_ = nullptr;
+    QCPTextElement* annotation_ = nullptr;
+    QCPTextElement* legendTitle_ = nullptr;
+    QStringList titleLines_;
+    std::vector<bool> active_;
+    std::vector<std::optional<Binding>> bindings_;
+    QSharedPointer<QCPAxisTicker> leftTicker_, bottomTicker_;
+    bool leftAutomatic_ = false, bottomAutomatic_ = true;
+    Describer describer_;
+
+    // Mouse interactions.
+    enum class Drag { None, Axis, Rectangle };
+    Drag drag_ = Drag::None;
+    bool leftPressed_ = false;
+    QCPAxis* dragAxis_ = nullptr;
+    QCPRange dragStartRange_;
+    QPoint dragStart_;
+    QPointer<QRubberBand> band_;
+    std::optional<std::pair<QCPRange, QCPRange>> home_; // bottom, left before the user moved them
+};
+
+// ChartT and ChartS as designed: their series, colours and legend titles.
+Chart* makeTimeChart(QWidget* parent = nullptr);
+Chart* makeLengthChart(QWidget* parent = nullptr);
+
+} // namespace graphs

@@ -1,0 +1,264 @@
+// The graphs' rules without a window: the scale tables at their bounds, the
+// time axis by span, which series shows what, the 15-reading window of the
+// length graph, and the preparation of the selected rows in the store.
+#include "support/Support.h"
+
+#include "graphs/GraphData.h"
+#include "graphs/Scales.h"
+#include "graphs/Texts.h"
+#include "readings/Texts.h"
+
+#include <sqlite3.h>
+
+using namespace testing_support;
+using namespace graphs;
+using readings::HeadLocation;
+
+namespace {
+
+TEST(GraphRounding, TiesGoToTheEvenDigitAsWritten) {
+    EXPECT_DOUBLE_EQ(roundHalfEven(2.5, 0), 2);
+    EXPECT_DOUBLE_EQ(roundHalfEven(3.5, 0), 4);
+    EXPECT_DOUBLE_EQ(roundHalfEven(0.25, 1), 0.2);
+    EXPECT_DOUBLE_EQ(roundHalfEven(1.15, 1), 1.2); // 1.1499999... in binary
+    EXPECT_DOUBLE_EQ(roundHalfEven(-3.456, 2), -3.46);
+    EXPECT_DOUBLE_EQ(roundHalfEven(12.4, 0), 12);
+}
+
+struct ScaleCase {
+    double ymax;
+    double increment;
+    double maximum;
+};
+void PrintTo(const ScaleCase& c, std::ostream* os) {
+    *os << "Ymax " << c.ymax;
+}
+
+class TimeAutoScale : public ::testing::TestWithParam<ScaleCase> {};
+TEST_P(TimeAutoScale, IncrementAndMaximum) {
+    const AxisScale s = timeAutoScale(0, GetParam().ymax);
+    EXPECT_DOUBLE_EQ(s.minimum, 0);
+    EXPECT_DOUBLE_EQ(s.increment, GetParam().increment);
+    EXPECT_NEAR(s.maximum, GetParam().maximum, 1e-9);
+}
+INSTANTIATE_TEST_SUITE_P(Bounds, TimeAutoScale,
+                         ::testing::Values(ScaleCase{0, 0.01, 0.1}, ScaleCase{0.05, 0.01, 0.1},
+                                           ScaleCase{0.099, 0.01, 0.1}, ScaleCase{0.0995, 10, 5},
+                                           ScaleCase{0.1, 0.1, 1.0}, ScaleCase{0.99, 0.1, 1.0},
+                                           ScaleCase{0.995, 10, 6}, ScaleCase{1.0, 0.1, 1.05},
+                                           ScaleCase{1.25, 0.1, 1.25}, ScaleCase{1.99, 0.1, 2.05},
+                                           ScaleCase{2.0, 0.1, 2.1}, ScaleCase{2.99, 0.1, 3.1},
+                                           ScaleCase{3.0, 0.5, 3.5}, ScaleCase{9.99, 0.5, 10.5},
+                                           ScaleCase{10, 1, 11}, ScaleCase{12.4, 1, 13},
+                                           ScaleCase{15.99, 1, 17}, ScaleCase{15.995, 10, 21},
+                                           ScaleCase{16, 2, 18}, ScaleCase{20, 2, 22},
+                                           ScaleCase{30, 2, 32}, ScaleCase{30.2, 10, 35},
+                                           ScaleCase{-2, 10, 3}));
+
+class LengthAutoScale : public ::testing::TestWithParam<ScaleCase> {};
+TEST_P(LengthAutoScale, IncrementAndMaximum) {
+    const AxisScale s = lengthAutoScale(0, GetParam().ymax);
+    EXPECT_DOUBLE_EQ(s.increment, GetParam().increment);
+    EXPECT_NEAR(s.maximum, GetParam().maximum, 1e-9);
+}
+INSTANTIATE_TEST_SUITE_P(
+    Bounds, LengthAutoScale,
+    ::testing::Values(ScaleCase{0.05, 0.01, 0.1}, ScaleCase{0.5, 0.1, 1}, ScaleCase{3.0, 0.5, 3.5},
+                      ScaleCase{9.99, 0.5, 10.5}, ScaleCase{10, 1, 15}, ScaleCase{12, 1, 15},
+                      ScaleCase{14.99, 1, 15}, ScaleCase{14.995, 10, 15}, ScaleCase{15, 2, 20},
+                      ScaleCase{19.99, 2, 20}, ScaleCase{20, 2, 30}, ScaleCase{29.99, 2, 30},
+                      ScaleCase{30, 5, 40}, ScaleCase{45, 5, 50}, ScaleCase{59.99, 5, 60},
+                      ScaleCase{60, 10, 70}, ScaleCase{99.99, 10, 100}, ScaleCase{100, 10, 120},
+                      ScaleCase{119.99, 10, 120}, ScaleCase{120, 10, 130}, ScaleCase{124, 10, 130},
+                      ScaleCase{125, 10, 130}, ScaleCase{130, 10, 130}, ScaleCase{-1.4, 10, -1}));
+
+TEST(GraphScales, AutoMinimumOnlyBelowZero) {
+    EXPECT_DOUBLE_EQ(timeAutoScale(-3.456, 1).minimum, -3.46);
+    EXPECT_DOUBLE_EQ(lengthAutoScale(-0.005, 1).minimum, 0); // -0.005 is a tie: to -0.00
+    EXPECT_DOUBLE_EQ(lengthAutoScale(0.7, 1).minimum, 0);
+}
+
+TEST(GraphScales, FixedScalesStartAtZero) {
+    const std::vector<std::tuple<QString, double, double>> cases{
+        {"25", 1, 26},    {"50", 5, 50}, {"75", 5, 75}, {"100", 10, 100},
+        {"125", 10, 130}, {"40", 5, 40}, {"abc", 5, 0}, {"12.5 mm", 5, 12.5}};
+    for (const auto& [text, increment, maximum] : cases) {
+        for (const GraphKind kind : {GraphKind::Time, GraphKind::Length}) {
+            const AxisScale s = leftScale(kind, text, -7, 55);
+            EXPECT_DOUBLE_EQ(s.minimum, 0) << text.toStdString();
+            EXPECT_DOUBLE_EQ(s.increment, increment) << text.toStdString();
+            EXPECT_DOUBLE_EQ(s.maximum, maximum) << text.toStdString();
+        }
+    }
+    // The same Ymax gives each graph its own table.
+    EXPECT_DOUBLE_EQ(leftScale(GraphKind::Time, texts::AutoScale, 0, 12).maximum, 13);
+    EXPECT_DOUBLE_EQ(leftScale(GraphKind::Length, texts::AutoScale, 0, 12).maximum, 15);
+}
+
+TEST(GraphScales, TimeAxisBySpanAndLengthAxisByDeepestPoint) {
+    EXPECT_EQ(timeAxisFor(0), TimeAxis::Hours);
+    EXPECT_EQ(timeAxisFor(1), TimeAxis::CoarseHours);
+    EXPECT_EQ(timeAxisFor(2), TimeAxis::Dates);
+    EXPECT_EQ(spanDays("2026/03/01", "2026/03/02"), 1);
+    EXPECT_EQ(spanDays("2025/12/31", "2026/03/01"), 60);
+    EXPECT_DOUBLE_EQ(lengthAxisMaximum(0.8), 1);
+    EXPECT_DOUBLE_EQ(lengthAxisMaximum(1), 1);
+    EXPECT_DOUBLE_EQ(lengthAxisMaximum(7.25), 8);
+    EXPECT_DOUBLE_EQ(lengthAxisMaximum(8), 8);
+}
+
+// "index title column" of each series.
+QStringList plan(HeadLocation head, int nodes) {
+    QStringList labels;
+    for (int k = 1; k <= nodes; ++k)
+        labels << QStringLiteral("%1 m").arg(k);
+    QStringList out;
+    for (const SeriesBinding& s : timeSeries(head, nodes, labels))
+        out << QStringLiteral("%1 %2 %3").arg(s.index).arg(s.title, s.column);
+    return out;
+}
+
+TEST(TimeSeries, HeadAndNodesByHeadLocation) {
+    EXPECT_EQ(plan(HeadLocation::Toe, 1),
+              QStringList({"0 Temp (C) NumTemp", "1 Head Reference", "2 1 m Disp1"}));
+    EXPECT_EQ(plan(HeadLocation::Collar, 1),
+              QStringList({"0 Temp (C) NumTemp", "1 1 m Disp1", "2 Head zero1"}));
+    const QStringList collar = plan(HeadLocation::Collar, 8);
+    ASSERT_EQ(collar.size(), 10);
+    EXPECT_EQ(collar[1], "1 8 m Disp8"); // the deepest node first
+    EXPECT_EQ(collar[8], "8 1 m Disp1");
+    EXPECT_EQ(collar[9], "9 Head zero8"); // series 10 stays unused
+    const QStringList toe = plan(HeadLocation::Toe, 8);
+    ASSERT_EQ(toe.size(), 10);
+    EXPECT_EQ(toe[9], "9 8 m Disp8");
+}
+
+TEST(LengthGraph, LastFifteenReadingsAndTheirPoints) {
+    EXPECT_EQ(profileWindow(15).first, 0);
+    EXPECT_EQ(profileWindow(15).count, 15);
+    EXPECT_FALSE(profileWindow(15).tooMany);
+    EXPECT_EQ(profileWindow(16).first, 1);
+    EXPECT_EQ(profileWindow(16).count, 15);
+    EXPECT_TRUE(profileWindow(16).tooMany);
+    EXPECT_EQ(profileWindow(0).count, 0);
+
+    ProfileLayout layout;
+    layout.numNodes = 2;
+    layout.recess = "0.3";
+    layout.headLocation = "7.5 m";
+    layout.anchors[1] = "2.30";
+    layout.anchors[2] = "";
+    auto value = [](const QString& column) -> std::optional<double> {
+        if (column == "Disp2") return std::nullopt;
+        return column == "zero2" ? 1.5 : 0.25;
+    };
+    std::vector<QPointF> points = profilePoints(layout, value);
+    ASSERT_EQ(points.size(), 3u);
+    EXPECT_EQ(points[0], QPointF(0.3, 1.5)); // collar: the recess, the deepest zero
+    EXPECT_EQ(points[1], QPointF(2.3, 0.25));
+    EXPECT_TRUE(std::isnan(points[2].y())); // no value: a gap, not a 0
+    layout.head = HeadLocation::Toe;
+    points = profilePoints(layout, value);
+    EXPECT_EQ(points[0], QPointF(7.5, 0)); // toe: the head box, displacement 0
+}
+
+// The preparation against the store: the earliest selected reading is the zero.
+class GraphDataTest : public TolvaneTest {
+protected:
+    void SetUp() override {
+        TolvaneTest::SetUp();
+        store::Database& db = openNewDatabase();
+        addSensor(db, Sensor);
+        addReadings(db, Sensor, 4, start);
+        openRegister(*state);
+        state->rsSensors->MoveFirst();
+        state->NumNodes = 3;
+        // The worked example: zero 10, 12, 15; later 10.5, 12.2, 15.0.
+        setChannels(0, {10.0, 12.0, 15.0});
+        setChannels(1, {10.5, 12.2, 15.0});
+        setChannels(2, {11.0, 12.0, 16.0});
+        setChannels(3, {9.0, 9.0, 9.0});
+    }
+    void setChannels(int k, std::vector<double> values) {
+        QString set;
+        for (size_t i = 0; i < values.size(); ++i)
+            set += QStringLiteral("Channel%1 = %2, ").arg(i + 1).arg(values[i]);
+        state->database().execute(
+            QStringLiteral("UPDATE `%1` SET %2 Channel4 = NULL WHERE DateTimeKey = '%3'")
+                .arg(Sensor, set, readingKey(Sensor, start.addSecs(3600 * k))));
+    }
+    QString row(int k, const QString& columns) {
+        store::Statement st = state->database().prepare(
+            QStringLiteral("SELECT %1 FROM `%2` WHERE DateTimeKey = '%3'")
+                .arg(columns, Sensor, readingKey(Sensor, start.addSecs(3600 * k))));
+        st.step();
+        QStringList values;
+        for (int c = 0; c < sqlite3_column_count(st.get()); ++c)
+            values << (sqlite3_column_type(st.get(), c) == SQLITE_NULL
+                           ? "-"
+                           : QString::number(sqlite3_column_double(st.get(), c), 'f', 2));
+        return values.join(' ');
+    }
+    const QString Sensor = QStringLiteral("202541001"); // three anchors
+    const QDateTime start{QDate(2026, 3, 1), QTime(8, 0)};
+};
+
+TEST_F(GraphDataTest, OpensTheSelectedReadingsInDateOrder) {
+    EXPECT_EQ(graphQuery(GraphKind::Time, "202541001"),
+              "SELECT * FROM `202541001` WHERE Plottemporal = True ORDER BY FullDate");
+    EXPECT_EQ(graphQuery(GraphKind::Length, "2025"),
+              "SELECT * FROM `2025` WHERE PlotSpatial = True ORDER BY FullDate");
+    EXPECT_EQ(selectedReadings(*state, GraphKind::Time), 4);
+    EXPECT_EQ(selectedReadings(*state, GraphKind::Length), 0);
+    EXPECT_EQ(state->rsGraphData, nullptr);
+}
+
+TEST_F(GraphDataTest, PreparesEveryRowAgainstTheEarliestSelected) {
+    GetTemporalData(*state, HeadLocation::Collar);
+    EXPECT_EQ(row(0, "zero1, zero2, zero3, zero4, Disp1, Disp2, Disp3, NumTemp"),
+              "0.00 0.00 0.00 0.00 0.00 0.00 0.00 20.00");
+    EXPECT_EQ(row(1, "zero1, zero2, zero3, Disp1, Disp2, Disp3, Reference"),
+              "0.50 0.20 0.00 -0.50 -0.20 0.00 -");
+    GetTemporalData(*state, HeadLocation::Toe);
+    EXPECT_EQ(row(1, "Disp1, Disp2, Disp3, Reference"), "0.50 0.20 0.00 0.00");
+
+    // Unticking the earliest reading makes the next one the zero; a length
+    // graph leaves rows it does not select alone.
+    state->database().execute(QStringLiteral("UPDATE `%1` SET Plottemporal = 0, PlotSpatial = 1 "
+                                             "WHERE DateTimeKey = '%2'")
+                                  .arg(Sensor, readingKey(Sensor, start)));
+    GetTemporalData(*state, HeadLocation::Toe);
+    EXPECT_EQ(row(2, "zero1, zero2, zero3"), "0.50 -0.20 1.00");
+    EXPECT_EQ(row(0, "zero1"), "0.00");
+    GetSpatialData(*state, HeadLocation::Toe);
+    EXPECT_EQ(row(2, "zero1"), "0.50");
+}
+
+TEST_F(GraphDataTest, AChannelTheZeroLacksIsLoggedAndTheRowKeepsItsOlderValues) {
+    GetTemporalData(*state, HeadLocation::Toe);
+    state->database().execute(
+        QStringLiteral("UPDATE `%1` SET Channel2 = NULL WHERE DateTimeKey = '%2'")
+            .arg(Sensor, readingKey(Sensor, start)));
+    expectLog(readings::texts::SetZerosLabel);
+    expectLog(readings::texts::SetZerosLabel);
+    expectLog(readings::texts::SetZerosLabel);
+    GetTemporalData(*state, HeadLocation::Toe);
+    checkLog();
+    // zero1 is computed, zero2 onwards kept; Disp follows the zeros.
+    EXPECT_EQ(row(1, "zero1, zero2, zero3, Disp1, Disp2"), "0.50 0.20 0.00 0.50 0.20");
+}
+
+TEST_F(GraphDataTest, AFailureMidwayLeavesEveryRowAsItWas) {
+    state->database().execute(
+        QStringLiteral(
+            "CREATE TRIGGER refuse BEFORE UPDATE OF zero1 ON `%1` WHEN old.DateTimeKey = '%2' "
+            "BEGIN SELECT RAISE(ABORT, 'refused'); END")
+            .arg(Sensor, readingKey(Sensor, start.addSecs(3600 * 2))));
+    expectLog(texts::GetTemporalDataLabel);
+    GetTemporalData(*state, HeadLocation::Toe);
+    checkLog();
+    for (int k = 0; k < 4; ++k)
+        EXPECT_EQ(row(k, "zero1, Disp1"), "- -") << k;
+}
+
+} // namespace

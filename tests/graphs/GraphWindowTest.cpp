@@ -1,0 +1,251 @@
+// The graph tabs through the real main window: the two-reading rule, drawing,
+// the stored derived columns, the scale, the legend check boxes, the tips and
+// the picture export.
+#include "support/WindowSupport.h"
+
+#include "graphs/Texts.h"
+#include "graphs/ui/Chart.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTest>
+
+#include <numeric>
+
+using namespace testing_support;
+namespace texts = graphs::texts;
+
+namespace {
+
+class GraphWindowTest : public WindowTest {
+protected:
+    // Three anchors; one reading a day from start, ticked for the time graph,
+    // and those listed ticked for the length graph too.
+    void startWith(int readings, const std::vector<int>& spatial = {},
+                   const std::vector<int>& notTemporal = {}) {
+        store::Database& db = openNewDatabase();
+        addSensor(db, Sensor);
+        for (int k = 0; k < readings; ++k)
+            addReadings(db, Sensor, 1, day(k));
+        for (const int k : spatial)
+            execute(db, QStringLiteral("UPDATE `%1` SET PlotSpatial = 1 WHERE DateTimeKey = '%2'")
+                            .arg(Sensor, readingKey(Sensor, day(k))));
+        for (const int k : notTemporal)
+            execute(db, QStringLiteral("UPDATE `%1` SET Plottemporal = 0 WHERE DateTimeKey = '%2'")
+                            .arg(Sensor, readingKey(Sensor, day(k))));
+        state->releaseDatabase();
+        ASSERT_TRUE(startWindow());
+    }
+    static void execute(store::Database& db, const QString& sql) { db.execute(sql); }
+    QDateTime day(int k) const { return start.addDays(k); }
+    QTabWidget* tabs() const { return control<QTabWidget>("SSTab1"); }
+    graphs::Chart* chart(const char* name) const { return control<graphs::Chart>(name); }
+    std::string stored(int k, const QString& columns) const {
+        auto db = store::Database::open(dataFile("TolvaneMPBX.mdb"), true);
+        store::Statement st =
+            db->prepare(QStringLiteral("SELECT %1 FROM `%2` WHERE DateTimeKey = '%3'")
+                            .arg(columns, Sensor, readingKey(Sensor, day(k))));
+        return st.step() ? st.text(0).toStdString() : "<no row>";
+    }
+    QStringList activeTitles(graphs::Chart* c) const {
+        QStringList titles;
+        for (int i = 0; i < c->seriesCount(); ++i)
+            if (c->isActive(i)) titles << QStringLiteral("%1:%2").arg(i).arg(c->graph(i)->name());
+        return titles;
+    }
+
+    const QString Sensor = QStringLiteral("202541001");
+    const QDateTime start{QDate(2026, 3, 1), QTime(8, 0)};
+};
+
+TEST_F(GraphWindowTest, OneSelectedReadingIsRefusedAndTheTabGoesBack) {
+    startWith(2, {0, 1}, {0});
+    tabs()->setCurrentIndex(2);
+    tabs()->setCurrentIndex(3);
+    EXPECT_EQ(tabs()->currentIndex(), 2);
+    ASSERT_EQ(prompter.prompts.size(), 1u);
+    const app::Prompt& refusal = prompter.prompts[0];
+    EXPECT_EQ(refusal.text, texts::TooFewReadings + texts::TooFewTemporal);
+    EXPECT_EQ(refusal.title, "Vornhald's Tolvane");
+    EXPECT_EQ(refusal.icon, app::Icon::Information);
+    EXPECT_FALSE(chart("ChartT")->isVisible());
+    EXPECT_EQ(stored(1, "ifnull(zero1, 'none')"), "none"); // nothing prepared
+
+    // Two readings for the length graph: it draws, one profile per reading.
+    tabs()->setCurrentIndex(4);
+    EXPECT_EQ(tabs()->currentIndex(), 4);
+    EXPECT_EQ(prompter.prompts.size(), 1u);
+    graphs::Chart* length = chart("ChartS");
+    EXPECT_TRUE(length->isVisible());
+    EXPECT_EQ(activeTitles(length), QStringList({"1:2026/03/01", "2:2026/03/02"}));
+    EXPECT_EQ(length->graph(1)->dataCount(), 4); // the head and three anchors
+    EXPECT_FALSE(control<QLabel>("lblW15")->isVisible());
+    EXPECT_EQ(length->titleText(), Sensor);
+    // The scale selector came along to this tab.
+    EXPECT_EQ(control<QComboBox>("cboScale")->parentWidget(), tabs()->widget(4));
+    tabs()->setCurrentIndex(3); // refused again: back to the length graph
+    EXPECT_EQ(tabs()->currentIndex(), 4);
+}
+
+TEST_F(GraphWindowTest, TheTimeGraphStoresTheDerivedColumnsAndDrawsThem) {
+    startWith(3);
+    {
+        auto db = store::Database::open(dataFile("TolvaneMPBX.mdb"));
+        const double channels[3][3] = {{10, 12, 15}, {10.5, 12.2, 15}, {11, 12.6, 15.5}};
+        for (int k = 0; k < 3; ++k)
+            db->execute(QStringLiteral("UPDATE `%1` SET Channel1 = %2, Channel2 = %3, Channel3 = "
+                                       "%4 WHERE DateTimeKey = '%5'")
+                            .arg(Sensor)
+                            .arg(channels[k][0])
+                            .arg(channels[k][1])
+                            .arg(channels[k][2])
+                            .arg(readingKey(Sensor, day(k))));
+    }
+    tabs()->setCurrentIndex(1);
+    const QString deepest = control<QLineEdit>("txtRelSGanchor3")->text();
+    tabs()->setCurrentIndex(3);
+    EXPECT_EQ(tabs()->currentIndex(), 3);
+    EXPECT_TRUE(prompter.prompts.empty());
+    EXPECT_EQ(stored(1, "printf('%.2f %.2f %.2f %.2f', zero1, Disp1, Disp2, Disp3)"),
+              "0.50 -0.50 -0.20 0.00");
+    EXPECT_EQ(stored(2, "printf('%.2f %.1f', Disp1, NumTemp)"), "-0.50 20.0");
+
+    graphs::Chart* time = chart("ChartT");
+    EXPECT_TRUE(time->isVisible());
+    // Head at the collar: the deepest node first, the head last.
+    EXPECT_EQ(activeTitles(time),
+              QStringList({"0:Temp (C)", "1:" + deepest + " m",
+                           "2:" + control<QLineEdit>("txtRelSGanchor2")->text() + " m",
+                           "3:" + control<QLineEdit>("txtRelSGanchor1")->text() + " m", "4:Head"}));
+    EXPECT_EQ(time->graph(1)->dataCount(), 3);
+    EXPECT_DOUBLE_EQ((time->graph(3)->data()->end() - 1)->value, -0.5);
+    // A temperature of 20 against displacements under a millimetre.
+    EXPECT_DOUBLE_EQ(time->yAxis->range().lower, -0.5);
+    EXPECT_DOUBLE_EQ(time->yAxis->range().upper, 22);
+    EXPECT_EQ(time->xAxis->label(), ""); // three dates: date labels, no title
+
+    // A typed scale applies at the next entry only.
+    control<QComboBox>("cboScale")->setEditText("40");
+    EXPECT_DOUBLE_EQ(time->yAxis->range().upper, 22);
+    tabs()->setCurrentIndex(2);
+    tabs()->setCurrentIndex(3);
+    EXPECT_DOUBLE_EQ(time->yAxis->range().upper, 40);
+    EXPECT_EQ(control<QComboBox>("cboScale")->parentWidget(), tabs()->widget(3));
+
+    // With the head at the toe the head comes first and the nodes in order.
+    tabs()->setCurrentIndex(0);
+    control<QRadioButton>("Option2")->setChecked(true);
+    tabs()->setCurrentIndex(3);
+    EXPECT_EQ(activeTitles(time).mid(1, 2),
+              QStringList({"1:Head", "2:" + control<QLineEdit>("txtRelSGanchor1")->text() + " m"}));
+    EXPECT_EQ(stored(1, "printf('%.2f %.2f', Disp1, Reference)"), "0.50 0.00");
+}
+
+TEST_F(GraphWindowTest, ReadingsOfOneDayAreLabelledByTheHour) {
+    store::Database& db = openNewDatabase();
+    addSensor(db, Sensor);
+    addReadings(db, Sensor, 5, start);
+    state->releaseDatabase();
+    ASSERT_TRUE(startWindow());
+    tabs()->setCurrentIndex(3);
+    EXPECT_EQ(chart("ChartT")->xAxis->label(), "2026/03/01");
+}
+
+TEST_F(GraphWindowTest, SixteenProfilesDrawTheLastFifteenWithTheWarning) {
+    std::vector<int> all(16);
+    std::iota(all.begin(), all.end(), 0);
+    startWith(16, all);
+    tabs()->setCurrentIndex(4);
+    graphs::Chart* length = chart("ChartS");
+    EXPECT_TRUE(control<QLabel>("lblW15")->isVisible());
+    const QStringList titles = activeTitles(length);
+    ASSERT_EQ(titles.size(), 15);
+    EXPECT_EQ(titles.first(), "1:2026/03/02"); // the first reading is left out
+    EXPECT_EQ(titles.last(), "15:2026/03/16");
+}
+
+TEST_F(GraphWindowTest, LegendCheckBoxesHideAndShowASeries) {
+    startWith(3);
+    tabs()->setCurrentIndex(3);
+    graphs::Chart* time = chart("ChartT");
+    time->replot();
+    QCPAbstractLegendItem* entry = time->legend->itemWithPlottable(time->graph(2));
+    ASSERT_NE(entry, nullptr);
+    const QPoint at = entry->outerRect().center();
+    QTest::mouseClick(time, Qt::LeftButton, {}, at);
+    EXPECT_FALSE(time->graph(2)->visible());
+    EXPECT_TRUE(time->isActive(2)); // still listed, unticked
+    QTest::mouseClick(time, Qt::LeftButton, {}, at);
+    EXPECT_TRUE(time->graph(2)->visible());
+
+    // A rectangle dragged left to right zooms in; right to left goes back.
+    const QCPRange keys = time->xAxis->range(), values = time->yAxis->range();
+    const QRect area = time->axisRect()->rect();
+    const QPoint from = area.center() - QPoint(area.width() / 4, area.height() / 4);
+    const QPoint to = area.center() + QPoint(area.width() / 4, area.height() / 4);
+    QTest::mousePress(time, Qt::LeftButton, {}, from);
+    QTest::mouseRelease(time, Qt::LeftButton, {}, to);
+    EXPECT_LT(time->xAxis->range().size(), keys.size() * 0.6);
+    EXPECT_LT(time->yAxis->range().size(), values.size() * 0.6);
+    QTest::mousePress(time, Qt::LeftButton, {}, to);
+    QTest::mouseRelease(time, Qt::LeftButton, {}, from);
+    EXPECT_EQ(time->xAxis->range(), keys);
+    EXPECT_EQ(time->yAxis->range(), values);
+    // Dragging over the left axis scrolls it.
+    const QPoint onAxis(area.left() - 5, area.center().y());
+    QTest::mousePress(time, Qt::LeftButton, {}, onAxis);
+    QTest::mouseMove(time, onAxis + QPoint(0, 40));
+    QTest::mouseRelease(time, Qt::LeftButton, {}, onAxis + QPoint(0, 40));
+    EXPECT_GT(time->yAxis->range().lower, values.lower);
+    EXPECT_NEAR(time->yAxis->range().size(), values.size(), 1e-9);
+
+    // A click on a point describes it under the chart.
+    const QCPGraphData last = *(time->graph(0)->data()->end() - 1);
+    QTest::mouseClick(time, Qt::LeftButton, {},
+                      QPoint(int(time->xAxis->coordToPixel(last.key)),
+                             int(time->yAxis->coordToPixel(last.value))));
+    EXPECT_EQ(time->annotation(),
+              QString::fromUtf8("Temp (C):  2026/03/03 08:00:00,  20.00 \u00B0C"));
+}
+
+TEST_F(GraphWindowTest, TipsAndPictureExport) {
+    startWith(3, {0, 2});
+    tabs()->setCurrentIndex(3);
+    click("cmdTHelp");
+    ASSERT_EQ(prompter.prompts.size(), 1u);
+    EXPECT_EQ(prompter.prompts[0].title, "Graphing Tips and Hints");
+    EXPECT_EQ(prompter.prompts[0].text.count("\r\n"), 3);
+    EXPECT_EQ(prompter.prompts[0].icon, app::Icon::None);
+
+    const QString picture = dataFile("Temporal.jpg");
+    click("cmdTemp");
+    click("cmdTemp"); // the same file, replaced
+    EXPECT_EQ(desktop.opened, QStringList({picture, picture}));
+    const QByteArray jpeg = fileBytes(picture);
+    EXPECT_GT(jpeg.size(), 1000);
+    EXPECT_TRUE(jpeg.startsWith("\xFF\xD8\xFF"));
+    tabs()->setCurrentIndex(4);
+    click("cmdDvl");
+    EXPECT_TRUE(fileBytes(dataFile("DvL.jpg")).startsWith("\xFF\xD8\xFF"));
+    // Nothing but the pictures is left behind.
+    EXPECT_EQ(QDir(dataFolder).entryList({"*.jpg*"}, QDir::Files),
+              QStringList({"DvL.jpg", "Temporal.jpg", "vnlogo.jpg"}));
+
+    // A picture that cannot be written, and one no program opens, are said.
+    QFile::remove(picture);
+    QDir().mkpath(picture);
+    tabs()->setCurrentIndex(3);
+    click("cmdTemp");
+    EXPECT_EQ(prompter.prompts.back().text, texts::pictureNotSaved(picture));
+    EXPECT_EQ(desktop.opened.size(), 3);
+    desktop.result = false;
+    click("cmdDvl");
+    EXPECT_EQ(prompter.prompts.back().text, texts::pictureNotOpened(dataFile("DvL.jpg")));
+}
+
+} // namespace
