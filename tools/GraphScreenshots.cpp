@@ -4,6 +4,7 @@
 // collar and at the toe, and a second one read hourly over a single day. A
 // point of the time graph is clicked, so that its annotation shows too.
 // Usage: tolvane_graph_screenshots DOCUMENTS_FOLDER OUTPUT_FOLDER
+#include "ToolDoubles.h"
 #include "app/Environment.h"
 #include "app/SystemServices.h"
 #include "app/Texts.h"
@@ -30,23 +31,8 @@
 
 namespace {
 
-class PrintingPrompter : public app::Prompter {
-public:
-    app::Answer ask(const app::Prompt& p) override {
-        std::printf("[%s] %s\n", qPrintable(p.title), qPrintable(p.text));
-        return p.buttons == app::Buttons::YesNo ? app::Answer::Yes : app::Answer::Ok;
-    }
-    std::optional<QString> input(const QString&, const QString&) override {
-        return std::exchange(answer, std::nullopt);
-    }
-    QString openFileName(const QString&) override { return {}; }
-    std::optional<QString> answer;
-};
-
-class NoDesktop : public app::Desktop {
-public:
-    bool open(const QString&) override { return true; }
-};
+using tools::NoDesktop;
+using tools::PrintingPrompter;
 
 // Readings of a hangingwall extensometer: the rock near the opening creeps
 // towards it, fast at first and then slower, with a step after a blast; the

@@ -6,6 +6,7 @@
 // The sample sensor gets three readings, typed in on the Readings tab, and a
 // backup; the deletion window is pictured too, and the review window of a
 // generated logger file.
+#include "ToolDoubles.h"
 #include "app/Environment.h"
 #include "app/SystemServices.h"
 #include "app/ui/MainWindow.h"
@@ -30,31 +31,8 @@
 
 namespace {
 
-class PrintingPrompter : public app::Prompter {
-public:
-    app::Answer ask(const app::Prompt& p) override {
-        std::printf(
-            "[%s] %s\n", qPrintable(p.title),
-            qPrintable(QString(p.text).replace(QStringLiteral("\r\n"), QStringLiteral(" / "))));
-        return p.buttons == app::Buttons::YesNo ? app::Answer::Yes : app::Answer::Ok;
-    }
-    std::optional<QString> input(const QString& prompt, const QString&) override {
-        std::printf("[input] %s\n", qPrintable(prompt));
-        return std::exchange(answer, std::nullopt);
-    }
-    std::optional<QString> answer;
-    // The file chosen in the next open dialog; none after it.
-    QString file;
-    QString openFileName(const QString&) override { return std::exchange(file, QString()); }
-};
-
-class NoDesktop : public app::Desktop {
-public:
-    bool open(const QString& what) override {
-        std::printf("[open] %s\n", qPrintable(what));
-        return true;
-    }
-};
+using tools::NoDesktop;
+using tools::PrintingPrompter;
 
 } // namespace
 
