@@ -115,8 +115,13 @@ TEST_F(ReportWindowTest, TooFewReadingsStillGiveTheGraphPages) {
     report("cmdOK");
     EXPECT_EQ(pageBreaks(body()), 2);
     EXPECT_EQ(tabs()->currentIndex(), 2);
-    for (const QString& text : promptTexts())
-        EXPECT_TRUE(text.startsWith("You must have at least 2 readings to view the plot."));
+    // Each graph tab refused, with its own hint, and went back to the readings.
+    const QStringList shownTexts = promptTexts();
+    ASSERT_EQ(shownTexts.size(), 2);
+    EXPECT_TRUE(
+        shownTexts[0].endsWith("Plot Temporal box on the Readings Tab is checked in each case."));
+    EXPECT_TRUE(
+        shownTexts[1].endsWith("Plot Spatial box on the Readings Tab is checked in each case."));
 }
 
 TEST_F(ReportWindowTest, SaysWhereTheReportIsWhenNothingOpensIt) {
