@@ -170,7 +170,7 @@ TEST_F(ReadingWindowTest, ADateEditMovesTheReadingUnlessTheKeyIsTaken) {
     startWith(3);
     const QDateTime moved(QDate(2013, 12, 2), QTime(22, 33, 8));
     box("txtChannel2")->setText("7.25"); // typed, then the date changed: kept
-    editDate(moved.date()); // the last reading becomes the first
+    editDate(moved.date());              // the last reading becomes the first
     EXPECT_EQ(counter(), "1 of 3");
     EXPECT_EQ(stored(moved, "FullDate||'|'||ReadingDate||'|'||ReadingTime||'|'||Channel2"),
               "2013-12-02 22:33:08|2013/12/02|22:33:08|7.25");
