@@ -2,7 +2,8 @@
 // without a display: a six-anchor extensometer with a year of hourly readings
 // (monthly readings ticked for the length graph), drawn with the head at the
 // collar and at the toe, and a second one read hourly over a single day. A
-// point of the time graph is clicked, so that its annotation shows too.
+// point of the time graph is clicked, so that its annotation shows too, and
+// the sensor's report is written into the data folder.
 // Usage: tolvane_graph_screenshots DOCUMENTS_FOLDER OUTPUT_FOLDER
 #include "ToolDoubles.h"
 #include "app/Environment.h"
@@ -14,6 +15,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDialog>
 #include <QDir>
 #include <QImage>
 #include <QLineEdit>
@@ -21,6 +23,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolButton>
 
 #include <cmath>
@@ -178,6 +181,14 @@ int main(int argc, char* argv[]) {
     window.findChild<QPushButton*>(QStringLiteral("cmdTemp"))->click();
     QImage(args[1] + QStringLiteral("/Vornhald/Tolvane/Temporal.jpg"))
         .save(out.filePath(QStringLiteral("exported-Temporal.png")));
+    // The report of the year-long sensor, both graphs ticked; the document
+    // is left in the data folder to be looked at.
+    tabs->setCurrentIndex(2);
+    QTimer::singleShot(0, [] {
+        if (auto* options = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+            options->findChild<QPushButton*>(QStringLiteral("cmdOK"))->click();
+    });
+    window.findChild<QToolButton*>(QStringLiteral("imgReport"))->click();
     window.close();
     window.shutDown();
     return 0;

@@ -211,6 +211,10 @@ TEST_F(GraphWindowTest, LegendCheckBoxesHideAndShowASeries) {
                              int(time->yAxis->coordToPixel(last.value))));
     EXPECT_EQ(time->annotation(),
               QString::fromUtf8("Temp (C):  2026/03/03 08:00:00,  20.00 \u00B0C"));
+    // Drawn again (another visit, a report), the graph describes nothing.
+    tabs()->setCurrentIndex(2);
+    tabs()->setCurrentIndex(3);
+    EXPECT_EQ(time->annotation(), "");
 }
 
 TEST_F(GraphWindowTest, TipsAndPictureExport) {

@@ -365,6 +365,7 @@ int Chart::seriesCount() const {
 void Chart::clearSeries(int i) {
     bindings_[size_t(i)].reset();
     graph(i)->data()->clear();
+    annotation_->setText(QString()); // it described a point of the old drawing
 }
 
 void Chart::setActive(int i, bool active) {
