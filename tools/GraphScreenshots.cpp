@@ -93,28 +93,9 @@ int main(int argc, char* argv[]) {
     window.show();
     auto* tabs = window.findChild<QTabWidget*>(QStringLiteral("SSTab1"));
     auto* sensors = window.findChild<QComboBox*>(QStringLiteral("cboSensors"));
-    const auto box = [&](const char* name) {
-        return window.findChild<QLineEdit*>(QString::fromLatin1(name));
-    };
     const auto addSensor = [&](const QString& number) {
         tabs->setCurrentIndex(0);
-        prompter.answer = number;
-        window.findChild<QToolButton*>(QStringLiteral("imgAddSensor"))->click();
-        const std::pair<const char*, const char*> sample[] = {
-            {"txtLengthofCable", "21.5"},
-            {"txtRecess", "0.3"},
-            {"txtNode1", "2"},
-            {"txtNode2", "4"},
-            {"txtNode3", "6.5"},
-            {"txtNode4", "9"},
-            {"txtNode5", "13"},
-            {"txtNode6", "20"},
-            {"txtLevel", "1200 Level"},
-            {"txtLocation", "Stope 14 Hangingwall"},
-            {"txtBorehole", "BH-14-03"}};
-        for (const auto& [name, text] : sample)
-            box(name)->setText(QString::fromLatin1(text));
-        window.findChild<QPushButton*>(QStringLiteral("cmdSave"))->click();
+        tools::addSampleSensor(window, prompter, number);
     };
     const QString year = QStringLiteral("202571001");
     const QString day = QStringLiteral("202571002");

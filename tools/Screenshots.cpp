@@ -57,25 +57,7 @@ int main(int argc, char* argv[]) {
         return window.findChild<QLineEdit*>(QString::fromLatin1(name));
     };
     if (window.findChild<QComboBox*>(QStringLiteral("cboSensors"))->count() == 0) {
-        prompter.answer = QStringLiteral("202571001");
-        window.findChild<QToolButton*>(QStringLiteral("imgAddSensor"))->click();
-        const std::pair<const char*, const char*> sample[] = {
-            {"txtLengthofCable", "21.5"},
-            {"txtRecess", "0.3"},
-            {"txtNode1", "2"},
-            {"txtNode2", "4"},
-            {"txtNode3", "6.5"},
-            {"txtNode4", "9"},
-            {"txtNode5", "13"},
-            {"txtNode6", "20"},
-            {"txtLevel", "1200 Level"},
-            {"txtLocation", "Stope 14 Hangingwall"},
-            {"txtBorehole", "BH-14-03"},
-            {"txtInstallBy", "Geotechnical crew"},
-            {"txtPurpose", "Hangingwall dilation"}};
-        for (const auto& [name, text] : sample)
-            box(name)->setText(QString::fromLatin1(text));
-        window.findChild<QPushButton*>(QStringLiteral("cmdSave"))->click();
+        tools::addSampleSensor(window, prompter, QStringLiteral("202571001"));
         sampleAdded = true;
     }
     auto* tabs = window.findChild<QTabWidget*>(QStringLiteral("SSTab1"));

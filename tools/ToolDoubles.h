@@ -4,6 +4,11 @@
 #pragma once
 
 #include "app/Environment.h"
+#include "app/ui/MainWindow.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QToolButton>
 
 #include <QString>
 
@@ -38,5 +43,29 @@ public:
         return true;
     }
 };
+
+// The six-anchor sample sensor, added through Add New and saved as a user
+// would, on whichever tab the window shows.
+inline void addSampleSensor(app::MainWindow& window, PrintingPrompter& prompter,
+                            const QString& number) {
+    prompter.answer = number;
+    window.findChild<QToolButton*>(QStringLiteral("imgAddSensor"))->click();
+    const std::pair<const char*, const char*> sample[] = {{"txtLengthofCable", "21.5"},
+                                                          {"txtRecess", "0.3"},
+                                                          {"txtNode1", "2"},
+                                                          {"txtNode2", "4"},
+                                                          {"txtNode3", "6.5"},
+                                                          {"txtNode4", "9"},
+                                                          {"txtNode5", "13"},
+                                                          {"txtNode6", "20"},
+                                                          {"txtLevel", "1200 Level"},
+                                                          {"txtLocation", "Stope 14 Hangingwall"},
+                                                          {"txtBorehole", "BH-14-03"},
+                                                          {"txtInstallBy", "Geotechnical crew"},
+                                                          {"txtPurpose", "Hangingwall dilation"}};
+    for (const auto& [name, text] : sample)
+        window.findChild<QLineEdit*>(QString::fromLatin1(name))->setText(QString::fromLatin1(text));
+    window.findChild<QPushButton*>(QStringLiteral("cmdSave"))->click();
+}
 
 } // namespace tools
