@@ -209,32 +209,44 @@ TEST_F(SensorWindowTest, ChoosingAndTypingInTheSensorList) {
     EXPECT_EQ(text("txtSensor"), "202421001");
     EXPECT_EQ(text("txtSnav"), "3 of 3");
 
-    // Typing completes to the next listed number that starts with the text.
+    // Keys go where a keyboard sends them: to the focused widget, which is the
+    // list itself, not its line edit.
     QLineEdit* edit = list()->lineEdit();
+    QApplication::setActiveWindow(window.get());
+    list()->setFocus(Qt::OtherFocusReason);
+    QWidget* keys = QApplication::focusWidget();
+    ASSERT_NE(keys, nullptr);
     edit->clear();
-    QTest::keyClicks(edit, "2024"); // the search starts at the second item
+    QTest::keyClicks(keys, "2024"); // the search starts at the second item
     EXPECT_EQ(edit->text(), "202421002");
-    QTest::keyClicks(edit, "3");
+    QTest::keyClicks(keys, "3");
     EXPECT_EQ(edit->text(), "202431003");
     EXPECT_EQ(edit->selectedText(), "1003");
-    QTest::keyClick(edit, Qt::Key_Backspace);
+    // Backspace and Delete stop the completion, so a completed number can be shortened.
+    QTest::keyClick(keys, Qt::Key_Backspace);
     EXPECT_EQ(edit->text(), "20243");
+    QTest::keyClick(keys, Qt::Key_Backspace);
+    EXPECT_EQ(edit->text(), "2024");
+    QTest::keyClick(keys, Qt::Key_Home);
+    QTest::keyClick(keys, Qt::Key_Delete);
+    EXPECT_EQ(edit->text(), "024");
     // A character is refused only while the text is longer than nine.
-    QTest::keyClicks(edit, "10039");
+    edit->clear();
+    QTest::keyClicks(keys, "2024310039");
     EXPECT_EQ(edit->text(), "2024310039");
-    QTest::keyClick(edit, '8');
+    QTest::keyClick(keys, '8');
     EXPECT_EQ(edit->text(), "2024310039");
 
     // Enter shows a listed number, and offers to add one not listed.
     edit->clear();
-    QTest::keyClicks(edit, "202421002");
-    QTest::keyClick(edit, Qt::Key_Return);
+    QTest::keyClicks(keys, "202421002");
+    QTest::keyClick(keys, Qt::Key_Return);
     EXPECT_EQ(text("txtSensor"), "202421002");
     EXPECT_EQ(text("txtSnav"), "2 of 3");
     edit->clear();
-    QTest::keyClicks(edit, "202431009");
+    QTest::keyClicks(keys, "202431009");
     prompter.answer(Answer::No);
-    QTest::keyClick(edit, Qt::Key_Return);
+    QTest::keyClick(keys, Qt::Key_Return);
     EXPECT_EQ(promptTexts(), QStringList({texts::addQuestion("202431009")}));
 }
 

@@ -49,7 +49,9 @@ SensorPanel::SensorPanel(app::AppState& state, const app::MainControls& ui, QObj
     ui_.cboSensors->setCompleter(nullptr);
     numbers_ = new QStringListModel(ui_.cboSensors);
     ui_.cboSensors->setModel(numbers_);
-    ui_.cboSensors->lineEdit()->installEventFilter(this);
+    // Keys reach the list itself, which hands them to its line edit without
+    // that edit's event filters: the list's key rules watch the list.
+    ui_.cboSensors->installEventFilter(this);
     ui_.cboDestroyed->installEventFilter(this);
     ui_.txtRecess->installEventFilter(this);
     for (int i = 1; i <= 8; ++i)
@@ -387,7 +389,7 @@ bool SensorPanel::recessKey(QKeyEvent* key) {
 bool SensorPanel::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::KeyPress) return QObject::eventFilter(watched, event);
     auto* key = static_cast<QKeyEvent*>(event);
-    if (watched == ui_.cboSensors->lineEdit()) return sensorListKey(key);
+    if (watched == ui_.cboSensors) return sensorListKey(key);
     if (watched == ui_.cboDestroyed) return destroyedKey(key);
     if (watched == ui_.txtRecess) return recessKey(key);
     for (int i = 1; i <= 8; ++i)
