@@ -5,6 +5,7 @@
 #include "app/TextFormat.h"
 #include "readings/Texts.h"
 
+#include <QApplication>
 #include <QCalendarWidget>
 #include <QCheckBox>
 #include <QDateEdit>
@@ -195,6 +196,32 @@ TEST_F(ReadingWindowTest, ADateEditMovesTheReadingUnlessTheKeyIsTaken) {
     EXPECT_EQ(text("txtReadingID"), "201391005 2026/12/08 21:33:08");
     editDate(today); // 21:33:08, after the clock's 15:04:05
     EXPECT_EQ(shownMessage(), "");
+}
+
+// Enter ends the date edit; leaving the picker for another command ends it
+// again, when the readings may have been reopened under it. The reading's
+// own key is never a duplicate of itself.
+TEST_F(ReadingWindowTest, ADateEditEndedTwiceIsNoDuplicateOfItself) {
+    startWith(3);
+    click("imgFirst");
+    auto* date = control<QDateEdit>("dtpRdate");
+    QApplication::setActiveWindow(window.get());
+    date->setFocus(Qt::OtherFocusReason);
+    ASSERT_EQ(QApplication::focusWidget(), date);
+    date->setDate(QDate(2013, 12, 5)); // as typed: no edit has ended yet
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    ASSERT_EQ(counter(), "3 of 3");
+    bool opened = false;
+    onNextModal([&](QDialog* dialog) {
+        opened = true;
+        dialog->close();
+    });
+    click("imgDatasheet");
+    EXPECT_TRUE(opened);
+    EXPECT_EQ(prompts(), "");
+    EXPECT_EQ(date->date(), QDate(2013, 12, 5));
+    EXPECT_EQ(text("txtReadingID"), "201391005 2013/12/05 20:33:08");
+    EXPECT_EQ(stored(QDateTime(QDate(2013, 12, 5), QTime(20, 33, 8)), "count(*)"), "1");
 }
 
 // After any deletion the last reading left is shown, not a neighbour.

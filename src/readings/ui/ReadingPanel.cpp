@@ -153,7 +153,12 @@ void ReadingPanel::CheckDateTime() {
     const QDate date = ui_.dtpRdate->date();
     const QTime time = ui_.dtpRtime->time();
     app::ignoreFailure([&] {
-        if (!readings()) return;
+        store::RowSet* rs = readings();
+        if (!rs || shownRow_ == 0) return;
+        // The picker's edit can end again after another command reopened or
+        // moved the readings: the check is of the shown reading, wherever the
+        // cursor went, and its own key is never a duplicate.
+        if (rs->Bookmark() != shownRow_) rs->setBookmark(shownRow_);
         switch (moveReading(state_, date, time)) {
         case MoveResult::Unchanged:
             break;
