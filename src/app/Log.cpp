@@ -3,8 +3,26 @@
 #include <QDir>
 #include <QFile>
 #include <QLocale>
+#include <QRegularExpression>
 
 namespace app {
+
+namespace {
+
+// A message is one line of the log: its line breaks become " / ".
+QString oneLine(const QString& text) {
+    QStringList parts =
+        text.split(QRegularExpression(QStringLiteral("[\\r\\n]+")), Qt::SkipEmptyParts);
+    for (QString& part : parts)
+        part = part.trimmed();
+    parts.removeAll(QString());
+    return parts.join(QStringLiteral(" / "));
+}
+
+// Long enough for any message of the engine, short enough to read.
+constexpr qsizetype DescriptionLength = 500;
+
+} // namespace
 
 QString Log::path() const {
     return QDir(folder_).filePath(LogFileName);
@@ -29,7 +47,7 @@ void Log::WriteLog(const QString& message) const noexcept {
         entry += "\r\n";
         entry += QByteArray(89, '*');
         entry += "\r\n";
-        entry += (generalDateTime(now) + QStringLiteral(" - ") + message).toUtf8();
+        entry += (generalDateTime(now) + QStringLiteral(" - ") + oneLine(message)).toUtf8();
         entry += "\r\n";
         file.write(entry);
         file.close();
@@ -38,8 +56,10 @@ void Log::WriteLog(const QString& message) const noexcept {
 }
 
 QString errorEntry(int number, const QString& description, const QString& label) {
-    return QStringLiteral("Err #") + QString::number(number) + QStringLiteral(": ") + description +
-           label;
+    QString text = oneLine(description);
+    if (text.size() > DescriptionLength)
+        text = text.left(DescriptionLength) + QStringLiteral("...");
+    return QStringLiteral("Err #") + QString::number(number) + QStringLiteral(": ") + text + label;
 }
 
 QString errorEntry(const std::exception_ptr& failure, const QString& label) {

@@ -23,7 +23,8 @@ public:
     const QString& folder() const { return folder_; }
     QString path() const;
 
-    // One entry: an empty line, 89 asterisks, then "<now> - <message>".
+    // One entry: an empty line, 89 asterisks, then "<now> - <message>", the
+    // message folded into one line.
     void WriteLog(const QString& message) const noexcept;
 
 private:
@@ -36,6 +37,7 @@ private:
 QString generalDateTime(const QDateTime& when);
 
 // "Err #" + number + ": " + description + label; every label begins with a blank.
+// The description is folded into one line and cut at 500 characters.
 QString errorEntry(int number, const QString& description, const QString& label);
 // The entry for whatever was thrown: store::Error keeps its number; anything
 // else is reported as an internal error.

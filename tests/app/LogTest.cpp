@@ -77,6 +77,22 @@ TEST_F(LogTest, LogAndLeaveWritesTheErrorEntryAndReturnsFalse) {
     expectLog(QStringLiteral(" imgNext_Click"));
 }
 
+// An engine's report can span lines (an integrity check) or run long; the
+// entry stays three lines and keeps its label at the end.
+TEST_F(LogTest, AnEntryIsOneLineWhateverTheDescription) {
+    app::logAndLeave(state->log, QStringLiteral(" G_RestoreDB"), [] {
+        throw store::Error(11, QStringLiteral("*** in database main ***\nPage 5: bad\r\n\nend"));
+    });
+    app::logAndLeave(state->log, QStringLiteral(" G_x"),
+                     [] { throw std::runtime_error(std::string(10000, 'y')); });
+    const QStringList messages = logMessages(dataFile(app::LogFileName));
+    ASSERT_EQ(messages.size(), 2);
+    EXPECT_EQ(messages[0], "Err #11: *** in database main *** / Page 5: bad / end G_RestoreDB");
+    EXPECT_EQ(messages[1], "Err #51: " + QString(500, 'y') + "... G_x");
+    expectLog(QStringLiteral(" G_RestoreDB"));
+    expectLog(QStringLiteral(" G_x"));
+}
+
 TEST_F(LogTest, IgnoreFailureSkipsOnlyTheFailingStep) {
     int steps = 0;
     app::ignoreFailure([&] { throw store::Error(1, QStringLiteral("x")); });

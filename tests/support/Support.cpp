@@ -71,7 +71,24 @@ void TolvaneTest::SetUp() {
     state->setDataFolder(documents.filePath(QStringLiteral("Vornhald")), dataFolder);
 }
 
+// Every entry is exactly three lines: empty, the asterisks, the stamped message.
+static void expectThreeLineEntries(const QString& logPath) {
+    QFile file(logPath);
+    if (!file.open(QIODevice::ReadOnly)) return;
+    const QStringList lines = QString::fromUtf8(file.readAll()).split(QStringLiteral("\r\n"));
+    const QString stars(89, QLatin1Char('*'));
+    bool shaped = lines.size() % 3 == 1 && lines.last().isEmpty();
+    for (qsizetype i = 0; shaped && i + 2 < lines.size(); i += 3)
+        shaped = lines[i].isEmpty() && lines[i + 1] == stars &&
+                 lines[i + 2].contains(QStringLiteral(" - ")) &&
+                 !lines[i + 2].contains(QLatin1Char('\n')) &&
+                 !lines[i + 2].contains(QLatin1Char('\r'));
+    EXPECT_TRUE(shaped) << "the log is not made of three-line entries:\n"
+                        << lines.join(QStringLiteral("<CRLF>\n")).toStdString();
+}
+
 void TolvaneTest::checkLog() {
+    expectThreeLineEntries(dataFile(app::LogFileName));
     const QStringList messages = logMessages(dataFile(app::LogFileName));
     const QStringList fresh = messages.mid(checkedEntries_);
     EXPECT_EQ(fresh.size(), expectedLog_.size())
