@@ -7,6 +7,7 @@
 
 #include "outputs/Texts.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QHeaderView>
@@ -43,6 +44,7 @@ protected:
             ran = true;
             grid = dialog->findChild<QTableView*>("MSFlexGrid1");
             ASSERT_NE(grid, nullptr);
+            QApplication::setActiveWindow(dialog); // as the desktop does for a new window
             action(dialog);
             dialog->close();
         });
@@ -69,8 +71,9 @@ protected:
         st.step();
         return st.int64(0);
     }
-    void key(Qt::Key k) const { QTest::keyClick(grid, k); }
-    void keys(const QString& typed) const { QTest::keyClicks(grid, typed); }
+    // Keys go where a keyboard sends them: to the focused widget.
+    void key(Qt::Key k) const { QTest::keyClick(QApplication::focusWidget(), k); }
+    void keys(const QString& typed) const { QTest::keyClicks(QApplication::focusWidget(), typed); }
     QString cellText(int row, int column) const {
         return grid->model()->index(row, column).data().toString();
     }

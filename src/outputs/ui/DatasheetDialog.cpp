@@ -166,6 +166,8 @@ void DatasheetDialog::Form_Load() {
         resize(std::max(width, 560), height());
         if (model_->hasReadings()) grid_->setCurrentIndex(model_->index(0, 0));
         grid_->scrollToTop();
+        // Keys typed at once go to the grid, not to the export command before it.
+        grid_->setFocus(Qt::OtherFocusReason);
     });
 }
 
