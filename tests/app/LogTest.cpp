@@ -59,24 +59,6 @@ TEST_F(LogTest, MissingFolderLosesTheEntryQuietly) {
     EXPECT_FALSE(QDir(documents.filePath(QStringLiteral("no"))).exists());
 }
 
-TEST_F(LogTest, LogAndLeaveWritesTheErrorEntryAndReturnsFalse) {
-    bool after = false;
-    const bool ok = app::logAndLeave(state->log, QStringLiteral(" G_savefields"), [&] {
-        throw store::Error(3091, QStringLiteral("cannot store TEXT value"));
-        after = true;
-    });
-    EXPECT_FALSE(ok);
-    EXPECT_FALSE(after);
-    EXPECT_TRUE(app::logAndLeave(state->log, QStringLiteral(" G_x"), [] {}));
-    app::logAndLeave(state->log, QStringLiteral(" imgNext_Click"),
-                     [] { throw std::runtime_error("disk full"); });
-    EXPECT_EQ(logMessages(dataFile(app::LogFileName)),
-              (QStringList{QStringLiteral("Err #3091: cannot store TEXT value G_savefields"),
-                           QStringLiteral("Err #51: disk full imgNext_Click")}));
-    expectLog(QStringLiteral(" G_savefields"));
-    expectLog(QStringLiteral(" imgNext_Click"));
-}
-
 // An engine's report can span lines (an integrity check) or run long; the
 // entry stays three lines and keeps its label at the end.
 TEST_F(LogTest, AnEntryIsOneLineWhateverTheDescription) {
@@ -91,14 +73,6 @@ TEST_F(LogTest, AnEntryIsOneLineWhateverTheDescription) {
     EXPECT_EQ(messages[1], "Err #51: " + QString(500, 'y') + "... G_x");
     expectLog(QStringLiteral(" G_RestoreDB"));
     expectLog(QStringLiteral(" G_x"));
-}
-
-TEST_F(LogTest, IgnoreFailureSkipsOnlyTheFailingStep) {
-    int steps = 0;
-    app::ignoreFailure([&] { throw store::Error(1, QStringLiteral("x")); });
-    app::ignoreFailure([&] { ++steps; });
-    EXPECT_EQ(steps, 1);
-    EXPECT_FALSE(QFile::exists(dataFile(app::LogFileName)));
 }
 
 } // namespace

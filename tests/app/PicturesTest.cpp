@@ -13,14 +13,6 @@ namespace {
 
 using namespace app::pictures;
 
-TEST(PicturesTest, LogoIsWhiteBacked) {
-    const QImage logo = app::pictures::logo();
-    EXPECT_EQ(logo.size(), QSize(600, 200));
-    // Saved as JPEG: opaque white at the corners.
-    for (QPoint corner : {QPoint(0, 0), QPoint(599, 0), QPoint(0, 199), QPoint(599, 199)})
-        EXPECT_EQ(logo.pixel(corner), qRgb(255, 255, 255));
-}
-
 TEST(PicturesTest, AliveAndDeadDifferAndAreTransparentAtTheCorners) {
     const QImage a = alive();
     const QImage d = dead();
