@@ -5,6 +5,8 @@
 #include <QLocale>
 #include <QRegularExpression>
 
+#include <cstdio>
+
 namespace app {
 
 namespace {
@@ -39,18 +41,32 @@ QString generalDateTime(const QDateTime& when) {
 
 void Log::WriteLog(const QString& message) const noexcept {
     try {
-        if (folder_.isEmpty() || !QDir(folder_).exists()) return;
-        QFile file(path());
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) return;
-        const QDateTime now = clock_ ? clock_->now() : QDateTime::currentDateTime();
-        QByteArray entry;
-        entry += "\r\n";
-        entry += QByteArray(89, '*');
-        entry += "\r\n";
-        entry += (generalDateTime(now) + QStringLiteral(" - ") + oneLine(message)).toUtf8();
-        entry += "\r\n";
-        file.write(entry);
-        file.close();
+        const QString line = oneLine(message);
+        QString trouble;
+        if (folder_.isEmpty() || !QDir(folder_).exists()) {
+            trouble = QStringLiteral("no data folder");
+        } else {
+            QFile file(path());
+            if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) {
+                trouble = file.errorString();
+            } else {
+                const QDateTime now = clock_ ? clock_->now() : QDateTime::currentDateTime();
+                QByteArray entry;
+                entry += "\r\n";
+                entry += QByteArray(89, '*');
+                entry += "\r\n";
+                entry += (generalDateTime(now) + QStringLiteral(" - ") + line).toUtf8();
+                entry += "\r\n";
+                if (file.write(entry) != entry.size() || !file.flush())
+                    trouble = file.errorString();
+                file.close();
+            }
+        }
+        // A full disk or a read-only folder loses the entry; standard error
+        // still has it.
+        if (!trouble.isEmpty())
+            std::fprintf(stderr, "Tolvane: the log %s could not be written (%s): %s\n",
+                         qUtf8Printable(path()), qUtf8Printable(trouble), qUtf8Printable(line));
     } catch (...) {
     }
 }

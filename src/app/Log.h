@@ -13,7 +13,7 @@ namespace app {
 inline const QString LogFileName = QStringLiteral("MPBX_logfile.txt");
 
 // Appends entries to <data folder>/MPBX_logfile.txt. Never throws: a log that
-// cannot be written loses the entry and the caller goes on.
+// cannot be written loses the entry to standard error and the caller goes on.
 class Log {
 public:
     Log() = default;

@@ -48,6 +48,10 @@ std::optional<double> toNumber(const QString& text) {
     return value;
 }
 
+QString withDecimalPoint(const QString& text) {
+    return QString(text).replace(QLatin1Char(','), QLatin1Char('.'));
+}
+
 double leadingNumber(const QString& text) {
     QString digits;
     qsizetype i = 0;

@@ -27,6 +27,10 @@ QString formatNumber(const QString& text, NumberFormat format);
 // letters; nothing for empty text, infinities or anything else.
 std::optional<double> toNumber(const QString& text);
 
+// A typed number with "," as its decimal mark, as the boxes' key filters let
+// it be typed, written with "." for storing: "12,5" -> "12.5".
+QString withDecimalPoint(const QString& text);
+
 // The number at the start of a text, 0 when it begins with none: " 12.5 mm" ->
 // 12.5, "-3e2x" -> -300, "abc" -> 0. Blanks before and inside the digits are
 // skipped; "." is the decimal point whatever the locale.

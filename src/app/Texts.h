@@ -9,6 +9,23 @@ inline const QString AppTitle = QStringLiteral("Tolvane");
 inline const QString Title = QStringLiteral("Vornhald's Tolvane");
 inline const QString WindowCaption = QStringLiteral("Tolvane MPBX/ROVA");
 
+// Why a save of typed values failed, in the user's words.
+inline const QString ReasonLocked = QStringLiteral("the database is locked by another program");
+inline const QString ReasonDiskFull = QStringLiteral("the disk is full");
+inline const QString ReasonReadOnly = QStringLiteral("the database is open read-only");
+inline const QString ReasonWriteFailed = QStringLiteral("the database file could not be written");
+inline const QString ReasonCannotOpen = QStringLiteral("the database file could not be opened");
+inline const QString ReasonDamaged = QStringLiteral("the database file is damaged");
+inline const QString ReasonWrongKind =
+    QStringLiteral("a value is not of the kind its column holds");
+inline const QString ReasonUnknown = QStringLiteral("an unexpected failure");
+inline QString notANumber(const QString& typed) {
+    return QStringLiteral("\u2018%1\u2019 is not a number").arg(typed);
+}
+inline QString notANumberComma(const QString& typed) {
+    return notANumber(typed) + QStringLiteral(": use a point as the decimal mark");
+}
+
 inline const QString AlreadyRunning =
     QStringLiteral("Tolvane is already running\r\nCannot load program again");
 inline const QString LocationNotFound =

@@ -30,8 +30,16 @@ inline const QString ChannelsNumeric =
 inline QString cellRefused(const QString& reading, const QString& column, const QString& text) {
     return QStringLiteral("The datasheet's changes were not saved: ") + column +
            QStringLiteral(" of reading ") + reading + QStringLiteral(" cannot hold \"") + text +
-           QStringLiteral("\".\r\nThe readings are as they were before the datasheet opened.");
+           QStringLiteral("\".");
 }
+inline QString datasheetNotSaved(const QString& sensor, const QString& reason) {
+    return QStringLiteral("The datasheet's changes to sensor %1 were not saved: %2.")
+        .arg(sensor, reason);
+}
+// After either of the two above: the edits are kept unless the user lets them go.
+inline const QString BackToDatasheet =
+    QStringLiteral("\r\nGo back to the datasheet with your changes? "
+                   "No closes it, and the readings stay as they were before it opened.");
 inline QString workbookSaved(const QString& path) {
     return QStringLiteral("No program could open the spreadsheet. It was saved as:\r\n") + path;
 }

@@ -70,15 +70,22 @@ Reading readReading(const store::RowSet& rs) {
     return r;
 }
 
-void storeReading(store::RowSet& rs, const QString& sensorNumber, const Reading& shown) {
+void storeReading(store::RowSet& rs, const QString& sensorNumber, const Reading& typed,
+                  const Reading* shown) {
+    // Only what changed since the reading was shown: an unchanged box never
+    // writes over what another program stored meanwhile.
     try {
-        writeWhen(rs, sensorNumber, shown.date, shown.time);
-        rs.setValue(ChannelT, shown.channelT);
-        for (int i = 1; i <= 8; ++i)
-            rs.setValue(channelColumn(i),
-                        app::formatNumber(shown.channels[size_t(i)], app::NumberFormat::Fixed2));
-        rs.setValue(Plottemporal, shown.temporal);
-        rs.setValue(PlotSpatial, shown.spatial);
+        if (!shown || typed.date != shown->date || typed.time != shown->time)
+            writeWhen(rs, sensorNumber, typed.date, typed.time);
+        if (!shown || typed.channelT != shown->channelT)
+            rs.setValue(ChannelT, app::withDecimalPoint(typed.channelT));
+        for (size_t i = 1; i <= 8; ++i)
+            if (!shown || typed.channels[i] != shown->channels[i])
+                rs.setValue(channelColumn(int(i)),
+                            app::formatNumber(app::withDecimalPoint(typed.channels[i]),
+                                              app::NumberFormat::Fixed2));
+        if (!shown || typed.temporal != shown->temporal) rs.setValue(Plottemporal, typed.temporal);
+        if (!shown || typed.spatial != shown->spatial) rs.setValue(PlotSpatial, typed.spatial);
     } catch (...) {
         // What was written before the refused column stays written.
         app::ignoreFailure([&] { rs.Update(); });

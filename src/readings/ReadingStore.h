@@ -35,10 +35,13 @@ QString shownValue(const QVariant& value);
 Reading readReading(const store::RowSet& rs);
 
 // SaveReadings without the boxes: DateTimeKey, FullDate, ReadingDate,
-// ReadingTime, ChannelT, Channel1 to Channel8 ("##0.00"), Plottemporal,
-// PlotSpatial, in that order. A value its column refuses stops the writing
-// there: the columns before it are stored, and the refusal is thrown.
-void storeReading(store::RowSet& rs, const QString& sensorNumber, const Reading& shown);
+// ReadingTime, ChannelT, Channel1 to Channel8 ("##0.00", a comma typed as the
+// decimal mark stored as a point), Plottemporal, PlotSpatial, in that order.
+// With the reading as it was shown, only what differs from it is written. A
+// value its column refuses stops the writing there: the columns before it are
+// stored, and the refusal is thrown.
+void storeReading(store::RowSet& rs, const QString& sensorNumber, const Reading& typed,
+                  const Reading* shown = nullptr);
 
 // The add command after the shown reading was stored: a new row stamped now,
 // ticked for the time graph only, then the last row is current. False (with

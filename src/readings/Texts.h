@@ -15,6 +15,11 @@ inline const QString DuplicateNow =
 inline QString duplicateAt(const QString& date, const QString& time) {
     return QStringLiteral("There is already a reading on ") + date + QStringLiteral(" at ") + time;
 }
+inline QString readingNotSaved(const QString& number, const QString& date, const QString& time,
+                               const QString& reason) {
+    return QStringLiteral("The reading of %2 at %3 of sensor %1 was not saved: %4.")
+        .arg(number, date, time, reason);
+}
 inline const QString MovedReadingLost = QStringLiteral("error");
 inline const QString FutureDate = QStringLiteral("Warning: Reading Date is in the future");
 inline const QString NoReadingsYet =

@@ -9,9 +9,14 @@ namespace sensors {
 
 namespace {
 
+// A distance as typed: a comma is a decimal mark, as the boxes let it be typed.
+std::optional<double> typed(const QString& text) {
+    return app::toNumber(app::withDecimalPoint(text));
+}
+
 // The distances are read in single precision, as the instrument sheets give them.
 std::optional<float> single(const QString& text) {
-    const std::optional<double> v = app::toNumber(text);
+    const std::optional<double> v = typed(text);
     if (!v) return std::nullopt;
     return float(*v);
 }
@@ -29,15 +34,15 @@ RoofLocations CalcReltoRoof(const RoofInput& in) {
     if (in.headAtCollar) {
         if (single(in.recess)) out.head = metres(recess);
         for (int i = 0; i < n; ++i)
-            if (const auto node = app::toNumber(in.nodes[size_t(i)]))
+            if (const auto node = typed(in.nodes[size_t(i)]))
                 out.anchors[size_t(i)] = metres(*node + recess);
         return out;
     }
-    if (const auto length = app::toNumber(in.length)) out.head = metres(*length + recess);
+    if (const auto length = typed(in.length)) out.head = metres(*length + recess);
     // The anchors hang from the head location as written, rounded.
     const float head = single(out.head).value_or(0.0f);
     for (int i = 0; i < n; ++i)
-        if (const auto node = app::toNumber(in.nodes[size_t(i)]))
+        if (const auto node = typed(in.nodes[size_t(i)]))
             out.anchors[size_t(i)] = metres(head - *node);
     return out;
 }

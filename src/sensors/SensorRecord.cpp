@@ -59,34 +59,50 @@ SensorRecord readSensorRecord(const store::RowSet& rs) {
     return r;
 }
 
-void writeRecordColumns(store::RowSet& rs, const SensorRecord& r) {
-    rs.setValue(column("DateID"), boxText(r.dateId));
-    rs.setValue(column("TypeID"), boxText(r.typeId));
-    rs.setValue(column("SensorNo"), boxText(r.sensorNo));
-    rs.setValue(column("Family"), boxText(r.family));
-    rs.setValue(column("LengthofCable"), app::formatNumber(r.length, app::NumberFormat::Fixed2));
-    rs.setValue(column("Level"), boxText(r.level));
-    rs.setValue(column("Location"), boxText(r.location));
-    rs.setValue(column("Borehole"), boxText(r.borehole));
-    rs.setValue(column("InstallDate"), boxText(r.installDate));
-    rs.setValue(column("InstallBy"), boxText(r.installBy));
-    rs.setValue(column("Purpose"), boxText(r.purpose));
-    rs.setValue(column("Notes"), boxText(r.notes));
-    // The recess must be a number: empty text is no more a number than "abc".
-    const std::optional<double> recess = app::toNumber(r.recess);
-    if (!recess)
-        throw store::Error(store::code::Mismatch,
-                           QStringLiteral("Type mismatch: recess \"%1\"").arg(r.recess));
-    rs.setValue(column("Recess"), *recess);
-    rs.setValue(column("HeadLocation"), r.headAtCollar);
-    for (int i = 0; i < 8; ++i)
-        rs.setValue(QStringLiteral("NodeLocation%1").arg(i + 1),
-                    app::formatNumber(r.nodes[size_t(i)], app::NumberFormat::UpTo2));
+void writeRecordColumns(store::RowSet& rs, const SensorRecord& r, const SensorRecord* shown) {
+    // Only what changed since the row was shown: an unchanged box never writes
+    // over what another program stored meanwhile.
+    const auto changed = [&](QString SensorRecord::*box) {
+        return !shown || r.*box != shown->*box;
+    };
+    const auto text = [&](const char* name, QString SensorRecord::*box) {
+        if (changed(box)) rs.setValue(column(name), boxText(r.*box));
+    };
+    text("DateID", &SensorRecord::dateId);
+    text("TypeID", &SensorRecord::typeId);
+    text("SensorNo", &SensorRecord::sensorNo);
+    text("Family", &SensorRecord::family);
+    if (changed(&SensorRecord::length))
+        rs.setValue(column("LengthofCable"),
+                    app::formatNumber(app::withDecimalPoint(r.length), app::NumberFormat::Fixed2));
+    text("Level", &SensorRecord::level);
+    text("Location", &SensorRecord::location);
+    text("Borehole", &SensorRecord::borehole);
+    text("InstallDate", &SensorRecord::installDate);
+    text("InstallBy", &SensorRecord::installBy);
+    text("Purpose", &SensorRecord::purpose);
+    text("Notes", &SensorRecord::notes);
+    if (changed(&SensorRecord::recess)) {
+        // The recess must be a number: empty text is no more a number than "abc".
+        const std::optional<double> recess = app::toNumber(app::withDecimalPoint(r.recess));
+        if (!recess)
+            throw store::Error(store::code::Mismatch,
+                               QStringLiteral("Type mismatch: recess \"%1\"").arg(r.recess));
+        rs.setValue(column("Recess"), *recess);
+    }
+    if (!shown || r.headAtCollar != shown->headAtCollar)
+        rs.setValue(column("HeadLocation"), r.headAtCollar);
+    for (size_t i = 0; i < r.nodes.size(); ++i)
+        if (!shown || r.nodes[i] != shown->nodes[i])
+            rs.setValue(
+                QStringLiteral("NodeLocation%1").arg(i + 1),
+                app::formatNumber(app::withDecimalPoint(r.nodes[i]), app::NumberFormat::UpTo2));
 }
 
-void writeDestroyed(store::RowSet& rs, const QString& destroyed, const QString& destructionDate) {
-    rs.setValue(column("Destroyed"), destroyed);
-    if (!destructionDate.isEmpty()) rs.setValue(column("DestructionDate"), destructionDate);
+void writeDestroyed(store::RowSet& rs, const SensorRecord& r, const SensorRecord* shown) {
+    if (!shown || r.destroyed != shown->destroyed) rs.setValue(column("Destroyed"), r.destroyed);
+    if (!r.destructionDate.isEmpty() && (!shown || r.destructionDate != shown->destructionDate))
+        rs.setValue(column("DestructionDate"), r.destructionDate);
 }
 
 void addSensorRow(store::RowSet& rs, const NewSensor& s) {

@@ -29,13 +29,18 @@ SensorRecord readSensorRecord(const store::RowSet& rs);
 
 // DateID to NodeLocation8 in the stored order: texts trimmed (empty as no value), the length as
 // "##0.00", the recess as a number, the head option, the node locations as
-// "##0.0#". A value its column refuses stops the write at that column (the
-// columns before it stay written in the row's pending edit) and throws.
-void writeRecordColumns(store::RowSet& rs, const SensorRecord& record);
+// "##0.0#"; a comma typed as the decimal mark is stored as a point. With the
+// record as it was shown, only the boxes that differ from it are written. A
+// value its column refuses stops the write at that column (the columns before
+// it stay written in the row's pending edit) and throws.
+void writeRecordColumns(store::RowSet& rs, const SensorRecord& record,
+                        const SensorRecord* shown = nullptr);
 
 // Destroyed, then DestructionDate only when its text is not empty: clearing the
-// box never erases the date a sensor was destroyed.
-void writeDestroyed(store::RowSet& rs, const QString& destroyed, const QString& destructionDate);
+// box never erases the date a sensor was destroyed. With the record as shown,
+// only what differs from it.
+void writeDestroyed(store::RowSet& rs, const SensorRecord& record,
+                    const SensorRecord* shown = nullptr);
 
 // The row values of a new sensor, with the defaults it starts with.
 struct NewSensor {

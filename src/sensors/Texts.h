@@ -40,6 +40,9 @@ inline const QString FirstOrLast =
     QStringLiteral("Either you are at the first record or the last record.");
 inline const QString CannotFillTitle = QStringLiteral("Cannot Fill Fields");
 inline const QString CannotSaveTitle = QStringLiteral("Cannot Save Fields");
+inline QString sensorNotSaved(const QString& number, const QString& reason) {
+    return QStringLiteral("The changes to sensor %1 were not saved: %2.").arg(number, reason);
+}
 inline const QString NoRecords = QStringLiteral("No records");
 inline const QString SensorNotFound =
     QStringLiteral("Error: Could not find data on the chosen sensor");

@@ -5,6 +5,7 @@
 
 #include "WorkbookSheet.h"
 
+#include "app/Texts.h"
 #include "outputs/Texts.h"
 
 #include <QApplication>
@@ -192,6 +193,7 @@ TEST_F(DatasheetWindowTest, ARefusedValueStoresNothingAndSaysWhere) {
     startWith(3);
     const QList<QStringList> before = table();
     expectLog(texts::WriteBackLabel);
+    prompter.answer(app::Answer::No); // close without the changes
     inDatasheet([&](QDialog*) {
         clickCell(0, 5);
         grid->setCurrentIndex(grid->model()->index(1, 4));
@@ -200,11 +202,43 @@ TEST_F(DatasheetWindowTest, ARefusedValueStoresNothingAndSaysWhere) {
     });
     EXPECT_EQ(table(), before);
     ASSERT_EQ(prompter.prompts.size(), 1u);
-    EXPECT_EQ(
-        lastPrompt().text.toStdString(),
-        texts::cellRefused("202121007 2025/03/01 01:00:00", "Channel1", "1.01..2").toStdString());
+    EXPECT_EQ(lastPrompt().text.toStdString(),
+              (texts::cellRefused("202121007 2025/03/01 01:00:00", "Channel1", "1.01..2") +
+               texts::BackToDatasheet)
+                  .toStdString());
     EXPECT_EQ(lastPrompt().icon, app::Icon::Warning);
     EXPECT_EQ(counter(), "3 of 3");
+}
+
+// Another program holding the database when the datasheet closes: the user is
+// told why, goes back to the edits, and they are stored once it lets go.
+TEST_F(DatasheetWindowTest, AWriteBackTheDatabaseRefusesGoesBackToTheEdits) {
+    startWith(3);
+    auto other = store::Database::open(dataFile("TolvaneMPBX.mdb"));
+    QString typed;
+    bool back = false;
+    expectLog(texts::WriteBackLabel);
+    prompter.answer(app::Answer::Yes);
+    inDatasheet([&](QDialog*) {
+        grid->setCurrentIndex(grid->model()->index(1, 4));
+        for (int i = 0; i < 4; ++i)
+            key(Qt::Key_Backspace);
+        keys("7.5");
+        typed = cellText(1, 4);
+        ASSERT_EQ(typed, "7.5");
+        other->execute(QStringLiteral("BEGIN EXCLUSIVE"));
+        onNextModal([&](QDialog* again) {
+            back = true;
+            EXPECT_EQ(cellText(1, 4), typed);
+            other->execute(QStringLiteral("ROLLBACK"));
+            again->close();
+        });
+    });
+    EXPECT_TRUE(back);
+    ASSERT_EQ(prompter.prompts.size(), 1u);
+    EXPECT_EQ(lastPrompt().text, texts::datasheetNotSaved("202121007", app::texts::ReasonLocked) +
+                                     texts::BackToDatasheet);
+    EXPECT_EQ(table()[1][2], "7.5");
 }
 
 TEST_F(DatasheetWindowTest, TheExportWritesTheGridAsShownAndOpensIt) {

@@ -154,17 +154,56 @@ TEST_F(ReadingWindowTest, LeavingAReadingStoresWhatIsShown) {
     showTab(0);
     EXPECT_EQ(stored(hour(0), "PlotSpatial"), "0");
 
-    // A value its column refuses stops the save there; the step still moves.
+    // A comma is a decimal mark, stored as a point.
     showTab(2);
-    box("txtChannel1")->setText("7");
     box("txtChannel2")->clear();
     QTest::keyClicks(box("txtChannel2"), "1,5");
+    click("imgPrevData");
+    EXPECT_EQ(stored(hour(2), "Channel2"), "1.5");
+}
+
+// A value its column refuses stops the save there: the user is told once what
+// was not saved and why, and the reading stays shown with what was typed.
+TEST_F(ReadingWindowTest, ARefusedValueIsToldOnceAndTheTypingStays) {
+    startWith(3);
+    box("txtChannel1")->setText("7");
+    box("txtChannel2")->clear();
+    QTest::keyClicks(box("txtChannel2"), "1,2.5");
     box("txtChannel3")->setText("9");
     expectLog(texts::SaveReadingsLabel);
+    expectLog(texts::SaveReadingsLabel);
     click("imgPrevData");
+    click("imgFirst");
     checkLog();
-    EXPECT_EQ(counter(), "2 of 3");
+    EXPECT_EQ(prompts(), "Tolvane: The reading of 2013/12/03 at 22:33:08 of sensor 201391005 was "
+                         "not saved: \u20181,2.5\u2019 is not a number: use a point as the "
+                         "decimal mark.");
+    EXPECT_EQ(prompter.prompts[0].icon, app::Icon::Warning);
+    EXPECT_EQ(counter(), "3 of 3");
+    EXPECT_EQ(text("txtChannel2"), "1,2.5");
+    EXPECT_EQ(text("txtChannel3"), "9");
+    // The columns before the refused one are stored, as before.
     EXPECT_EQ(stored(hour(2), "Channel1||'|'||Channel2||'|'||Channel3"), "7.0|2.02|3.02");
+
+    box("txtChannel2")->setText("1.25");
+    click("imgPrevData");
+    EXPECT_EQ(counter(), "2 of 3");
+    EXPECT_EQ(stored(hour(2), "Channel1||'|'||Channel2||'|'||Channel3"), "7.0|1.25|9.0");
+}
+
+// Another program's edit of the same reading survives a save of this one:
+// only the boxes changed here are written.
+TEST_F(ReadingWindowTest, ASaveWritesOnlyWhatChangedSinceTheReadingWasShown) {
+    startWith(3);
+    {
+        auto other = store::Database::open(dataFile("TolvaneMPBX.mdb"));
+        other->execute(QStringLiteral("UPDATE `%1` SET Channel1 = 42, ChannelT = '19' "
+                                      "WHERE DateTimeKey = '%2'")
+                           .arg(Sensor, readingKey(Sensor, hour(2))));
+    }
+    box("txtChannel2")->setText("5");
+    click("imgPrevData");
+    EXPECT_EQ(stored(hour(2), "Channel1||'|'||Channel2||'|'||ChannelT"), "42.0|5.0|19.0");
 }
 
 TEST_F(ReadingWindowTest, ADateEditMovesTheReadingUnlessTheKeyIsTaken) {

@@ -84,7 +84,7 @@ TEST_F(SensorRegister, ARecessThatIsNoNumberStopsTheWriteAtItsColumn) {
     SensorRecord record = readSensorRecord(*rs);
     record.level = QStringLiteral(" L9 ");
     record.headAtCollar = false;
-    for (const char* recess : {"abc", "", "1,5"}) {
+    for (const char* recess : {"abc", "", "1,5.2"}) {
         record.recess = QString::fromLatin1(recess);
         EXPECT_THROW(writeRecordColumns(*rs, record), store::Error) << recess;
         EXPECT_EQ(rs->value(QStringLiteral("Level")).toString(), QStringLiteral("L9"));

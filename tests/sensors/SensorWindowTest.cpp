@@ -131,8 +131,8 @@ TEST_F(SensorWindowTest, SaveStoresTheBoxesAndPlacesTheAnchors) {
     box("txtLengthofCable")->setText("12");
     QTest::keyClicks(box("txtNode1"), "1a.5"); // letters are refused
     box("txtNode2")->setText("2");
-    box("txtNode3")->setText("1.256");
-    box("txtRecess")->setText("0.3");
+    box("txtNode3")->setText("1,256"); // a comma is a decimal mark
+    box("txtRecess")->setText("0,3");
     click("cmdSave");
     const std::vector<std::pair<const char*, double>> row{
         {"LengthofCable", 12.0}, {"NodeLocation1", 1.5}, {"NodeLocation2", 2.0},
@@ -151,16 +151,58 @@ TEST_F(SensorWindowTest, SaveStoresTheBoxesAndPlacesTheAnchors) {
     EXPECT_EQ(text("txtRelSGanchor1"), "10.80");
     EXPECT_EQ(text("txtRelSGanchor3"), "11.04");
 
-    // A recess that is no number stops the save before the head option.
+    // A recess that is no number stops the save before the head option; the
+    // user is told once, and the box keeps what was typed.
     box("txtRecess")->setText("abc");
     click("Option1");
     expectLog(texts::SavefieldsLabel);
     click("cmdSave");
     checkLog();
+    EXPECT_EQ(text("txtRecess"), "abc");
     expectLog(texts::SavefieldsLabel); // the close tries once more
     closeWindow();
+    EXPECT_EQ(promptTexts(), QStringList({"The changes to sensor 202441004 were not saved: "
+                                          "\u2018abc\u2019 is not a number."}));
     EXPECT_EQ(stored("202441004", "HeadLocation"), "0");
     EXPECT_EQ(stored("202441004", "Recess"), "0.3");
+}
+
+// Another program holding the database: the save fails, the user is told
+// once why, and the sensor stays shown with what was typed until it is stored.
+TEST_F(SensorWindowTest, ASaveTheDatabaseRefusesIsToldAndTheTypingStays) {
+    startWith(three);
+    box("txtNotes")->setText("cracked collar");
+    {
+        auto other = store::Database::open(dataFile("TolvaneMPBX.mdb"));
+        other->execute(QStringLiteral("BEGIN EXCLUSIVE"));
+        expectLog(texts::SavefieldsLabel);
+        click("imgNext");
+        checkLog();
+        other->execute(QStringLiteral("ROLLBACK"));
+    }
+    ASSERT_EQ(prompter.prompts.size(), 1U);
+    expectPrompt(0,
+                 "The changes to sensor 202431003 were not saved: the database is locked by "
+                 "another program.",
+                 "Tolvane", Icon::Warning);
+    EXPECT_EQ(text("txtSnav"), "1 of 3");
+    EXPECT_EQ(text("txtNotes"), "cracked collar");
+    click("imgNext");
+    EXPECT_EQ(stored("202431003", "Notes"), "cracked collar");
+    EXPECT_EQ(text("txtSnav"), "2 of 3");
+}
+
+// Only the boxes changed here are written: another program's edit of the same
+// sensor survives this window's save.
+TEST_F(SensorWindowTest, ASaveWritesOnlyWhatChangedSinceTheSensorWasShown) {
+    startWith(three);
+    store::Database::open(dataFile("TolvaneMPBX.mdb"))
+        ->execute("UPDATE Sensors SET Notes = 'from the other office', NodeLocation1 = 4.5 "
+                  "WHERE InstrumentID = '202431003'");
+    box("txtLevel")->setText("L9");
+    click("imgNext");
+    EXPECT_EQ(stored("202431003", "Level||'|'||Notes||'|'||NodeLocation1"),
+              "L9|from the other office|4.5");
 }
 
 TEST_F(SensorWindowTest, DestroyedByListAndByKey) {

@@ -23,7 +23,7 @@ ImportPanel::ImportPanel(app::AppState& state, const app::MainControls& ui,
 
 void ImportPanel::importFiles() {
     app::logAndLeave(state_.log, texts::ImportLabel, [&] {
-        readings_.SaveReadings();
+        if (!readings_.SaveReadings()) return;
         state_.CurrentSensorID = readings::currentSensorNumber(state_);
         app::Prompter& prompter = *state_.env.prompter;
         const QString path = prompter.openFileName(texts::FileFilter);

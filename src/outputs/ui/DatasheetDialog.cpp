@@ -1,6 +1,7 @@
 #include "outputs/ui/DatasheetDialog.h"
 
 #include "app/Pictures.h"
+#include "app/SaveFailure.h"
 #include "app/ui/KeyAscii.h"
 #include "app/ui/MainControls.h"
 #include "outputs/DatasheetModel.h"
@@ -130,8 +131,9 @@ DatasheetDialog::DatasheetDialog(app::AppState& state, readings::ReadingPanel& r
 
 int DatasheetDialog::exec() {
     Form_Load();
-    const int result = QDialog::exec();
-    Form_Unload();
+    int result = QDialog::exec();
+    while (!Form_Unload())
+        result = QDialog::exec();
     return result;
 }
 
@@ -171,19 +173,29 @@ void DatasheetDialog::Form_Load() {
     });
 }
 
-void DatasheetDialog::Form_Unload() {
-    if (model_->isChanged())
+bool DatasheetDialog::Form_Unload() {
+    if (model_->isChanged()) {
+        QString message;
         app::logAndLeave(state_.log, texts::WriteBackLabel, [&] {
             try {
                 model_->writeBack(state_.database());
             } catch (const CellRefused& refused) {
-                prompter().ask({texts::cellRefused(refused.reading, refused.column, refused.text),
-                                texts::DatasheetMessageTitle, app::Icon::Warning});
+                message = texts::cellRefused(refused.reading, refused.column, refused.text);
+                throw;
+            } catch (...) {
+                message = texts::datasheetNotSaved(
+                    state_.CurrentSensorID, app::saveFailureReason(std::current_exception(), {}));
                 throw;
             }
         });
+        if (!message.isEmpty() &&
+            prompter().ask({message + texts::BackToDatasheet, texts::DatasheetMessageTitle,
+                            app::Icon::Warning, app::Buttons::YesNo}) == app::Answer::Yes)
+            return false;
+    }
     model_->release();
     readings_.returnToBookmark();
+    return true;
 }
 
 void DatasheetDialog::keyTyped(int key) {

@@ -44,7 +44,9 @@ public:
 
 private:
     void Form_Load();
-    void Form_Unload();
+    // The write-back of the edits; false when it failed and the user goes back
+    // to the edits, which are kept.
+    bool Form_Unload();
     void keyTyped(int key);
     void cellClicked(const QModelIndex& index);
     void Image1_Click();

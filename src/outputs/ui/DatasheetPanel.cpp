@@ -18,7 +18,9 @@ DatasheetPanel::DatasheetPanel(app::AppState& state, const app::MainControls& ui
 
 void DatasheetPanel::openDatasheet() {
     app::logAndLeave(state_.log, texts::DatasheetLabel, [&] {
-        readings_.SaveReadings();
+        // The datasheet shows what is stored: typing that could not be stored
+        // stays in its boxes instead.
+        if (!readings_.SaveReadings()) return;
         state_.CurrentSensorID = readings::currentSensorNumber(state_);
         if (!datasheet_) datasheet_ = new DatasheetDialog(state_, readings_, ui_.SSTab1->window());
         datasheet_->exec();

@@ -1,5 +1,6 @@
 #include "readings/ui/ReadingPanel.h"
 
+#include "app/SaveFailure.h"
 #include "app/TextFormat.h"
 #include "app/ui/KeyAscii.h"
 #include "readings/ReadingKey.h"
@@ -43,6 +44,8 @@ ReadingPanel::ReadingPanel(app::AppState& state, const app::MainControls& ui, QO
     ui_.txtChannelT->installEventFilter(this);
 }
 
+ReadingPanel::~ReadingPanel() = default;
+
 bool ReadingPanel::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
         const int ch = app::keyAscii(static_cast<QKeyEvent*>(event));
@@ -85,6 +88,8 @@ void ReadingPanel::showReading(const Reading& r) {
     ui_.chkSpatial->setChecked(r.spatial);
     showCounter();
     CheckFutureDate();
+    shown_ = std::make_unique<Reading>(typedReading());
+    toldFailure_.clear();
 }
 
 void ReadingPanel::showEmpty() {
@@ -113,21 +118,48 @@ void ReadingPanel::fillreadings() {
     });
 }
 
-void ReadingPanel::SaveReadings() {
+Reading ReadingPanel::typedReading() const {
+    Reading typed;
+    typed.date = ui_.dtpRdate->date();
+    typed.time = ui_.dtpRtime->time();
+    typed.channelT = ui_.txtChannelT->text();
+    for (int i = 1; i <= 8; ++i)
+        typed.channels[size_t(i)] = ui_.txtChannel[size_t(i)]->text();
+    typed.temporal = ui_.chkTemporal->isChecked();
+    typed.spatial = ui_.chkSpatial->isChecked();
+    return typed;
+}
+
+bool ReadingPanel::SaveReadings() {
+    store::RowSet* rs = readings();
+    if (!rs || rs->RecordCount() == 0 || rs->isBOF() || rs->isEOF()) return true;
+    if (rs->Bookmark() != shownRow_) return true;
+    const Reading typed = typedReading();
+    QString number;
+    std::exception_ptr failure;
     app::logAndLeave(state_.log, texts::SaveReadingsLabel, [&] {
-        store::RowSet* rs = readings();
-        if (!rs || rs->RecordCount() == 0 || rs->isBOF() || rs->isEOF()) return;
-        if (rs->Bookmark() != shownRow_) return;
-        Reading shown;
-        shown.date = ui_.dtpRdate->date();
-        shown.time = ui_.dtpRtime->time();
-        shown.channelT = ui_.txtChannelT->text();
-        for (int i = 1; i <= 8; ++i)
-            shown.channels[size_t(i)] = ui_.txtChannel[size_t(i)]->text();
-        shown.temporal = ui_.chkTemporal->isChecked();
-        shown.spatial = ui_.chkSpatial->isChecked();
-        storeReading(*rs, currentSensorNumber(state_), shown);
+        try {
+            number = currentSensorNumber(state_);
+            storeReading(*rs, number, typed, shown_.get());
+        } catch (...) {
+            failure = std::current_exception();
+            throw;
+        }
     });
+    if (!failure) {
+        shown_ = std::make_unique<Reading>(typed);
+        toldFailure_.clear();
+        return true;
+    }
+    QStringList numbers(typed.channels.begin() + 1, typed.channels.end());
+    const QString message = texts::readingNotSaved(number, keyDate(typed.date), keyTime(typed.time),
+                                                   app::saveFailureReason(failure, numbers));
+    // Saves run at many moves: one failure is told once.
+    if (message != toldFailure_) {
+        toldFailure_ = message;
+        prompter().ask({message, texts::AppTitle, app::Icon::Warning});
+    }
+    return false;
 }
 
 void ReadingPanel::CheckFutureDate() {
@@ -163,9 +195,18 @@ void ReadingPanel::CheckDateTime() {
         case MoveResult::Unchanged:
             break;
         case MoveResult::Moved:
-            // Values typed before the date was changed go with the reading.
-            SaveReadings();
-            fillreadings();
+            // The reading is stored under its new date; values typed before
+            // the date was changed go with it.
+            if (shown_) {
+                shown_->date = date;
+                shown_->time = time;
+            }
+            if (SaveReadings()) {
+                fillreadings();
+            } else {
+                ui_.txtReadingID->setText(readingKey(currentSensorNumber(state_), date, time));
+                showCounter();
+            }
             break;
         case MoveResult::Lost:
             prompter().ask({texts::MovedReadingLost, texts::AppTitle});
@@ -188,7 +229,8 @@ void ReadingPanel::step(Step s) {
                                             &texts::NextLabel, &texts::PreviousLabel};
     app::logAndLeave(state_.log, *labels[int(s)], [&] {
         if (!hasRows()) return;
-        SaveReadings();
+        // A reading whose typing could not be stored stays shown, with it.
+        if (!SaveReadings()) return;
         store::RowSet& rs = *readings();
         const int position = rs.AbsolutePosition();
         const int count = rs.RecordCount();
@@ -232,7 +274,7 @@ void ReadingPanel::addReading() {
     app::logAndLeave(state_.log, texts::AddReadingLabel, [&] {
         // No readings open: no sensor to add them to (entering the tab said so).
         if (!readings()) return;
-        if (hasRows()) SaveReadings();
+        if (hasRows() && !SaveReadings()) return;
         if (!readings::addReading(state_, prompter(), state_.env.clock->now())) {
             ui_.dtpRdate->setFocus();
             return;

@@ -7,6 +7,8 @@
 
 #include <QObject>
 
+#include <memory>
+
 namespace readings {
 
 class BatchDeleteDialog;
@@ -16,11 +18,14 @@ class ReadingPanel : public QObject {
     Q_OBJECT
 public:
     ReadingPanel(app::AppState& state, const app::MainControls& ui, QObject* parent = nullptr);
+    ~ReadingPanel() override;
 
     // The current reading, or the empty state, into the tab's boxes.
     void fillreadings();
-    // The shown reading back into its row.
-    void SaveReadings();
+    // What changed in the boxes since the reading was shown, back into its
+    // row. A failure is logged and told once, and the boxes keep what was
+    // typed: false.
+    bool SaveReadings();
     // A user edit of the date or time picker.
     void CheckDateTime();
     void CheckFutureDate();
@@ -57,6 +62,7 @@ private:
     void showLastLeft();
     void pickerEdited(bool dateEdited);
     void remember(const store::RowSet& rs);
+    Reading typedReading() const;
 
     app::AppState& state_;
     const app::MainControls& ui_;
@@ -65,6 +71,8 @@ private:
     // The row the boxes show: a reading is stored only over the row it was read
     // from, never over another that became current without being shown.
     qint64 shownRow_ = 0;
+    std::unique_ptr<Reading> shown_; // the reading as last shown or stored
+    QString toldFailure_;            // told once until a save succeeds
     // Whose reading ReadingBookmark names: rowids are counted per table.
     QString bookmarkTable_;
 };

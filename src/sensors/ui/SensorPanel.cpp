@@ -1,5 +1,6 @@
 #include "sensors/ui/SensorPanel.h"
 
+#include "app/SaveFailure.h"
 #include "app/TextFormat.h"
 #include "app/ui/KeyAscii.h"
 #include "sensors/RoofLocations.h"
@@ -71,6 +72,8 @@ SensorPanel::SensorPanel(app::AppState& state, const app::MainControls& ui, QObj
     connect(ui_.imgDelete, &QToolButton::clicked, this, &SensorPanel::deleteSensor);
 }
 
+SensorPanel::~SensorPanel() = default;
+
 bool SensorPanel::hasCurrentSensor() const {
     const store::RowSet* rs = state_.rsSensors.get();
     return rs && rs->isOpen() && !rs->isBOF() && !rs->isEOF();
@@ -101,6 +104,7 @@ void SensorPanel::showNoRecord() {
         ui_.txtNode[size_t(i)]->clear();
     ui_.txtSCount->setText(QStringLiteral("0"));
     ui_.txtSnav->setText(texts::NoRecords);
+    shown_.reset();
 }
 
 void SensorPanel::showRecord(const SensorRecord& r) {
@@ -139,6 +143,9 @@ void SensorPanel::showRecord(const SensorRecord& r) {
     ConfigureForm();
     for (int tab : {0, 1, 3, 4, 5})
         ui_.SSTab1->setTabEnabled(tab, true);
+    // What the boxes show is what a save compares with.
+    shown_ = std::make_unique<SensorRecord>(recordFromBoxes());
+    toldFailure_.clear();
 }
 
 SensorRecord SensorPanel::recordFromBoxes() const {
@@ -165,20 +172,44 @@ SensorRecord SensorPanel::recordFromBoxes() const {
     return r;
 }
 
-void SensorPanel::savefields() {
+bool SensorPanel::savefields() {
     store::RowSet* rs = state_.rsSensors.get();
-    if (!rs || !rs->isOpen() || rs->RecordCount() == 0) return;
+    if (!rs || !rs->isOpen() || rs->RecordCount() == 0) return true;
     if (rs->isBOF() || rs->isEOF()) {
         prompter().ask({texts::FirstOrLast, texts::CannotSaveTitle, app::Icon::Warning});
-        return;
+        return true;
     }
+    const SensorRecord r = recordFromBoxes();
+    std::exception_ptr failure;
     app::logAndLeave(state_.log, texts::SavefieldsLabel, [&] {
-        const SensorRecord r = recordFromBoxes();
-        writeRecordColumns(*rs, r);
-        CalcReltoRoof();
-        writeDestroyed(*rs, r.destroyed, r.destructionDate);
-        rs->Update();
+        try {
+            writeRecordColumns(*rs, r, shown_.get());
+            CalcReltoRoof();
+            writeDestroyed(*rs, r, shown_.get());
+            rs->Update();
+        } catch (...) {
+            failure = std::current_exception();
+            throw;
+        }
     });
+    if (failure) {
+        tellNotSaved(r.instrumentId, failure, r);
+        return false;
+    }
+    shown_ = std::make_unique<SensorRecord>(r);
+    toldFailure_.clear();
+    return true;
+}
+
+void SensorPanel::tellNotSaved(const QString& number, const std::exception_ptr& failure,
+                               const SensorRecord& typed) {
+    QStringList numbers{typed.length, typed.recess};
+    numbers.append(QList<QString>(typed.nodes.begin(), typed.nodes.end()));
+    const QString message = texts::sensorNotSaved(number, app::saveFailureReason(failure, numbers));
+    // Saves run at every key of some boxes: one failure is told once.
+    if (message == toldFailure_) return;
+    toldFailure_ = message;
+    prompter().ask({message, texts::AppTitle, app::Icon::Warning});
 }
 
 void SensorPanel::CalcReltoRoof() {
@@ -273,8 +304,12 @@ void SensorPanel::setListText(const QString& number) {
 void SensorPanel::sensorListClicked() {
     if (state_.FormLoading) return;
     app::logAndLeave(state_.log, texts::ListClickLabel, [&] {
-        savefields();
         store::RowSet& rs = state_.sensorRegister();
+        // A sensor whose typing could not be stored stays shown, with it.
+        if (!savefields()) {
+            setListText(ui_.txtSensor->text());
+            return;
+        }
         rs.MoveFirst();
         rs.Find(criteriaFor(ui_.cboSensors->currentText()));
         if (rs.isEOF()) prompter().ask({texts::SensorNotFound, texts::AppTitle});
@@ -400,8 +435,7 @@ bool SensorPanel::eventFilter(QObject* watched, QEvent* event) {
 // ---------------------------------------------------------------- tabs
 
 void SensorPanel::leaveRecordTab() {
-    savefields();
-    fillfields();
+    if (savefields()) fillfields();
 }
 
 void SensorPanel::enterIdentification() {
@@ -431,7 +465,7 @@ void SensorPanel::AddTypedSensor() {
     app::logAndLeave(state_.log, texts::AddTypedSensorLabel, [&] {
         const QString number = NewSensorNo;
         ui_.cboSensors->setEditText(number);
-        savefields();
+        if (!savefields()) return;
         if (const QString refusal = refusalOfNewNumber(number); !refusal.isEmpty()) {
             prompter().ask({refusal, texts::InvalidNumberTitle});
             return;
@@ -494,7 +528,7 @@ void SensorPanel::step(bool forward) {
                 {forward ? texts::EndOfSensors : texts::StartOfSensors, texts::AppTitle});
             return;
         }
-        savefields();
+        if (!savefields()) return;
         forward ? rs.MoveNext() : rs.MovePrevious();
         fillfields();
         setListText(rs.value(QStringLiteral("InstrumentID")).toString());

@@ -9,6 +9,8 @@
 #include <QObject>
 #include <QStringList>
 
+#include <memory>
+
 class QKeyEvent;
 class QStringListModel;
 
@@ -20,9 +22,12 @@ class SensorPanel : public QObject {
     Q_OBJECT
 public:
     SensorPanel(app::AppState& state, const app::MainControls& ui, QObject* parent = nullptr);
+    ~SensorPanel() override;
 
     void fillfields();
-    void savefields();
+    // Stores what changed in the boxes since the record was shown. A failure
+    // is logged and told once, and the boxes keep what was typed: false.
+    bool savefields();
     void ConfigureForm();
     void CalcReltoRoof();
     // Places the head picture and boxes of the installation diagram for the
@@ -70,12 +75,16 @@ private:
     bool destroyedKey(QKeyEvent* key);
     bool nodeKey(QKeyEvent* key) const;
     bool recessKey(QKeyEvent* key);
+    void tellNotSaved(const QString& number, const std::exception_ptr& failure,
+                      const SensorRecord& typed);
 
     app::AppState& state_;
     const app::MainControls& ui_;
     QStringListModel* numbers_ = nullptr; // the items of cboSensors
     QString NewSensorNo;
     bool SkipAutoComplete = false;
+    std::unique_ptr<SensorRecord> shown_; // the record as last shown or stored
+    QString toldFailure_;                 // told once until a save succeeds
 };
 
 } // namespace sensors

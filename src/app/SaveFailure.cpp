@@ -1,0 +1,61 @@
+#include "app/SaveFailure.h"
+
+#include "app/TextFormat.h"
+#include "app/Texts.h"
+#include "store/Error.h"
+
+#include <sqlite3.h>
+
+namespace app {
+
+namespace {
+
+QString refusedNumber(const QStringList& typedNumbers) {
+    for (const QString& typed : typedNumbers) {
+        const QString t = typed.trimmed();
+        if (t.isEmpty() || toNumber(withDecimalPoint(t))) continue;
+        return t.contains(QLatin1Char(',')) ? texts::notANumberComma(t) : texts::notANumber(t);
+    }
+    return {};
+}
+
+QString engineReason(const store::Error& e) {
+    switch (e.number() & 0xff) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return texts::ReasonLocked;
+    case SQLITE_FULL:
+        return texts::ReasonDiskFull;
+    case SQLITE_READONLY:
+        return texts::ReasonReadOnly;
+    case SQLITE_IOERR:
+        return texts::ReasonWriteFailed;
+    case SQLITE_CANTOPEN:
+        return texts::ReasonCannotOpen;
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+        return texts::ReasonDamaged;
+    default:
+        return e.description();
+    }
+}
+
+} // namespace
+
+QString saveFailureReason(const std::exception_ptr& failure, const QStringList& typedNumbers) {
+    try {
+        std::rethrow_exception(failure);
+    } catch (const store::Error& e) {
+        if (e.number() == store::code::Mismatch || e.number() == store::code::DatatypeRefused) {
+            const QString refused = refusedNumber(typedNumbers);
+            return refused.isEmpty() ? texts::ReasonWrongKind : refused;
+        }
+        return engineReason(e);
+    } catch (const std::exception& e) {
+        return QString::fromLocal8Bit(e.what());
+    } catch (...) {
+        return texts::ReasonUnknown;
+    }
+}
+
+} // namespace app
