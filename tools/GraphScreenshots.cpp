@@ -3,7 +3,7 @@
 // (monthly readings ticked for the length graph), drawn with the head at the
 // collar and at the toe, and a second one read hourly over a single day. A
 // point of the time graph is clicked, so that its annotation shows too, and
-// the sensor's report is written into the data folder.
+// the sensor's report is written and copied beside the pictures.
 // Usage: tolvane_graph_screenshots DOCUMENTS_FOLDER OUTPUT_FOLDER
 #include "ToolDoubles.h"
 #include "app/Environment.h"
@@ -11,12 +11,15 @@
 #include "app/Texts.h"
 #include "app/ui/MainWindow.h"
 #include "graphs/ui/Chart.h"
+#include "outputs/ReportDocument.h"
 #include "store/Database.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -101,8 +104,8 @@ int main(int argc, char* argv[]) {
     const QString day = QStringLiteral("202571002");
     addSensor(year);
     addSensor(day);
+    const QString dataFolder = args[1] + QStringLiteral("/Vornhald/Tolvane");
     {
-        const QString dataFolder = args[1] + QStringLiteral("/Vornhald/Tolvane");
         auto db =
             store::Database::open(dataFolder + QLatin1Char('/') + app::texts::DefaultDatabaseName);
         const QDateTime start(QDate(2025, 12, 1), QTime(0, 0), Qt::UTC);
@@ -110,11 +113,27 @@ int main(int argc, char* argv[]) {
         addReadings(*db, day, start, 13, 3);
     }
 
+    int failed = 0;
+    const auto fail = [&](const QString& why) {
+        std::fprintf(stderr, "%s\n", qPrintable(why));
+        ++failed;
+    };
     const auto picture = [&](const QString& name) {
         QApplication::processEvents();
         const QString file = out.filePath(name);
-        window.grab().save(file);
-        std::printf("%s\n", qPrintable(file));
+        if (window.grab().save(file))
+            std::printf("%s\n", qPrintable(file));
+        else
+            fail(QStringLiteral("could not save ") + file);
+    };
+    // A graph tab that refuses leaves another tab shown: no picture then,
+    // rather than that tab under the graph's name.
+    const auto graphPicture = [&](int tab, const QString& name) {
+        tabs->setCurrentIndex(tab);
+        if (tabs->currentIndex() == tab)
+            picture(name);
+        else
+            fail(QStringLiteral("tab %1 refused to open: no %2").arg(tabs->tabText(tab), name));
     };
     const auto choose = [&](const QString& number, bool collar) {
         tabs->setCurrentIndex(0);
@@ -128,16 +147,12 @@ int main(int argc, char* argv[]) {
     for (const bool collar : {true, false}) {
         const QString head = collar ? QStringLiteral("collar") : QStringLiteral("toe");
         choose(year, collar);
-        tabs->setCurrentIndex(3);
-        picture(QStringLiteral("time-%1.png").arg(head));
-        tabs->setCurrentIndex(4);
-        picture(QStringLiteral("length-%1.png").arg(head));
+        graphPicture(3, QStringLiteral("time-%1.png").arg(head));
+        graphPicture(4, QStringLiteral("length-%1.png").arg(head));
     }
     choose(day, true);
-    tabs->setCurrentIndex(3);
-    picture(QStringLiteral("time-one-day.png"));
-    tabs->setCurrentIndex(4);
-    picture(QStringLiteral("length-one-day.png"));
+    graphPicture(3, QStringLiteral("time-one-day.png"));
+    graphPicture(4, QStringLiteral("length-one-day.png"));
 
     // A click on the last point of the deepest node's line.
     choose(year, true);
@@ -160,17 +175,25 @@ int main(int argc, char* argv[]) {
     picture(QStringLiteral("time-clicked.png"));
     // The exported picture, read back as any viewer would.
     window.findChild<QPushButton*>(QStringLiteral("cmdTemp"))->click();
-    QImage(args[1] + QStringLiteral("/Vornhald/Tolvane/Temporal.jpg"))
+    QImage(dataFolder + QStringLiteral("/Temporal.jpg"))
         .save(out.filePath(QStringLiteral("exported-Temporal.png")));
-    // The report of the year-long sensor, both graphs ticked; the document
-    // is left in the data folder to be looked at.
+    // The report of the year-long sensor, both graphs ticked, copied out of
+    // the data folder: the documents folder may be a temporary one.
+    const QString report = outputs::reportPath(dataFolder, year);
+    QFile::remove(report);
     tabs->setCurrentIndex(2);
     QTimer::singleShot(0, [] {
         if (auto* options = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
             options->findChild<QPushButton*>(QStringLiteral("cmdOK"))->click();
     });
     window.findChild<QToolButton*>(QStringLiteral("imgReport"))->click();
+    const QString kept = out.filePath(QFileInfo(report).fileName());
+    QFile::remove(kept);
+    if (QFile::copy(report, kept))
+        std::printf("%s\n", qPrintable(kept));
+    else
+        fail(QStringLiteral("no report to keep: ") + report);
     window.close();
     window.shutDown();
-    return 0;
+    return failed == 0 ? 0 : 1;
 }

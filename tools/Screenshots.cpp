@@ -1,17 +1,19 @@
 // Starts the main window offscreen on a documents folder and saves a picture of
 // every tab (and the about window), so that the layout can be looked at
-// without a display. Messages are printed, and answered with OK or Yes. An
+// without a display. A tab's picture is named after its caption
+// ("4. Disp v Time" -> 4-disp-v-time.png). Messages are printed, and answered with OK or Yes. An
 // empty register gets a six-anchor sample sensor, added as a user would, and
 // the installation tab is pictured with the head at the collar and at the toe.
-// The sample sensor gets three readings, typed in on the Readings tab, and a
-// backup; the deletion window is pictured too, and the review window of a
-// generated logger file.
+// The sample sensor gets three readings, typed in on the Readings tab and
+// ticked for both graphs, and a backup; the deletion window is pictured too, and the review window
+// of a generated logger file.
 #include "ToolDoubles.h"
 #include "app/Environment.h"
 #include "app/SystemServices.h"
 #include "app/ui/MainWindow.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDialog>
@@ -33,6 +35,21 @@ namespace {
 
 using tools::NoDesktop;
 using tools::PrintingPrompter;
+
+// "4. Disp v Time" -> "4-disp-v-time": lower case, every run of other
+// characters one dash.
+QString slug(const QString& caption) {
+    QString out;
+    for (const QChar c : caption.toLower()) {
+        if (c.isLetterOrNumber())
+            out += c;
+        else if (!out.isEmpty() && !out.endsWith(QLatin1Char('-')))
+            out += QLatin1Char('-');
+    }
+    while (out.endsWith(QLatin1Char('-')))
+        out.chop(1);
+    return out;
+}
 
 } // namespace
 
@@ -74,28 +91,46 @@ int main(int argc, char* argv[]) {
                 box(qPrintable(QStringLiteral("txtChannel%1").arg(i + 1)))
                     ->setText(QString::number(values[r][i], 'f', 2));
             box("txtChannelT")->setText(QStringLiteral("2%1.5").arg(r));
+            // New readings are not ticked for the length graph, which refuses
+            // to draw fewer than two.
+            window.findChild<QCheckBox*>(QStringLiteral("chkSpatial"))->setChecked(true);
             date->setDate(today.addDays(14 * (r - 2)));
             emit date->editingFinished();
         }
         tabs->setCurrentIndex(0);
     }
+    int failed = 0;
     const auto picture = [&](const QString& name) {
         QApplication::processEvents();
         const QString file = out.filePath(name);
-        window.grab().save(file);
+        if (!window.grab().save(file)) {
+            std::fprintf(stderr, "could not save %s\n", qPrintable(file));
+            ++failed;
+            return;
+        }
         std::printf("%s\n", qPrintable(file));
     };
-    for (int i = 0; i < tabs->count(); ++i) {
-        tabs->setCurrentIndex(i);
-        picture(QStringLiteral("tab%1.png").arg(i));
-    }
+    // A tab that refuses (a graph with too few readings) leaves another one
+    // shown: no picture then, rather than one under the wrong name.
+    const auto tabPicture = [&](int tab, const QString& suffix = {}) {
+        tabs->setCurrentIndex(tab);
+        const QString name = slug(tabs->tabText(tab)) + suffix;
+        if (tabs->currentIndex() != tab) {
+            std::fprintf(stderr, "tab %s refused to open: no %s.png\n",
+                         qPrintable(tabs->tabText(tab)), qPrintable(name));
+            ++failed;
+            return;
+        }
+        picture(name + QStringLiteral(".png"));
+    };
+    for (int i = 0; i < tabs->count(); ++i)
+        tabPicture(i);
     // The installation tab again with the head at the other end of the hole.
     tabs->setCurrentIndex(0);
     auto* collar = window.findChild<QRadioButton*>(QStringLiteral("Option1"));
     auto* toe = window.findChild<QRadioButton*>(QStringLiteral("Option2"));
     (collar->isChecked() ? toe : collar)->setChecked(true);
-    tabs->setCurrentIndex(1);
-    picture(QStringLiteral("tab1-other-head.png"));
+    tabPicture(1, QStringLiteral("-other-head"));
     // The deletion window, cancelled.
     tabs->setCurrentIndex(2);
     QTimer::singleShot(0, [&] {
@@ -117,8 +152,7 @@ int main(int argc, char* argv[]) {
     window.findChild<QToolButton*>(QStringLiteral("imgDatasheet"))->click();
     if (sampleAdded) {
         window.findChild<QToolButton*>(QStringLiteral("imgBackup"))->click();
-        tabs->setCurrentIndex(5);
-        picture(QStringLiteral("tab5-backup.png"));
+        tabPicture(5, QStringLiteral("-backup"));
     }
     // The review window of a logger file named for the sensor shown, closed
     // without appending.
@@ -172,5 +206,5 @@ int main(int argc, char* argv[]) {
         QMetaObject::invokeMethod(command, "click");
     window.close();
     window.shutDown();
-    return 0;
+    return failed == 0 ? 0 : 1;
 }
