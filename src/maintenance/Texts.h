@@ -25,6 +25,10 @@ inline QString backupFailed(const QString& fileName) {
 }
 inline const QString RestoreSuccessful = QStringLiteral("Restore was successful");
 inline const QString RestoreFailed = QStringLiteral("Error encountered during restore process");
+// A database opened read-only is never replaced.
+inline QString noRestoreReadOnly(const QString& fileName) {
+    return fileName + QStringLiteral(" is opened read-only\r\nNothing has been restored");
+}
 inline const QString ChooseAFile =
     QStringLiteral("Please choose a file from the list to restore from");
 inline QString restoreQuestion(const QString& backupName) {

@@ -146,6 +146,7 @@ TEST_F(ShutdownTest, ChangeToAFileThatWillNotOpenEndsTheProgram) {
     QSignalSpy ended(window.get(), &app::MainWindow::endRequested);
     const QString missing = documents.filePath(QStringLiteral("missing.mdb"));
     prompter.chooseFile(missing);
+    expectLog(QStringLiteral(" Image3_Click"));
     click(QStringLiteral("Image3"));
     EXPECT_EQ(ended.count(), 1);
     EXPECT_FALSE(window->isVisible());

@@ -5,6 +5,7 @@
 #include "maintenance/Texts.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QListWidget>
 #include <QToolButton>
 
@@ -49,6 +50,12 @@ void BackupPanel::restore() {
         const QString chosen = chosenBackup();
         if (chosen.isEmpty()) {
             prompter.ask({texts::ChooseAFile, texts::AppTitle});
+            return;
+        }
+        // Another program may be writing it, or the user has made it read-only.
+        if (state_.ReadOnly) {
+            prompter.ask({texts::noRestoreReadOnly(QFileInfo(state_.DBPath).fileName()),
+                          texts::AppTitle, app::Icon::Warning});
             return;
         }
         // A file that is not a sound database of ours is refused before the
