@@ -1,5 +1,6 @@
 #include "app/StartUp.h"
 
+#include "app/FileReplace.h"
 #include "app/Manual.h"
 #include "app/Pictures.h"
 #include "app/Texts.h"
@@ -228,7 +229,13 @@ bool connectDatabase(AppState& state, const QString& path, ConnectionPrefetch* p
             {texts::couldNotConnect(path, reason), texts::ConnectionErrorTitle, Icon::Critical});
         return false;
     }
-    if (state.ReadOnly && !toldReadOnly) tellReadOnly(state, path);
+    if (state.ReadOnly) {
+        if (!toldReadOnly) tellReadOnly(state, path);
+    } else {
+        // What a restore killed before its rename left beside the file; only
+        // the holder of the lock knows it is nobody's work in progress.
+        removeDatabaseFile(path + QStringLiteral(".part"));
+    }
     return true;
 }
 

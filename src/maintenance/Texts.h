@@ -15,6 +15,8 @@ using store::texts::TitleUpper;
 // The backup folder in the data folder, and the name of a day's backup in it.
 inline const QString BackupFolderName = QStringLiteral("MPBXbackup");
 inline const QString BackupPrefix = QStringLiteral("MPBXbackup_");
+// After the base name of a database other than the default one.
+inline const QString BackupMark = QStringLiteral("backup_");
 inline const QString BackupEnding = QStringLiteral(".mdb");
 
 inline const QString ListHeading = QStringLiteral("List of Backups:");

@@ -170,10 +170,7 @@ void MainWindow::shutDown() {
         // Only the holder of the database's lock may put a new file in place of
         // it; a file opened read-only is left exactly as it is.
         if (state_.DBLock && state_.DBLock->taken() && !state_.ReadOnly)
-            ignoreFailure([&] {
-                CompactDB(state_.DataFolder, texts::DefaultDatabaseName, *state_.env.prompter,
-                          state_.log);
-            });
+            ignoreFailure([&] { CompactDB(state_.DBPath, *state_.env.prompter, state_.log); });
     }
     state_.DBLock.reset();
     lock_.reset();
