@@ -50,7 +50,7 @@ void BM_CompactDB(benchmark::State& st) {
     QuietPrompter prompter;
     const app::Log log(documents.dataFolder, nullptr);
     for (auto _ : st) {
-        if (!app::CompactDB(documents.dataFolder, app::texts::DefaultDatabaseName, prompter, log))
+        if (!app::CompactDB(app::defaultDatabasePath(documents.dataFolder), prompter, log))
             st.SkipWithError("compaction failed");
     }
 }

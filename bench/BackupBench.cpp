@@ -17,8 +17,10 @@ void BM_Backup(benchmark::State& st) {
     const QDate today(2026, 12, 7);
     for (auto _ : st) {
         // The second and later runs replace the day's backup, as a user's would.
-        if (!maintenance::BackupDB(documents.dataFolder, app::texts::DefaultDatabaseName, today,
-                                   prompter, log))
+        if (!maintenance::BackupDB(documents.dataFolder,
+                                   documents.dataFolder + QLatin1Char('/') +
+                                       app::texts::DefaultDatabaseName,
+                                   today, prompter, log))
             st.SkipWithError("backup failed");
     }
 }

@@ -3,6 +3,7 @@
 // window and passed by reference; there are no globals.
 #pragma once
 
+#include "app/DatabaseLock.h"
 #include "app/Environment.h"
 #include "app/Log.h"
 #include "store/Database.h"
@@ -28,6 +29,15 @@ struct AppState {
     QString MakerFolder;
     QString DataFolder;
     QString DBPath;
+
+    // The lock of the database file at DBPath while this program writes to it;
+    // kept across a reconnection to the same file (backup, restore), so that no
+    // other program takes the file in between. Declared before the connection:
+    // it is given back after the connection closes.
+    std::unique_ptr<DatabaseLock> DBLock;
+    // The connection is read-only: another program holds the lock, or the file
+    // cannot be written. Nothing then writes, compacts or restores the file.
+    bool ReadOnly = false;
 
     std::unique_ptr<store::Database> cnDatabase;
     std::unique_ptr<store::RowSet> rsSensors;

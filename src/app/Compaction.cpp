@@ -5,31 +5,29 @@
 #include "store/Database.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 namespace app {
 
-bool CompactDB(const QString& folder, const QString& fileName, Prompter& prompter, const Log& log,
+bool CompactDB(const QString& database, Prompter& prompter, const Log& log,
                const std::function<void()>& beforeReplace) {
-    const QString original = QDir(folder).filePath(fileName);
-    const QString copy = QDir(folder).filePath(QStringLiteral("Copy_") + fileName);
-    const bool staleCopy = QFileInfo::exists(copy);
+    const QFileInfo original(database);
+    const QString fileName = original.fileName();
+    const QString copy = original.dir().filePath(QStringLiteral("Copy_") + fileName);
     try {
+        // VACUUM INTO refuses an existing file.
+        removeDatabaseFile(copy);
         {
-            auto db = store::Database::open(original);
-            // VACUUM INTO refuses an existing file: a stale copy fails here.
+            auto db = store::Database::open(database);
             store::Statement vacuum = db->prepare(QStringLiteral("VACUUM INTO ?1"));
             vacuum.bind(1, copy);
             vacuum.run();
         }
         if (beforeReplace) beforeReplace();
-        replaceFile(copy, original);
+        replaceFile(copy, database);
         return true;
     } catch (...) {
-        // Only a copy this run began is ours to remove; a stale one stays for
-        // the user to look at.
-        if (!staleCopy) QFile::remove(copy);
+        removeDatabaseFile(copy);
         prompter.ask({texts::errorCompacting(fileName), texts::AppTitle});
         log.WriteLog(errorEntry(std::current_exception(), texts::CompactLabel));
         return false;

@@ -1,4 +1,4 @@
-// Compaction of the default database file at exit.
+// Compaction of the database in use at exit.
 #pragma once
 
 #include "app/Environment.h"
@@ -8,13 +8,15 @@
 
 namespace app {
 
-// Compacts folder/fileName into folder/"Copy_" + fileName, then puts the copy in
-// place of the original in one rename, so that one complete database file exists
-// at every moment. A failure (no such file, a stale copy already there, a full
-// disk) shows "Error compacting <fileName>", logs " G_CompactDB" and leaves the
-// original as it was. beforeReplace runs between the two steps (tests use it
-// to interrupt there). Returns true when the compacted file is in place.
-bool CompactDB(const QString& folder, const QString& fileName, Prompter& prompter, const Log& log,
+// Compacts the database file into "Copy_" + its name beside it, then puts the
+// copy in place of the original in one rename, so that one complete database
+// file exists at every moment. Only the holder of the database's lock may call
+// it: a copy already there is then a leftover of an interrupted exit, and is
+// removed first. A failure (no such file, a full disk) shows
+// "Error compacting <file name>", logs " G_CompactDB" and leaves the original as
+// it was. beforeReplace runs between the two steps (tests use it to interrupt
+// there). Returns true when the compacted file is in place.
+bool CompactDB(const QString& database, Prompter& prompter, const Log& log,
                const std::function<void()>& beforeReplace = {});
 
 } // namespace app

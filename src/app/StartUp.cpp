@@ -1,5 +1,6 @@
 #include "app/StartUp.h"
 
+#include "app/FileReplace.h"
 #include "app/Manual.h"
 #include "app/Pictures.h"
 #include "app/Texts.h"
@@ -13,6 +14,8 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <QTextStream>
+
+#include <sqlite3.h>
 
 #include <stdexcept>
 
@@ -106,23 +109,134 @@ std::unique_ptr<store::Database> ConnectionPrefetch::take(const QString& path) {
     try {
         auto db = opened.get();
         if (path == path_) return db;
+    } catch (const store::Error& e) {
+        // A lock met just now would only be waited for a second time.
+        const int primary = e.number() & 0xff;
+        if (path == path_ && (primary == SQLITE_BUSY || primary == SQLITE_LOCKED)) throw;
     } catch (...) {
     }
     return nullptr;
 }
 
-bool connectDatabase(AppState& state, const QString& path, ConnectionPrefetch* prefetch) {
+namespace {
+
+// Why path cannot be the database, as far as can be seen without opening it.
+QString reasonBeforeOpening(const QString& path) {
+    const QFileInfo info(path);
+    if (info.isDir()) return texts::ReasonFolder;
+    if (path.isEmpty() || !info.exists()) {
+        // A folder that may not be searched hides the file it holds.
+        const QFileInfo folder(info.absolutePath());
+        if (!path.isEmpty() && folder.isDir() && (!folder.isReadable() || !folder.isExecutable()))
+            return texts::ReasonNoPermission;
+        return texts::ReasonMissing;
+    }
+    if (!info.isReadable()) return texts::ReasonNoPermission;
+    // The engine would take an empty file for a new database, and write one
+    // into it at the first change.
+    if (info.size() == 0) return texts::ReasonEmpty;
+    if (store::Database::cutShort(path)) return texts::ReasonDamaged;
+    return {};
+}
+
+QString reasonFromEngine(const store::Error& e) {
+    switch (e.number() & 0xff) {
+    case SQLITE_NOTADB:
+        return texts::ReasonNotADatabase;
+    case SQLITE_CORRUPT:
+        return texts::ReasonDamaged;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return texts::ReasonBusy;
+    case SQLITE_PERM:
+    case SQLITE_AUTH:
+        return texts::ReasonNoPermission;
+    default:
+        return texts::reasonOther(e.description());
+    }
+}
+
+// A file the user marked read-only is respected even by a program that could
+// write it anyway (an administrator's): the mode bits count, not only whether
+// this user may write ("User" is the latter, worked out by the system).
+bool fileIsReadOnly(const QString& path) {
+    const QFileInfo info(path);
+    constexpr auto anyWrite =
+        QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+    return !info.isWritable() || !(info.permissions() & anyWrite);
+}
+
+void tellReadOnly(const AppState& state, const QString& path) {
+    const QString fileName = QFileInfo(path).fileName();
+    const DatabaseLock& lock = *state.DBLock;
+    QString text;
+    if (lock.state() == DatabaseLock::State::HeldElsewhere) {
+        const QString host = lock.ownerHost().isEmpty() ? texts::UnknownHost : lock.ownerHost();
+        const QString user = lock.ownerUser().isEmpty() ? texts::UnknownUser : lock.ownerUser();
+        text = texts::openElsewhere(fileName, host, user);
+    } else {
+        text = texts::cannotWrite(fileName);
+    }
+    state.env.prompter->ask({text, texts::AppTitle, Icon::Warning});
+}
+
+bool sameFile(const QString& a, const QString& b) {
+    return QFileInfo(a).absoluteFilePath() == QFileInfo(b).absoluteFilePath();
+}
+
+} // namespace
+
+bool connectDatabase(AppState& state, const QString& path, ConnectionPrefetch* prefetch,
+                     const QString& failureLabel) {
     state.releaseDatabase();
+    // Told once for a file, not again at each reconnection to it.
+    const bool toldReadOnly = state.ReadOnly && state.DBPath == path;
+    // A lock we hold is kept across a reconnection to its own file; one held
+    // elsewhere is tried again, since its owner may have ended meanwhile.
+    if (state.DBLock && !(state.DBLock->taken() && sameFile(state.DBLock->databasePath(), path)))
+        state.DBLock.reset();
     state.DBPath = path;
-    try {
-        state.cnDatabase = prefetch ? prefetch->take(path) : nullptr;
-        if (!state.cnDatabase) state.cnDatabase = store::Database::open(path);
-        return true;
-    } catch (const store::Error&) {
+    state.ReadOnly = false;
+
+    QString reason = reasonBeforeOpening(path);
+    int number = reason == texts::ReasonEmpty     ? SQLITE_NOTADB
+                 : reason == texts::ReasonDamaged ? SQLITE_CORRUPT
+                                                  : store::code::CantOpen;
+    if (reason.isEmpty()) {
+        try {
+            if (!state.DBLock) state.DBLock = std::make_unique<DatabaseLock>(path);
+            state.ReadOnly = !state.DBLock->taken() || fileIsReadOnly(path);
+            auto prefetched = prefetch ? prefetch->take(path) : nullptr;
+            if (state.ReadOnly)
+                state.cnDatabase = store::Database::open(path, true);
+            else
+                state.cnDatabase = prefetched ? std::move(prefetched) : store::Database::open(path);
+            if (!state.cnDatabase->hasTable(store::table::Sensors)) {
+                reason = texts::ReasonForeign;
+                number = SQLITE_NOTADB;
+            }
+        } catch (const store::Error& e) {
+            reason = reasonFromEngine(e);
+            number = e.number();
+        }
+    }
+    if (!reason.isEmpty()) {
+        state.releaseDatabase();
+        state.DBLock.reset();
+        state.ReadOnly = false;
+        state.log.WriteLog(errorEntry(number, reason + QStringLiteral(": ") + path, failureLabel));
         state.env.prompter->ask(
-            {texts::CouldNotConnect, texts::ConnectionErrorTitle, Icon::Critical});
+            {texts::couldNotConnect(path, reason), texts::ConnectionErrorTitle, Icon::Critical});
         return false;
     }
+    if (state.ReadOnly) {
+        if (!toldReadOnly) tellReadOnly(state, path);
+    } else {
+        // What a restore killed before its rename left beside the file; only
+        // the holder of the lock knows it is nobody's work in progress.
+        removeDatabaseFile(path + QStringLiteral(".part"));
+    }
+    return true;
 }
 
 void openConfiguration(AppState& state) {

@@ -57,7 +57,8 @@ public:
     // Starts opening path, when it names a file.
     void start(const QString& path);
     // The connection opened ahead to path, or null (another path, none started,
-    // or the open failed: the caller then opens it again and sees why).
+    // or the open failed: the caller then opens it again and sees why). A lock
+    // that kept it from opening is rethrown rather than waited for again.
     std::unique_ptr<store::Database> take(const QString& path);
 
 private:
@@ -66,9 +67,14 @@ private:
 };
 
 // Opens path as the state's connection (the old one released first), taking the
-// prefetched one when it is to the same path. On failure shows the connection
-// message and returns false.
-bool connectDatabase(AppState& state, const QString& path, ConnectionPrefetch* prefetch = nullptr);
+// prefetched one when it is to the same path. The database lock beside the file
+// decides the access: a file another program holds, or one that cannot be
+// written, is opened read-only and said so once. A file that will not do (none,
+// a folder, empty, not a database, not ours, locked) is never written: its
+// path and the reason are shown under the connection message and logged with
+// failureLabel, and the result is false.
+bool connectDatabase(AppState& state, const QString& path, ConnectionPrefetch* prefetch = nullptr,
+                     const QString& failureLabel = QStringLiteral(" Form_Load"));
 
 // rsConfiguration, moved to its first row: throws when the table is missing or empty.
 void openConfiguration(AppState& state);

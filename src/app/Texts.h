@@ -8,6 +8,7 @@ namespace app::texts {
 inline const QString AppTitle = QStringLiteral("Tolvane");
 inline const QString Title = QStringLiteral("Vornhald's Tolvane");
 inline const QString WindowCaption = QStringLiteral("Tolvane MPBX/ROVA");
+inline const QString ReadOnlyCaption = QStringLiteral(" (read-only)");
 
 // Why a save of typed values failed, in the user's words.
 inline const QString ReasonLocked = QStringLiteral("the database is locked by another program");
@@ -35,6 +36,34 @@ inline const QString LocationNotFound =
 inline const QString CouldNotConnect =
     QStringLiteral("ERROR: could not connect to database\r\nProgram must exit");
 inline const QString ConnectionErrorTitle = QStringLiteral("Database connection error");
+// The lines after CouldNotConnect: the file's path, then why it would not do.
+inline QString couldNotConnect(const QString& path, const QString& reason) {
+    return CouldNotConnect + QStringLiteral("\r\n") + path + QStringLiteral("\r\n") + reason;
+}
+inline const QString ReasonMissing = QStringLiteral("The file does not exist");
+inline const QString ReasonFolder = QStringLiteral("The path names a folder, not a database file");
+inline const QString ReasonNoPermission =
+    QStringLiteral("Tolvane may not read the file or the folder it is in");
+inline const QString ReasonEmpty = QStringLiteral("The file is empty (0 bytes)");
+inline const QString ReasonNotADatabase = QStringLiteral("The file is not a database");
+inline const QString ReasonDamaged = QStringLiteral("The file is damaged or cut short");
+inline const QString ReasonForeign =
+    QStringLiteral("The file is a database, but not a Tolvane database (it has no Sensors table)");
+inline const QString ReasonBusy = QStringLiteral("Another program holds a lock on the file");
+inline QString reasonOther(const QString& engineMessage) {
+    return QStringLiteral("The database engine reports: ") + engineMessage;
+}
+// A database this program may read but not write.
+inline QString openElsewhere(const QString& fileName, const QString& host, const QString& user) {
+    return fileName + QStringLiteral(" is open in Tolvane on ") + host + QStringLiteral(" (") +
+           user + QStringLiteral("); it is opened read-only");
+}
+inline QString cannotWrite(const QString& fileName) {
+    return fileName + QStringLiteral(" cannot be written (the file or its folder is read-only); "
+                                     "it is opened read-only");
+}
+inline const QString UnknownHost = QStringLiteral("another computer");
+inline const QString UnknownUser = QStringLiteral("unknown user");
 inline const QString NoSensors = QStringLiteral("There are no sensors in the database, \r\n"
                                                 "click the ADD NEW button to begin using Tolvane");
 inline QString errorCompacting(const QString& fileName) {

@@ -24,11 +24,12 @@ QString partFor(const QString& path) {
 }
 
 // The database is closed while it is copied. A journal a crash left beside it
-// is played back by the engine, which then copies page by page.
-void copyDatabase(const QString& from, const QString& to) {
+// is played back by the engine, which then copies page by page. A shared one
+// may be written while it is copied: the engine reads it under its lock.
+void copyDatabase(const QString& from, const QString& to, bool shared) {
     // Closed and without a journal a crash left, the file is one consistent
     // state already: its bytes are the copy, at a plain copy's speed.
-    if (!QFileInfo::exists(from + QStringLiteral("-journal"))) {
+    if (!shared && !QFileInfo::exists(from + QStringLiteral("-journal"))) {
         QFile source(from);
         if (!source.copy(to))
             throw store::Error(store::code::CantOpen,
@@ -36,8 +37,9 @@ void copyDatabase(const QString& from, const QString& to) {
         return;
     }
     // Opened for writing (though only read) so that the engine can roll back
-    // a journal a crash left, instead of refusing the file.
-    auto source = store::Database::open(from);
+    // a journal a crash left, instead of refusing the file; a shared file is
+    // its writer's to roll back.
+    auto source = store::Database::open(from, shared);
     auto copy = store::Database::create(to);
     // The copy is thrown away unless it passes the check, and it is flushed
     // once before the rename: no journal, no syncs of its own.
@@ -50,10 +52,19 @@ void copyDatabase(const QString& from, const QString& to) {
         throw store::Error(stepped, QString::fromUtf8(sqlite3_errstr(stepped)));
 }
 
+// "MPBXbackup_" for the default database, "<base name>backup_" for another.
+QString backupPrefix(const QString& database) {
+    const QFileInfo info(database);
+    if (info.fileName().compare(app::texts::DefaultDatabaseName, Qt::CaseInsensitive) == 0)
+        return texts::BackupPrefix;
+    return info.completeBaseName() + texts::BackupMark;
+}
+
 } // namespace
 
-QString backupFileName(const QDate& day) {
-    return texts::BackupPrefix + day.toString(QStringLiteral("yyyy-MM-dd")) + texts::BackupEnding;
+QString backupFileName(const QString& database, const QDate& day) {
+    return backupPrefix(database) + day.toString(QStringLiteral("yyyy-MM-dd")) +
+           texts::BackupEnding;
 }
 
 QString backupFolder(const QString& dataFolder) {
@@ -90,22 +101,24 @@ void checkOurDatabase(const QString& path) {
                            QStringLiteral("integrity check failed (%1): %2").arg(verdict, path));
 }
 
-bool BackupDB(const QString& dataFolder, const QString& fileName, const QDate& today,
-              app::Prompter& prompter, const app::Log& log, const BeforeReplace& beforeReplace) {
+bool BackupDB(const QString& dataFolder, const QString& database, const QDate& today,
+              app::Prompter& prompter, const app::Log& log, const BeforeReplace& beforeReplace,
+              bool shared) {
+    const QString fileName = QFileInfo(database).fileName();
     const QString folder = backupFolder(dataFolder);
-    const QString backup = QDir(folder).filePath(backupFileName(today));
+    const QString backup = QDir(folder).filePath(backupFileName(database, today));
     const QString part = partFor(backup);
     try {
         if (!QDir().mkpath(folder))
             throw store::Error(store::code::CantOpen,
                                QStringLiteral("cannot create the folder ") + folder);
-        // Any backup a killed run left half made, of this day or another.
-        for (const QString& left :
-             QDir(folder).entryList({texts::BackupPrefix + QStringLiteral("*") +
-                                     texts::BackupEnding + QStringLiteral(".part")},
-                                    QDir::Files | QDir::Hidden))
-            app::removeDatabaseFile(QDir(folder).filePath(left));
-        copyDatabase(QDir(dataFolder).filePath(fileName), part);
+        // Any backup of this database a killed run left half made, of this day
+        // or another. Matched by hand: a base name may hold wildcard characters.
+        const QString prefix = backupPrefix(database);
+        for (const QString& left : QDir(folder).entryList(QDir::Files | QDir::Hidden))
+            if (left.startsWith(prefix) && left.endsWith(texts::BackupEnding + partFor({})))
+                app::removeDatabaseFile(QDir(folder).filePath(left));
+        copyDatabase(database, part, shared);
         {
             // Writing the copy to disk is mostly waiting: it goes on while the
             // copy is checked. Both only read the file, which is ours alone.
@@ -125,9 +138,8 @@ bool BackupDB(const QString& dataFolder, const QString& fileName, const QDate& t
     return true;
 }
 
-bool RestoreDB(const QString& dataFolder, const QString& fileName, const QString& backupName,
+bool RestoreDB(const QString& dataFolder, const QString& database, const QString& backupName,
                app::Prompter& prompter, const app::Log& log, const BeforeReplace& beforeReplace) {
-    const QString database = QDir(dataFolder).filePath(fileName);
     const QString source = QDir(backupFolder(dataFolder)).filePath(backupName);
     // Beside the database, so that the rename stays on one file system.
     const QString part = partFor(database);

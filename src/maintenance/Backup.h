@@ -1,5 +1,5 @@
-// Dated backups of the default database file in the data folder's backup
-// folder, the list of that folder, and restore from one of its files.
+// Dated backups of the database in use in the data folder's backup folder, the
+// list of that folder, and restore from one of its files.
 #pragma once
 
 #include "app/Environment.h"
@@ -13,8 +13,10 @@
 
 namespace maintenance {
 
-// "MPBXbackup_yyyy-mm-dd.mdb": one backup a day; a later one replaces it.
-QString backupFileName(const QDate& day);
+// "MPBXbackup_yyyy-mm-dd.mdb" for the default database TolvaneMPBX.mdb; for
+// another, its own base name in place of "MPBX" ("Mine Bbackup_yyyy-mm-dd.mdb"
+// for "Mine B.mdb"). One backup a day; a later one replaces it.
+QString backupFileName(const QString& database, const QDate& day);
 // <data folder>/MPBXbackup
 QString backupFolder(const QString& dataFolder);
 
@@ -31,21 +33,23 @@ void checkOurDatabase(const QString& path);
 // (tests interrupt there).
 using BeforeReplace = std::function<void()>;
 
-// Copies dataFolder/fileName into the backup folder (made when missing) under
-// today's name: through the engine into a temporary file, checked, then
-// renamed over any backup of the same day. Shows "Backup was successful" only
-// for a copy that passed; otherwise the error message and " G_BackupDB" in the
-// log, with no temporary file left and an earlier backup of the day kept.
-bool BackupDB(const QString& dataFolder, const QString& fileName, const QDate& today,
-              app::Prompter& prompter, const app::Log& log,
-              const BeforeReplace& beforeReplace = {});
+// Copies the database file into the data folder's backup folder (made when
+// missing) under today's name: into a temporary file, checked, then renamed
+// over any backup of the same day. A database another program may be writing
+// (shared) is copied through the engine, which reads one consistent state of
+// it. Shows "Backup was successful" only for a copy that passed; otherwise the
+// error message and " G_BackupDB" in the log, with no temporary file left and
+// an earlier backup of the day kept.
+bool BackupDB(const QString& dataFolder, const QString& database, const QDate& today,
+              app::Prompter& prompter, const app::Log& log, const BeforeReplace& beforeReplace = {},
+              bool shared = false);
 
-// Copies the backup folder's backupName beside dataFolder/fileName, checks the
+// Copies the backup folder's backupName beside the database file, checks the
 // copy and renames it over the database, so that one complete database exists
-// at every moment. The database must not be open. Shows "Restore was
+// at every moment. The database must not be open, and its lock must be ours. Shows "Restore was
 // successful", or the error message with " G_RestoreDB" in the log and the
 // database left as it was.
-bool RestoreDB(const QString& dataFolder, const QString& fileName, const QString& backupName,
+bool RestoreDB(const QString& dataFolder, const QString& database, const QString& backupName,
                app::Prompter& prompter, const app::Log& log,
                const BeforeReplace& beforeReplace = {});
 

@@ -15,6 +15,8 @@ using store::texts::TitleUpper;
 // The backup folder in the data folder, and the name of a day's backup in it.
 inline const QString BackupFolderName = QStringLiteral("MPBXbackup");
 inline const QString BackupPrefix = QStringLiteral("MPBXbackup_");
+// After the base name of a database other than the default one.
+inline const QString BackupMark = QStringLiteral("backup_");
 inline const QString BackupEnding = QStringLiteral(".mdb");
 
 inline const QString ListHeading = QStringLiteral("List of Backups:");
@@ -25,6 +27,10 @@ inline QString backupFailed(const QString& fileName) {
 }
 inline const QString RestoreSuccessful = QStringLiteral("Restore was successful");
 inline const QString RestoreFailed = QStringLiteral("Error encountered during restore process");
+// A database opened read-only is never replaced.
+inline QString noRestoreReadOnly(const QString& fileName) {
+    return fileName + QStringLiteral(" is opened read-only\r\nNothing has been restored");
+}
 inline const QString ChooseAFile =
     QStringLiteral("Please choose a file from the list to restore from");
 inline QString restoreQuestion(const QString& backupName) {

@@ -1,5 +1,6 @@
 #include "store/Database.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 #include <sqlite3.h>
@@ -131,6 +132,24 @@ std::unique_ptr<Database> Database::open(const QString& path, bool readOnly) {
     result->execute(QStringLiteral("PRAGMA foreign_keys = ON; PRAGMA cache_size = -65536; "
                                    "SELECT count(*) FROM sqlite_schema"));
     return result;
+}
+
+bool Database::cutShort(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return false;
+    const QByteArray header = file.read(100);
+    if (header.size() < 100 || !header.startsWith(QByteArrayLiteral("SQLite format 3\0")))
+        return false;
+    const auto byte = [&](int i) { return quint32(quint8(header[i])); };
+    const auto word = [&](int i) {
+        return byte(i) << 24 | byte(i + 1) << 16 | byte(i + 2) << 8 | byte(i + 3);
+    };
+    const quint32 pageSize = byte(16) << 8 | byte(17);
+    const qint64 bytesPerPage = pageSize == 1 ? 65536 : pageSize;
+    // The page count in the header holds only while the change counter agrees
+    // with the number stored beside it; older writers leave it stale.
+    if (word(24) != word(92) || word(28) == 0) return false;
+    return qint64(word(28)) * bytesPerPage > file.size();
 }
 
 std::unique_ptr<Database> Database::create(const QString& path) {

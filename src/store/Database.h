@@ -63,6 +63,11 @@ public:
     // that names no file, or a file that is not a database, raises store::Error.
     static std::unique_ptr<Database> open(const QString& path, bool readOnly = false);
 
+    // True when the file is shorter than its own header says it is: cut short
+    // by an interrupted copy or a full disk. The engine opens such a file and
+    // fails only when it reaches a missing page.
+    static bool cutShort(const QString& path);
+
     // Makes an empty file at path for a first installation (see Schema.h for the
     // tables). Fails when the file already exists.
     static std::unique_ptr<Database> create(const QString& path);

@@ -1,4 +1,4 @@
-// The change of database, and the exit with its compaction of the default file.
+// The change of database, and the exit with its compaction of the database in use.
 #include "support/WindowSupport.h"
 
 #include "app/Compaction.h"
@@ -43,7 +43,7 @@ protected:
     }
 };
 
-TEST_F(ShutdownTest, ExitCompactsTheDefaultFileInPlace) {
+TEST_F(ShutdownTest, ExitCompactsTheDatabaseInPlace) {
     makeBloatedDatabase();
     const qint64 before = QFileInfo(database()).size();
     ASSERT_TRUE(startWindow());
@@ -56,27 +56,29 @@ TEST_F(ShutdownTest, ExitCompactsTheDefaultFileInPlace) {
     EXPECT_TRUE(db->hasTable(QStringLiteral("202421002")));
 }
 
-TEST_F(ShutdownTest, StaleCopyIsReportedAndDatabaseStaysAsItWas) {
+// A killed exit leaves its compacted copy, a killed restore its new file; the
+// holder of the database's lock removes both, and compaction goes on.
+TEST_F(ShutdownTest, LeftoversOfKilledRunsAreRemoved) {
     makeBloatedDatabase();
-    QFile stale(copy());
-    ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
-    stale.write("left over");
-    stale.close();
+    const qint64 before = QFileInfo(database()).size();
+    for (const QString& left : {copy(), database() + QStringLiteral(".part")}) {
+        QFile file(left);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("left over");
+    }
     ASSERT_TRUE(startWindow());
-    window->close(); // the unload stores the sensor shown
-    const QByteArray before = fileBytes(database());
-    expectLog(QStringLiteral(" G_CompactDB"));
-    window->shutDown();
-    window.reset();
-    expectCompactionMessage();
-    EXPECT_EQ(fileBytes(database()), before);
-    EXPECT_EQ(fileBytes(copy()), QByteArray("left over"));
+    EXPECT_FALSE(QFileInfo::exists(database() + QStringLiteral(".part")));
+    closeWindow();
+    EXPECT_TRUE(prompter.prompts.empty()) << promptTexts().join('|').toStdString();
+    EXPECT_FALSE(QFileInfo::exists(copy()));
+    EXPECT_LT(QFileInfo(database()).size(), before);
+    EXPECT_EQ(rowCount(*store::Database::open(database()), QStringLiteral("Sensors")), 2);
 }
 
 TEST_F(ShutdownTest, InterruptionBeforeTheRenameLeavesTheOriginal) {
     makeBloatedDatabase();
     const QByteArray before = fileBytes(database());
-    EXPECT_FALSE(app::CompactDB(dataFolder, texts::DefaultDatabaseName, prompter, state->log,
+    EXPECT_FALSE(app::CompactDB(database(), prompter, state->log,
                                 [] { throw std::runtime_error("power cut"); }));
     expectLog(QStringLiteral(" G_CompactDB"));
     expectCompactionMessage();
@@ -84,19 +86,25 @@ TEST_F(ShutdownTest, InterruptionBeforeTheRenameLeavesTheOriginal) {
     EXPECT_FALSE(QFileInfo::exists(copy()));
 }
 
-TEST_F(ShutdownTest, OtherDatabaseInUseAndNoDefaultFileIsReported) {
+// The exit compacts the file in use, not a default file that may not exist.
+TEST_F(ShutdownTest, DatabaseNamedByTheLocationFileIsTheOneCompacted) {
     const QString other = makeDatabaseAt(QStringLiteral("other.mdb"), {"202421001"});
+    {
+        auto db = store::Database::open(other);
+        addReadings(*db, QStringLiteral("202421001"), 2000);
+        db->execute(QStringLiteral("DELETE FROM `202421001`"));
+    }
+    const qint64 before = QFileInfo(other).size();
     QFile location(dataFile(texts::LocationFileName));
     ASSERT_TRUE(location.open(QIODevice::WriteOnly));
     location.write(other.toLocal8Bit());
     location.close();
     ASSERT_TRUE(startWindow());
-    EXPECT_FALSE(QFileInfo::exists(database()));
-    expectLog(QStringLiteral(" G_CompactDB"));
     closeWindow();
-    expectCompactionMessage();
+    EXPECT_TRUE(prompter.prompts.empty()) << promptTexts().join('|').toStdString();
+    EXPECT_LT(QFileInfo(other).size(), before);
+    EXPECT_FALSE(QFileInfo::exists(documents.filePath(QStringLiteral("Copy_other.mdb"))));
     EXPECT_FALSE(QFileInfo::exists(database()));
-    EXPECT_FALSE(QFileInfo::exists(copy()));
 }
 
 TEST_F(ShutdownTest, ChangeOfDatabaseListsTheNewSensorsLowestFirst) {
@@ -146,6 +154,7 @@ TEST_F(ShutdownTest, ChangeToAFileThatWillNotOpenEndsTheProgram) {
     QSignalSpy ended(window.get(), &app::MainWindow::endRequested);
     const QString missing = documents.filePath(QStringLiteral("missing.mdb"));
     prompter.chooseFile(missing);
+    expectLog(QStringLiteral(" Image3_Click"));
     click(QStringLiteral("Image3"));
     EXPECT_EQ(ended.count(), 1);
     EXPECT_FALSE(window->isVisible());

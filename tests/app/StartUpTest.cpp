@@ -5,6 +5,7 @@
 #include "app/Manual.h"
 #include "app/StartUp.h"
 #include "app/Texts.h"
+#include "store/Schema.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -13,6 +14,8 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QSysInfo>
+
+#include <memory>
 
 using namespace testing_support;
 namespace texts = app::texts;
@@ -129,30 +132,114 @@ TEST_F(StartUpTest, EmptyLocationLineUsesDefaultWithMessage) {
     }
 }
 
-TEST_F(StartUpTest, UnusablePathGivesConnectionMessageAndEnds) {
-    makeDefaultDatabase({"202421001"});
-    QFile notADatabase(documents.filePath(QStringLiteral("notes.mdb")));
-    ASSERT_TRUE(notADatabase.open(QIODevice::WriteOnly));
-    notADatabase.write(QByteArray(4096, 'x'));
-    notADatabase.close();
-    const QString missing = documents.filePath(QStringLiteral("gone/nothing.mdb"));
-    for (const QString& path : {missing, notADatabase.fileName()}) {
-        SCOPED_TRACE(path.toStdString());
-        writeLocationFile(path.toLocal8Bit());
-        prompter.prompts.clear();
-        EXPECT_FALSE(startWindow());
-        ASSERT_EQ(prompter.prompts.size(), 1u);
-        EXPECT_EQ(prompter.prompts[0].text,
-                  QStringLiteral("ERROR: could not connect to database\r\nProgram must exit"));
-        EXPECT_EQ(prompter.prompts[0].title, QStringLiteral("Database connection error"));
-        EXPECT_EQ(prompter.prompts[0].icon, app::Icon::Critical);
-        // The program ends there: nothing is compacted, nothing more is shown.
-        closeWindow();
-        EXPECT_EQ(prompter.prompts.size(), 1u);
-    }
-    EXPECT_FALSE(QFileInfo::exists(missing));
-    EXPECT_FALSE(QFileInfo::exists(documents.filePath(QStringLiteral("gone"))));
+// Files that cannot be the database. Each is refused at start-up with its path
+// and the reason under the connection message, logged, and never written.
+struct UnusableDatabase {
+    const char* name;
+    // Makes what the location file names at path; what it returns is held
+    // through start-up (a connection holding a lock, say).
+    std::shared_ptr<void> (*make)(const QString& path);
+    QString reason;
+    friend void PrintTo(const UnusableDatabase& u, std::ostream* os) { *os << u.name; }
+};
+
+void writeBytes(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
 }
+
+// A database of ours with enough rows to spread over several pages.
+QByteArray soundDatabase(const QString& path) {
+    store::createDatabaseFile(path);
+    {
+        auto db = store::Database::open(path);
+        addSensor(*db, QStringLiteral("202421001"));
+        addReadings(*db, QStringLiteral("202421001"), 500);
+    }
+    return fileBytes(path);
+}
+
+class UnusableDatabaseTest : public StartUpTest,
+                             public ::testing::WithParamInterface<UnusableDatabase> {};
+
+TEST_P(UnusableDatabaseTest, IsNamedRefusedAndLeftAsItWas) {
+    makeDefaultDatabase({"202421001"});
+    const QString path = documents.filePath(QStringLiteral("mine/shared.mdb"));
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(path).absolutePath()));
+    const std::shared_ptr<void> held = GetParam().make(path);
+    const bool existed = QFileInfo::exists(path);
+    const QByteArray before = fileBytes(path);
+    writeLocationFile(path.toLocal8Bit());
+    expectLog(QStringLiteral(" Form_Load"));
+    EXPECT_FALSE(startWindow());
+    ASSERT_EQ(prompter.prompts.size(), 1u);
+    EXPECT_EQ(prompter.prompts[0].text,
+              QStringLiteral("ERROR: could not connect to database\r\nProgram must exit\r\n") +
+                  path + QStringLiteral("\r\n") + GetParam().reason);
+    EXPECT_EQ(prompter.prompts[0].title, QStringLiteral("Database connection error"));
+    EXPECT_EQ(prompter.prompts[0].icon, app::Icon::Critical);
+    checkLog();
+    const QStringList log = logMessages(dataFile(app::LogFileName));
+    ASSERT_FALSE(log.isEmpty());
+    EXPECT_TRUE(log.last().contains(GetParam().reason + QStringLiteral(": ") + path))
+        << log.last().toStdString();
+    // The program ends there: nothing is compacted, nothing more is shown.
+    closeWindow();
+    EXPECT_EQ(prompter.prompts.size(), 1u);
+    EXPECT_EQ(QFileInfo::exists(path), existed);
+    EXPECT_EQ(fileBytes(path), before);
+    EXPECT_FALSE(QFileInfo::exists(documents.filePath(QStringLiteral("mine/Copy_shared.mdb"))));
+    EXPECT_FALSE(QFileInfo::exists(path + QStringLiteral(".lock")));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, UnusableDatabaseTest,
+    ::testing::Values(
+        UnusableDatabase{"Missing", [](const QString&) { return std::shared_ptr<void>(); },
+                         QStringLiteral("The file does not exist")},
+        UnusableDatabase{"Folder",
+                         [](const QString& path) {
+                             QDir().mkpath(path);
+                             return std::shared_ptr<void>();
+                         },
+                         QStringLiteral("The path names a folder, not a database file")},
+        UnusableDatabase{"Empty",
+                         [](const QString& path) {
+                             writeBytes(path, {});
+                             return std::shared_ptr<void>();
+                         },
+                         QStringLiteral("The file is empty (0 bytes)")},
+        UnusableDatabase{"Text",
+                         [](const QString& path) {
+                             writeBytes(path, QByteArray(4096, 'x'));
+                             return std::shared_ptr<void>();
+                         },
+                         QStringLiteral("The file is not a database")},
+        UnusableDatabase{"CutShort",
+                         [](const QString& path) {
+                             const QByteArray whole = soundDatabase(path);
+                             writeBytes(path, whole.left(whole.size() / 2));
+                             return std::shared_ptr<void>();
+                         },
+                         QStringLiteral("The file is damaged or cut short")},
+        UnusableDatabase{"Foreign",
+                         [](const QString& path) {
+                             store::Database::create(path)->execute(
+                                 QStringLiteral("CREATE TABLE Customers (Name)"));
+                             return std::shared_ptr<void>();
+                         },
+                         QStringLiteral("The file is a database, but not a Tolvane database (it "
+                                        "has no Sensors table)")},
+        UnusableDatabase{"LockedByAnotherProgram",
+                         [](const QString& path) {
+                             soundDatabase(path);
+                             std::shared_ptr<store::Database> other = store::Database::open(path);
+                             other->execute(QStringLiteral("BEGIN EXCLUSIVE"));
+                             return std::shared_ptr<void>(other);
+                         },
+                         QStringLiteral("Another program holds a lock on the file")}),
+    [](const ::testing::TestParamInfo<UnusableDatabase>& p) { return std::string(p.param.name); });
 
 TEST_F(StartUpTest, SecondInstanceEndsWithoutTouchingAnything) {
     makeDefaultDatabase({"202421001"});

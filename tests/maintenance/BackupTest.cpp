@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QRegularExpression>
@@ -39,12 +40,11 @@ protected:
         return QDir(maintenance::backupFolder(dataFolder)).filePath(name);
     }
     bool backup(const BeforeReplace& hook = {}) {
-        return maintenance::BackupDB(dataFolder, QStringLiteral("TolvaneMPBX.mdb"),
-                                     clock.time.date(), prompter, state->log, hook);
+        return maintenance::BackupDB(dataFolder, database(), clock.time.date(), prompter,
+                                     state->log, hook);
     }
     bool restore(const QString& name, const BeforeReplace& hook = {}) {
-        return maintenance::RestoreDB(dataFolder, QStringLiteral("TolvaneMPBX.mdb"), name, prompter,
-                                      state->log, hook);
+        return maintenance::RestoreDB(dataFolder, database(), name, prompter, state->log, hook);
     }
     void addLaterReadings(int month) {
         addReadings(*store::Database::open(database()), Sensor, 100,
@@ -144,6 +144,34 @@ TEST_F(BackupTest, RestoreOnlyAfterYes) {
     click("imgRestore");
     EXPECT_EQ(promptTexts().last(), "Restore was successful");
     expectReloadedLowestFirst();
+}
+
+// A database named by the location file is the one kept and restored: its
+// backups carry its own name, and the default file is never made or used.
+TEST_F(BackupTest, DatabaseNamedByTheLocationFileIsTheOneBackedUpAndRestored) {
+    const QString mine = makeDatabaseAt(QStringLiteral("Mine B.mdb"), {"202451009", "202451010"});
+    QFile location(dataFile(QStringLiteral("mpbx_location.txt")));
+    ASSERT_TRUE(location.open(QIODevice::WriteOnly));
+    location.write(mine.toLocal8Bit());
+    location.close();
+    ASSERT_TRUE(QFile::remove(database()));
+    startOnUtilities();
+    click("imgBackup");
+    const QString name = QStringLiteral("Mine Bbackup_2026-12-07.mdb");
+    ASSERT_EQ(list()->count(), 2);
+    EXPECT_EQ(list()->item(1)->text(), name);
+    EXPECT_EQ(fileBytes(kept(name)), fileBytes(mine));
+    EXPECT_EQ(itemsOf(control("cboSensors")), QStringList({"202451009", "202451010"}));
+
+    addSensor(*store::Database::open(mine), QStringLiteral("202451011"));
+    list()->setCurrentRow(1);
+    prompter.answer(app::Answer::Yes);
+    click("imgRestore");
+    EXPECT_EQ(promptTexts(), QStringList({"Backup was successful", texts::restoreQuestion(name),
+                                          "Restore was successful"}));
+    EXPECT_EQ(itemsOf(control("cboSensors")), QStringList({"202451009", "202451010"}));
+    EXPECT_EQ(rowCount(*store::Database::open(mine, true), QStringLiteral("Sensors")), 2);
+    EXPECT_FALSE(QFileInfo::exists(database()));
 }
 
 // Files in the backup folder that must never replace the database.

@@ -84,7 +84,9 @@ bool MainWindow::startUp() {
             prepareDataFolder(state_.DataFolder,
                               state_.DBPath == defaultDatabasePath(state_.DataFolder));
         });
-        if (!connectDatabase(state_, state_.DBPath, &prefetch_)) {
+        const bool connected = connectDatabase(state_, state_.DBPath, &prefetch_);
+        showAccess();
+        if (!connected) {
             life_ = Life::Ended;
             return;
         }
@@ -104,7 +106,9 @@ bool MainWindow::startUp() {
 }
 
 bool MainWindow::reloadDatabase(const QString& path, const QString& failureLabel) {
-    if (!connectDatabase(state_, path)) {
+    const bool connected = connectDatabase(state_, path, nullptr, failureLabel);
+    showAccess();
+    if (!connected) {
         requestEnd();
         return false;
     }
@@ -123,6 +127,11 @@ bool MainWindow::reloadDatabase(const QString& path, const QString& failureLabel
     }
     filter_->showState();
     return true;
+}
+
+void MainWindow::showAccess() {
+    setWindowTitle(state_.ReadOnly ? texts::WindowCaption + texts::ReadOnlyCaption
+                                   : texts::WindowCaption);
 }
 
 void MainWindow::showRegister(const QStringList& numbers) {
@@ -158,11 +167,12 @@ void MainWindow::shutDown() {
     if (life_ == Life::Running) {
         life_ = Life::ShutDown;
         ignoreFailure([&] { state_.releaseDatabase(); });
-        ignoreFailure([&] {
-            CompactDB(state_.DataFolder, texts::DefaultDatabaseName, *state_.env.prompter,
-                      state_.log);
-        });
+        // Only the holder of the database's lock may put a new file in place of
+        // it; a file opened read-only is left exactly as it is.
+        if (state_.DBLock && state_.DBLock->taken() && !state_.ReadOnly)
+            ignoreFailure([&] { CompactDB(state_.DBPath, *state_.env.prompter, state_.log); });
     }
+    state_.DBLock.reset();
     lock_.reset();
 }
 

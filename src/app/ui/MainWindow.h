@@ -45,7 +45,8 @@ public:
     // The load sequence. False when the program must end (another instance, or
     // no connection); the window is then never shown.
     bool startUp();
-    // The exit: releases the database and compacts the default file. Once.
+    // The exit: releases the database and compacts it (unless it was opened
+    // read-only), then gives back both locks. Once.
     void shutDown();
 
     // Reconnects to path and shows its register lowest number first (a change of
@@ -70,6 +71,8 @@ private:
     void placeWindow();
     void placeTabControl();
     void showRegister(const QStringList& numbers);
+    // The title says when the database is opened read-only.
+    void showAccess();
     void requestEnd();
     void onTabChanged(int tab);
 

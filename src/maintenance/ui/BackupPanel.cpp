@@ -1,10 +1,10 @@
 #include "maintenance/ui/BackupPanel.h"
 
-#include "app/StartUp.h"
 #include "maintenance/Backup.h"
 #include "maintenance/Texts.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QListWidget>
 #include <QToolButton>
 
@@ -30,16 +30,18 @@ QString BackupPanel::chosenBackup() const {
     return chosen.front()->text();
 }
 
-// Backup and restore always work on the default file, whichever file was in
-// use, and the program goes on with that file afterwards.
+// Backup and restore work on the database in use, and the program goes on
+// with it afterwards.
 void BackupPanel::backup() {
     app::logAndLeave(state_.log, texts::BackupClickLabel, [&] {
+        const QString database = state_.DBPath;
+        // A file another program holds stays open elsewhere while it is copied.
+        const bool shared = state_.ReadOnly;
         state_.releaseDatabase();
-        BackupDB(state_.DataFolder, app::texts::DefaultDatabaseName, state_.env.clock->now().date(),
-                 *state_.env.prompter, state_.log);
+        BackupDB(state_.DataFolder, database, state_.env.clock->now().date(), *state_.env.prompter,
+                 state_.log, {}, shared);
         // Whatever the backup did, the file at the path is opened again.
-        if (reload_(app::defaultDatabasePath(state_.DataFolder), texts::BackupClickLabel))
-            refreshList();
+        if (reload_(database, texts::BackupClickLabel)) refreshList();
     });
 }
 
@@ -49,6 +51,12 @@ void BackupPanel::restore() {
         const QString chosen = chosenBackup();
         if (chosen.isEmpty()) {
             prompter.ask({texts::ChooseAFile, texts::AppTitle});
+            return;
+        }
+        // Another program may be writing it, or the user has made it read-only.
+        if (state_.ReadOnly) {
+            prompter.ask({texts::noRestoreReadOnly(QFileInfo(state_.DBPath).fileName()),
+                          texts::AppTitle, app::Icon::Warning});
             return;
         }
         // A file that is not a sound database of ours is refused before the
@@ -63,9 +71,10 @@ void BackupPanel::restore() {
         const app::Answer answer = prompter.ask({texts::restoreQuestion(chosen), texts::TitleUpper,
                                                  app::Icon::Warning, app::Buttons::YesNo});
         if (answer != app::Answer::Yes) return;
+        const QString database = state_.DBPath;
         state_.releaseDatabase();
-        RestoreDB(state_.DataFolder, app::texts::DefaultDatabaseName, chosen, prompter, state_.log);
-        reload_(app::defaultDatabasePath(state_.DataFolder), texts::RestoreClickLabel);
+        RestoreDB(state_.DataFolder, database, chosen, prompter, state_.log);
+        reload_(database, texts::RestoreClickLabel);
     });
 }
 
