@@ -23,18 +23,18 @@ QString engineReason(const store::Error& e) {
     switch (e.number() & 0xff) {
     case SQLITE_BUSY:
     case SQLITE_LOCKED:
-        return texts::ReasonLocked;
+        return texts::WhyLocked;
     case SQLITE_FULL:
-        return texts::ReasonDiskFull;
+        return texts::WhyDiskFull;
     case SQLITE_READONLY:
-        return texts::ReasonReadOnly;
+        return texts::WhyReadOnly;
     case SQLITE_IOERR:
-        return texts::ReasonWriteFailed;
+        return texts::WhyWriteFailed;
     case SQLITE_CANTOPEN:
-        return texts::ReasonCannotOpen;
+        return texts::WhyCannotOpen;
     case SQLITE_CORRUPT:
     case SQLITE_NOTADB:
-        return texts::ReasonDamaged;
+        return texts::WhyDamaged;
     default:
         return e.description();
     }
@@ -48,13 +48,13 @@ QString saveFailureReason(const std::exception_ptr& failure, const QStringList& 
     } catch (const store::Error& e) {
         if (e.number() == store::code::Mismatch || e.number() == store::code::DatatypeRefused) {
             const QString refused = refusedNumber(typedNumbers);
-            return refused.isEmpty() ? texts::ReasonWrongKind : refused;
+            return refused.isEmpty() ? texts::WhyWrongKind : refused;
         }
         return engineReason(e);
     } catch (const std::exception& e) {
         return QString::fromLocal8Bit(e.what());
     } catch (...) {
-        return texts::ReasonUnknown;
+        return texts::WhyUnknown;
     }
 }
 

@@ -11,15 +11,14 @@ inline const QString WindowCaption = QStringLiteral("Tolvane MPBX/ROVA");
 inline const QString ReadOnlyCaption = QStringLiteral(" (read-only)");
 
 // Why a save of typed values failed, in the user's words.
-inline const QString ReasonLocked = QStringLiteral("the database is locked by another program");
-inline const QString ReasonDiskFull = QStringLiteral("the disk is full");
-inline const QString ReasonReadOnly = QStringLiteral("the database is open read-only");
-inline const QString ReasonWriteFailed = QStringLiteral("the database file could not be written");
-inline const QString ReasonCannotOpen = QStringLiteral("the database file could not be opened");
-inline const QString ReasonDamaged = QStringLiteral("the database file is damaged");
-inline const QString ReasonWrongKind =
-    QStringLiteral("a value is not of the kind its column holds");
-inline const QString ReasonUnknown = QStringLiteral("an unexpected failure");
+inline const QString WhyLocked = QStringLiteral("the database is locked by another program");
+inline const QString WhyDiskFull = QStringLiteral("the disk is full");
+inline const QString WhyReadOnly = QStringLiteral("the database is open read-only");
+inline const QString WhyWriteFailed = QStringLiteral("the database file could not be written");
+inline const QString WhyCannotOpen = QStringLiteral("the database file could not be opened");
+inline const QString WhyDamaged = QStringLiteral("the database file is damaged");
+inline const QString WhyWrongKind = QStringLiteral("a value is not of the kind its column holds");
+inline const QString WhyUnknown = QStringLiteral("an unexpected failure");
 inline QString notANumber(const QString& typed) {
     return QStringLiteral("\u2018%1\u2019 is not a number").arg(typed);
 }

@@ -236,7 +236,7 @@ TEST_F(DatasheetWindowTest, AWriteBackTheDatabaseRefusesGoesBackToTheEdits) {
     });
     EXPECT_TRUE(back);
     ASSERT_EQ(prompter.prompts.size(), 1u);
-    EXPECT_EQ(lastPrompt().text, texts::datasheetNotSaved("202121007", app::texts::ReasonLocked) +
+    EXPECT_EQ(lastPrompt().text, texts::datasheetNotSaved("202121007", app::texts::WhyLocked) +
                                      texts::BackToDatasheet);
     EXPECT_EQ(table()[1][2], "7.5");
 }
