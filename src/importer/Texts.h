@@ -24,6 +24,9 @@ inline QString notAMatch(const QString& fileName, const QString& sensorNumber) {
                           "database");
 }
 inline const QString NoDataForSensor = QStringLiteral("There was no data found for this sensor.");
+inline QString notAText(const QString& fileName) {
+    return fileName + QStringLiteral(" is not a text file and was not imported.");
+}
 inline const QString ImportLabel = QStringLiteral(" imgAddTroveData_Click");
 
 // The text driver's files in the data folder.

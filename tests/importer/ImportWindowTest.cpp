@@ -329,6 +329,40 @@ TEST_F(ImportWindowTest, AMissingFileOpensNoWindow) {
     EXPECT_EQ(fileBytes(dataFile(texts::ImportWorkingFile)), "earlier");
 }
 
+TEST_F(ImportWindowTest, LinesEndedByNulBytesAreAllAppended) {
+    startWith(Sensor);
+    control<QComboBox>("cboTroveInt")->setCurrentText("1");
+    QByteArray bytes;
+    for (int k = 0; k < 10; ++k)
+        bytes += line(hourly(k)).toLatin1() + '\0';
+    bytes += QByteArray(2048, '\0');
+    const QString path = documents.filePath(Sensor + ".txt");
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+    f.close();
+    importFile(path, [&](ReviewDialog& w) {
+        EXPECT_EQ(ticks(w), "1111111111");
+        append(w, app::Answer::Yes);
+    });
+    EXPECT_EQ(promptTexts().mid(1).join(" / ").toStdString(), " 10 records appended to 201391005");
+    EXPECT_EQ(query("SELECT max(ReadingTime) FROM `201391005`"), "15:00:00");
+}
+
+TEST_F(ImportWindowTest, ABinaryFileIsRefusedWithAMessage) {
+    startWith(Sensor);
+    const QString path = documents.filePath(Sensor + ".txt");
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(QByteArray(4096, '\0'));
+    f.close();
+    importFile(path); // no review window opens
+    ASSERT_EQ(prompter.prompts.size(), 1U);
+    EXPECT_EQ(prompter.prompts[0].text, "201391005.txt is not a text file and was not imported.");
+    EXPECT_EQ(prompter.prompts[0].icon, app::Icon::Warning);
+    EXPECT_EQ(query("SELECT count(*) FROM `201391005`"), "0");
+}
+
 TEST_F(ImportWindowTest, AHundredThousandLinesOpenAndScroll) {
     startWith(Sensor);
     QStringList lines;
