@@ -95,7 +95,9 @@ AppendOutcome appendReadings(store::Database& db, const AppendTarget& target,
             if (progress && ++done % 1024 == 0) progress(done);
             const std::optional<When> when = keyParts(table.raw(r, 0), layout, order);
             if (!when) {
-                outcome.messages << texts::notADate(r + 1, table.text(r, 0));
+                // Read no further than the message quotes.
+                outcome.messages << texts::notADate(r + 1,
+                                                    table.text(r, 0, texts::QuotedLength + 2));
                 continue;
             }
             const std::string date = dateText(when->date);

@@ -223,11 +223,22 @@ std::string_view TextTable::raw(int row, int column) const {
     return {text, size_t(f->length)};
 }
 
-QString TextTable::text(int row, int column) const {
-    const std::string_view bytes = raw(row, column);
+QString TextTable::decode(std::string_view bytes) const {
     if (bytes.empty()) return {};
     return utf8_ ? QString::fromUtf8(bytes.data(), qsizetype(bytes.size()))
                  : QString::fromLatin1(bytes.data(), qsizetype(bytes.size()));
+}
+
+QString TextTable::text(int row, int column) const {
+    return decode(raw(row, column));
+}
+
+QString TextTable::text(int row, int column, qsizetype most) const {
+    // A character takes four bytes at most; a sequence cut short decodes past
+    // the characters kept.
+    QString t = decode(raw(row, column).substr(0, size_t(std::max<qsizetype>(most, 0)) * 4));
+    if (t.size() > most) t.truncate(most > 0 && t[most - 1].isHighSurrogate() ? most - 1 : most);
+    return t;
 }
 
 QVariant TextTable::value(int row, int column) const {

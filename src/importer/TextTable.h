@@ -52,6 +52,9 @@ public:
     std::string_view raw(int row, int column) const;
     // The field as text; a null QString when it is null.
     QString text(int row, int column) const;
+    // Its first `most` characters at most (a pair of surrogates is never
+    // split), read from no more bytes than they can take.
+    QString text(int row, int column, qsizetype most) const;
     // The field as a value: text, or an invalid QVariant for null.
     QVariant value(int row, int column) const;
 
@@ -64,6 +67,7 @@ private:
 
     void parse(const char* begin, const char* end, const ColumnDescription& description);
     const Field* field(int row, int column) const;
+    QString decode(std::string_view bytes) const;
 
     QByteArray bytes_;
     QByteArray unquoted_; // fields whose text differs from their bytes (doubled quotes)

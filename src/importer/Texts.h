@@ -85,11 +85,21 @@ inline QString appended(int count, const QString& sensorNumber) {
     return QLatin1Char(' ') + QString::number(count) + QStringLiteral(" records appended to ") +
            sensorNumber;
 }
+// A field of a file quoted in a message: at most this many characters of it,
+// then "...". A line may be megabytes long.
+inline constexpr qsizetype QuotedLength = 200;
+inline QString quoted(QString text) {
+    if (text.size() > QuotedLength) {
+        text.truncate(text[QuotedLength - 1].isHighSurrogate() ? QuotedLength - 1 : QuotedLength);
+        text += QStringLiteral("...");
+    }
+    return text;
+}
 inline QString notADate(int line, const QString& text) {
     return QStringLiteral("Line %1 was not appended: \"%2\" is not a date and time in the "
                           "chosen date format.")
         .arg(line)
-        .arg(text);
+        .arg(quoted(text));
 }
 inline QString appendFailed(const QString& description) {
     return QStringLiteral("No readings were appended: ") + description;
