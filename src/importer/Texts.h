@@ -101,6 +101,27 @@ inline QString notADate(int line, const QString& text) {
         .arg(line)
         .arg(quoted(text));
 }
+// Lines refused alike, when there are more than one, are told in one message
+// that lists the first ten.
+inline constexpr int ListedLines = 10;
+inline QString listed(int count, const QStringList& first) {
+    QString text = QStringLiteral("\r\n") + first.join(QStringLiteral("\r\n"));
+    if (count > first.size()) text += QStringLiteral("\r\nand %1 more").arg(count - first.size());
+    return text;
+}
+inline QString notDates(int count, const QStringList& firstLines) {
+    return QStringLiteral("%1 lines were not appended: they do not begin with a date and time in "
+                          "the chosen date format:")
+               .arg(count) +
+           listed(count, firstLines);
+}
+inline QString notADateListed(int line, const QString& text) {
+    return QStringLiteral("Line %1: \"%2\"").arg(line).arg(quoted(text));
+}
+inline QString duplicates(int count, const QStringList& firstDatesAndTimes) {
+    return QStringLiteral("%1 lines were already in the database and were skipped:").arg(count) +
+           listed(count, firstDatesAndTimes);
+}
 inline QString appendFailed(const QString& description) {
     return QStringLiteral("No readings were appended: ") + description;
 }
