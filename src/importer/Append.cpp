@@ -10,6 +10,7 @@
 #include <sqlite3.h>
 
 #include <string>
+#include <utility>
 
 namespace importer {
 
@@ -85,6 +86,11 @@ AppendOutcome appendReadings(store::Database& db, const AppendTarget& target,
     const std::string number = target.sensorNumber.toStdString();
 
     AppendOutcome outcome;
+    // Only what the messages show is kept: a re-imported file may repeat
+    // every one of a hundred thousand lines.
+    std::vector<std::pair<int, QString>> firstNotDates; // line and column 1
+    QString firstDuplicate;
+    QStringList firstDuplicates;
     const int lines = std::min(table.RecordCount(), int(ticks.size()));
     db.transaction([&] {
         store::Statement taken = db.prepare(takenSql);
@@ -95,7 +101,9 @@ AppendOutcome appendReadings(store::Database& db, const AppendTarget& target,
             if (progress && ++done % 1024 == 0) progress(done);
             const std::optional<When> when = keyParts(table.raw(r, 0), layout, order);
             if (!when) {
-                outcome.messages << texts::notADate(r + 1, table.text(r, 0));
+                if (++outcome.notDates <= texts::ListedLines)
+                    // Read no further than the message quotes.
+                    firstNotDates.emplace_back(r + 1, table.text(r, 0, texts::QuotedLength + 2));
                 continue;
             }
             const std::string date = dateText(when->date);
@@ -107,7 +115,9 @@ AppendOutcome appendReadings(store::Database& db, const AppendTarget& target,
             const bool duplicate = taken.step();
             taken.reset();
             if (duplicate) {
-                outcome.messages << texts::duplicate(QString::fromStdString(key));
+                if (++outcome.duplicates == 1) firstDuplicate = QString::fromStdString(key);
+                if (outcome.duplicates <= texts::ListedLines)
+                    firstDuplicates << QString::fromStdString(date + ' ' + time);
                 continue;
             }
             int i = 0;
@@ -126,6 +136,19 @@ AppendOutcome appendReadings(store::Database& db, const AppendTarget& target,
         }
         if (progress) progress(done);
     });
+    if (outcome.notDates == 1) {
+        outcome.messages << texts::notADate(firstNotDates[0].first, firstNotDates[0].second);
+    } else if (outcome.notDates > 1) {
+        QStringList first;
+        for (const auto& [line, text] : firstNotDates)
+            first << texts::notADateListed(line, text);
+        outcome.messages << texts::notDates(outcome.notDates, first);
+    }
+    if (outcome.duplicates == 1) {
+        outcome.messages << texts::duplicate(firstDuplicate);
+    } else if (outcome.duplicates > 1) {
+        outcome.messages << texts::duplicates(outcome.duplicates, firstDuplicates);
+    }
     return outcome;
 }
 

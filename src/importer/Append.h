@@ -27,7 +27,11 @@ struct AppendTarget {
 
 struct AppendOutcome {
     int appended = 0;
-    QStringList messages; // one per ticked line not appended, in line order
+    int duplicates = 0; // ticked lines whose key was taken
+    int notDates = 0;   // ticked lines whose column 1 is no date and time in the layout
+    // What the user is told of the lines not appended: one message for the
+    // lines that are no date, then one for the duplicates.
+    QStringList messages;
 };
 
 // Told now and then how many ticked lines are done.
@@ -37,8 +41,9 @@ using Progress = std::function<void(int done)>;
 // time and FullDate by the layout, the temperature when the type has one,
 // channels 1 up to importedChannels, IsDirty, Plottemporal, not PlotSpatial.
 // A line whose key is taken (by a stored reading or an earlier line) and a
-// line whose column 1 is no date and time in the layout are skipped with a
-// message. All or nothing: a failure throws store::Error and stores none.
+// line whose column 1 is no date and time in the layout are skipped; each
+// kind is told in one message, however many lines it has. All or nothing: a
+// failure throws store::Error and stores none.
 AppendOutcome appendReadings(store::Database& db, const AppendTarget& target,
                              const TextTable& table, const std::vector<std::uint8_t>& ticks,
                              DateLayout layout, DayOrder order, const Progress& progress = {});

@@ -50,6 +50,34 @@ bool isUtf8(const char* begin, const char* end) {
     return true;
 }
 
+// Control characters other than tab, the line ends, form feed and the old
+// end-of-file mark, which text files do hold.
+bool isControl(unsigned char c) {
+    return (c < 0x20 && c != '\0' && c != '\t' && c != '\n' && c != '\r' && c != '\f' &&
+            c != 0x1A) ||
+           c == 0x7F;
+}
+
+bool looksBinary(const char* begin, const char* end) {
+    qint64 text = 0;
+    qint64 control = 0;
+    qint64 nulRuns = 0;
+    bool inNul = false;
+    for (const char* p = begin; p < end; ++p) {
+        const auto c = static_cast<unsigned char>(*p);
+        if (c == 0) {
+            nulRuns += inNul ? 0 : 1;
+            inNul = true;
+            continue;
+        }
+        inNul = false;
+        ++text;
+        control += isControl(c) ? 1 : 0;
+    }
+    // A logger line is a date and time at least; padding is one run a line.
+    return text < 4 * nulRuns || control * 100 > text;
+}
+
 [[noreturn]] void tooLarge(const QString& what) {
     throw store::Error(18 /* SQLITE_TOOBIG */,
                        QStringLiteral("the text file is too large: ") + what);
@@ -70,6 +98,7 @@ TextTable::TextTable(QByteArray bytes, const ColumnDescription& description)
     } else {
         utf8_ = !isAscii(begin, end) && isUtf8(begin, end);
     }
+    binary_ = looksBinary(begin, end);
     parse(begin, end, description);
 }
 
@@ -77,7 +106,7 @@ void TextTable::parse(const char* begin, const char* end, const ColumnDescriptio
     const int columns = fieldCount();
     const char delimiter = description.delimiter;
     const auto blank = [delimiter](char c) { return (c == ' ' || c == '\t') && c != delimiter; };
-    const auto lineEnd = [](char c) { return c == '\n' || c == '\r'; };
+    const auto lineEnd = [](char c) { return c == '\n' || c == '\r' || c == '\0'; };
     const char* const base = bytes_.constData();
     const auto at = [base](const char* p) { return std::uint32_t(p - base); };
 
@@ -159,9 +188,9 @@ void TextTable::parse(const char* begin, const char* end, const ColumnDescriptio
                 ++rows_;
             }
         }
-        // One line end: CR LF, LF or a lone CR.
-        if (p < end && *p == '\r') ++p;
-        if (p < end && *p == '\n') ++p;
+        // One line end: CR LF, LF, a lone CR or a NUL.
+        if (p < end && *p == '\r' && p + 1 < end && p[1] == '\n') ++p;
+        if (p < end) ++p;
     }
 }
 
@@ -194,11 +223,22 @@ std::string_view TextTable::raw(int row, int column) const {
     return {text, size_t(f->length)};
 }
 
-QString TextTable::text(int row, int column) const {
-    const std::string_view bytes = raw(row, column);
+QString TextTable::decode(std::string_view bytes) const {
     if (bytes.empty()) return {};
     return utf8_ ? QString::fromUtf8(bytes.data(), qsizetype(bytes.size()))
                  : QString::fromLatin1(bytes.data(), qsizetype(bytes.size()));
+}
+
+QString TextTable::text(int row, int column) const {
+    return decode(raw(row, column));
+}
+
+QString TextTable::text(int row, int column, qsizetype most) const {
+    // A character takes four bytes at most; a sequence cut short decodes past
+    // the characters kept.
+    QString t = decode(raw(row, column).substr(0, size_t(std::max<qsizetype>(most, 0)) * 4));
+    if (t.size() > most) t.truncate(most > 0 && t[most - 1].isHighSurrogate() ? most - 1 : most);
+    return t;
 }
 
 QVariant TextTable::value(int row, int column) const {

@@ -25,17 +25,22 @@ public:
     static constexpr qint64 MaxFileSize = qint64(1) << 28;
 
     // Splits bytes into rows by the description. Never fails on content:
-    // quoted fields ("" inside is one quote), CR LF, LF or CR line ends, a
-    // last line without an end, a UTF-8 byte-order mark, lines with fewer or
-    // more fields than columns (missing ones are null, extra ones dropped).
-    // An empty field is null; blanks around an unquoted field are dropped;
-    // empty lines are no rows. Throws store::Error only for more than
-    // MaxFileSize bytes.
+    // quoted fields ("" inside is one quote), CR LF, LF, CR or NUL line ends
+    // (loggers pad and separate lines with NULs), a last line without an end,
+    // a UTF-8 byte-order mark, lines with fewer or more fields than columns
+    // (missing ones are null, extra ones dropped). An empty field is null;
+    // blanks around an unquoted field are dropped; empty lines are no rows.
+    // Throws store::Error only for more than MaxFileSize bytes.
     TextTable(QByteArray bytes, const ColumnDescription& description);
 
     // Opens <folder>/<fileName> as Schema.ini in folder describes it. Throws
     // store::Error when either cannot be read.
     static std::unique_ptr<TextTable> open(const QString& folder, const QString& fileName);
+
+    // True when the bytes are no text to import: control characters, or NUL
+    // bytes so close together that no line fits between them (a file of
+    // zeros, text in two-byte characters). The rows are read all the same.
+    bool binary() const { return binary_; }
 
     int RecordCount() const { return rows_; }
     int fieldCount() const { return int(names_.size()); }
@@ -47,6 +52,9 @@ public:
     std::string_view raw(int row, int column) const;
     // The field as text; a null QString when it is null.
     QString text(int row, int column) const;
+    // Its first `most` characters at most (a pair of surrogates is never
+    // split), read from no more bytes than they can take.
+    QString text(int row, int column, qsizetype most) const;
     // The field as a value: text, or an invalid QVariant for null.
     QVariant value(int row, int column) const;
 
@@ -59,10 +67,12 @@ private:
 
     void parse(const char* begin, const char* end, const ColumnDescription& description);
     const Field* field(int row, int column) const;
+    QString decode(std::string_view bytes) const;
 
     QByteArray bytes_;
     QByteArray unquoted_; // fields whose text differs from their bytes (doubled quotes)
     bool utf8_ = false;
+    bool binary_ = false;
     QStringList names_;
     std::vector<Field> fields_; // row by row, fieldCount() to a row
     int rows_ = 0;

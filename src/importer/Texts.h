@@ -24,6 +24,9 @@ inline QString notAMatch(const QString& fileName, const QString& sensorNumber) {
                           "database");
 }
 inline const QString NoDataForSensor = QStringLiteral("There was no data found for this sensor.");
+inline QString notAText(const QString& fileName) {
+    return fileName + QStringLiteral(" is not a text file and was not imported.");
+}
 inline const QString ImportLabel = QStringLiteral(" imgAddTroveData_Click");
 
 // The text driver's files in the data folder.
@@ -82,11 +85,42 @@ inline QString appended(int count, const QString& sensorNumber) {
     return QLatin1Char(' ') + QString::number(count) + QStringLiteral(" records appended to ") +
            sensorNumber;
 }
+// A field of a file quoted in a message: at most this many characters of it,
+// then "...". A line may be megabytes long.
+inline constexpr qsizetype QuotedLength = 200;
+inline QString quoted(QString text) {
+    if (text.size() > QuotedLength) {
+        text.truncate(text[QuotedLength - 1].isHighSurrogate() ? QuotedLength - 1 : QuotedLength);
+        text += QStringLiteral("...");
+    }
+    return text;
+}
 inline QString notADate(int line, const QString& text) {
     return QStringLiteral("Line %1 was not appended: \"%2\" is not a date and time in the "
                           "chosen date format.")
         .arg(line)
-        .arg(text);
+        .arg(quoted(text));
+}
+// Lines refused alike, when there are more than one, are told in one message
+// that lists the first ten.
+inline constexpr int ListedLines = 10;
+inline QString listed(int count, const QStringList& first) {
+    QString text = QStringLiteral("\r\n") + first.join(QStringLiteral("\r\n"));
+    if (count > first.size()) text += QStringLiteral("\r\nand %1 more").arg(count - first.size());
+    return text;
+}
+inline QString notDates(int count, const QStringList& firstLines) {
+    return QStringLiteral("%1 lines were not appended: they do not begin with a date and time in "
+                          "the chosen date format:")
+               .arg(count) +
+           listed(count, firstLines);
+}
+inline QString notADateListed(int line, const QString& text) {
+    return QStringLiteral("Line %1: \"%2\"").arg(line).arg(quoted(text));
+}
+inline QString duplicates(int count, const QStringList& firstDatesAndTimes) {
+    return QStringLiteral("%1 lines were already in the database and were skipped:").arg(count) +
+           listed(count, firstDatesAndTimes);
 }
 inline QString appendFailed(const QString& description) {
     return QStringLiteral("No readings were appended: ") + description;

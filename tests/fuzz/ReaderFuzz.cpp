@@ -55,6 +55,7 @@ void checkTable(const TextTable& table, int period) {
             const QString text = table.text(r, c);
             require(table.isNull(r, c) == raw.empty(), "null and empty disagree");
             require(text.isNull() == raw.empty(), "text and bytes disagree");
+            require(text.startsWith(table.text(r, c, 7)), "a shortened field is no prefix");
         }
         require(table.isNull(r, table.fieldCount()) && table.isNull(r, -1), "out of range read");
         checkDate(table.raw(r, 0));

@@ -172,7 +172,7 @@ TEST_F(ImportWindowTest, TheReviewWindowShowsTheLinesWithTheProposal) {
     EXPECT_EQ(query("SELECT count(*) FROM `201391005`"), "0");
 }
 
-TEST_F(ImportWindowTest, AppendingTwiceAppendsOnceAndReportsEachDuplicate) {
+TEST_F(ImportWindowTest, AppendingTwiceAppendsOnceAndReportsTheDuplicates) {
     startWith(Sensor);
     control<QComboBox>("cboTroveInt")->setCurrentText("1");
     // The fourth line repeats the first: its key is taken by the time it comes.
@@ -198,12 +198,37 @@ TEST_F(ImportWindowTest, AppendingTwiceAppendsOnceAndReportsEachDuplicate) {
 
     prompter.prompts.clear();
     importFile(path, [&](ReviewDialog& w) { append(w, app::Answer::Yes); });
-    QStringList expected{texts::appendQuestion(Sensor)};
-    for (int k = 0; k < 3; ++k)
-        expected << texts::duplicate(Sensor + ' ' + hourly(k));
-    expected << " No data was found to append";
-    EXPECT_EQ(promptTexts(), expected);
+    EXPECT_EQ(prompts(), "All the checked data will be added to sensor:  201391005 ? / "
+                         "3 lines were already in the database and were skipped:\r\n"
+                         "2025/04/01 06:00:00\r\n2025/04/01 07:00:00\r\n2025/04/01 08:00:00 / "
+                         " No data was found to append");
     EXPECT_EQ(query("SELECT count(*) FROM `201391005`"), "3");
+}
+
+// The logger's file grows: each import brings every earlier line again.
+TEST_F(ImportWindowTest, ReimportingAHundredThousandLinesSaysSoOnce) {
+    startWith(Sensor);
+    control<QComboBox>("cboTroveInt")->setCurrentText("1");
+    QStringList lines;
+    for (int k = 0; k < 100000; ++k)
+        lines << line(hourly(k));
+    importFile(loggerFile(Sensor + ".txt", lines),
+               [&](ReviewDialog& w) { append(w, app::Answer::Yes); });
+    EXPECT_EQ(prompter.prompts.back().text, " 100000 records appended to 201391005");
+
+    prompter.prompts.clear();
+    lines << line(hourly(100000));
+    importFile(loggerFile(Sensor + ".txt", lines),
+               [&](ReviewDialog& w) { append(w, app::Answer::Yes); });
+    QStringList firstTen;
+    for (int k = 0; k < 10; ++k)
+        firstTen << hourly(k);
+    EXPECT_EQ(promptTexts(),
+              QStringList({texts::appendQuestion(Sensor),
+                           "100000 lines were already in the database and were skipped:\r\n" +
+                               firstTen.join("\r\n") + "\r\nand 99990 more",
+                           " 1 records appended to 201391005"}));
+    EXPECT_EQ(query("SELECT count(*) FROM `201391005`"), "100001");
 }
 
 TEST_F(ImportWindowTest, ASensorOfType21StoresTwoChannels) {
@@ -327,6 +352,40 @@ TEST_F(ImportWindowTest, AMissingFileOpensNoWindow) {
     EXPECT_EQ(prompter.prompts[0].title, "Tolvane");
     EXPECT_EQ(prompter.prompts[0].icon, app::Icon::Information);
     EXPECT_EQ(fileBytes(dataFile(texts::ImportWorkingFile)), "earlier");
+}
+
+TEST_F(ImportWindowTest, LinesEndedByNulBytesAreAllAppended) {
+    startWith(Sensor);
+    control<QComboBox>("cboTroveInt")->setCurrentText("1");
+    QByteArray bytes;
+    for (int k = 0; k < 10; ++k)
+        bytes += line(hourly(k)).toLatin1() + '\0';
+    bytes += QByteArray(2048, '\0');
+    const QString path = documents.filePath(Sensor + ".txt");
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+    f.close();
+    importFile(path, [&](ReviewDialog& w) {
+        EXPECT_EQ(ticks(w), "1111111111");
+        append(w, app::Answer::Yes);
+    });
+    EXPECT_EQ(promptTexts().mid(1).join(" / ").toStdString(), " 10 records appended to 201391005");
+    EXPECT_EQ(query("SELECT max(ReadingTime) FROM `201391005`"), "15:00:00");
+}
+
+TEST_F(ImportWindowTest, ABinaryFileIsRefusedWithAMessage) {
+    startWith(Sensor);
+    const QString path = documents.filePath(Sensor + ".txt");
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(QByteArray(4096, '\0'));
+    f.close();
+    importFile(path); // no review window opens
+    ASSERT_EQ(prompter.prompts.size(), 1U);
+    EXPECT_EQ(prompter.prompts[0].text, "201391005.txt is not a text file and was not imported.");
+    EXPECT_EQ(prompter.prompts[0].icon, app::Icon::Warning);
+    EXPECT_EQ(query("SELECT count(*) FROM `201391005`"), "0");
 }
 
 TEST_F(ImportWindowTest, AHundredThousandLinesOpenAndScroll) {

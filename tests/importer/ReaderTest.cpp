@@ -72,7 +72,48 @@ INSTANTIATE_TEST_SUITE_P(
         ReaderCase{"SingleByteText", "a,caf\xE9\r\n", {"a|caf\xC3\xA9"}},
         ReaderCase{"EmptyLinesInTheMiddle", "a\r\n\r\n  \t\r\nb\r\n", {"a", "b"}},
         ReaderCase{"EmptyFieldsAreNull", ",, x ,\t,\r\n", {"~|~|x"}},
-        ReaderCase{"NulBytes", QByteArray("a\0b,c", 5), {std::string("a\0b|c", 5)}}),
+        // Loggers end lines with NULs or pad the file with them.
+        ReaderCase{"NulEndsALine", QByteArray("a\0b,c", 5), {"a", "b|c"}},
+        ReaderCase{"NulAfterCrLf", QByteArray("a\r\n\0\0b\r\0c", 10), {"a", "b", "c"}},
+        ReaderCase{"NulInAQuotedField", QByteArray("\"a\0b\",c", 7), {"a", "b\"|c"}},
+        ReaderCase{"NulPadding",
+                   Line + "\r\n" + QByteArray(4096, '\0'),
+                   {"2024/01/05 10:00:00|T7|91|005|21.5|1.25|2.5"}}),
+    [](const auto& param) { return std::string(param.param.name); });
+
+// What the import refuses as no text at all, and what it still reads.
+struct BinaryCase {
+    const char* name;
+    QByteArray bytes;
+    bool binary;
+};
+
+class BinaryTest : public ::testing::TestWithParam<BinaryCase> {};
+
+TEST_P(BinaryTest, TellsBinaryFromText) {
+    EXPECT_EQ(TextTable(GetParam().bytes, sixteenColumns()).binary(), GetParam().binary);
+}
+
+QByteArray twoByteCharacters(const QByteArray& text) {
+    QByteArray bytes("\xFF\xFE", 2);
+    for (char c : text)
+        bytes.append(c).append('\0');
+    return bytes;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, BinaryTest,
+    ::testing::Values(
+        BinaryCase{"Empty", "", false}, BinaryCase{"LoggerLines", Line + "\r\n" + Line, false},
+        BinaryCase{"LinesEndedByNul", Line + '\0' + Line + '\0', false},
+        BinaryCase{"PaddedWithNuls", Line + "\r\n" + QByteArray(100000, '\0'), false},
+        BinaryCase{"EndOfFileMarkAndFormFeed", Line + "\r\n\f\x1A", false},
+        BinaryCase{"OnlyNuls", QByteArray(512, '\0'), true},
+        BinaryCase{"TwoByteCharacters", twoByteCharacters(Line + "\r\n" + Line), true},
+        BinaryCase{"ControlCharacters",
+                   QByteArray("\x89PNG\r\n\x1A\n\0\0\0\rIHDR\0\0\x01\0\0\0\x01\0\x08\x06", 26) +
+                       Line,
+                   true}),
     [](const auto& param) { return std::string(param.param.name); });
 
 TEST(SchemaIni, IsExactlyTheTwentyLines) {

@@ -41,6 +41,10 @@ void ImportPanel::importFiles() {
             prompter.ask({texts::NoDataForSensor, texts::AppTitle, app::Icon::Information});
             return;
         }
+        if (rsTroveData->binary()) {
+            prompter.ask({texts::notAText(name), texts::AppTitle, app::Icon::Warning});
+            return;
+        }
         review(*rsTroveData);
     });
 }
