@@ -17,21 +17,6 @@ QStringList titles(const std::vector<DatasheetColumn>& columns) {
     return t;
 }
 
-TEST(DatasheetColumnsTest, OneNodeShowsChannel1Only) {
-    const auto columns = datasheetColumns("202121007");
-    EXPECT_EQ(titles(columns), QStringList({"DateTime Key", "ReadingDate", "R. Time", "ChannelT",
-                                            "Channel1", "PlotTemporal", "PlotSpatial"}));
-    std::vector<int> widths;
-    for (const DatasheetColumn& c : columns)
-        widths.push_back(c.widthTwips);
-    // 120 twips a letter of the title; the key 2600; the last keeps the default.
-    EXPECT_EQ(widths, (std::vector<int>{2600, 1320, 840, 960, 960, 1440, 0}));
-    EXPECT_EQ(columns[4].field, "Channel1");
-    EXPECT_EQ(columns[5].field, "Plottemporal");
-    EXPECT_EQ(columns[4].kind, CellKind::Channel);
-    EXPECT_EQ(columns[6].kind, CellKind::Flag);
-}
-
 TEST(DatasheetColumnsTest, EightNodesStopAtChannel8) {
     const QStringList t = titles(datasheetColumns("201391005"));
     ASSERT_EQ(t.size(), 14);
