@@ -185,6 +185,14 @@ TEST_F(ReadingWindowTest, ARefusedValueIsToldOnceAndTheTypingStays) {
     // The columns before the refused one are stored, as before.
     EXPECT_EQ(stored(hour(2), "Channel1||'|'||Channel2||'|'||Channel3"), "7.0|2.02|3.02");
 
+    // Leaving the tab cannot store it either; coming back shows it again.
+    expectLog(texts::SaveReadingsLabel);
+    showTab(0);
+    showTab(2);
+    checkLog();
+    EXPECT_EQ(counter(), "3 of 3");
+    EXPECT_EQ(text("txtChannel2"), "1,2.5");
+
     box("txtChannel2")->setText("1.25");
     click("imgPrevData");
     EXPECT_EQ(counter(), "2 of 3");

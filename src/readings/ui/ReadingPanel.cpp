@@ -92,6 +92,14 @@ void ReadingPanel::showReading(const Reading& r) {
     toldFailure_.clear();
 }
 
+void ReadingPanel::showUnsaved() {
+    ui_.txtChannelT->setText(unsaved_->channelT);
+    for (int i = 1; i <= 8; ++i)
+        ui_.txtChannel[size_t(i)]->setText(unsaved_->channels[size_t(i)]);
+    ui_.chkTemporal->setChecked(unsaved_->temporal);
+    ui_.chkSpatial->setChecked(unsaved_->spatial);
+}
+
 void ReadingPanel::showEmpty() {
     ui_.txtReadingID->clear();
     setPickers(state_.env.clock->now().date(), storedTime(texts::NoonTime));
@@ -107,6 +115,8 @@ void ReadingPanel::fillreadings() {
         if (rs && rs->RecordCount() > 0 && !rs->isBOF() && !rs->isEOF()) {
             showReading(readReading(*rs));
             shownRow_ = rs->Bookmark();
+            if (unsaved_ && unsavedRow_ == shownRow_ && unsavedTable_ == rs->tableName())
+                showUnsaved();
         } else if (rs && rs->RecordCount() > 0) {
             showEmpty();
             prompter().ask({texts::NoReadingsFound, texts::CannotMove, app::Icon::Warning});
@@ -149,8 +159,12 @@ bool ReadingPanel::SaveReadings() {
     if (!failure) {
         shown_ = std::make_unique<Reading>(typed);
         toldFailure_.clear();
+        unsaved_.reset();
         return true;
     }
+    unsaved_ = std::make_unique<Reading>(typed);
+    unsavedRow_ = shownRow_;
+    unsavedTable_ = rs->tableName();
     QStringList numbers(typed.channels.begin() + 1, typed.channels.end());
     const QString message = texts::readingNotSaved(number, keyDate(typed.date), keyTime(typed.time),
                                                    app::saveFailureReason(failure, numbers));

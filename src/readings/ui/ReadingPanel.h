@@ -56,6 +56,7 @@ private:
     bool hasRows() const;
     void showReading(const Reading& r);
     void showEmpty();
+    void showUnsaved();
     void setPickers(const QDate& date, const QTime& time);
     void showCounter();
     // After a deletion: the last reading left, or the empty state.
@@ -73,6 +74,11 @@ private:
     qint64 shownRow_ = 0;
     std::unique_ptr<Reading> shown_; // the reading as last shown or stored
     QString toldFailure_;            // told once until a save succeeds
+    // Typing a save could not store, shown again over its row when the row is
+    // shown again (after leaving the tab, say) until a save stores it.
+    std::unique_ptr<Reading> unsaved_;
+    qint64 unsavedRow_ = 0;
+    QString unsavedTable_;
     // Whose reading ReadingBookmark names: rowids are counted per table.
     QString bookmarkTable_;
 };
