@@ -53,9 +53,15 @@ TEST_F(LogTest, DeletedLogIsCreatedAgainWithOneEntry) {
     expectLog(QStringLiteral("two"));
 }
 
-TEST_F(LogTest, MissingFolderLosesTheEntryQuietly) {
+// A log that cannot be written (no folder, a full disk) makes no folder and
+// leaves its entry on standard error.
+TEST_F(LogTest, AnEntryTheLogCannotTakeGoesToStandardError) {
     app::Log log(documents.filePath(QStringLiteral("no/such/folder")), &clock);
-    log.WriteLog(QStringLiteral("lost"));
+    testing::internal::CaptureStderr();
+    log.WriteLog(QStringLiteral("Err #13: database or disk is full G_savefields"));
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("Err #13: database or disk is full G_savefields"), std::string::npos)
+        << said;
     EXPECT_FALSE(QDir(documents.filePath(QStringLiteral("no"))).exists());
 }
 
