@@ -39,13 +39,12 @@ QTabWidget* tabsOf(const RunningWindow& w) {
     return w.control<QTabWidget>("SSTab1");
 }
 
-// The Readings tab open on the middle reading.
-void toMiddleReading(const RunningWindow& w, int readings) {
+// The Readings tab open on the last reading but one: one step back from where
+// the tab opens, not half the table's steps from the first, each of which
+// stores the reading shown (minutes of disk flushes before the case).
+void toLateReading(const RunningWindow& w) {
     tabsOf(w)->setCurrentIndex(2);
-    w.control<QToolButton>("imgFirst")->click();
-    auto* next = w.control<QToolButton>("imgNextData");
-    for (int i = 1; i < readings / 2; ++i)
-        next->click();
+    w.control<QToolButton>("imgPrevData")->click();
 }
 
 // Entering the tab on another sensor each time: the sensor is changed while
@@ -77,12 +76,12 @@ void BM_EnterReadingsTab(benchmark::State& st) {
 }
 BENCHMARK(BM_EnterReadingsTab)->Arg(100)->Arg(100000)->Unit(benchmark::kMicrosecond);
 
-// Next and Previous in turn from the middle reading: every click stores the
+// Next and Previous in turn from the last reading but one: every click stores the
 // reading shown and moves.
 void BM_StepReading(benchmark::State& st) {
     const int readings = int(st.range(0));
     RunningWindow w(1, readings);
-    toMiddleReading(w, readings);
+    toLateReading(w);
     auto* next = w.control<QToolButton>("imgNextData");
     auto* previous = w.control<QToolButton>("imgPrevData");
     auto* counter = w.control<QLineEdit>("txtRcount");
@@ -94,8 +93,7 @@ void BM_StepReading(benchmark::State& st) {
         forward = !forward;
     }
     const int position = counter->text().section(QLatin1Char(' '), 0, 0).toInt();
-    if (position < readings / 2 || position > readings / 2 + 1)
-        st.SkipWithError("the reading moved away from the middle");
+    if (position < readings - 1) st.SkipWithError("the reading moved away from the end");
     if (w.prompter.shown != 0) st.SkipWithError("a message was shown");
 }
 BENCHMARK(BM_StepReading)->Arg(100)->Arg(100000)->Unit(benchmark::kMicrosecond);
@@ -122,12 +120,12 @@ void BM_AddReading(benchmark::State& st) {
 }
 BENCHMARK(BM_AddReading)->Arg(100)->Arg(100000)->Iterations(500)->Unit(benchmark::kMicrosecond);
 
-// The middle reading's time moved one second on and back again, as a user's
+// The last reading but one's time moved one second on and back again, as a user's
 // edit of the time picker: each move is stored and re-sorted.
 void BM_CheckDateTime(benchmark::State& st) {
     const int readings = int(st.range(0));
     RunningWindow w(1, readings);
-    toMiddleReading(w, readings);
+    toLateReading(w);
     auto* time = w.control<QTimeEdit>("dtpRtime");
     auto* key = w.control<QLineEdit>("txtReadingID");
     if (!w.ok) st.SkipWithError("start-up failed");
