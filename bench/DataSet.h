@@ -36,4 +36,22 @@ QDateTime generatedReadingTime(int k);
 // The reading key of the k-th reading (0-based) of a generated sensor.
 QString generatedReadingKey(const QString& number, int k);
 
+// A realistic site: SiteSensors sensors of one to eight anchors (more of three
+// to six than of the others) with a year of hourly readings each, and one
+// eight-anchor sensor with ten years of them. Anchors drift by tens of
+// millimetres at most in ten years; some readings were stored out of time
+// order; the first reading of each month is marked for the length graph. Made once a run; returns
+// its path.
+constexpr int SiteSensors = 200;
+constexpr int SiteReadings = 8760;
+constexpr int TenYears = 87600;
+QString siteDataSet();
+// The sensor number of the site's ten-year sensor.
+QString siteTenYearSensor();
+
+// Eight-anchor sensors of ten years of readings each, generated as the site's
+// ten-year sensor (the first is the same sensor). Made once a run.
+QString tenYearDataSet(int sensors);
+QString tenYearSensor(int index);
+
 } // namespace bench

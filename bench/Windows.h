@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QPixmap>
 #include <QTemporaryDir>
 
 #include <memory>
@@ -35,6 +36,13 @@ class NoDesktop : public app::Desktop {
 public:
     bool open(const QString&) override { return true; }
 };
+
+// Pending events handled, then the widget drawn as the screen would show it.
+inline void painted(QWidget* widget) {
+    QCoreApplication::processEvents();
+    const QPixmap picture = widget->grab();
+    if (picture.isNull()) qFatal("nothing drawn");
+}
 
 // A documents folder whose data folder holds a copy of the data set as the
 // default database, with the logo and manual already made.
@@ -60,8 +68,11 @@ struct RunningWindow {
     bool ok = false;
 
     explicit RunningWindow(int sensors, int readingsPerSensor = 24, app::Clock* clock = nullptr)
-        : documents(sharedDataSet(sensors, readingsPerSensor)) {
-        const app::Environment env{documents.folder.path(), &prompter, &desktop,
+        : RunningWindow(sharedDataSet(sensors, readingsPerSensor), clock) {}
+    explicit RunningWindow(const QString& dataSet, app::Clock* clock = nullptr,
+                           app::Prompter* answers = nullptr)
+        : documents(dataSet) {
+        const app::Environment env{documents.folder.path(), answers ? answers : &prompter, &desktop,
                                    clock ? clock : &systemClock};
         window = std::make_unique<app::MainWindow>(env);
         ok = window->startUp();
@@ -77,6 +88,9 @@ struct RunningWindow {
     template <class T> T* control(const char* name) const {
         return window->findChild<T*>(QString::fromLatin1(name));
     }
+    // What the user waits for after a click: the events it posted handled and
+    // the window drawn.
+    void painted() const { bench::painted(window.get()); }
 };
 
 } // namespace bench

@@ -1,0 +1,283 @@
+// What a user waits for on a ten-year sensor (87,600 hourly readings): the
+// first time graph, a change of sensor and the report, each against the
+// engine and QCustomPlot doing the same work directly.
+#include "Bare.h"
+#include "DataSet.h"
+#include "Windows.h"
+
+#include "graphs/ui/Chart.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QComboBox>
+#include <QDialog>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTimer>
+#include <QToolButton>
+
+#include <array>
+#include <cmath>
+#include <memory>
+#include <vector>
+
+namespace {
+
+using bench::RunningWindow;
+
+constexpr int ReadingsTab = 2, TimeTab = 3, LengthTab = 4;
+
+QString lastOf(int readings) {
+    return QStringLiteral("%1 of %1").arg(readings);
+}
+
+// A window on a fresh copy of two ten-year sensors, the readings of the
+// site's own ten-year sensor shown.
+std::unique_ptr<RunningWindow> onReadings(app::Prompter* answers = nullptr) {
+    auto w = std::make_unique<RunningWindow>(bench::tenYearDataSet(2), nullptr, answers);
+    auto* list = w->control<QComboBox>("cboSensors");
+    const int first = list->findText(bench::tenYearSensor(0));
+    list->setCurrentIndex(first);
+    emit list->activated(first);
+    w->control<QTabWidget>("SSTab1")->setCurrentIndex(ReadingsTab);
+    w->painted();
+    return w;
+}
+
+void BM_FirstTimeGraph(benchmark::State& st) {
+    const int readings = int(st.range(0));
+    for (auto _ : st) {
+        st.PauseTiming();
+        const auto w = onReadings();
+        st.ResumeTiming();
+        w->control<QTabWidget>("SSTab1")->setCurrentIndex(TimeTab);
+        w->painted();
+        st.PauseTiming();
+        if (w->control<graphs::Chart>("ChartT")->graph(0)->dataCount() != readings ||
+            w->prompter.shown != 0) {
+            st.SkipWithError("the graph was not drawn");
+            break;
+        }
+        st.ResumeTiming();
+    }
+}
+BENCHMARK(BM_FirstTimeGraph)->Arg(bench::TenYears)->Unit(benchmark::kMillisecond);
+
+// The points and ranges of a chart as the program drew them.
+struct Picture {
+    std::vector<QVector<QCPGraphData>> series;
+    QCPRange keys, values;
+
+    explicit Picture(QCustomPlot& chart)
+        : keys(chart.xAxis->range()), values(chart.yAxis->range()) {
+        for (int i = 0; i < chart.graphCount(); ++i) {
+            QVector<QCPGraphData>& points = series.emplace_back();
+            for (const QCPGraphData& p : *chart.graph(i)->data())
+                points.append(p);
+        }
+    }
+    void draw(QCustomPlot& chart) const {
+        for (size_t i = 0; i < series.size(); ++i)
+            chart.graph(int(i))->data()->set(series[i], true);
+        chart.xAxis->setRange(keys);
+        chart.yAxis->setRange(values);
+        chart.replot(QCustomPlot::rpImmediateRefresh);
+    }
+};
+
+// The graph's own work on the engine: its selected rows read in order, and
+// one transaction giving every one of them its derived columns.
+void deriveColumns(sqlite3* db, const QString& table, const char* flag) {
+    const QByteArray quoted = ('`' + table + '`').toUtf8();
+    QByteArray select = "SELECT _rowid_, ChannelT";
+    for (int i = 1; i <= 8; ++i)
+        select += ", Channel" + QByteArray::number(i);
+    select += " FROM " + quoted + " WHERE " + flag + " = 1 ORDER BY FullDate";
+    QByteArray update = "UPDATE " + quoted + " SET NumTemp = ?1, Reference = ?2";
+    for (int i = 1; i <= 8; ++i)
+        update += ", zero" + QByteArray::number(i) + " = ?" + QByteArray::number(2 + i) + ", Disp" +
+                  QByteArray::number(i) + " = ?" + QByteArray::number(10 + i);
+    update += " WHERE _rowid_ = ?19";
+    struct Row {
+        std::int64_t rowid;
+        std::array<double, 9> values;
+    };
+    std::vector<Row> rows;
+    sqlite3_stmt* st = nullptr;
+    sqlite3_prepare_v2(db, select.constData(), -1, &st, nullptr);
+    while (sqlite3_step(st) == SQLITE_ROW) {
+        Row& r = rows.emplace_back();
+        r.rowid = sqlite3_column_int64(st, 0);
+        for (int c = 0; c < 9; ++c)
+            r.values[size_t(c)] = sqlite3_column_double(st, c + 1);
+    }
+    sqlite3_finalize(st);
+    sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
+    sqlite3_prepare_v2(db, update.constData(), -1, &st, nullptr);
+    for (const Row& r : rows) {
+        const Row& zero = rows.front();
+        sqlite3_bind_double(st, 1, r.values[0]);
+        sqlite3_bind_double(st, 2, r.values[8] - zero.values[8]);
+        for (int i = 1; i <= 8; ++i) {
+            const double moved = r.values[size_t(i)] - zero.values[size_t(i)];
+            sqlite3_bind_double(st, 2 + i, moved);
+            sqlite3_bind_double(st, 10 + i, r.values[8] - zero.values[8] - moved);
+        }
+        sqlite3_bind_int64(st, 19, r.rowid);
+        sqlite3_step(st);
+        sqlite3_reset(st);
+    }
+    sqlite3_finalize(st);
+    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+}
+
+// The program's pictures, taken once, and fresh copies of the data to
+// derive the columns in.
+struct GraphLimit {
+    std::unique_ptr<RunningWindow> w = onReadings();
+    graphs::Chart* timeChart = w->control<graphs::Chart>("ChartT");
+    graphs::Chart* lengthChart = w->control<graphs::Chart>("ChartS");
+    std::unique_ptr<Picture> time, length;
+    GraphLimit() {
+        auto* tabs = w->control<QTabWidget>("SSTab1");
+        tabs->setCurrentIndex(TimeTab);
+        w->painted();
+        time = std::make_unique<Picture>(*timeChart);
+        tabs->setCurrentIndex(LengthTab);
+        w->painted();
+        length = std::make_unique<Picture>(*lengthChart);
+        tabs->setCurrentIndex(TimeTab);
+        w->painted();
+    }
+};
+
+struct FreshCopy {
+    bench::Documents copy{bench::tenYearDataSet(2)};
+    sqlite3* db = nullptr;
+    FreshCopy() {
+        sqlite3_open_v2(QFile::encodeName(copy.database).constData(), &db, SQLITE_OPEN_READWRITE,
+                        nullptr);
+    }
+    ~FreshCopy() { sqlite3_close(db); }
+};
+
+void BM_FirstTimeGraphLimit(benchmark::State& st) {
+    GraphLimit limit;
+    if (limit.time->series[0].size() != st.range(0)) st.SkipWithError("no picture to draw");
+    for (auto _ : st) {
+        st.PauseTiming();
+        auto fresh = std::make_unique<FreshCopy>();
+        st.ResumeTiming();
+        deriveColumns(fresh->db, bench::tenYearSensor(0), "Plottemporal");
+        limit.time->draw(*limit.timeChart);
+        st.PauseTiming();
+        fresh.reset();
+        st.ResumeTiming();
+    }
+}
+BENCHMARK(BM_FirstTimeGraphLimit)->Arg(bench::TenYears)->Unit(benchmark::kMillisecond);
+
+// From the choice in the list to the Readings tab drawn at the other
+// sensor's last reading.
+void BM_SwitchSensor(benchmark::State& st) {
+    const int readings = int(st.range(0));
+    RunningWindow w(bench::tenYearDataSet(2));
+    auto* tabs = w.control<QTabWidget>("SSTab1");
+    auto* list = w.control<QComboBox>("cboSensors");
+    auto* counter = w.control<QLineEdit>("txtRcount");
+    auto* number = w.control<QLineEdit>("txtReadingID");
+    if (!w.ok || list->count() != 2) st.SkipWithError("start-up failed");
+    int sensor = 0;
+    for (auto _ : st) {
+        st.PauseTiming();
+        tabs->setCurrentIndex(0);
+        w.painted();
+        sensor = 1 - sensor;
+        st.ResumeTiming();
+        list->setCurrentIndex(sensor);
+        emit list->activated(sensor);
+        tabs->setCurrentIndex(ReadingsTab);
+        w.painted();
+        st.PauseTiming();
+        if (counter->text() != lastOf(readings) ||
+            !number->text().startsWith(list->itemText(sensor))) {
+            st.SkipWithError("not at the other sensor's last reading");
+            break;
+        }
+        st.ResumeTiming();
+    }
+    if (w.prompter.shown != 0) st.SkipWithError("a message was shown");
+}
+BENCHMARK(BM_SwitchSensor)->Arg(bench::TenYears)->Unit(benchmark::kMicrosecond);
+
+// The keyset of the other sensor and its last row.
+void BM_SwitchSensorLimit(benchmark::State& st) {
+    const int readings = int(st.range(0));
+    FreshCopy data;
+    int sensor = 0;
+    for (auto _ : st) {
+        sensor = 1 - sensor;
+        if (bench::bareKeyset(data.db, bench::tenYearSensor(sensor), true) != readings)
+            st.SkipWithError("rows missing");
+    }
+}
+BENCHMARK(BM_SwitchSensorLimit)->Arg(bench::TenYears)->Unit(benchmark::kMicrosecond);
+
+// The report command with both graphs, on a fresh copy: the graphs are
+// prepared, drawn and pictured, and the document written.
+void BM_Report(benchmark::State& st) {
+    for (auto _ : st) {
+        st.PauseTiming();
+        const auto w = onReadings();
+        const QString report = w->documents.dataFolder + QStringLiteral("/Report ") +
+                               bench::tenYearSensor(0) + QStringLiteral(".docx");
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (dialog) dialog->findChild<QPushButton*>(QStringLiteral("cmdOK"))->click();
+        });
+        st.ResumeTiming();
+        w->control<QToolButton>("imgReport")->click();
+        w->painted();
+        st.PauseTiming();
+        if (!QFile::exists(report) || w->prompter.shown != 0) {
+            const std::string why =
+                "no report written: " +
+                QDir(w->documents.dataFolder).entryList().join(' ').toStdString() + ", " +
+                std::to_string(w->prompter.shown) + " prompts";
+            st.SkipWithError(why.c_str());
+            break;
+        }
+        st.ResumeTiming();
+    }
+}
+BENCHMARK(BM_Report)->Arg(bench::TenYears)->Unit(benchmark::kMillisecond);
+
+void savePicture(QCustomPlot& chart, const QString& path) {
+    if (!chart.toPixmap(chart.width(), chart.height()).save(path, "JPG", 92))
+        qFatal("cannot save %s", qPrintable(path));
+}
+
+// Both graphs' limits, and their pictures written.
+void BM_ReportLimit(benchmark::State& st) {
+    GraphLimit limit;
+    QTemporaryDir pictures;
+    if (limit.time->series[0].size() != st.range(0)) st.SkipWithError("no picture to draw");
+    for (auto _ : st) {
+        st.PauseTiming();
+        auto fresh = std::make_unique<FreshCopy>();
+        st.ResumeTiming();
+        deriveColumns(fresh->db, bench::tenYearSensor(0), "Plottemporal");
+        limit.time->draw(*limit.timeChart);
+        savePicture(*limit.timeChart, pictures.filePath(QStringLiteral("time.jpg")));
+        deriveColumns(fresh->db, bench::tenYearSensor(0), "PlotSpatial");
+        limit.length->draw(*limit.lengthChart);
+        savePicture(*limit.lengthChart, pictures.filePath(QStringLiteral("length.jpg")));
+        st.PauseTiming();
+        fresh.reset();
+        st.ResumeTiming();
+    }
+}
+BENCHMARK(BM_ReportLimit)->Arg(bench::TenYears)->Unit(benchmark::kMillisecond);
+
+} // namespace
