@@ -855,7 +855,23 @@ void RowSet::scanStatement(const QStringList& names,
     // since the keyset was read make it differ, and from there on each row is
     // looked up by its rowid.
     size_t i = 0;
-    {
+    if (keyOrder_ == KeyOrder::Ascending) {
+        // The set's order is the table's own (readings appended in time): one
+        // pass straight through the table, passing over rows outside the set,
+        // beats walking the sort key's index and looking each row up.
+        Statement st = db_->prepare(
+            QStringLiteral("SELECT %1 FROM %2 WHERE _rowid_ BETWEEN ?1 AND ?2 ORDER BY _rowid_")
+                .arg(list, tableSql_));
+        st.bind(1, keys_.front());
+        st.bind(2, keys_.back());
+        while (i < keys_.size() && st.step()) {
+            const qint64 rowid = st.int64(0);
+            if (rowid < keys_[i]) continue;
+            if (rowid > keys_[i]) break; // the row went: looked up one by one below
+            visit(&st);
+            ++i;
+        }
+    } else {
         Statement st = orderedQuery(list);
         while (i < keys_.size() && st.step() && st.int64(0) == keys_[i]) {
             visit(&st);

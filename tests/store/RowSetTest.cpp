@@ -332,6 +332,31 @@ TEST_F(RowSetTest, FetchRowsReadsARangeInSetOrder) {
     EXPECT_TRUE(rs.fetchRows(1200, 1).empty());
 }
 
+// A pass over every row keeps the set's order and rows, whether the table's
+// own order is the set's (read straight through) or not, and reports a row
+// gone since the keyset was read.
+TEST_F(RowSetTest, ScanningVisitsTheSetsRowsInItsOrder) {
+    addReadings(*db, Sensor, 6);
+    rawExec("UPDATE `123421001` SET Plottemporal = 0 WHERE Channel1 = 1.02");
+    const QString selected =
+        QStringLiteral("SELECT * FROM `123421001` WHERE Plottemporal = True ORDER BY FullDate");
+    const auto scan = [](const RowSet& rs) {
+        QStringList keys;
+        rs.scanStatement({QStringLiteral("DateTimeKey")}, [&](const store::Statement* st) {
+            keys << (st ? st->text(1) : QStringLiteral("gone"));
+        });
+        return keys;
+    };
+    RowSet inTableOrder(*db, selected);
+    rawExec("DELETE FROM `123421001` WHERE Channel1 = 1.04");
+    EXPECT_EQ(scan(inTableOrder), QStringList({keyAt(0), keyAt(1), keyAt(3), "gone", keyAt(5)}));
+
+    // The last row moved first: the table's order is no longer the set's.
+    rawExec("UPDATE `123421001` SET FullDate = '2025-02-28 00:00:00' WHERE Channel1 = 1.05");
+    RowSet moved(*db, selected);
+    EXPECT_EQ(scan(moved), QStringList({keyAt(5), keyAt(0), keyAt(1), keyAt(3)}));
+}
+
 TEST_F(RowSetTest, RefusesQueriesItCannotKeepAKeysetFor) {
     EXPECT_THROW(RowSet(*db, QStringLiteral("SELECT * FROM `999921001` ORDER BY FullDate")),
                  store::Error);

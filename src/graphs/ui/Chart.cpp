@@ -559,12 +559,16 @@ void Chart::rememberHome() {
 }
 
 void Chart::unzoom() {
+    restoreHome();
+    replot();
+}
+
+void Chart::restoreHome() {
     if (home_) {
         xAxis->setRange(home_->first);
         yAxis->setRange(home_->second);
         home_.reset();
     }
-    replot();
 }
 
 void Chart::mousePressEvent(QMouseEvent* event) {

@@ -76,6 +76,8 @@ public:
 
     // The view the graph rules set, again.
     void unzoom();
+    // The drawn view back, without drawing: for a graph about to be drawn anew.
+    void restoreHome();
     // The picture as last drawn, as a JPEG file. False when it cannot be written;
     // an existing file is then left as it was.
     bool exportJpeg(const QString& path);

@@ -153,7 +153,8 @@ void GraphPanel::DrawTgraph() {
             chart.clearSeries(i);
             chart.setActive(i, false);
         }
-        chart.unzoom();
+        // The graph is drawn once, at the end.
+        chart.restoreHome();
     });
     ignoreFailure([&] { chart.setAxisTitle(Axis::Left, texts::LeftAxisTitle); });
 
@@ -218,7 +219,8 @@ void GraphPanel::DrawSgraph() {
             chart.clearSeries(i);
             chart.setActive(i, false);
         }
-        chart.unzoom();
+        // The graph is drawn once, at the end.
+        chart.restoreHome();
         chart.setMinimum(Axis::Bottom, 0);
 
         const ProfileWindow window = profileWindow(rs.RecordCount());
