@@ -9,6 +9,21 @@
 
 namespace app {
 
+namespace {
+
+qint64 pragmaNumber(store::Database& db, const QString& pragma) {
+    store::Statement st = db.prepare(QStringLiteral("PRAGMA ") + pragma);
+    return st.step() ? st.int64(0) : 0;
+}
+
+} // namespace
+
+bool worthCompacting(store::Database& db) {
+    const qint64 free = pragmaNumber(db, QStringLiteral("freelist_count"));
+    const qint64 pages = pragmaNumber(db, QStringLiteral("page_count"));
+    return free > 0 && free * FreeShareToCompact >= pages;
+}
+
 bool CompactDB(const QString& database, Prompter& prompter, const Log& log,
                const std::function<void()>& beforeReplace) {
     const QFileInfo original(database);
@@ -19,6 +34,9 @@ bool CompactDB(const QString& database, Prompter& prompter, const Log& log,
         removeDatabaseFile(copy);
         {
             auto db = store::Database::open(database);
+            // Rewriting a file that has little to give back costs the user
+            // seconds at every exit on a large database, and saves nothing.
+            if (!worthCompacting(*db)) return true;
             store::Statement vacuum = db->prepare(QStringLiteral("VACUUM INTO ?1"));
             vacuum.bind(1, copy);
             vacuum.run();

@@ -6,7 +6,16 @@
 
 #include <functional>
 
+namespace store {
+class Database;
+}
+
 namespace app {
+
+// A file is compacted once at least one page in this many is free.
+inline constexpr qint64 FreeShareToCompact = 10;
+// True when enough of the file is free pages for compaction to give it back.
+bool worthCompacting(store::Database& db);
 
 // Compacts the database file into "Copy_" + its name beside it, then puts the
 // copy in place of the original in one rename, so that one complete database
@@ -15,7 +24,8 @@ namespace app {
 // removed first. A failure (no such file, a full disk) shows
 // "Error compacting <file name>", logs " G_CompactDB" and leaves the original as
 // it was. beforeReplace runs between the two steps (tests use it to interrupt
-// there). Returns true when the compacted file is in place.
+// there). A file less than a tenth of whose pages are free is left as it is:
+// it is compact enough. Returns true when the file is compact.
 bool CompactDB(const QString& database, Prompter& prompter, const Log& log,
                const std::function<void()>& beforeReplace = {});
 

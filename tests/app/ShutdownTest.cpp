@@ -56,6 +56,18 @@ TEST_F(ShutdownTest, ExitCompactsTheDatabaseInPlace) {
     EXPECT_TRUE(db->hasTable(QStringLiteral("202421002")));
 }
 
+// A file with next to nothing to give back is not rewritten at every exit.
+TEST_F(ShutdownTest, ACompactDatabaseIsLeftAsItIs) {
+    makeDefaultDatabase({"202421001"});
+    addReadings(*store::Database::open(database()), QStringLiteral("202421001"), 500);
+    const QByteArray before = fileBytes(database());
+    ASSERT_TRUE(startWindow());
+    closeWindow();
+    EXPECT_TRUE(prompter.prompts.empty());
+    EXPECT_EQ(fileBytes(database()), before);
+    EXPECT_FALSE(QFileInfo::exists(copy()));
+}
+
 // A killed exit leaves its compacted copy, a killed restore its new file; the
 // holder of the database's lock removes both, and compaction goes on.
 TEST_F(ShutdownTest, LeftoversOfKilledRunsAreRemoved) {
