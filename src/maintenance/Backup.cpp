@@ -81,7 +81,7 @@ QStringList listBackups(const QString& dataFolder) {
     return lines;
 }
 
-void checkOurDatabase(const QString& path) {
+void checkOurDatabase(const QString& path, Check depth) {
     auto db = store::Database::open(path, true);
     // The tables first: a foreign file is refused without reading all of it.
     for (const QString& table :
@@ -94,7 +94,9 @@ void checkOurDatabase(const QString& path) {
     // The check reads most pages several times: mapped into memory, and kept
     // in a larger cache, they are read without a system call each time.
     db->execute(QStringLiteral("PRAGMA mmap_size = 268435456; PRAGMA cache_size = -65536"));
-    store::Statement check = db->prepare(QStringLiteral("PRAGMA integrity_check(1)"));
+    store::Statement check =
+        db->prepare(depth == Check::Full ? QStringLiteral("PRAGMA integrity_check(1)")
+                                         : QStringLiteral("PRAGMA quick_check(1)"));
     const QString verdict = check.step() ? check.text(0) : QString();
     if (verdict != QLatin1String("ok"))
         throw store::Error(SQLITE_CORRUPT,
@@ -123,7 +125,9 @@ bool BackupDB(const QString& dataFolder, const QString& database, const QDate& t
             // Writing the copy to disk is mostly waiting: it goes on while the
             // copy is checked. Both only read the file, which is ours alone.
             auto flushed = std::async(std::launch::async, [&part] { app::flushToDisk(part); });
-            checkOurDatabase(part);
+            // A copy of the file in use: its pages and their structure are
+            // checked; index against table is the engine's own business.
+            checkOurDatabase(part, Check::Pages);
             flushed.get();
         }
         if (beforeReplace) beforeReplace();
@@ -151,7 +155,8 @@ bool RestoreDB(const QString& dataFolder, const QString& database, const QString
         if (!copy.copy(part))
             throw store::Error(store::code::CantOpen,
                                copy.errorString() + QStringLiteral(": ") + source);
-        checkOurDatabase(part);
+        // A file from anywhere: checked through, indexes included.
+        checkOurDatabase(part, Check::Full);
         if (beforeReplace) beforeReplace();
         // A journal a crash left belongs to the file being replaced; the
         // engine would play it back into the restored one.

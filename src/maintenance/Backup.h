@@ -24,10 +24,15 @@ QString backupFolder(const QString& dataFolder);
 // folder by name. Empty when the folder is missing or holds no file.
 QStringList listBackups(const QString& dataFolder);
 
+// How far the engine checks a file: every page and its structure (its quick
+// check, for a copy just made of the file in use), or that and every index
+// against its table (its integrity check, for a file from anywhere).
+enum class Check { Pages, Full };
+
 // Throws store::Error unless path is a database of ours that passes the
 // engine's check: it opens read-only and holds the fixed tables and the
 // reading-table template. Changes nothing.
-void checkOurDatabase(const QString& path);
+void checkOurDatabase(const QString& path, Check depth = Check::Full);
 
 // Runs after the new file is written and checked, before it takes its place
 // (tests interrupt there).
