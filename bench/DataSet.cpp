@@ -5,6 +5,8 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
+#include <QStringList>
 #include <QTemporaryDir>
 
 #include <sqlite3.h>
@@ -240,6 +242,26 @@ QString siteDataSet() {
             addRegisterRow(*db, siteTenYearSensor(), 8, SiteSensors);
             std::mt19937 own(20261207 + SiteSensors);
             addSiteReadings(*db, siteTenYearSensor(), 8, TenYears, own);
+        });
+    });
+}
+
+QString siteWithFreePages() {
+    return madeOnce(QStringLiteral("site_freed.mdb"), [](const QString& path) {
+        QFile::copy(siteDataSet(), path);
+        auto db = store::Database::open(path);
+        db->execute(QStringLiteral("PRAGMA synchronous = OFF"));
+        QStringList tables;
+        {
+            store::Statement st = db->prepare(QStringLiteral("SELECT InstrumentID FROM Sensors"));
+            while (st.step())
+                tables << st.text(0);
+        }
+        db->transaction([&] {
+            for (const QString& table : tables)
+                db->execute(QStringLiteral("DELETE FROM %1 WHERE _rowid_ <= "
+                                           "(SELECT max(_rowid_) / 6 FROM %1)")
+                                .arg(store::quoteName(table)));
         });
     });
 }

@@ -48,6 +48,9 @@ constexpr int TenYears = 87600;
 QString siteDataSet();
 // The sensor number of the site's ten-year sensor.
 QString siteTenYearSensor();
+// The site after the oldest sixth of every sensor's readings was deleted: a
+// file that compaction has pages to give back from. Made once a run.
+QString siteWithFreePages();
 
 // Eight-anchor sensors of ten years of readings each, generated as the site's
 // ten-year sensor (the first is the same sensor). Made once a run.

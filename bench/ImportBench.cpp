@@ -151,6 +151,31 @@ void BM_AppendImport(benchmark::State& st) {
 }
 BENCHMARK(BM_AppendImport)->Arg(100000)->Unit(benchmark::kMillisecond);
 
+// The same file appended again: every line is already there, and the user is
+// told once, not once a line.
+void BM_ReimportDuplicates(benchmark::State& st) {
+    const int lines = int(st.range(0));
+    ImportState open;
+    const auto table =
+        importer::OpenTroveData(open.state, QStringLiteral("logger.txt"), loggerFile(lines));
+    const std::vector<std::uint8_t> ticks(size_t(lines), 1);
+    const QString number = bench::sensorNumber(SensorIndex);
+    const importer::AppendTarget target{number, number.mid(4, 2), true};
+    FreshDatabase once;
+    importer::appendReadings(*once.db, target, *table, ticks, importer::DateLayout::YearFirst,
+                             importer::systemDayOrder());
+    for (auto _ : st) {
+        const auto outcome =
+            importer::appendReadings(*once.db, target, *table, ticks,
+                                     importer::DateLayout::YearFirst, importer::systemDayOrder());
+        if (outcome.appended != 0 || outcome.duplicates != lines || outcome.messages.size() != 1) {
+            st.SkipWithError("not one summary of every line");
+            break;
+        }
+    }
+}
+BENCHMARK(BM_ReimportDuplicates)->Arg(100000)->Unit(benchmark::kMillisecond);
+
 struct Row {
     QString key, date, time, fullDate;
     std::array<double, 10> values; // the temperature, then nine channels

@@ -33,6 +33,7 @@ inline const std::vector<Goal>& goals() {
         {"BM_DrawTimeGraph/100000", {"BM_BareReplot/100000"}, 2.0},
         {"BM_OpenLoggerFile/100000", {"BM_BareCsvRead/100000"}, 3.0},
         {"BM_AppendImport/100000", {"BM_BareInsert/100000"}, 3.0},
+        {"BM_ReimportDuplicates/100000", {"BM_AppendImport/100000"}, 3.0},
         {"BM_OpenDatasheet/100000", {"BM_OpenDatasheet/100"}, 3.0},
         {"BM_ExportWorkbook/100000/iterations:3", {"BM_BareXlsx/100000/iterations:3"}, 3.0},
         // What a user waits for.
