@@ -1,37 +1,11 @@
 // The cold start's limit: a minimal Qt program that counts the register of a
 // database file and shows one widget, then says so at its first paint.
+#include "app/ui/FirstPaint.h"
+
 #include <QApplication>
-#include <QEvent>
 #include <QLabel>
-#include <QTimer>
 
 #include <sqlite3.h>
-
-#include <cstdio>
-#include <cstdlib>
-
-namespace {
-
-class FirstPaint : public QObject {
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Paint && !seen_) {
-            seen_ = true;
-            // After the paint: the whole widget is drawn by then.
-            QTimer::singleShot(0, [] {
-                std::fputs("painted\n", stdout);
-                std::fflush(stdout);
-                std::_Exit(0);
-            });
-        }
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    bool seen_ = false;
-};
-
-} // namespace
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
@@ -48,7 +22,7 @@ int main(int argc, char* argv[]) {
     sqlite3_close(db);
     if (sensors < 0) return 1;
     QLabel label(QStringLiteral("%1 sensors").arg(sensors));
-    FirstPaint firstPaint;
+    app::ExitAfterFirstPaint firstPaint;
     label.installEventFilter(&firstPaint);
     label.resize(400, 200);
     label.show();
