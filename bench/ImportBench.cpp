@@ -125,21 +125,31 @@ struct FreshDatabase {
     std::unique_ptr<store::Database> db = store::Database::open(copy.database);
 };
 
+// Every line of a logger file of n lines, ticked to be appended to the sensor.
+struct AllLines {
+    ImportState open;
+    std::unique_ptr<importer::TextTable> table;
+    std::vector<std::uint8_t> ticks;
+    QString number = bench::sensorNumber(SensorIndex);
+    importer::AppendTarget target{number, number.mid(4, 2), true};
+
+    explicit AllLines(int n)
+        : table(importer::OpenTroveData(open.state, QStringLiteral("logger.txt"), loggerFile(n))),
+          ticks(size_t(n), 1) {}
+    importer::AppendOutcome appendTo(store::Database& db) const {
+        return importer::appendReadings(db, target, *table, ticks, importer::DateLayout::YearFirst,
+                                        importer::systemDayOrder());
+    }
+};
+
 void BM_AppendImport(benchmark::State& st) {
     const int lines = int(st.range(0));
-    ImportState open;
-    const auto table =
-        importer::OpenTroveData(open.state, QStringLiteral("logger.txt"), loggerFile(lines));
-    const std::vector<std::uint8_t> ticks(size_t(lines), 1);
-    const QString number = bench::sensorNumber(SensorIndex);
-    const importer::AppendTarget target{number, number.mid(4, 2), true};
+    const AllLines file(lines);
     for (auto _ : st) {
         st.PauseTiming();
         auto fresh = std::make_unique<FreshDatabase>();
         st.ResumeTiming();
-        const auto outcome =
-            importer::appendReadings(*fresh->db, target, *table, ticks,
-                                     importer::DateLayout::YearFirst, importer::systemDayOrder());
+        const auto outcome = file.appendTo(*fresh->db);
         st.PauseTiming();
         if (outcome.appended != lines) {
             st.SkipWithError("not all appended");
@@ -155,19 +165,11 @@ BENCHMARK(BM_AppendImport)->Arg(100000)->Unit(benchmark::kMillisecond);
 // told once, not once a line.
 void BM_ReimportDuplicates(benchmark::State& st) {
     const int lines = int(st.range(0));
-    ImportState open;
-    const auto table =
-        importer::OpenTroveData(open.state, QStringLiteral("logger.txt"), loggerFile(lines));
-    const std::vector<std::uint8_t> ticks(size_t(lines), 1);
-    const QString number = bench::sensorNumber(SensorIndex);
-    const importer::AppendTarget target{number, number.mid(4, 2), true};
+    const AllLines file(lines);
     FreshDatabase once;
-    importer::appendReadings(*once.db, target, *table, ticks, importer::DateLayout::YearFirst,
-                             importer::systemDayOrder());
+    file.appendTo(*once.db);
     for (auto _ : st) {
-        const auto outcome =
-            importer::appendReadings(*once.db, target, *table, ticks,
-                                     importer::DateLayout::YearFirst, importer::systemDayOrder());
+        const auto outcome = file.appendTo(*once.db);
         if (outcome.appended != 0 || outcome.duplicates != lines || outcome.messages.size() != 1) {
             st.SkipWithError("not one summary of every line");
             break;
