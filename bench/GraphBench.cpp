@@ -108,9 +108,10 @@ void BM_DrawTimeGraph(benchmark::State& st) {
     GraphState g(int(st.range(0)));
     GraphTab tab;
     graphs::GraphPanel panel(g.state, tab.ui);
-    graphs::GetTemporalData(g.state, readings::HeadLocation::Collar);
+    const graphs::TimePoints points =
+        graphs::GetTemporalData(g.state, readings::HeadLocation::Collar);
     for (auto _ : st) {
-        panel.DrawTgraph();
+        panel.DrawTgraph(&points);
     }
     if (tab.ui.ChartT->graph(9)->dataCount() != st.range(0)) st.SkipWithError("not drawn");
 }
@@ -142,7 +143,7 @@ void BM_BareReplot(benchmark::State& st) {
                 .arg(columns.join(QLatin1Char(',')), g.table()));
         const double gap = std::numeric_limits<double>::quiet_NaN();
         while (rows.step()) {
-            const double key = *graphs::Chart::dateTimeKey(rows.utf8(0));
+            const double key = *graphs::dateTimeKey(rows.utf8(0));
             for (size_t s = 0; s < bindings.size(); ++s)
                 series[s].append(QCPGraphData(key, rows.number(int(s) + 1).value_or(gap)));
         }

@@ -6,6 +6,8 @@
 #include "readings/Texts.h"
 #include "store/RowSet.h"
 
+#include <QDateTime>
+
 #include <sqlite3.h>
 
 #include <cmath>
@@ -86,7 +88,52 @@ void bindNumber(store::Statement& st, int index, const std::optional<double>& v)
         st.bindNull(index);
 }
 
-void prepare(app::AppState& state, GraphKind kind, HeadLocation head, const QString& label) {
+// Where a time series' column sits in a prepared row.
+struct RowField {
+    enum Kind { Zero, Disp, NumTemp, Reference } kind = NumTemp;
+    size_t index = 0;
+    double of(const readings::Displacements& row) const {
+        const std::optional<double>& v = kind == Zero      ? row.zero[index]
+                                         : kind == Disp    ? row.disp[index]
+                                         : kind == NumTemp ? row.numTemp
+                                                           : row.reference;
+        return v.value_or(std::numeric_limits<double>::quiet_NaN());
+    }
+};
+
+std::optional<RowField> rowField(const QString& column) {
+    auto numbered = [&](const QString& prefix, size_t last) -> std::optional<size_t> {
+        if (!column.startsWith(prefix, Qt::CaseInsensitive)) return std::nullopt;
+        bool ok = false;
+        const int n = column.mid(prefix.size()).toInt(&ok);
+        if (!ok || n < 1 || size_t(n) > last) return std::nullopt;
+        return size_t(n);
+    };
+    if (column.compare(QStringLiteral("NumTemp"), Qt::CaseInsensitive) == 0)
+        return RowField{RowField::NumTemp, 0};
+    if (column.compare(QStringLiteral("Reference"), Qt::CaseInsensitive) == 0)
+        return RowField{RowField::Reference, 0};
+    if (auto n = numbered(QStringLiteral("Disp"), DispCount)) return RowField{RowField::Disp, *n};
+    if (auto n = numbered(QStringLiteral("zero"), ZeroCount)) return RowField{RowField::Zero, *n};
+    return std::nullopt;
+}
+
+std::optional<double> storedKey(sqlite3_stmt* st, int column) {
+    switch (sqlite3_column_type(st, column)) {
+    case SQLITE_INTEGER:
+    case SQLITE_FLOAT:
+        return sqlite3_column_double(st, column);
+    case SQLITE_TEXT:
+        return dateTimeKey({reinterpret_cast<const char*>(sqlite3_column_text(st, column)),
+                            size_t(sqlite3_column_bytes(st, column))});
+    default:
+        return std::nullopt;
+    }
+}
+
+// points, when given, receives the time series of the head location.
+void prepare(app::AppState& state, GraphKind kind, HeadLocation head, const QString& label,
+             TimePoints* points = nullptr) {
     app::logAndLeave(state.log, label, [&] {
         store::Database& db = state.database();
         const QString number = readings::currentSensorNumber(state);
@@ -107,17 +154,31 @@ void prepare(app::AppState& state, GraphKind kind, HeadLocation head, const QStr
         assign(QStringLiteral("Reference"));
         const int rowidSlot = slot;
 
+        TimePoints collected;
+        std::vector<RowField> fields;
+        if (points) {
+            for (const SeriesBinding& s : timeSeries(head, state.NumNodes, {})) {
+                const std::optional<RowField> f = rowField(s.column);
+                if (!f) continue;
+                fields.push_back(*f);
+                collected.columns.emplace_back(s.column, std::vector<double>());
+            }
+        }
+        // After the rowid and the columns of columnList().
+        const int dateColumn = 1 + ChannelCount + 1 + ZeroCount + 1 + DispCount + 1;
         db.transaction([&] {
-            store::Statement select =
-                db.prepare(QStringLiteral("SELECT _rowid_, %1 FROM %2 WHERE %3 = True ORDER BY "
-                                          "FullDate")
-                               .arg(columnList(), table, flag));
+            // The graph's own order, ties by rowid as its row set has them.
+            store::Statement select = db.prepare(
+                QStringLiteral("SELECT _rowid_, %1, FullDate, ReadingDate FROM %2 WHERE %3 = "
+                               "True ORDER BY FullDate, _rowid_")
+                    .arg(columnList(), table, flag));
             store::Statement update =
                 db.prepare(QStringLiteral("UPDATE %1 SET %2 WHERE _rowid_ = ?%3")
                                .arg(table, assignments)
                                .arg(rowidSlot));
             readings::OffsetNumbers offsets;
             bool first = true;
+            std::optional<qint64> lastRow;
             while (select.step()) {
                 sqlite3_stmt* st = select.get();
                 readings::Channels channels;
@@ -125,6 +186,8 @@ void prepare(app::AppState& state, GraphKind kind, HeadLocation head, const QStr
                     channels[size_t(i)] = stored(st, i);
                 const QVariant channelT = stored(st, ChannelCount + 1);
                 if (first) {
+                    if (points)
+                        collected.firstDate = readings::shownValue(stored(st, dateColumn + 1));
                     // The earliest selected reading is the zero.
                     offsets = readings::offsetNumbers(readings::GetOffsets(channels));
                     first = false;
@@ -145,6 +208,14 @@ void prepare(app::AppState& state, GraphKind kind, HeadLocation head, const QStr
                         QStringLiteral("a channel has a value the zero reading lacks"),
                         readings::texts::SetZerosLabel));
                 readings::SetHeadlocs(head, state.NumNodes, row);
+                if (points) {
+                    lastRow = select.int64(0);
+                    if (const std::optional<double> key = storedKey(st, dateColumn)) {
+                        collected.keys.push_back(*key);
+                        for (size_t f = 0; f < fields.size(); ++f)
+                            collected.columns[f].second.push_back(fields[f].of(row));
+                    }
+                }
                 // A row that already holds what it would be given is left
                 // alone: entering a graph again rewrites only what changed.
                 if (row == before) continue;
@@ -159,14 +230,72 @@ void prepare(app::AppState& state, GraphKind kind, HeadLocation head, const QStr
                 update.bind(rowidSlot, select.int64(0));
                 update.run();
             }
+            if (points && lastRow) {
+                store::Statement last = db.prepare(
+                    QStringLiteral("SELECT ReadingDate FROM %1 WHERE _rowid_ = ?1").arg(table));
+                last.bind(1, *lastRow);
+                if (last.step()) collected.lastDate = readings::shownValue(stored(last.get(), 0));
+            }
         });
+        if (points) {
+            collected.prepared = true;
+            *points = std::move(collected);
+        }
     });
 }
 
 } // namespace
 
-void GetTemporalData(app::AppState& state, HeadLocation head) {
-    prepare(state, GraphKind::Time, head, texts::GetTemporalDataLabel);
+TimePoints GetTemporalData(app::AppState& state, HeadLocation head) {
+    TimePoints points;
+    prepare(state, GraphKind::Time, head, texts::GetTemporalDataLabel, &points);
+    return points;
+}
+
+const std::vector<double>* TimePoints::column(const QString& name) const {
+    for (const auto& [column, values] : columns)
+        if (column.compare(name, Qt::CaseInsensitive) == 0) return &values;
+    return nullptr;
+}
+
+namespace {
+
+// Days since 1970-01-01 of a civil date.
+qint64 daysFromCivil(int y, int m, int d) {
+    y -= m <= 2;
+    const int era = (y >= 0 ? y : y - 399) / 400;
+    const int yoe = y - era * 400;
+    const int doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const int doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return qint64(era) * 146097 + doe - 719468;
+}
+
+} // namespace
+
+std::optional<double> dateTimeKey(std::string_view stored) {
+    // "yyyy-MM-dd HH:mm:ss", read digit by digit: a graph reads a great many.
+    if (stored.size() == 19 && stored[4] == '-' && stored[7] == '-' && stored[13] == ':' &&
+        stored[16] == ':') {
+        bool ok = true;
+        auto num = [&](size_t from, size_t count) {
+            int v = 0;
+            for (size_t k = from; k < from + count; ++k) {
+                const char c = stored[k];
+                ok = ok && c >= '0' && c <= '9';
+                v = v * 10 + (c - '0');
+            }
+            return v;
+        };
+        const int y = num(0, 4), mo = num(5, 2), d = num(8, 2);
+        const int h = num(11, 2), mi = num(14, 2), s = num(17, 2);
+        if (ok && mo >= 1 && mo <= 12 && d >= 1 && d <= 31 && h < 24 && mi < 60 && s < 60)
+            return double(daysFromCivil(y, mo, d) * 86400 + h * 3600 + mi * 60 + s);
+    }
+    QDateTime t = QDateTime::fromString(QString::fromUtf8(stored.data(), qsizetype(stored.size())),
+                                        Qt::ISODate);
+    if (!t.isValid()) return std::nullopt;
+    t.setTimeSpec(Qt::UTC);
+    return double(t.toSecsSinceEpoch());
 }
 
 void GetSpatialData(app::AppState& state, HeadLocation head) {

@@ -12,6 +12,8 @@
 
 #include <functional>
 #include <optional>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 namespace graphs {
@@ -26,12 +28,27 @@ void OpenGraphData(app::AppState& state, GraphKind kind);
 // How many readings the graph would draw; rsGraphData is closed afterwards.
 int selectedReadings(app::AppState& state, GraphKind kind);
 
+// The time graph's points as the preparation leaves the rows, so that drawing
+// need not read them again: one key per row with a date (seconds, UTC), and
+// for each column a series reads one value per key (NaN: no value).
+struct TimePoints {
+    bool prepared = false; // false: the preparation failed; read the rows instead
+    std::vector<double> keys;
+    std::vector<std::pair<QString, std::vector<double>>> columns;
+    QString firstDate, lastDate; // ReadingDate of the first and last selected reading
+    // Nothing when the column was not collected.
+    const std::vector<double>* column(const QString& name) const;
+};
+
 // Brings zero1..10, NumTemp, Disp1..N and Reference of every selected row up to
 // date, against the earliest selected reading as the zero, in one transaction:
 // a failure leaves every row as it was. The head location is the one the
 // installation tab shows.
-void GetTemporalData(app::AppState& state, readings::HeadLocation head);
+TimePoints GetTemporalData(app::AppState& state, readings::HeadLocation head);
 void GetSpatialData(app::AppState& state, readings::HeadLocation head);
+
+// A stored date-time ("yyyy-MM-dd HH:mm:ss" text) as seconds since the epoch, UTC.
+std::optional<double> dateTimeKey(std::string_view stored);
 
 // One series of the time graph: its index on the chart, legend title and the
 // column its values come from.

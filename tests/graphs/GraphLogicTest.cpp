@@ -248,6 +248,47 @@ TEST_F(GraphDataTest, AChannelTheZeroLacksIsLoggedAndTheRowKeepsItsOlderValues) 
     EXPECT_EQ(row(1, "zero1, zero2, zero3, Disp1, Disp2"), "0.50 0.20 0.00 0.50 0.20");
 }
 
+// The points handed to the drawing are what a drawing from the stored rows
+// would read: same order, same values, a gap where a row has none.
+TEST_F(GraphDataTest, HandsOverThePointsTheRowsNowHold) {
+    // A reading typed in later for an earlier hour, and one with no reading
+    // on the deepest channel.
+    state->database().execute(
+        QStringLiteral("UPDATE `%1` SET FullDate = '2026-03-01 07:30:00', ReadingDate = "
+                       "'2026/03/01' WHERE DateTimeKey = '%2'")
+            .arg(Sensor, readingKey(Sensor, start.addSecs(3600 * 3))));
+    state->database().execute(QStringLiteral("UPDATE `%1` SET Channel3 = NULL WHERE "
+                                             "DateTimeKey = '%2'")
+                                  .arg(Sensor, readingKey(Sensor, start.addSecs(3600 * 2))));
+    for (const HeadLocation head : {HeadLocation::Toe, HeadLocation::Collar}) {
+        const TimePoints points = GetTemporalData(*state, head);
+        ASSERT_TRUE(points.prepared);
+        EXPECT_EQ(points.firstDate, "2026/03/01");
+        EXPECT_EQ(points.lastDate, "2026/03/01");
+        for (const SeriesBinding& s : timeSeries(head, 3, {})) {
+            const std::vector<double>* values = points.column(s.column);
+            ASSERT_NE(values, nullptr) << s.column.toStdString();
+            store::Statement st = state->database().prepare(
+                QStringLiteral("SELECT FullDate, %1 FROM `%2` WHERE Plottemporal = True ORDER BY "
+                               "FullDate, _rowid_")
+                    .arg(s.column, Sensor));
+            size_t k = 0;
+            for (; st.step(); ++k) {
+                ASSERT_LT(k, points.keys.size());
+                EXPECT_EQ(points.keys[k], *dateTimeKey(st.utf8(0)));
+                const std::optional<double> v = st.number(1);
+                if (v)
+                    EXPECT_EQ((*values)[k], *v) << s.column.toStdString() << " row " << k;
+                else
+                    EXPECT_TRUE(std::isnan((*values)[k])) << s.column.toStdString() << " row " << k;
+            }
+            EXPECT_EQ(k, points.keys.size());
+            EXPECT_EQ(values->size(), points.keys.size());
+        }
+    }
+    EXPECT_EQ(*dateTimeKey("2026-03-01 07:30:00"), 1772350200.0);
+}
+
 TEST_F(GraphDataTest, AFailureMidwayLeavesEveryRowAsItWas) {
     state->database().execute(
         QStringLiteral(
@@ -255,7 +296,7 @@ TEST_F(GraphDataTest, AFailureMidwayLeavesEveryRowAsItWas) {
             "BEGIN SELECT RAISE(ABORT, 'refused'); END")
             .arg(Sensor, readingKey(Sensor, start.addSecs(3600 * 2))));
     expectLog(texts::GetTemporalDataLabel);
-    GetTemporalData(*state, HeadLocation::Toe);
+    EXPECT_FALSE(GetTemporalData(*state, HeadLocation::Toe).prepared); // the rows are read instead
     checkLog();
     for (int k = 0; k < 4; ++k)
         EXPECT_EQ(row(k, "zero1, Disp1"), "- -") << k;

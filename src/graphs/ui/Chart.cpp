@@ -1,5 +1,6 @@
 #include "graphs/ui/Chart.h"
 
+#include "graphs/GraphData.h"
 #include "graphs/Texts.h"
 #include "store/RowSet.h"
 
@@ -124,16 +125,6 @@ protected:
         return s;
     }
 };
-
-// Days since 1970-01-01 of a civil date.
-qint64 daysFromCivil(int y, int m, int d) {
-    y -= m <= 2;
-    const int era = (y >= 0 ? y : y - 399) / 400;
-    const int yoe = y - era * 400;
-    const int doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const int doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return qint64(era) * 146097 + doe - 719468;
-}
 
 } // namespace
 
@@ -406,30 +397,14 @@ double Chart::seriesMaximumY(int i) {
     return found ? r.upper : 0;
 }
 
-std::optional<double> Chart::dateTimeKey(std::string_view stored) {
-    // "yyyy-MM-dd HH:mm:ss", read digit by digit: a graph reads a great many.
-    if (stored.size() == 19 && stored[4] == '-' && stored[7] == '-' && stored[13] == ':' &&
-        stored[16] == ':') {
-        bool ok = true;
-        auto num = [&](size_t from, size_t count) {
-            int v = 0;
-            for (size_t k = from; k < from + count; ++k) {
-                const char c = stored[k];
-                ok = ok && c >= '0' && c <= '9';
-                v = v * 10 + (c - '0');
-            }
-            return v;
-        };
-        const int y = num(0, 4), mo = num(5, 2), d = num(8, 2);
-        const int h = num(11, 2), mi = num(14, 2), s = num(17, 2);
-        if (ok && mo >= 1 && mo <= 12 && d >= 1 && d <= 31 && h < 24 && mi < 60 && s < 60)
-            return double(daysFromCivil(y, mo, d) * 86400 + h * 3600 + mi * 60 + s);
-    }
-    QDateTime t = QDateTime::fromString(QString::fromUtf8(stored.data(), qsizetype(stored.size())),
-                                        Qt::ISODate);
-    if (!t.isValid()) return std::nullopt;
-    t.setTimeSpec(Qt::UTC);
-    return double(t.toSecsSinceEpoch());
+void Chart::setPoints(int i, const std::vector<double>& keys, const std::vector<double>& values) {
+    bindings_[size_t(i)].reset();
+    QVector<QCPGraphData> points;
+    points.reserve(qsizetype(std::min(keys.size(), values.size())));
+    for (size_t k = 0; k < keys.size() && k < values.size(); ++k)
+        points.append(QCPGraphData(keys[k], values[k]));
+    graph(i)->data()->set(points, true);
+    fitBottom_ = true;
 }
 
 // Every series bound to the same row set is filled from one pass of its rows.
@@ -467,7 +442,7 @@ void Chart::resolveBindings() {
                 for (size_t c = 0; c < values.size(); ++c) {
                     values[c] = st->number(int(c) + 1);
                     if (!values[c] && sqlite3_column_type(st->get(), int(c) + 1) == SQLITE_TEXT)
-                        values[c] = dateTimeKey(st->utf8(int(c) + 1));
+                        values[c] = graphs::dateTimeKey(st->utf8(int(c) + 1));
                 }
                 for (size_t s = 0; s < series.size(); ++s) {
                     const std::optional<double>& x = values[size_t(xy[s].first)];
@@ -484,7 +459,9 @@ void Chart::resolveBindings() {
             bindings_[size_t(series[s])].reset();
         }
     }
-    if (bottomAutomatic_ && !byRowSet.empty()) setAutomatic(Axis::Bottom, true);
+    const bool fit = fitBottom_ || !byRowSet.empty();
+    fitBottom_ = false;
+    if (bottomAutomatic_ && fit) setAutomatic(Axis::Bottom, true);
 }
 
 void Chart::rebuildLegend() {

@@ -70,6 +70,9 @@ public:
     // text) or a number, Y a number; a row without a Y value leaves a gap. The
     // rows are read at the next drawing, for all the bound series at once.
     void bind(int i, const store::RowSet* rs, const QString& xColumn, const QString& yColumn);
+    // The points given, in key order; as a bound series, they are fitted at
+    // the next drawing.
+    void setPoints(int i, const std::vector<double>& keys, const std::vector<double>& values);
     void addPoint(int i, double x, double y);
     double seriesMaximumX(int i);
     double seriesMaximumY(int i);
@@ -88,9 +91,6 @@ public:
     // date and time (or X) and its value.
     using Describer = std::function<QString(int series, double x, double y)>;
     void setDescriber(Describer describer) { describer_ = std::move(describer); }
-
-    // Date-time keys are seconds since the epoch, in UTC, read from the stored text.
-    static std::optional<double> dateTimeKey(std::string_view stored);
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -119,6 +119,7 @@ private:
     std::vector<std::optional<Binding>> bindings_;
     QSharedPointer<QCPAxisTicker> leftTicker_, bottomTicker_;
     bool leftAutomatic_ = false, bottomAutomatic_ = true;
+    bool fitBottom_ = false; // points were set since the bottom axis was last fitted
     Describer describer_;
 
     // Mouse interactions.

@@ -112,15 +112,16 @@ void GraphPanel::enterGraph(GraphKind kind, int previousTab) {
     int selected = 0;
     ignoreFailure([&] { selected = selectedReadings(state_, kind); });
     if (selected >= 2) {
+        TimePoints points;
         ignoreFailure([&] {
             if (kind == GraphKind::Time)
-                GetTemporalData(state_, head());
+                points = GetTemporalData(state_, head());
             else
                 GetSpatialData(state_, head());
         });
         ignoreFailure([&] { chart->show(); });
         if (kind == GraphKind::Time)
-            DrawTgraph();
+            DrawTgraph(&points);
         else
             DrawSgraph();
         return;
@@ -135,7 +136,7 @@ void GraphPanel::enterGraph(GraphKind kind, int previousTab) {
     state_.env.prompter->ask({texts::TooFewReadings + hint, texts::Title, app::Icon::Information});
 }
 
-void GraphPanel::DrawTgraph() {
+void GraphPanel::DrawTgraph(const TimePoints* points) {
     Chart& chart = *ui_.ChartT;
     const int n = std::clamp(state_.NumNodes, 0, 8);
     ignoreFailure([&] {
@@ -143,6 +144,11 @@ void GraphPanel::DrawTgraph() {
         for (int i = 1; i <= n; ++i)
             state_.NodeLabels << ui_.txtRelSGanchor[size_t(i)]->text() + texts::NodeLabelUnit;
     });
+    const std::vector<SeriesBinding> series = timeSeries(head(), n, state_.NodeLabels);
+    // Points prepared for another head or node count are not these.
+    if (points && !points->prepared) points = nullptr;
+    for (const SeriesBinding& s : series)
+        if (points && !points->column(s.column)) points = nullptr;
     ignoreFailure([&] {
         chart.clearTitle();
         chart.addTitleLine(sensorNumber());
@@ -158,26 +164,37 @@ void GraphPanel::DrawTgraph() {
     });
     ignoreFailure([&] { chart.setAxisTitle(Axis::Left, texts::LeftAxisTitle); });
 
-    OpenGraphData(state_, GraphKind::Time);
-    store::RowSet* rs = state_.rsGraphData.get();
     QString firstDate, lastDate;
-    ignoreFailure([&] {
-        rs->MoveLast();
-        lastDate = readings::shownValue(rs->value(QStringLiteral("ReadingDate")));
-        rs->MoveFirst();
-        firstDate = readings::shownValue(rs->value(QStringLiteral("ReadingDate")));
-    });
+    store::RowSet* rs = nullptr;
+    if (points) {
+        // Prepared in memory just now: nothing to read again.
+        state_.rsGraphData.reset();
+        firstDate = points->firstDate;
+        lastDate = points->lastDate;
+    } else {
+        OpenGraphData(state_, GraphKind::Time);
+        rs = state_.rsGraphData.get();
+        ignoreFailure([&] {
+            rs->MoveLast();
+            lastDate = readings::shownValue(rs->value(QStringLiteral("ReadingDate")));
+            rs->MoveFirst();
+            firstDate = readings::shownValue(rs->value(QStringLiteral("ReadingDate")));
+        });
+    }
     const int span = spanDays(firstDate, lastDate);
     ignoreFailure([&] { chart.setAutomatic(Axis::Left, true); });
     ignoreFailure([&] {
-        for (const SeriesBinding& s : timeSeries(head(), n, state_.NodeLabels)) {
-            chart.bind(s.index, rs, QStringLiteral("fulldate"), s.column);
+        for (const SeriesBinding& s : series) {
+            if (points)
+                chart.setPoints(s.index, points->keys, *points->column(s.column));
+            else
+                chart.bind(s.index, rs, QStringLiteral("fulldate"), s.column);
             chart.setSeriesTitle(s.index, s.title);
             chart.setActive(s.index, true);
         }
     });
     ignoreFailure([&] {
-        rs->MoveLast();
+        if (rs) rs->MoveLast();
         chart.setAutomatic(Axis::Left, false);
     });
     ignoreFailure([&] {

@@ -4,7 +4,7 @@
 
 #include "app/AppState.h"
 #include "app/ui/MainControls.h"
-#include "graphs/Scales.h"
+#include "graphs/GraphData.h"
 #include "readings/Displacement.h"
 
 #include <QObject>
@@ -24,7 +24,9 @@ public:
     void enterTimeGraph(int previousTab);
     void enterLengthGraph(int previousTab);
 
-    void DrawTgraph();
+    // Draws the points the preparation handed over; without them (or when it
+    // failed) the selected rows are read.
+    void DrawTgraph(const TimePoints* points = nullptr);
     void DrawSgraph();
 
     // cmdTemp and cmdDvl: the graph as last drawn into the data folder, then
