@@ -32,6 +32,12 @@ bool CompactDB(const QString& database, Prompter& prompter, const Log& log,
     try {
         // VACUUM INTO refuses an existing file.
         removeDatabaseFile(copy);
+        // Another program (the command-line tool) may write to the file: it
+        // must not commit between the copy and the rename, or its readings
+        // would be lost with the old file. A second connection holds the
+        // write lock throughout; the copy only needs to read.
+        auto guard = store::Database::open(database);
+        guard->execute(QStringLiteral("BEGIN IMMEDIATE"));
         {
             auto db = store::Database::open(database);
             // Rewriting a file that has little to give back costs the user
@@ -43,6 +49,7 @@ bool CompactDB(const QString& database, Prompter& prompter, const Log& log,
         }
         if (beforeReplace) beforeReplace();
         replaceFile(copy, database);
+        guard->execute(QStringLiteral("ROLLBACK"));
         return true;
     } catch (...) {
         removeDatabaseFile(copy);

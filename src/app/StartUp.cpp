@@ -118,8 +118,6 @@ std::unique_ptr<store::Database> ConnectionPrefetch::take(const QString& path) {
     return nullptr;
 }
 
-namespace {
-
 // Why path cannot be the database, as far as can be seen without opening it.
 QString reasonBeforeOpening(const QString& path) {
     const QFileInfo info(path);
@@ -155,6 +153,8 @@ QString reasonFromEngine(const store::Error& e) {
         return texts::reasonOther(e.description());
     }
 }
+
+namespace {
 
 // A file the user marked read-only is respected even by a program that could
 // write it anyway (an administrator's): the mode bits count, not only whether

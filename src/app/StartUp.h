@@ -66,6 +66,12 @@ private:
     std::future<std::unique_ptr<store::Database>> opened_;
 };
 
+// Why path cannot be the database, as far as can be seen without opening it;
+// empty when nothing is seen.
+QString reasonBeforeOpening(const QString& path);
+// Why the engine would not open or read the file, in the user's words.
+QString reasonFromEngine(const store::Error& e);
+
 // Opens path as the state's connection (the old one released first), taking the
 // prefetched one when it is to the same path. The database lock beside the file
 // decides the access: a file another program holds, or one that cannot be

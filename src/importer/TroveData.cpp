@@ -47,23 +47,24 @@ bool FileExists(const QString& path) noexcept {
     return exists;
 }
 
-std::unique_ptr<TextTable> OpenTroveData(app::AppState& state, const QString& fileName,
-                                         const QString& path) {
-    Q_UNUSED(fileName) // the driver always reads the working copy
-    const QDir folder(state.DataFolder);
+std::unique_ptr<TextTable> openLoggerFile(const QString& dataFolder, const QString& path) {
+    const QDir folder(dataFolder);
     // Schema.ini lives only while the file is being opened.
     struct RemoveOnExit {
         QString path;
         ~RemoveOnExit() { QFile::remove(path); }
     } schema{folder.filePath(texts::SchemaFileName)};
     writeSchemaIni(folder.path());
-    if (!FileExists(path)) {
-        state.NoTroveData = true;
-        return nullptr;
-    }
+    if (!FileExists(path)) return nullptr;
     copyWorkingFile(path, folder.filePath(texts::ImportWorkingFile));
-    auto table = TextTable::open(folder.path(), texts::ImportWorkingFile);
-    state.NoTroveData = false;
+    return TextTable::open(folder.path(), texts::ImportWorkingFile);
+}
+
+std::unique_ptr<TextTable> OpenTroveData(app::AppState& state, const QString& fileName,
+                                         const QString& path) {
+    Q_UNUSED(fileName) // the driver always reads the working copy
+    auto table = openLoggerFile(state.DataFolder, path);
+    state.NoTroveData = !table;
     return table;
 }
 

@@ -15,6 +15,11 @@ namespace importer {
 // True when path names an existing file; any failure answers false.
 bool FileExists(const QString& path) noexcept;
 
+// The logger file at path as the text driver reads it: Schema.ini written
+// for the moment, the file copied to the working copy in the data folder, the
+// copy read. Nothing when there is no such file.
+std::unique_ptr<TextTable> openLoggerFile(const QString& dataFolder, const QString& path);
+
 // OpenTroveData: sets NoTroveData and, when the chosen file exists, returns
 // the rows of its working copy (rsTroveData); otherwise nothing, and an
 // earlier working copy stays as it was. Schema.ini is gone afterwards,

@@ -23,33 +23,27 @@ QString partFor(const QString& path) {
     return path + QStringLiteral(".part");
 }
 
-// The database is closed while it is copied. A journal a crash left beside it
-// is played back by the engine, which then copies page by page. A shared one
-// may be written while it is copied: the engine reads it under its lock.
+// The copy is one consistent state of the file: the engine's read lock is held
+// while its bytes are copied, so that no other program (the command-line tool
+// beside the window, say) commits meanwhile. Opening it for writing lets the
+// engine first roll back a journal a crash left; a shared file is its
+// writer's to roll back.
 void copyDatabase(const QString& from, const QString& to, bool shared) {
-    // Closed and without a journal a crash left, the file is one consistent
-    // state already: its bytes are the copy, at a plain copy's speed.
-    if (!shared && !QFileInfo::exists(from + QStringLiteral("-journal"))) {
-        QFile source(from);
-        if (!source.copy(to))
-            throw store::Error(store::code::CantOpen,
-                               source.errorString() + QStringLiteral(": ") + from);
-        return;
-    }
-    // Opened for writing (though only read) so that the engine can roll back
-    // a journal a crash left, instead of refusing the file; a shared file is
-    // its writer's to roll back.
     auto source = store::Database::open(from, shared);
-    auto copy = store::Database::create(to);
-    // The copy is thrown away unless it passes the check, and it is flushed
-    // once before the rename: no journal, no syncs of its own.
-    copy->execute(QStringLiteral("PRAGMA journal_mode = OFF; PRAGMA synchronous = OFF"));
-    sqlite3_backup* backup = sqlite3_backup_init(copy->handle(), "main", source->handle(), "main");
-    if (!backup) store::Database::raise(copy->handle());
-    const int stepped = sqlite3_backup_step(backup, -1);
-    sqlite3_backup_finish(backup);
-    if (stepped != SQLITE_DONE)
-        throw store::Error(stepped, QString::fromUtf8(sqlite3_errstr(stepped)));
+    source->execute(QStringLiteral("BEGIN"));
+    try {
+        store::Statement read =
+            source->prepare(QStringLiteral("SELECT count(*) FROM sqlite_schema"));
+        read.step();
+        QFile file(from);
+        if (!file.copy(to))
+            throw store::Error(store::code::CantOpen,
+                               file.errorString() + QStringLiteral(": ") + from);
+    } catch (...) {
+        source->execute(QStringLiteral("ROLLBACK"));
+        throw;
+    }
+    source->execute(QStringLiteral("COMMIT"));
 }
 
 // "MPBXbackup_" for the default database, "<base name>backup_" for another.
@@ -103,10 +97,8 @@ void checkOurDatabase(const QString& path, Check depth) {
                            QStringLiteral("integrity check failed (%1): %2").arg(verdict, path));
 }
 
-bool BackupDB(const QString& dataFolder, const QString& database, const QDate& today,
-              app::Prompter& prompter, const app::Log& log, const BeforeReplace& beforeReplace,
-              bool shared) {
-    const QString fileName = QFileInfo(database).fileName();
+QString makeBackup(const QString& dataFolder, const QString& database, const QDate& today,
+                   const BeforeReplace& beforeReplace, bool shared) {
     const QString folder = backupFolder(dataFolder);
     const QString backup = QDir(folder).filePath(backupFileName(database, today));
     const QString part = partFor(backup);
@@ -134,7 +126,18 @@ bool BackupDB(const QString& dataFolder, const QString& database, const QDate& t
         app::replaceFile(part, backup);
     } catch (...) {
         app::removeDatabaseFile(part);
-        prompter.ask({texts::backupFailed(fileName), texts::AppTitle});
+        throw;
+    }
+    return backup;
+}
+
+bool BackupDB(const QString& dataFolder, const QString& database, const QDate& today,
+              app::Prompter& prompter, const app::Log& log, const BeforeReplace& beforeReplace,
+              bool shared) {
+    try {
+        makeBackup(dataFolder, database, today, beforeReplace, shared);
+    } catch (...) {
+        prompter.ask({texts::backupFailed(QFileInfo(database).fileName()), texts::AppTitle});
         log.WriteLog(app::errorEntry(std::current_exception(), texts::BackupLabel));
         return false;
     }
@@ -142,9 +145,8 @@ bool BackupDB(const QString& dataFolder, const QString& database, const QDate& t
     return true;
 }
 
-bool RestoreDB(const QString& dataFolder, const QString& database, const QString& backupName,
-               app::Prompter& prompter, const app::Log& log, const BeforeReplace& beforeReplace) {
-    const QString source = QDir(backupFolder(dataFolder)).filePath(backupName);
+void restoreFrom(const QString& source, const QString& database,
+                 const BeforeReplace& beforeReplace) {
     // Beside the database, so that the rename stays on one file system.
     const QString part = partFor(database);
     try {
@@ -164,6 +166,15 @@ bool RestoreDB(const QString& dataFolder, const QString& database, const QString
         app::replaceFile(part, database);
     } catch (...) {
         app::removeDatabaseFile(part);
+        throw;
+    }
+}
+
+bool RestoreDB(const QString& dataFolder, const QString& database, const QString& backupName,
+               app::Prompter& prompter, const app::Log& log, const BeforeReplace& beforeReplace) {
+    try {
+        restoreFrom(QDir(backupFolder(dataFolder)).filePath(backupName), database, beforeReplace);
+    } catch (...) {
         prompter.ask({texts::RestoreFailed, texts::AppTitle});
         log.WriteLog(app::errorEntry(std::current_exception(), texts::RestoreLabel));
         return false;

@@ -45,6 +45,10 @@ using BeforeReplace = std::function<void()>;
 // it. Shows "Backup was successful" only for a copy that passed; otherwise the
 // error message and " G_BackupDB" in the log, with no temporary file left and
 // an earlier backup of the day kept.
+// The backup itself, asking nothing: returns the backup's path. Throws
+// store::Error, leaving no temporary file and an earlier backup of the day.
+QString makeBackup(const QString& dataFolder, const QString& database, const QDate& today,
+                   const BeforeReplace& beforeReplace = {}, bool shared = false);
 bool BackupDB(const QString& dataFolder, const QString& database, const QDate& today,
               app::Prompter& prompter, const app::Log& log, const BeforeReplace& beforeReplace = {},
               bool shared = false);
@@ -54,6 +58,10 @@ bool BackupDB(const QString& dataFolder, const QString& database, const QDate& t
 // at every moment. The database must not be open, and its lock must be ours. Shows "Restore was
 // successful", or the error message with " G_RestoreDB" in the log and the
 // database left as it was.
+// The restore itself from a file anywhere, asking nothing. Throws
+// store::Error, leaving the database as it was.
+void restoreFrom(const QString& source, const QString& database,
+                 const BeforeReplace& beforeReplace = {});
 bool RestoreDB(const QString& dataFolder, const QString& database, const QString& backupName,
                app::Prompter& prompter, const app::Log& log,
                const BeforeReplace& beforeReplace = {});

@@ -53,7 +53,7 @@ QString familyOf(const QString& modelName, bool mpbx) {
 }
 
 void SetSensorType(app::AppState& state, app::Prompter& prompter, const QString& code) {
-    state.ModelCode = QStringLiteral("EX");
+    state.ModelCode = NewModelCode;
     state.HasTemperature = true;
     state.NodesEditable = true;
     state.LocationCaption = texts::LocationCaption;

@@ -14,6 +14,9 @@ struct SensorType {
     int nodes = 0;     // measuring channels, node labels and anchor boxes in use
 };
 
+// The model code every new sensor is stored with.
+inline const QString NewModelCode = QStringLiteral("EX");
+
 // The type of a code (exact text), or null.
 const SensorType* findSensorType(const QString& code);
 

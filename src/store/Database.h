@@ -78,6 +78,9 @@ public:
 
     const QString& path() const { return path_; }
     sqlite3* handle() const { return db_; }
+    // True when the file this connection reads was renamed over or removed
+    // since it was opened: whatever is written through it is then lost.
+    bool hasMoved() const;
 
     // Runs one or more statements that return no rows.
     void execute(const QString& sql);

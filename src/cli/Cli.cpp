@@ -1,0 +1,679 @@
+#include "cli/Cli.h"
+
+#include "app/DatabaseLock.h"
+#include "app/Log.h"
+#include "app/StartUp.h"
+#include "importer/Texts.h"
+#include "maintenance/Texts.h"
+#include "operations/Csv.h"
+#include "operations/Operations.h"
+#include "outputs/Texts.h"
+#include "sensors/Texts.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <sqlite3.h>
+
+#include <map>
+#include <optional>
+
+namespace cli {
+
+namespace {
+
+const QString Program = QStringLiteral("tolvane-cli");
+const QString Usage =
+    QStringLiteral("usage: tolvane-cli [--documents DIR] [--database PATH] COMMAND [ARGS]");
+
+// A command's arguments once read: flags by name, the rest in order.
+struct Arguments {
+    std::map<QString, QString> values;
+    QStringList switches;
+    QStringList positional;
+    bool has(const QString& flag) const {
+        return switches.contains(flag) || values.count(flag) > 0;
+    }
+    QString value(const QString& flag, const QString& otherwise = {}) const {
+        const auto it = values.find(flag);
+        return it == values.end() ? otherwise : it->second;
+    }
+};
+
+struct UsageError {
+    QString text;
+    QString usage = Usage; // the usage line shown under it
+};
+
+class Run;
+
+struct Command {
+    QString name;
+    QString synopsis; // after the command name
+    QString summary;
+    QString details;
+    QStringList valueFlags; // each takes a value
+    QStringList switchFlags;
+    int minPositional = 0;
+    int maxPositional = 0;
+    QString logLabel; // the window's label for the same operation
+    int (Run::*handler)(const Arguments&) = nullptr;
+};
+
+const std::vector<Command>& commands();
+
+void print(std::FILE* f, const QString& text) {
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), f);
+}
+
+std::optional<QDate> dayOf(const QString& text, const QString& flag) {
+    if (text.isEmpty()) return std::nullopt;
+    const QDate d = QDate::fromString(text, QStringLiteral("yyyy/MM/dd"));
+    if (!d.isValid())
+        throw UsageError{
+            QStringLiteral("%1 takes a date as YYYY/MM/DD, not \"%2\"").arg(flag, text)};
+    return d;
+}
+
+// One run of the tool: the data folder and database it was pointed at, and
+// the streams it writes to.
+class Run {
+public:
+    Run(const QProcessEnvironment& environment, const app::Clock& clock, const Streams& streams,
+        const ReportWriter& report)
+        : environment_(environment), clock_(clock), streams_(streams), report_(report) {}
+
+    int main(const QStringList& arguments);
+
+    int sensors(const Arguments& a);
+    int addSensor(const Arguments& a);
+    int readings(const Arguments& a);
+    int import(const Arguments& a);
+    int exportReadings(const Arguments& a);
+    int report(const Arguments& a);
+    int backup(const Arguments& a);
+    int restore(const Arguments& a);
+    int check(const Arguments& a);
+
+private:
+    Arguments parse(const Command& command, const QStringList& words) const;
+    void help(const Command* command) const;
+    const operations::Workspace& workspace();
+    store::Database& database(bool readOnly = false);
+    operations::Progress progress(const QString& what);
+    void endProgress();
+
+    const QProcessEnvironment& environment_;
+    const app::Clock& clock_;
+    Streams streams_;
+    const ReportWriter& report_;
+    QString documents_, databaseOption_;
+    std::optional<operations::Workspace> workspace_;
+    std::unique_ptr<store::Database> db_;
+    bool progressShown_ = false;
+};
+
+const operations::Workspace& Run::workspace() {
+    if (!workspace_) {
+        workspace_ = operations::openWorkspace(documents_, databaseOption_);
+    }
+    return *workspace_;
+}
+
+store::Database& Run::database(bool readOnly) {
+    if (!db_) db_ = operations::connect(workspace(), readOnly);
+    return *db_;
+}
+
+operations::Progress Run::progress(const QString& what) {
+    if (!streams_.errIsTerminal) return {};
+    return [this, what](int done, int total) {
+        print(streams_.err, QStringLiteral("\r%1: %2 of %3").arg(what).arg(done).arg(total));
+        std::fflush(streams_.err);
+        progressShown_ = true;
+    };
+}
+
+void Run::endProgress() {
+    if (progressShown_) print(streams_.err, QStringLiteral("\n"));
+    progressShown_ = false;
+}
+
+Arguments Run::parse(const Command& command, const QStringList& words) const {
+    Arguments a;
+    for (qsizetype i = 0; i < words.size(); ++i) {
+        const QString& w = words[i];
+        if (!w.startsWith(QLatin1String("--")) || w == QLatin1String("--")) {
+            a.positional << w;
+            continue;
+        }
+        QString flag = w;
+        std::optional<QString> inlineValue;
+        if (const qsizetype eq = w.indexOf(QLatin1Char('=')); eq > 0) {
+            flag = w.left(eq);
+            inlineValue = w.mid(eq + 1);
+        }
+        if (command.valueFlags.contains(flag)) {
+            if (!inlineValue && i + 1 >= words.size())
+                throw UsageError{QStringLiteral("%1 needs a value").arg(flag)};
+            a.values[flag] = inlineValue ? *inlineValue : words[++i];
+        } else if (command.switchFlags.contains(flag) && !inlineValue) {
+            a.switches << flag;
+        } else {
+            throw UsageError{QStringLiteral("%1 does not take %2").arg(command.name, w)};
+        }
+    }
+    if (a.positional.size() < command.minPositional || a.positional.size() > command.maxPositional)
+        throw UsageError{a.positional.size() < command.minPositional
+                             ? QStringLiteral("%1: too few arguments").arg(command.name)
+                             : QStringLiteral("%1: too many arguments").arg(command.name)};
+    return a;
+}
+
+void Run::help(const Command* command) const {
+    if (command) {
+        print(streams_.out,
+              QStringLiteral("usage: %1 [--documents DIR] [--database PATH] %2 %3\n\n%4\n")
+                  .arg(Program, command->name, command->synopsis, command->summary));
+        if (!command->details.isEmpty())
+            print(streams_.out, QStringLiteral("\n") + command->details);
+        return;
+    }
+    QString text =
+        Usage + QStringLiteral("\n\nThe operations of Tolvane on its data folder and database, "
+                               "for scripts and scheduled jobs.\n\nOptions:\n"
+                               "  --documents DIR  the documents folder holding Vornhald/Tolvane "
+                               "(else TOLVANE_DOCUMENTS, else your documents folder)\n"
+                               "  --database PATH  the database file for this run only\n"
+                               "  --help           this text; COMMAND --help for a command\n"
+                               "  --version        the version\n\nCommands:\n");
+    for (const Command& c : commands())
+        text += QStringLiteral("  %1%2\n").arg(c.name.leftJustified(12), c.summary);
+    text +=
+        QStringLiteral("\nExit status: 0 done, 1 failed (the reason on standard error), 2 wrong "
+                       "usage.\n");
+    print(streams_.out, text);
+}
+
+int Run::main(const QStringList& arguments) {
+    // The options before the command are the tool's own.
+    qsizetype i = 1;
+    for (; i < arguments.size(); ++i) {
+        const QString& a = arguments[i];
+        if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
+            help(nullptr);
+            return Done;
+        }
+        if (a == QLatin1String("--version")) {
+            print(streams_.out,
+                  QStringLiteral("%1 %2\n").arg(Program, QStringLiteral(TOLVANE_VERSION)));
+            return Done;
+        }
+        auto takeValue = [&](const QString& option, QString& into) {
+            if (a == option) {
+                if (i + 1 >= arguments.size())
+                    throw UsageError{QStringLiteral("%1 needs a value").arg(option)};
+                into = arguments[++i];
+                return true;
+            }
+            if (a.startsWith(option + QLatin1Char('='))) {
+                into = a.mid(option.size() + 1);
+                return true;
+            }
+            return false;
+        };
+        if (takeValue(QStringLiteral("--documents"), documents_)) continue;
+        if (takeValue(QStringLiteral("--database"), databaseOption_)) continue;
+        if (a.startsWith(QLatin1Char('-'))) throw UsageError{QStringLiteral("unknown option ") + a};
+        break;
+    }
+    if (i >= arguments.size()) throw UsageError{QStringLiteral("no command given")};
+    const QString name = arguments[i];
+    const Command* command = nullptr;
+    for (const Command& c : commands())
+        if (c.name == name) command = &c;
+    if (!command) throw UsageError{QStringLiteral("unknown command ") + name};
+    const QStringList words = arguments.mid(i + 1);
+    if (words.contains(QStringLiteral("--help"))) {
+        help(command);
+        return Done;
+    }
+    if (documents_.isEmpty()) documents_ = app::GetSpecialPath({arguments[0]}, environment_);
+    try {
+        return (this->*command->handler)(parse(*command, words));
+    } catch (UsageError& e) {
+        e.usage = QStringLiteral("usage: %1 %2 %3").arg(Program, command->name, command->synopsis);
+        throw;
+    } catch (...) {
+        endProgress();
+        const std::exception_ptr failure = std::current_exception();
+        QString why;
+        try {
+            std::rethrow_exception(failure);
+        } catch (const store::Error& e) {
+            why = e.description();
+        } catch (const std::exception& e) {
+            why = QString::fromLocal8Bit(e.what());
+        } catch (...) {
+            why = QStringLiteral("an unexpected failure");
+        }
+        print(streams_.err,
+              QStringLiteral("%1: %2 failed: %3\n")
+                  .arg(Program, name,
+                       QString(why).replace(QLatin1Char('\n'), QStringLiteral(" / "))));
+        // Logged as the window logs the same operation, once there is a
+        // data folder to log in.
+        if (workspace_) {
+            const app::Log log(workspace_->dataFolder, &clock_);
+            log.WriteLog(app::errorEntry(failure, command->logLabel));
+        }
+        return Failed;
+    }
+}
+
+// ---------------------------------------------------------------- commands
+
+int Run::sensors(const Arguments& a) {
+    const std::vector<operations::SensorSummary> list = operations::listSensors(database(true));
+    if (a.has(QStringLiteral("--json"))) {
+        QJsonArray array;
+        for (const operations::SensorSummary& s : list)
+            array.append(QJsonObject{{QStringLiteral("number"), s.number},
+                                     {QStringLiteral("family"), s.family},
+                                     {QStringLiteral("anchors"), s.anchors},
+                                     {QStringLiteral("level"), s.level},
+                                     {QStringLiteral("location"), s.location},
+                                     {QStringLiteral("installDate"), s.installDate},
+                                     {QStringLiteral("destroyed"), s.destroyed},
+                                     {QStringLiteral("readings"), s.readings},
+                                     {QStringLiteral("firstReading"), s.firstReading},
+                                     {QStringLiteral("lastReading"), s.lastReading}});
+        print(streams_.out,
+              QString::fromUtf8(QJsonDocument(array).toJson(QJsonDocument::Indented)));
+        return Done;
+    }
+    // Columns as wide as their widest entry, separated by two blanks.
+    std::vector<QStringList> rows{
+        {QStringLiteral("Number"), QStringLiteral("Family"), QStringLiteral("Anchors"),
+         QStringLiteral("Level"), QStringLiteral("Location"), QStringLiteral("Installed"),
+         QStringLiteral("Destroyed"), QStringLiteral("Readings"), QStringLiteral("First reading"),
+         QStringLiteral("Last reading")}};
+    for (const operations::SensorSummary& s : list)
+        rows.push_back({s.number, s.family, QString::number(s.anchors), s.level, s.location,
+                        s.installDate, s.destroyed ? QStringLiteral("Yes") : QStringLiteral("No"),
+                        QString::number(s.readings), s.firstReading, s.lastReading});
+    std::vector<qsizetype> widths(rows[0].size(), 0);
+    for (const QStringList& r : rows)
+        for (qsizetype c = 0; c < r.size(); ++c)
+            widths[size_t(c)] = std::max(widths[size_t(c)], r[c].size());
+    QString text;
+    for (const QStringList& r : rows) {
+        QString line;
+        for (qsizetype c = 0; c < r.size(); ++c)
+            line += (c ? QStringLiteral("  ") : QString()) + r[c].leftJustified(widths[size_t(c)]);
+        text += line.trimmed() + QLatin1Char('\n');
+    }
+    print(streams_.out, text);
+    return Done;
+}
+
+int Run::addSensor(const Arguments& a) {
+    operations::NewSensor s;
+    s.number = a.positional[0];
+    const QString family = a.value(QStringLiteral("--family"), QStringLiteral("mpbx")).toLower();
+    if (family != QLatin1String("mpbx") && family != QLatin1String("rova"))
+        throw UsageError{QStringLiteral("--family is mpbx or rova, not ") + family};
+    s.mpbx = family == QLatin1String("mpbx");
+    s.level = a.value(QStringLiteral("--level"));
+    s.location = a.value(QStringLiteral("--location"));
+    s.installDate =
+        dayOf(a.value(QStringLiteral("--install-date")), QStringLiteral("--install-date"))
+            .value_or(clock_.now().date());
+    operations::addSensor(database(), s);
+    print(streams_.out, QStringLiteral("Sensor %1 added\n").arg(s.number));
+    return Done;
+}
+
+int Run::readings(const Arguments& a) {
+    const QString format = a.value(QStringLiteral("--format"), QStringLiteral("csv"));
+    if (format != QLatin1String("csv") && format != QLatin1String("json"))
+        throw UsageError{QStringLiteral("--format is csv or json, not ") + format};
+    const auto from = dayOf(a.value(QStringLiteral("--from")), QStringLiteral("--from"));
+    const auto to = dayOf(a.value(QStringLiteral("--to")), QStringLiteral("--to"));
+    const QString number = a.positional[0];
+    const bool json = format == QLatin1String("json");
+    std::string out;
+    out.reserve(1 << 16);
+    auto flush = [&] {
+        std::fwrite(out.data(), 1, out.size(), streams_.out);
+        out.clear();
+    };
+    bool headerDone = false;
+    bool first = true;
+    auto header = [&](int n) {
+        headerDone = true;
+        if (json) {
+            out += "[";
+            return;
+        }
+        out += "date,time,temperature";
+        for (int k = 1; k <= n; ++k)
+            out += ",channel" + std::to_string(k);
+        for (int k = 1; k <= n; ++k)
+            out += ",displacement" + std::to_string(k);
+        out += "\r\n";
+    };
+    // The anchors are known once the sensor is read; the header waits for them.
+    store::Database& db = database(true);
+    const operations::ReadingsOf of =
+        operations::forEachReading(db, number, from, to, [&](const operations::ReadingLine& line) {
+            if (!headerDone) header(int(line.channels.size()));
+            if (json) {
+                out += first ? "\n  {" : ",\n  {";
+                first = false;
+                out += "\"date\": \"" + line.date.toStdString() + "\", \"time\": \"" +
+                       line.time.toStdString() + "\", \"temperature\": ";
+                operations::csv::appendJson(out, line.temperature);
+                out += ", \"channels\": [";
+                for (size_t k = 0; k < line.channels.size(); ++k) {
+                    if (k) out += ", ";
+                    operations::csv::appendJson(out, line.channels[k]);
+                }
+                out += "], \"displacements\": [";
+                for (size_t k = 0; k < line.displacements.size(); ++k) {
+                    if (k) out += ", ";
+                    operations::csv::appendJson(out,
+                                                operations::csv::rounded(line.displacements[k]));
+                }
+                out += "]}";
+            } else {
+                operations::csv::appendField(out, line.date);
+                out += ',';
+                operations::csv::appendField(out, line.time);
+                out += ',';
+                operations::csv::appendNumber(out, line.temperature);
+                for (const auto& v : line.channels) {
+                    out += ',';
+                    operations::csv::appendNumber(out, v);
+                }
+                for (const auto& v : line.displacements) {
+                    out += ',';
+                    operations::csv::appendNumber(out, operations::csv::rounded(v));
+                }
+                out += "\r\n";
+            }
+            if (out.size() > (1 << 16) - 512) flush();
+        });
+    if (!headerDone) header(of.anchors);
+    if (json) out += first ? "]\n" : "\n]\n";
+    flush();
+    return Done;
+}
+
+int Run::import(const Arguments& a) {
+    operations::ImportRequest r;
+    r.file = a.positional[0];
+    r.sensor = a.value(QStringLiteral("--sensor"));
+    if (r.sensor.isEmpty()) throw UsageError{QStringLiteral("import needs --sensor NUMBER")};
+    const QString order = a.value(QStringLiteral("--date-order"), QStringLiteral("ymd"));
+    if (order == QLatin1String("ymd"))
+        r.layout = importer::DateLayout::YearFirst;
+    else if (order == QLatin1String("dmy"))
+        r.layout = importer::DateLayout::DayFirst;
+    else if (order == QLatin1String("mdy"))
+        r.layout = importer::DateLayout::MonthFirst;
+    else
+        throw UsageError{QStringLiteral("--date-order is ymd, dmy or mdy, not ") + order};
+    if (a.has(QStringLiteral("--every"))) {
+        bool ok = false;
+        r.everyHours = a.value(QStringLiteral("--every")).toInt(&ok);
+        if (!ok || r.everyHours < 0)
+            throw UsageError{QStringLiteral("--every takes a whole number of hours")};
+    }
+    r.all = a.has(QStringLiteral("--all"));
+    r.dryRun = a.has(QStringLiteral("--dry-run"));
+    const QString file = QFileInfo(r.file).absoluteFilePath();
+    r.file = file;
+    const operations::ImportOutcome o =
+        operations::importLoggerFile(database(), workspace().dataFolder, r, clock_.now().date(),
+                                     progress(QStringLiteral("Appending to %1").arg(r.sensor)));
+    endProgress();
+    if (a.has(QStringLiteral("--json"))) {
+        const QJsonObject counts{{QStringLiteral("file"), file},
+                                 {QStringLiteral("sensor"), r.sensor},
+                                 {QStringLiteral("dryRun"), r.dryRun},
+                                 {QStringLiteral("lines"), o.lines},
+                                 {QStringLiteral("appended"), o.appended},
+                                 {QStringLiteral("duplicates"), o.duplicates},
+                                 {QStringLiteral("notDates"), o.notDates},
+                                 {QStringLiteral("notProposed"), o.notProposed}};
+        print(streams_.out,
+              QString::fromUtf8(QJsonDocument(counts).toJson(QJsonDocument::Indented)));
+        return Done;
+    }
+    print(
+        streams_.out,
+        QStringLiteral("%1\nLines read: %2\n%3: %4\nSkipped, already stored: %5\nSkipped, no date "
+                       "and time in the layout: %6\nSkipped, not proposed: %7\n")
+            .arg(file)
+            .arg(o.lines)
+            .arg(r.dryRun ? QStringLiteral("Would be appended") : QStringLiteral("Appended"))
+            .arg(o.appended)
+            .arg(o.duplicates)
+            .arg(o.notDates)
+            .arg(o.notProposed));
+    return Done;
+}
+
+int Run::exportReadings(const Arguments& a) {
+    const bool xlsx = a.has(QStringLiteral("--xlsx"));
+    if (xlsx == a.has(QStringLiteral("--csv")))
+        throw UsageError{QStringLiteral("export takes one of --xlsx FILE and --csv FILE")};
+    const QString path =
+        QFileInfo(a.value(xlsx ? QStringLiteral("--xlsx") : QStringLiteral("--csv")))
+            .absoluteFilePath();
+    const QString number = a.positional[0];
+    store::Database& db = database(true);
+    const operations::Progress shown = progress(QStringLiteral("Exporting %1").arg(number));
+    if (xlsx)
+        operations::exportWorkbook(db, number, path, shown);
+    else
+        operations::exportCsv(db, number, path, shown);
+    endProgress();
+    print(streams_.out, path + QLatin1Char('\n'));
+    return Done;
+}
+
+int Run::report(const Arguments& a) {
+    if (!report_)
+        throw store::Error(store::code::Misuse, QStringLiteral("this build cannot draw graphs"));
+    ReportRequest r;
+    r.sensor = a.positional[0];
+    r.path = QFileInfo(a.value(QStringLiteral("--docx"))).absoluteFilePath();
+    if (a.value(QStringLiteral("--docx")).isEmpty())
+        throw UsageError{QStringLiteral("report needs --docx FILE")};
+    if (a.has(QStringLiteral("--graphs"))) {
+        r.timeGraph = r.lengthGraph = false;
+        const QString list = a.value(QStringLiteral("--graphs"));
+        for (const QString& g : list.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+            if (g.trimmed() == QLatin1String("time"))
+                r.timeGraph = true;
+            else if (g.trimmed() == QLatin1String("length"))
+                r.lengthGraph = true;
+            else if (g.trimmed() != QLatin1String("none"))
+                throw UsageError{QStringLiteral("--graphs takes time, length or both, not ") + g};
+        }
+    }
+    r.dataFolder = workspace().dataFolder;
+    r.database = database().path();
+    db_.reset(); // the writer opens its own connection
+    report_(r, clock_);
+    print(streams_.out, r.path + QLatin1Char('\n'));
+    return Done;
+}
+
+int Run::backup(const Arguments&) {
+    database(true); // refused here when it is no database of ours
+    db_.reset();
+    print(streams_.out, operations::backup(workspace(), clock_.now().date()) + QLatin1Char('\n'));
+    return Done;
+}
+
+int Run::restore(const Arguments& a) {
+    const operations::Workspace& w = workspace();
+    // Only with the database's lock: the window must not be writing to the
+    // file that is replaced under it.
+    app::DatabaseLock lock(w.database);
+    if (lock.state() == app::DatabaseLock::State::HeldElsewhere)
+        throw store::Error(
+            SQLITE_BUSY,
+            QStringLiteral("the database is in use%1; close Tolvane first: %2")
+                .arg(lock.ownerUser().isEmpty()
+                         ? QString()
+                         : QStringLiteral(" by %1 on %2").arg(lock.ownerUser(), lock.ownerHost()),
+                     w.database));
+    operations::restore(w, a.positional[0]);
+    print(streams_.out, QStringLiteral("Restored %1\n").arg(w.database));
+    return Done;
+}
+
+int Run::check(const Arguments&) {
+    store::Database& db = database(true);
+    const std::vector<operations::CheckFinding> found = operations::checkDatabase(db);
+    if (found.empty()) {
+        print(streams_.out, QStringLiteral("%1: no problems found\n").arg(db.path()));
+        return Done;
+    }
+    for (const operations::CheckFinding& f : found)
+        print(streams_.out, QStringLiteral("%1: %2\n").arg(f.subject, f.problem));
+    throw store::Error(
+        SQLITE_CORRUPT,
+        QStringLiteral("%1 problem(s) found in %2").arg(found.size()).arg(db.path()));
+}
+
+const std::vector<Command>& commands() {
+    static const std::vector<Command> list{
+        {QStringLiteral("sensors"),
+         QStringLiteral("[--json]"),
+         QStringLiteral("the sensor register, lowest number first"),
+         QStringLiteral("Number, family, anchors, level, location, install date, destroyed, "
+                        "readings, first and last reading.\n"),
+         {},
+         {QStringLiteral("--json")},
+         0,
+         0,
+         QStringLiteral(" tolvane-cli sensors"),
+         &Run::sensors},
+        {QStringLiteral("add-sensor"),
+         QStringLiteral("NUMBER [--family mpbx|rova] [--level TEXT] [--location TEXT] "
+                        "[--install-date YYYY/MM/DD]"),
+         QStringLiteral("adds a sensor and its empty reading table"),
+         QStringLiteral("The number's checks are the window's. The family is MPBX unless --family "
+                        "rova; the install date is today unless given.\n"),
+         {QStringLiteral("--family"), QStringLiteral("--level"), QStringLiteral("--location"),
+          QStringLiteral("--install-date")},
+         {},
+         1,
+         1,
+         sensors::texts::AddTypedSensorLabel,
+         &Run::addSensor},
+        {QStringLiteral("readings"),
+         QStringLiteral("NUMBER [--from YYYY/MM/DD] [--to YYYY/MM/DD] [--format csv|json]"),
+         QStringLiteral("a sensor's readings and displacements to standard output"),
+         QStringLiteral("Whole days, both ends included. Each anchor's displacement is the "
+                        "graphs' own, against the earliest reading ticked for the time graph.\n"),
+         {QStringLiteral("--from"), QStringLiteral("--to"), QStringLiteral("--format")},
+         {},
+         1,
+         1,
+         QStringLiteral(" tolvane-cli readings"),
+         &Run::readings},
+        {QStringLiteral("import"),
+         QStringLiteral("FILE --sensor NUMBER [--date-order ymd|dmy|mdy] [--every HOURS] [--all] "
+                        "[--dry-run] [--json]"),
+         QStringLiteral("appends a logger file's readings to a sensor"),
+         QStringLiteral("One reading per period of --every clock hours (24 unless given) is "
+                        "appended, as the review window proposes; --all appends every line. Lines "
+                        "whose reading is stored already are skipped. All or nothing: a failure "
+                        "stores none. --dry-run counts without storing.\n"),
+         {QStringLiteral("--sensor"), QStringLiteral("--date-order"), QStringLiteral("--every")},
+         {QStringLiteral("--all"), QStringLiteral("--dry-run"), QStringLiteral("--json")},
+         1,
+         1,
+         importer::texts::AppendLabel,
+         &Run::import},
+        {QStringLiteral("export"),
+         QStringLiteral("NUMBER (--xlsx FILE | --csv FILE)"),
+         QStringLiteral("writes a sensor's datasheet as a workbook or as CSV"),
+         {},
+         {QStringLiteral("--xlsx"), QStringLiteral("--csv")},
+         {},
+         1,
+         1,
+         outputs::texts::ExportLabel,
+         &Run::exportReadings},
+        {QStringLiteral("report"),
+         QStringLiteral("NUMBER --docx FILE [--graphs time,length]"),
+         QStringLiteral("writes a sensor's report with its graphs"),
+         QStringLiteral("Both graphs unless --graphs names which (\"none\" for neither).\n"),
+         {QStringLiteral("--docx"), QStringLiteral("--graphs")},
+         {},
+         1,
+         1,
+         outputs::texts::ReportLabel,
+         &Run::report},
+        {QStringLiteral("backup"),
+         {},
+         QStringLiteral("makes today's backup of the database"),
+         QStringLiteral("Into the data folder's backup folder, checked before it takes its "
+                        "place.\n"),
+         {},
+         {},
+         0,
+         0,
+         maintenance::texts::BackupLabel,
+         &Run::backup},
+        {QStringLiteral("restore"),
+         QStringLiteral("FILE"),
+         QStringLiteral("puts a backup in place of the database"),
+         QStringLiteral("FILE is a name in the backup folder or a path. A foreign or damaged "
+                        "file is refused and nothing changes. Not while Tolvane has the database "
+                        "open.\n"),
+         {},
+         {},
+         1,
+         1,
+         maintenance::texts::RestoreLabel,
+         &Run::restore},
+        {QStringLiteral("check"),
+         {},
+         QStringLiteral("checks the database, its tables and every sensor's reading table"),
+         {},
+         {},
+         {},
+         0,
+         0,
+         QStringLiteral(" tolvane-cli check"),
+         &Run::check},
+    };
+    return list;
+}
+
+} // namespace
+
+int run(const QStringList& arguments, const QProcessEnvironment& environment,
+        const app::Clock& clock, const Streams& streams, const ReportWriter& report) {
+    Run r(environment, clock, streams, report);
+    try {
+        return r.main(arguments);
+    } catch (const UsageError& e) {
+        print(streams.err, QStringLiteral("%1: %2\n%3\n").arg(Program, e.text, e.usage));
+        return WrongUsage;
+    }
+}
+
+} // namespace cli

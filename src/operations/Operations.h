@@ -1,0 +1,142 @@
+// Every user operation that the window and tolvane-cli share, one line each.
+// An operation takes explicit values (a sensor number, a path, a choice) and
+// the store, reads no widget and asks nothing: the caller asks before or
+// after. A failure throws store::Error with its reason, and leaves nothing
+// half done.
+#pragma once
+
+#include "importer/LoggerDates.h"
+#include "store/Database.h"
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace operations {
+
+// ---------------------------------------------------------------- the data folder
+
+// Where a run works: the data folder and the database file in it (or the one
+// the location file or the caller names).
+struct Workspace {
+    QString dataFolder;
+    QString database;
+};
+// The data folder under documentsFolder, found and, where there is none yet,
+// made as the program's first start makes it (the default database included
+// when it is the one in use). database, when not empty, replaces the location
+// file's path for this run only.
+Workspace openWorkspace(const QString& documentsFolder, const QString& database = {});
+// A connection to the workspace's database, refused (store::Error) when the
+// file is missing, no database, or not one of ours.
+std::unique_ptr<store::Database> connect(const Workspace& workspace, bool readOnly = false);
+
+// Runs f as one write transaction that waits for other writers (the engine's
+// busy timeout) and never writes to a file that was replaced meanwhile.
+void writeTransaction(store::Database& db, const std::function<void()>& f);
+
+// ---------------------------------------------------------------- sensors
+
+struct SensorSummary {
+    QString number;
+    QString family;
+    int anchors = 0; // by the type code; 0 when the code is unknown
+    QString level, location;
+    QString installDate; // "yyyy/MM/dd" as stored
+    bool destroyed = false;
+    int readings = 0;
+    QString firstReading, lastReading; // "yyyy/MM/dd HH:mm:ss", empty without readings
+};
+// The register, lowest number first, with what each reading table holds.
+std::vector<SensorSummary> listSensors(store::Database& db);
+
+struct NewSensor {
+    QString number;
+    bool mpbx = true; // the family, where the type code does not decide it
+    QString level, location;
+    QDate installDate;
+};
+// Add New: the number's checks, the register row with its defaults and an
+// empty reading table, in one transaction.
+void addSensor(store::Database& db, const NewSensor& sensor);
+
+// ---------------------------------------------------------------- readings
+
+// One reading as the tool lists it: the displacement of anchor k (1-based,
+// index k - 1) is the graphs' own, against the earliest reading ticked for
+// the time graph; none when no reading is ticked or a channel lacks a value.
+struct ReadingLine {
+    QString date, time;
+    std::optional<double> temperature;
+    std::vector<std::optional<double>> channels;      // 1..anchors
+    std::vector<std::optional<double>> displacements; // 1..anchors
+};
+struct ReadingsOf {
+    int anchors = 0;
+    bool headAtCollar = true;
+};
+// The readings of the days from..to (both included; open ends take all), in
+// date order, each handed to f as it is read.
+ReadingsOf forEachReading(store::Database& db, const QString& number,
+                          const std::optional<QDate>& from, const std::optional<QDate>& to,
+                          const std::function<void(const ReadingLine&)>& f);
+
+// ---------------------------------------------------------------- import
+
+struct ImportRequest {
+    QString file;
+    QString sensor;
+    importer::DateLayout layout = importer::DateLayout::YearFirst;
+    int everyHours = 24; // the review window's period
+    bool all = false;    // every line ticked instead of the proposal
+    bool dryRun = false; // counted, not stored
+};
+struct ImportOutcome {
+    int lines = 0;
+    int proposed = 0; // ticked lines
+    int appended = 0;
+    int duplicates = 0;
+    int notDates = 0;
+    int notProposed = 0; // lines the proposal left out
+};
+using Progress = std::function<void(int done, int total)>;
+// The import command with the review window's proposal and its Append: one
+// transaction, then the transfer copy archived. A file that is not there, not
+// text, or names no readings is refused.
+ImportOutcome importLoggerFile(store::Database& db, const QString& dataFolder,
+                               const ImportRequest& request, const QDate& today,
+                               const Progress& progress = {});
+
+// ---------------------------------------------------------------- exports
+
+// The datasheet's workbook of a sensor's readings.
+void exportWorkbook(store::Database& db, const QString& number, const QString& path,
+                    const Progress& progress = {});
+// The same rows as CSV: a header line, "." as the decimal point, RFC 4180 quoting.
+void exportCsv(store::Database& db, const QString& number, const QString& path,
+               const Progress& progress = {});
+
+// ---------------------------------------------------------------- maintenance
+
+// Today's backup of the database in the data folder's backup folder; returns
+// its path.
+QString backup(const Workspace& workspace, const QDate& today);
+// The backup file (a name in the backup folder, or a path) in place of the
+// database, once it passed the full check. The caller holds the database's lock.
+void restore(const Workspace& workspace, const QString& backupFile);
+
+// What the check found; empty when nothing is wrong.
+struct CheckFinding {
+    QString subject; // the file, a table or a sensor number
+    QString problem;
+};
+// The engine's integrity check, the reading table of every sensor, and each
+// reading table's columns against the template.
+std::vector<CheckFinding> checkDatabase(store::Database& db);
+
+} // namespace operations

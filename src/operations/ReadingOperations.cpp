@@ -1,0 +1,120 @@
+#include "operations/Operations.h"
+#include "readings/Displacement.h"
+#include "sensors/SensorTypes.h"
+#include "store/Schema.h"
+
+#include <sqlite3.h>
+
+namespace operations {
+
+namespace {
+
+QVariant stored(sqlite3_stmt* st, int column) {
+    switch (sqlite3_column_type(st, column)) {
+    case SQLITE_NULL:
+        return {};
+    case SQLITE_INTEGER:
+    case SQLITE_FLOAT:
+        return sqlite3_column_double(st, column);
+    default:
+        return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, column)),
+                                 sqlite3_column_bytes(st, column));
+    }
+}
+
+std::optional<double> numberAt(sqlite3_stmt* st, int column) {
+    const int type = sqlite3_column_type(st, column);
+    if (type == SQLITE_INTEGER || type == SQLITE_FLOAT) return sqlite3_column_double(st, column);
+    return std::nullopt;
+}
+
+constexpr int Channels = 10;
+// The selected columns, in this order.
+const QString ChannelColumns = [] {
+    QStringList c;
+    for (int i = 1; i <= Channels; ++i)
+        c << QStringLiteral("Channel%1").arg(i);
+    return c.join(QLatin1Char(','));
+}();
+
+} // namespace
+
+ReadingsOf forEachReading(store::Database& db, const QString& number,
+                          const std::optional<QDate>& from, const std::optional<QDate>& to,
+                          const std::function<void(const ReadingLine&)>& f) {
+    ReadingsOf of;
+    {
+        store::Statement sensor = db.prepare(QStringLiteral(
+            "SELECT SensorType, ifnull(HeadLocation, 1) FROM Sensors WHERE InstrumentID = ?1"));
+        sensor.bind(1, number);
+        if (!sensor.step())
+            throw store::Error(store::code::NotFound,
+                               QStringLiteral("no sensor %1 in the register").arg(number));
+        const sensors::SensorType* type = sensors::findSensorType(sensor.text(0));
+        if (!type)
+            throw store::Error(store::code::Error,
+                               QStringLiteral("sensor %1 has an unknown type code %2")
+                                   .arg(number, sensor.text(0)));
+        of.anchors = type->nodes;
+        of.headAtCollar = sensor.int64(1) != 0;
+    }
+    if (!db.hasTable(number))
+        throw store::Error(store::code::NotFound,
+                           QStringLiteral("sensor %1 has no reading table").arg(number));
+    const QString table = store::quoteName(number);
+    const readings::HeadLocation head =
+        of.headAtCollar ? readings::HeadLocation::Collar : readings::HeadLocation::Toe;
+
+    // The zero of the graphs: the earliest reading ticked for the time graph.
+    std::optional<readings::OffsetNumbers> offsets;
+    {
+        store::Statement zero = db.prepare(
+            QStringLiteral("SELECT %1 FROM %2 WHERE Plottemporal = True ORDER BY FullDate, "
+                           "_rowid_ LIMIT 1")
+                .arg(ChannelColumns, table));
+        if (zero.step()) {
+            readings::Channels channels;
+            for (int i = 1; i <= Channels; ++i)
+                channels[size_t(i)] = stored(zero.get(), i - 1);
+            offsets = readings::offsetNumbers(readings::GetOffsets(channels));
+        }
+    }
+
+    // Whole days: FullDate text from the first second of from to before the
+    // day after to.
+    QString where;
+    if (from) where += QStringLiteral(" AND FullDate >= ?1");
+    if (to) where += QStringLiteral(" AND FullDate < ?2");
+    store::Statement rows = db.prepare(
+        QStringLiteral("SELECT ReadingDate, ReadingTime, ChannelT, %1 FROM %2 WHERE 1%3 ORDER BY "
+                       "FullDate, _rowid_")
+            .arg(ChannelColumns, table, where));
+    if (from) rows.bind(1, from->toString(QStringLiteral("yyyy-MM-dd")));
+    if (to) rows.bind(2, to->addDays(1).toString(QStringLiteral("yyyy-MM-dd")));
+    ReadingLine line;
+    line.channels.resize(size_t(of.anchors));
+    line.displacements.resize(size_t(of.anchors));
+    while (rows.step()) {
+        sqlite3_stmt* st = rows.get();
+        line.date = rows.text(0);
+        line.time = rows.text(1);
+        line.temperature = numberAt(st, 2);
+        readings::Channels channels;
+        for (int i = 1; i <= Channels; ++i)
+            channels[size_t(i)] = stored(st, 2 + i);
+        for (int k = 1; k <= of.anchors; ++k)
+            line.channels[size_t(k - 1)] = numberAt(st, 2 + k);
+        readings::Displacements d;
+        if (offsets && readings::SetZeros(*offsets, channels, stored(st, 2), d)) {
+            readings::SetHeadlocs(head, of.anchors, d);
+            for (int k = 1; k <= of.anchors; ++k)
+                line.displacements[size_t(k - 1)] = d.disp[size_t(k)];
+        } else {
+            std::fill(line.displacements.begin(), line.displacements.end(), std::nullopt);
+        }
+        f(line);
+    }
+    return of;
+}
+
+} // namespace operations

@@ -1,0 +1,63 @@
+#include "app/StartUp.h"
+#include "app/Texts.h"
+#include "operations/Operations.h"
+#include "store/Schema.h"
+
+#include <QDir>
+
+#include <sqlite3.h>
+
+namespace operations {
+
+Workspace openWorkspace(const QString& documentsFolder, const QString& database) {
+    Workspace w;
+    w.dataFolder = QDir::cleanPath(documentsFolder + QStringLiteral("/Vornhald/Tolvane"));
+    // Read before the folder is prepared: the first start decides from it
+    // whether the default database is made.
+    const QString located = app::databasePathFromLocationFile(w.dataFolder, nullptr);
+    w.database = database.isEmpty() ? located : QFileInfo(database).absoluteFilePath();
+    app::prepareDataFolder(w.dataFolder, w.database == app::defaultDatabasePath(w.dataFolder));
+    if (!QFileInfo(w.dataFolder).isDir())
+        throw store::Error(store::code::CantOpen,
+                           QStringLiteral("cannot make the data folder ") + w.dataFolder);
+    return w;
+}
+
+std::unique_ptr<store::Database> connect(const Workspace& workspace, bool readOnly) {
+    const QString& path = workspace.database;
+    if (const QString reason = app::reasonBeforeOpening(path); !reason.isEmpty())
+        throw store::Error(store::code::CantOpen, reason + QStringLiteral(": ") + path);
+    std::unique_ptr<store::Database> db;
+    try {
+        db = store::Database::open(path, readOnly);
+        if (db->hasTable(store::table::Sensors)) return db;
+    } catch (const store::Error& e) {
+        throw store::Error(e.number(), app::reasonFromEngine(e) + QStringLiteral(": ") + path);
+    }
+    throw store::Error(SQLITE_NOTADB, app::texts::ReasonForeign + QStringLiteral(": ") + path);
+}
+
+void writeTransaction(store::Database& db, const std::function<void()>& f) {
+    // Taken at once, so that a writer waits at the start rather than failing
+    // halfway when another program writes.
+    db.execute(QStringLiteral("BEGIN IMMEDIATE"));
+    try {
+        // A compaction or restore renames a new file over this one: what is
+        // written to the old one would be lost.
+        if (db.hasMoved())
+            throw store::Error(SQLITE_BUSY,
+                               QStringLiteral("the database file was replaced while it was open; "
+                                              "run the command again: ") +
+                                   db.path());
+        db.transaction(f);
+        db.execute(QStringLiteral("COMMIT"));
+    } catch (...) {
+        try {
+            db.execute(QStringLiteral("ROLLBACK"));
+        } catch (...) {
+        }
+        throw;
+    }
+}
+
+} // namespace operations
