@@ -1,0 +1,170 @@
+// tolvane-cli as a script runs it: a process on a documents folder, its exit
+// status, its standard output and its one line on standard error.
+#include "support/Support.h"
+
+#include "app/DatabaseLock.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+
+using namespace testing_support;
+
+namespace {
+
+struct Result {
+    int status = -1;
+    QString out, err;
+};
+
+class CliTest : public ::testing::Test {
+protected:
+    Result cli(QStringList arguments) {
+        QProcess p;
+        p.setProgram(QStringLiteral(TOLVANE_CLI));
+        arguments.prepend(documents.path());
+        arguments.prepend(QStringLiteral("--documents"));
+        p.setArguments(arguments);
+        p.start();
+        EXPECT_TRUE(p.waitForFinished(60000)) << arguments.join(' ').toStdString();
+        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+                QString::fromUtf8(p.readAllStandardOutput()),
+                QString::fromUtf8(p.readAllStandardError())};
+    }
+    QString data(const QString& name) const {
+        return documents.filePath(QStringLiteral("Vornhald/Tolvane/") + name);
+    }
+    QString loggerFile(int hours) {
+        QStringList lines;
+        for (int h = 0; h < hours; ++h)
+            lines << QDateTime(QDate(2025, 4, 1), QTime(6, 0))
+                             .addSecs(3600LL * h)
+                             .toString("yyyy/MM/dd HH:mm:ss") +
+                         QStringLiteral(",TR01,91,005,21.46,%1,2.5,3").arg(1 + h / 100.0);
+        const QString path = documents.filePath(Sensor + ".txt");
+        QFile f(path);
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write((lines.join("\r\n") + "\r\n").toLatin1());
+        return path;
+    }
+    QTemporaryDir documents;
+    const QString Sensor = QStringLiteral("202541001");
+};
+
+TEST_F(CliTest, EveryCommandOnAFirstInstallation) {
+    Result r = cli({"sensors"});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_TRUE(QFile::exists(data("TolvaneMPBX.mdb"))); // made as the first start makes it
+    EXPECT_EQ(r.err, "");
+
+    EXPECT_EQ(cli({"add-sensor", Sensor, "--level", "L 12", "--install-date", "2025/03/01"}).status,
+              0);
+    r = cli({"import", loggerFile(49), "--sensor", Sensor, "--json"});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.contains("\"appended\": 3")) << r.out.toStdString();
+    EXPECT_EQ(r.err, ""); // no progress where standard error is no terminal
+    EXPECT_EQ(cli({"import", loggerFile(49), "--sensor", Sensor, "--all"}).status, 0);
+
+    r = cli({"readings", Sensor, "--from", "2025/04/02", "--to", "2025/04/02"});
+    EXPECT_EQ(r.status, 0);
+    QStringList lines = r.out.split("\r\n");
+    EXPECT_EQ(lines.size(), 26); // the header, 24 hours, the empty end
+    EXPECT_EQ(lines[0], "date,time,temperature,channel1,channel2,channel3,displacement1,"
+                        "displacement2,displacement3");
+    EXPECT_EQ(lines[1], "2025/04/02,00:00:00,21.5,1.18,2.5,3,-0.18,0,0");
+    r = cli({"readings", Sensor, "--format", "json", "--to", "2025/04/01"});
+    EXPECT_TRUE(r.out.startsWith("[\n  {\"date\": \"2025/04/01\", \"time\": \"06:00:00\""))
+        << r.out.left(80).toStdString();
+
+    r = cli({"sensors", "--json"});
+    EXPECT_TRUE(r.out.contains("\"readings\": 49")) << r.out.toStdString();
+    EXPECT_TRUE(r.out.contains("\"level\": \"L 12\""));
+
+    const QString csv = documents.filePath("out.csv"), xlsx = documents.filePath("out.xlsx");
+    EXPECT_EQ(cli({"export", Sensor, "--csv", csv}).status, 0);
+    EXPECT_EQ(fileBytes(csv).count('\n'), 50);
+    EXPECT_EQ(cli({"export", Sensor, "--xlsx", xlsx}).status, 0);
+    EXPECT_TRUE(fileBytes(xlsx).startsWith("PK"));
+
+    r = cli({"backup"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out.trimmed(), data("MPBXbackup/MPBXbackup_") +
+                                   QDate::currentDate().toString("yyyy-MM-dd") + ".mdb");
+    EXPECT_EQ(cli({"check"}).status, 0);
+    EXPECT_EQ(cli({"add-sensor", "202541002"}).status, 0);
+    EXPECT_EQ(cli({"restore", QFileInfo(r.out.trimmed()).fileName()}).status, 0);
+    EXPECT_FALSE(cli({"sensors"}).out.contains("202541002")); // back as it was backed up
+
+    EXPECT_EQ(cli({"--version"}).out, "tolvane-cli " TOLVANE_VERSION "\n");
+    for (const char* command : {"sensors", "add-sensor", "readings", "import", "export", "report",
+                                "backup", "restore", "check"}) {
+        r = cli({command, "--help"});
+        EXPECT_EQ(r.status, 0);
+        EXPECT_TRUE(r.out.startsWith("usage: tolvane-cli")) << command;
+    }
+}
+
+// 2: wrong usage, with the usage line; 1: one line saying what failed, the
+// window's log entry, and nothing changed.
+TEST_F(CliTest, ExitStatusesAndNothingHalfDone) {
+    for (const QStringList& wrong :
+         {QStringList{}, QStringList{"frob"}, QStringList{"readings"},
+          QStringList{"readings", Sensor, "--from", "1 April"}, QStringList{"sensors", "--csv"},
+          QStringList{"import", "x.txt"}, QStringList{"export", Sensor},
+          QStringList{"add-sensor", Sensor, "--family", "rod"}}) {
+        const Result r = cli(wrong);
+        EXPECT_EQ(r.status, 2) << wrong.join(' ').toStdString();
+        EXPECT_TRUE(r.err.contains("\nusage: tolvane-cli")) << r.err.toStdString();
+    }
+
+    ASSERT_EQ(cli({"add-sensor", Sensor}).status, 0);
+    const QByteArray before = fileBytes(data("TolvaneMPBX.mdb"));
+    const QString damaged = documents.filePath("damaged.mdb");
+    QFile f(damaged);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(before.left(before.size() / 2));
+    f.close();
+    Result r = cli({"restore", damaged});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.err.startsWith("tolvane-cli: restore failed: " + damaged)) << r.err.toStdString();
+    EXPECT_EQ(r.err.count('\n'), 1);
+    EXPECT_EQ(fileBytes(data("TolvaneMPBX.mdb")), before);
+    EXPECT_TRUE(logMessages(data("MPBX_logfile.txt")).last().endsWith(" G_RestoreDB"));
+
+    r = cli({"import", documents.filePath("none.txt"), "--sensor", Sensor});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.err.contains("none.txt")) << r.err.toStdString();
+    r = cli({"readings", "202541009"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "tolvane-cli: readings failed: no sensor 202541009 in the register\n");
+    EXPECT_EQ(cli({"--database", documents.filePath("nothing.mdb"), "sensors"}).status, 1);
+    EXPECT_FALSE(QFile::exists(documents.filePath("nothing.mdb"))); // never made
+}
+
+// The window holds the database's lock while it is open: the tool still
+// reads and writes through the engine's own locking, but never replaces the
+// file under it.
+TEST_F(CliTest, BesideTheWindow) {
+    ASSERT_EQ(cli({"add-sensor", Sensor}).status, 0);
+    ASSERT_EQ(cli({"backup"}).status, 0);
+    app::DatabaseLock window(data("TolvaneMPBX.mdb"));
+    ASSERT_TRUE(window.taken());
+    EXPECT_EQ(cli({"import", loggerFile(49), "--sensor", Sensor, "--all"}).status, 0);
+    const Result r =
+        cli({"restore", "MPBXbackup_" + QDate::currentDate().toString("yyyy-MM-dd") + ".mdb"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.err.contains("close Tolvane first")) << r.err.toStdString();
+    EXPECT_TRUE(cli({"sensors"}).out.contains(" 49 ")); // nothing was restored
+
+    // A writer that keeps the file past the engine's wait: the tool gives up
+    // with the reason, and stores nothing.
+    auto busy = store::Database::open(data("TolvaneMPBX.mdb"));
+    busy->execute("BEGIN IMMEDIATE");
+    const Result waited = cli({"add-sensor", "202541002"});
+    busy->execute("ROLLBACK");
+    EXPECT_EQ(waited.status, 1);
+    EXPECT_TRUE(waited.err.contains("locked")) << waited.err.toStdString();
+    EXPECT_FALSE(cli({"sensors"}).out.contains("202541002"));
+}
+
+} // namespace
