@@ -519,7 +519,17 @@ int Run::report(const Arguments& a) {
 int Run::backup(const Arguments&) {
     database(true); // refused here when it is no database of ours
     db_.reset();
-    print(streams_.out, operations::backup(workspace(), clock_.now().date()) + QLatin1Char('\n'));
+    // The copy and its check are one step each: a line says it has begun.
+    if (streams_.errIsTerminal) {
+        print(streams_.err, QStringLiteral("Backing up %1 (%2 MB)...")
+                                .arg(workspace().database)
+                                .arg(QFileInfo(workspace().database).size() / 1e6, 0, 'f', 1));
+        std::fflush(streams_.err);
+        progressShown_ = true;
+    }
+    const QString made = operations::backup(workspace(), clock_.now().date());
+    endProgress();
+    print(streams_.out, made + QLatin1Char('\n'));
     return Done;
 }
 
