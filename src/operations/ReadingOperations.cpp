@@ -9,25 +9,6 @@ namespace operations {
 
 namespace {
 
-QVariant stored(sqlite3_stmt* st, int column) {
-    switch (sqlite3_column_type(st, column)) {
-    case SQLITE_NULL:
-        return {};
-    case SQLITE_INTEGER:
-    case SQLITE_FLOAT:
-        return sqlite3_column_double(st, column);
-    default:
-        return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, column)),
-                                 sqlite3_column_bytes(st, column));
-    }
-}
-
-std::optional<double> numberAt(sqlite3_stmt* st, int column) {
-    const int type = sqlite3_column_type(st, column);
-    if (type == SQLITE_INTEGER || type == SQLITE_FLOAT) return sqlite3_column_double(st, column);
-    return std::nullopt;
-}
-
 constexpr int Channels = 10;
 // The selected columns, in this order.
 const QString ChannelColumns = [] {
@@ -75,7 +56,7 @@ ReadingsOf forEachReading(store::Database& db, const QString& number,
         if (zero.step()) {
             readings::Channels channels;
             for (int i = 1; i <= Channels; ++i)
-                channels[size_t(i)] = stored(zero.get(), i - 1);
+                channels[size_t(i)] = readings::ruleValue(zero.get(), i - 1);
             offsets = readings::offsetNumbers(readings::GetOffsets(channels));
         }
     }
@@ -98,14 +79,14 @@ ReadingsOf forEachReading(store::Database& db, const QString& number,
         sqlite3_stmt* st = rows.get();
         line.date = rows.text(0);
         line.time = rows.text(1);
-        line.temperature = numberAt(st, 2);
+        line.temperature = readings::ruleNumber(st, 2);
         readings::Channels channels;
         for (int i = 1; i <= Channels; ++i)
-            channels[size_t(i)] = stored(st, 2 + i);
+            channels[size_t(i)] = readings::ruleValue(st, 2 + i);
         for (int k = 1; k <= of.anchors; ++k)
-            line.channels[size_t(k - 1)] = numberAt(st, 2 + k);
+            line.channels[size_t(k - 1)] = readings::ruleNumber(st, 2 + k);
         readings::Displacements d;
-        if (offsets && readings::SetZeros(*offsets, channels, stored(st, 2), d)) {
+        if (offsets && readings::SetZeros(*offsets, channels, readings::ruleValue(st, 2), d)) {
             readings::SetHeadlocs(head, of.anchors, d);
             for (int k = 1; k <= of.anchors; ++k)
                 line.displacements[size_t(k - 1)] = d.disp[size_t(k)];

@@ -3,6 +3,8 @@
 #include "app/TextFormat.h"
 #include "readings/ReadingStore.h"
 
+#include <sqlite3.h>
+
 namespace readings {
 
 namespace {
@@ -75,6 +77,25 @@ void SetHeadlocs(HeadLocation head, int numNodes, Displacements& row) {
         else
             row.disp[i].reset();
     }
+}
+
+QVariant ruleValue(sqlite3_stmt* row, int column) {
+    switch (sqlite3_column_type(row, column)) {
+    case SQLITE_NULL:
+        return {};
+    case SQLITE_INTEGER:
+    case SQLITE_FLOAT:
+        return sqlite3_column_double(row, column);
+    default:
+        return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(row, column)),
+                                 sqlite3_column_bytes(row, column));
+    }
+}
+
+std::optional<double> ruleNumber(sqlite3_stmt* row, int column) {
+    const int type = sqlite3_column_type(row, column);
+    if (type == SQLITE_INTEGER || type == SQLITE_FLOAT) return sqlite3_column_double(row, column);
+    return std::nullopt;
 }
 
 } // namespace readings

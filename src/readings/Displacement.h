@@ -9,6 +9,8 @@
 #include <array>
 #include <optional>
 
+struct sqlite3_stmt;
+
 namespace readings {
 
 enum class HeadLocation { Collar, Toe };
@@ -31,6 +33,12 @@ struct Displacements {
 // The offsets as numbers, read once for all the rows of a graph; nothing where
 // the text is not a number.
 using OffsetNumbers = std::array<std::optional<double>, 11>;
+
+// A column of a reading row as the rule takes it: a number as a double, text
+// as text, nothing for no value.
+QVariant ruleValue(sqlite3_stmt* row, int column);
+// The column's number; nothing for text or no value.
+std::optional<double> ruleNumber(sqlite3_stmt* row, int column);
 
 Offsets GetOffsets(const Channels& zeroReading);
 OffsetNumbers offsetNumbers(const Offsets& offsets);
