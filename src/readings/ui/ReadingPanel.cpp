@@ -7,7 +7,7 @@
 #include "readings/ReadingStore.h"
 #include "readings/Texts.h"
 #include "readings/ui/BatchDeleteDialog.h"
-#include "store/ReadingTables.h"
+#include "readings/ui/ReadingTableQuestions.h"
 
 #include <QCalendarWidget>
 #include <QCheckBox>
@@ -361,7 +361,7 @@ void ReadingPanel::rememberShown() {
 }
 
 void ReadingPanel::returnToBookmark() {
-    app::ignoreFailure([&] { store::OpenSensorData(state_, prompter()); });
+    app::ignoreFailure([&] { OpenSensorData(state_, prompter()); });
     // A bookmark is a row of one sensor's table: another sensor's readings
     // (chosen through the filter, say) start at their last reading.
     if (!readings() || readings()->tableName() != bookmarkTable_) state_.ReadingBookmark = 0;
