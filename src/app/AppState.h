@@ -71,8 +71,6 @@ struct AppState {
     QDate DelEndDate;
 
     qint64 ReadingBookmark = 0; // the reading's rowid; 0: none
-    // A whole int: ten years of hourly readings hold far more rows than 16 bits count.
-    int CurrentReadingPos = 0;
 
     bool NoTroveData = false;
     QStringList NodeLabels;

@@ -77,7 +77,6 @@ inline const QString ConfirmAll =
 inline const QString CannotUndo = QStringLiteral("WARNING: These operations cannot be undone");
 
 // Failure labels of the log.
-inline const QString DupIDLabel = QStringLiteral(" G_DupID");
 inline const QString AddDataTableLabel = QStringLiteral(" Module1_AddDataTable");
 inline const QString OpenSensorDataLabel = QStringLiteral(" Module1_OpenSensorData");
 inline const QString SaveReadingsLabel = QStringLiteral(" G_SaveReadings");

@@ -204,8 +204,7 @@ void ReadingPanel::CheckDateTime() {
         // The picker's edit can end again after another command reopened or
         // moved the readings: the check is of the shown reading, wherever the
         // cursor went, and its own key is never a duplicate.
-        if (rs->Bookmark() != shownRow_) rs->setBookmark(shownRow_);
-        switch (moveReading(state_, date, time)) {
+        switch (moveReading(*rs, currentSensorNumber(state_), shownRow_, date, time)) {
         case MoveResult::Unchanged:
             break;
         case MoveResult::Moved:
@@ -289,7 +288,10 @@ void ReadingPanel::addReading() {
         // No readings open: no sensor to add them to (entering the tab said so).
         if (!readings()) return;
         if (hasRows() && !SaveReadings()) return;
-        if (!readings::addReading(state_, prompter(), state_.env.clock->now())) {
+        const AddResult added =
+            readings::addReading(*readings(), currentSensorNumber(state_), state_.env.clock->now());
+        if (added == AddResult::Duplicate) {
+            prompter().ask({texts::DuplicateNow, texts::DuplicateTitle});
             ui_.dtpRdate->setFocus();
             return;
         }
@@ -317,14 +319,14 @@ void ReadingPanel::deleteReading() {
         deletion_->exec();
         if (state_.DelSingle) {
             store::RowSet& rs = *readings();
-            rs.Delete();
-            rs.Requery();
+            readings::deleteReading(rs, rs.Bookmark());
             showLastLeft();
             if (rs.RecordCount() > 0) remember(rs);
         }
         if (state_.DelBatch) {
-            const int deleted = deleteBetween(state_, state_.DelStartDate, state_.DelEndDate);
             store::RowSet& rs = *readings();
+            const int deleted = deleteBetween(state_.database(), rs.tableName(),
+                                              state_.DelStartDate, state_.DelEndDate);
             rs.Requery();
             showLastLeft();
             prompter().ask({texts::batchDeleted(deleted, app::shortDate(state_.DelStartDate),
@@ -333,7 +335,7 @@ void ReadingPanel::deleteReading() {
             if (rs.RecordCount() > 0) remember(rs);
         }
         if (state_.DelAll) {
-            deleteAll(state_);
+            deleteAll(state_.database(), currentSensorNumber(state_));
             readings()->Requery();
             fillreadings();
             ui_.txtRcount->setText(texts::counter(0, 0));
