@@ -63,13 +63,6 @@ struct AppState {
     int NumAnchors = 0;
     int NumNodes = 0;
 
-    // Batch-delete choices.
-    bool DelBatch = false;
-    bool DelSingle = false;
-    bool DelAll = false;
-    QDate DelStartDate;
-    QDate DelEndDate;
-
     qint64 ReadingBookmark = 0; // the reading's rowid; 0: none
 
     bool NoTroveData = false;

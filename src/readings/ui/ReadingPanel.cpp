@@ -315,30 +315,33 @@ void ReadingPanel::showLastLeft() {
 void ReadingPanel::deleteReading() {
     app::logAndLeave(state_.log, texts::DeleteLabel, [&] {
         if (!readings()) return;
-        if (!deletion_) deletion_ = new BatchDeleteDialog(state_, ui_.SSTab1->window());
-        deletion_->exec();
-        if (state_.DelSingle) {
-            store::RowSet& rs = *readings();
+        if (!deletion_) deletion_ = new BatchDeleteDialog(*state_.env.clock, ui_.SSTab1->window());
+        const std::optional<BatchDeleteChoice> choice = deletion_->choose();
+        if (!choice) return;
+        store::RowSet& rs = *readings();
+        switch (choice->kind) {
+        case BatchDeleteChoice::Kind::Single:
             readings::deleteReading(rs, rs.Bookmark());
             showLastLeft();
             if (rs.RecordCount() > 0) remember(rs);
-        }
-        if (state_.DelBatch) {
-            store::RowSet& rs = *readings();
-            const int deleted = deleteBetween(state_.database(), rs.tableName(),
-                                              state_.DelStartDate, state_.DelEndDate);
+            break;
+        case BatchDeleteChoice::Kind::Batch: {
+            const int deleted =
+                deleteBetween(state_.database(), rs.tableName(), choice->start, choice->end);
             rs.Requery();
             showLastLeft();
-            prompter().ask({texts::batchDeleted(deleted, app::shortDate(state_.DelStartDate),
-                                                app::shortDate(state_.DelEndDate)),
+            prompter().ask({texts::batchDeleted(deleted, app::shortDate(choice->start),
+                                                app::shortDate(choice->end)),
                             texts::AppTitle});
             if (rs.RecordCount() > 0) remember(rs);
+            break;
         }
-        if (state_.DelAll) {
+        case BatchDeleteChoice::Kind::All:
             deleteAll(state_.database(), currentSensorNumber(state_));
-            readings()->Requery();
+            rs.Requery();
             fillreadings();
             ui_.txtRcount->setText(texts::counter(0, 0));
+            break;
         }
     });
 }
