@@ -3,6 +3,7 @@
 #include "DataSet.h"
 
 #include "app/AppState.h"
+#include "readings/ui/ReadingTableQuestions.h"
 #include "store/ReadingTables.h"
 #include "store/RowSet.h"
 
@@ -57,7 +58,7 @@ void BM_OpenSensorData(benchmark::State& st) {
     OpenState open(bench::sharedDataSet(1, readings));
     for (auto _ : st) {
         open.state.rsSensorData.reset(); // opened anew, not read again in place
-        store::OpenSensorData(open.state, open.prompter);
+        readings::OpenSensorData(open.state, open.prompter);
         if (!open.state.rsSensorData || open.state.rsSensorData->RecordCount() != readings)
             st.SkipWithError("readings not opened");
         benchmark::DoNotOptimize(open.state.rsSensorData->value(0));

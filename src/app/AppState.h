@@ -1,6 +1,7 @@
-// The one application state: connection, paths, row sets, the current sensor's
-// type-dependent values and the choices of modal windows. Owned by the main
-// window and passed by reference; there are no globals.
+// The one application state: connection, paths, row sets and the current
+// sensor's type-dependent values. Owned by the main window and passed by
+// reference; there are no globals. The choices of modal windows are their
+// return values, not state.
 #pragma once
 
 #include "app/DatabaseLock.h"
@@ -63,24 +64,10 @@ struct AppState {
     int NumAnchors = 0;
     int NumNodes = 0;
 
-    // Batch-delete choices.
-    bool DelBatch = false;
-    bool DelSingle = false;
-    bool DelAll = false;
-    QDate DelStartDate;
-    QDate DelEndDate;
-
     qint64 ReadingBookmark = 0; // the reading's rowid; 0: none
-    // A whole int: ten years of hourly readings hold far more rows than 16 bits count.
-    int CurrentReadingPos = 0;
 
     bool NoTroveData = false;
     QStringList NodeLabels;
-
-    bool ReportChosen = false;
-    bool ReportCover = false;
-    bool ReportTimeGraph = false;
-    bool ReportLengthGraph = false;
 
     // The connection and the register, for routines that cannot go on without
     // them: a missing one raises store::Error, which the routine's label logs.

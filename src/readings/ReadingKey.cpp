@@ -1,6 +1,5 @@
 #include "readings/ReadingKey.h"
 
-#include "readings/Texts.h"
 #include "store/Criteria.h"
 
 namespace readings {
@@ -40,17 +39,6 @@ QTime storedTime(const QString& text) {
 void findReading(store::RowSet& rs, const QString& key) {
     rs.MoveFirst();
     rs.Find(store::textEquals(QStringLiteral("DateTimeKey"), key));
-}
-
-bool DupID(app::AppState& state, const QString& key, int ignoredPosition) {
-    bool taken = false;
-    app::logAndLeave(state.log, texts::DupIDLabel, [&] {
-        store::RowSet* rs = state.rsSensorData.get();
-        if (!rs || !rs->isOpen() || rs->RecordCount() == 0) return;
-        findReading(*rs, key);
-        taken = !rs->isEOF() && rs->AbsolutePosition() != ignoredPosition;
-    });
-    return taken;
 }
 
 bool acceptsValueKey(QChar c) {

@@ -1,9 +1,9 @@
 // The reading key that identifies a reading within its sensor, the value forms
-// of its date and time columns, the duplicate test and the keystroke rule of
+// of its date and time columns, the look-up of a key and the keystroke rule of
 // the value boxes.
 #pragma once
 
-#include "app/AppState.h"
+#include "store/RowSet.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -32,14 +32,6 @@ QTime storedTime(const QString& text);
 // Moves to the reading holding key, searching from the first; past the last
 // row when none does.
 void findReading(store::RowSet& rs, const QString& key);
-
-// Position 0 ignores no row (positions count from 1).
-inline constexpr int NoPosition = 0;
-
-// True when a row of rsSensorData other than the one at ignoredPosition holds
-// key. One indexed look-up; the row set is left on the row found (or past the
-// last row), so callers reposition it. A failure is logged and answers false.
-bool DupID(app::AppState& state, const QString& key, int ignoredPosition);
 
 // The characters a value box accepts one keystroke at a time: digits, ".",
 // ",", "-", and backspace, tab, carriage return and delete.

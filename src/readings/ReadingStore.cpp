@@ -22,10 +22,16 @@ QString channelColumn(int i) {
     return QStringLiteral("Channel%1").arg(i);
 }
 
-store::RowSet& readingsOf(const app::AppState& state) {
-    if (!state.rsSensorData || !state.rsSensorData->isOpen())
-        throw store::Error(store::code::Misuse, QStringLiteral("no readings are open"));
-    return *state.rsSensorData;
+// The rowid of the reading holding key, 0 when none does: one indexed look-up.
+// The look-up moves the cursor; the row current before is made current again,
+// or a window's next save would write the reading it shows over the one found.
+qint64 keyHolder(store::RowSet& rs, const QString& key) {
+    if (rs.RecordCount() == 0) return 0;
+    const int current = rs.AbsolutePosition();
+    findReading(rs, key);
+    const qint64 holder = rs.isEOF() ? 0 : rs.Bookmark();
+    if (current > 0) rs.setAbsolutePosition(current);
+    return holder;
 }
 
 // The key and the three date columns every writer keeps in step.
@@ -94,53 +100,47 @@ void storeReading(store::RowSet& rs, const QString& sensorNumber, const Reading&
     rs.Update();
 }
 
-bool addReading(app::AppState& state, app::Prompter& prompter, const QDateTime& now) {
-    store::RowSet& rs = readingsOf(state);
-    const QString number = currentSensorNumber(state);
-    const QDate date = now.date();
-    const QTime time(now.time().hour(), now.time().minute(), now.time().second());
-    const int shown = rs.AbsolutePosition();
-    if (DupID(state, readingKey(number, date, time), NoPosition)) {
-        // The look-up moved to the reading that holds the key; the one shown
-        // must stay current, or the next save would write it over that one.
-        if (shown > 0) rs.setAbsolutePosition(shown);
-        prompter.ask({texts::DuplicateNow, texts::DuplicateTitle});
-        return false;
-    }
+AddResult addReading(store::RowSet& rs, const QString& sensorNumber, const QDateTime& when) {
+    const QDate date = when.date();
+    const QTime time(when.time().hour(), when.time().minute(), when.time().second());
+    if (keyHolder(rs, readingKey(sensorNumber, date, time)) != 0) return AddResult::Duplicate;
     rs.AddNew();
-    writeWhen(rs, number, date, time);
+    writeWhen(rs, sensorNumber, date, time);
     rs.setValue(Plottemporal, true);
     rs.setValue(PlotSpatial, false);
     rs.setValue(IsDirty, true);
     rs.Update();
     rs.Requery();
     rs.MoveLast();
-    return true;
+    return AddResult::Added;
 }
 
-MoveResult moveReading(app::AppState& state, const QDate& date, const QTime& time) {
-    store::RowSet& rs = readingsOf(state);
-    state.CurrentReadingPos = rs.AbsolutePosition();
-    const QString number = currentSensorNumber(state);
-    const QString key = readingKey(number, date, time);
+MoveResult moveReading(store::RowSet& rs, const QString& sensorNumber, qint64 rowid,
+                       const QDate& date, const QTime& time) {
+    rs.setBookmark(rowid);
+    const QString key = readingKey(sensorNumber, date, time);
     if (rs.value(DateTimeKey).toString() == key) return MoveResult::Unchanged;
-    const bool taken = DupID(state, key, state.CurrentReadingPos);
-    rs.setAbsolutePosition(state.CurrentReadingPos);
-    if (taken) return MoveResult::Taken;
-    writeWhen(rs, number, date, time);
+    const qint64 holder = keyHolder(rs, key);
+    if (holder != 0 && holder != rowid) return MoveResult::Taken;
+    writeWhen(rs, sensorNumber, date, time);
     rs.Update();
     rs.Requery();
     findReading(rs, key);
     return rs.isEOF() ? MoveResult::Lost : MoveResult::Moved;
 }
 
-int deleteBetween(app::AppState& state, const QDate& start, const QDate& end) {
-    store::Database& db = state.database();
-    const QString table = store::quoteName(readingsOf(state).tableName());
+void deleteReading(store::RowSet& rs, qint64 rowid) {
+    rs.setBookmark(rowid);
+    rs.Delete();
+    rs.Requery();
+}
+
+int deleteBetween(store::Database& db, const QString& sensorNumber, const QDate& start,
+                  const QDate& end) {
     int deleted = 0;
     db.transaction([&] {
         store::Statement st =
-            db.prepare(QStringLiteral("DELETE FROM ") + table +
+            db.prepare(QStringLiteral("DELETE FROM ") + store::quoteName(sensorNumber) +
                        QStringLiteral(" WHERE ReadingDate >= ?1 AND ReadingDate <= ?2"));
         st.bind(1, keyDate(start));
         st.bind(2, keyDate(end));
@@ -150,9 +150,9 @@ int deleteBetween(app::AppState& state, const QDate& start, const QDate& end) {
     return deleted;
 }
 
-void deleteAll(app::AppState& state) {
-    state.database().execute(QStringLiteral("DELETE FROM ") +
-                             store::quoteName(currentSensorNumber(state)));
+int deleteAll(store::Database& db, const QString& sensorNumber) {
+    db.execute(QStringLiteral("DELETE FROM ") + store::quoteName(sensorNumber));
+    return db.changes();
 }
 
 } // namespace readings

@@ -43,25 +43,39 @@ Reading readReading(const store::RowSet& rs);
 void storeReading(store::RowSet& rs, const QString& sensorNumber, const Reading& typed,
                   const Reading* shown = nullptr);
 
-// The add command after the shown reading was stored: a new row stamped now,
-// ticked for the time graph only, then the last row is current. False (with
-// the duplicate message) when a reading already has that key.
-bool addReading(app::AppState& state, app::Prompter& prompter, const QDateTime& now);
+// The readings' own operations take a sensor's readings as opened by
+// store::openReadings, or the database, and explicit values; they read no
+// cursor position and ask nothing. Failures throw store::Error. A single row
+// is written through the row set, so that reading it again only places that
+// row anew instead of reading every rowid of the table.
+
+enum class AddResult {
+    Added,     // a new row, the last row current
+    Duplicate, // a reading already has that key; the current row is unchanged
+};
+// A new reading stamped when (to the second), ticked for the time graph only;
+// the readings are read again and the last row made current.
+AddResult addReading(store::RowSet& readings, const QString& sensorNumber, const QDateTime& when);
 
 enum class MoveResult {
     Unchanged, // the key is the stored one
     Moved,     // stored, re-sorted, and current at its new place
-    Taken,     // another reading has that key; the row is current again, unchanged
+    Taken,     // another reading has that key; the row is current, unchanged
     Lost,      // stored, but not found again after the re-sort
 };
-// CheckDateTime without the pickers: sets CurrentReadingPos and moves the
-// current reading to date and time when no other reading has that key.
-MoveResult moveReading(app::AppState& state, const QDate& date, const QTime& time);
+// The reading of rowid moved to date and time when no other reading has that
+// key. Only the key and the three date columns are written.
+MoveResult moveReading(store::RowSet& readings, const QString& sensorNumber, qint64 rowid,
+                       const QDate& date, const QTime& time);
 
-// Deletes the readings dated on or between two days, both included, in one
-// statement; returns how many went. A start after the end deletes none.
-int deleteBetween(app::AppState& state, const QDate& start, const QDate& end);
-// Deletes every reading of the current sensor.
-void deleteAll(app::AppState& state);
+// Deletes the reading of rowid; the readings are read again.
+void deleteReading(store::RowSet& readings, qint64 rowid);
+
+// Deletes the sensor's readings dated on or between two days, both included,
+// in one statement; returns how many went. A start after the end deletes none.
+int deleteBetween(store::Database& db, const QString& sensorNumber, const QDate& start,
+                  const QDate& end);
+// Deletes every reading of the sensor; returns how many went.
+int deleteAll(store::Database& db, const QString& sensorNumber);
 
 } // namespace readings

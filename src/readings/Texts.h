@@ -2,12 +2,14 @@
 #pragma once
 
 #include "app/Texts.h"
+#include "store/Texts.h"
 
 #include <QString>
 
 namespace readings::texts {
 
 using app::texts::AppTitle;
+using store::texts::TitleUpper;
 
 inline const QString DuplicateTitle = QStringLiteral("Duplicate Reading");
 inline const QString DuplicateNow =
@@ -37,6 +39,23 @@ inline QString counter(int position, int count) {
 }
 inline const QString NoonTime = QStringLiteral("12:00:00");
 
+// A sensor's reading table: made, replaced, missing.
+inline QString tableAlreadyExists(const QString& id) {
+    return QStringLiteral("Table ") + id + QStringLiteral(" Already Exists");
+}
+inline QString overwriteTable(const QString& id) {
+    return QStringLiteral("Table ") + id + QStringLiteral(" already exists") +
+           QStringLiteral("\r\nDo you want to overwrite this table?");
+}
+inline const QString AddASensorFirst =
+    QStringLiteral("Please add a sensor by clicking the 'Add New' button on the first tab\r\n"
+                   "You will also need to enter the length and anchor location data in order to "
+                   "add readings");
+inline QString tableNotFound(const QString& id) {
+    return QStringLiteral("The data table for Sensor ") + id +
+           QStringLiteral(" could not be found\r\nA new table will be created");
+}
+
 // The deletion window.
 inline const QString DeletionTitle = QStringLiteral("SensorData Deletion");
 inline const QString SelectStart = QStringLiteral("Select start date");
@@ -58,7 +77,8 @@ inline const QString ConfirmAll =
 inline const QString CannotUndo = QStringLiteral("WARNING: These operations cannot be undone");
 
 // Failure labels of the log.
-inline const QString DupIDLabel = QStringLiteral(" G_DupID");
+inline const QString AddDataTableLabel = QStringLiteral(" Module1_AddDataTable");
+inline const QString OpenSensorDataLabel = QStringLiteral(" Module1_OpenSensorData");
 inline const QString SaveReadingsLabel = QStringLiteral(" G_SaveReadings");
 inline const QString AddReadingLabel = QStringLiteral(" imgAddReading_Click");
 inline const QString FirstLabel = QStringLiteral(" imgFirst_Click");

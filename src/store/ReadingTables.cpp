@@ -1,7 +1,6 @@
 #include "store/ReadingTables.h"
 
 #include "store/Schema.h"
-#include "store/Texts.h"
 
 #include <QFileInfo>
 
@@ -14,17 +13,15 @@ bool isEngineTable(const QString& name) {
            name.startsWith(QLatin1String("MSys"));
 }
 
+bool holdsTable(Database& db, const QString& name) {
+    return !isEngineTable(name) && db.hasTable(name);
+}
+
 bool sameFile(const QString& a, const QString& b) {
     if (a == b) return true;
     const QFileInfo fa(a), fb(b);
     const QString ca = fa.canonicalFilePath(), cb = fb.canonicalFilePath();
     return !ca.isEmpty() ? ca == cb : fa.absoluteFilePath() == fb.absoluteFilePath();
-}
-
-QString currentSensorNumber(app::AppState& state) {
-    if (!state.rsSensors)
-        throw Error(code::NoCurrentRow, QStringLiteral("no sensor register is open"));
-    return state.rsSensors->value(QStringLiteral("InstrumentID")).toString();
 }
 
 } // namespace
@@ -50,51 +47,33 @@ bool TableExists(app::AppState& state, const QString& path, const QString& name)
     return found;
 }
 
-void AddDataTable(app::AppState& state, app::Prompter& prompter) {
-    app::logAndLeave(state.log, QStringLiteral(" Module1_AddDataTable"), [&] {
-        const QString id = currentSensorNumber(state);
-        if (!TableExists(state, state.DBPath, id)) {
-            copyTemplate(state.database(), id);
-            return;
-        }
-        prompter.ask({texts::tableAlreadyExists(id), texts::AppTitle});
-        const app::Prompt question{texts::overwriteTable(id), texts::TitleUpper, app::Icon::None,
-                                   app::Buttons::YesNo};
-        if (prompter.ask(question) != app::Answer::Yes) return;
-        // Dropped and re-made together: a failure leaves the old table as it was.
-        state.database().transaction([&] {
-            state.database().execute(QStringLiteral("DROP TABLE ") + quoteName(id));
-            copyTemplate(state.database(), id);
-        });
+bool readingTableExists(Database& db, const QString& sensorNumber) {
+    return holdsTable(db, sensorNumber);
+}
+
+void createReadingTable(Database& db, const QString& sensorNumber) {
+    copyTemplate(db, sensorNumber);
+}
+
+void replaceReadingTable(Database& db, const QString& sensorNumber) {
+    db.transaction([&] {
+        db.execute(QStringLiteral("DROP TABLE ") + quoteName(sensorNumber));
+        copyTemplate(db, sensorNumber);
     });
 }
 
-void OpenSensorData(app::AppState& state, app::Prompter& prompter) {
-    app::logAndLeave(state.log, QStringLiteral(" Module1_OpenSensorData"), [&] {
-        if (!state.rsSensors || state.rsSensors->isBOF() || state.rsSensors->isEOF()) {
-            prompter.ask({texts::AddASensorFirst, texts::AppTitle});
-            return;
+void openReadings(Database& db, const QString& sensorNumber, std::unique_ptr<RowSet>& readings) {
+    const QString query = readingsQuery(sensorNumber);
+    if (readings && readings->isOpen() && readings->source() == query) {
+        readings->Requery();
+    } else {
+        if (readings) {
+            readings->Close();
+            readings.reset();
         }
-        const QString id = currentSensorNumber(state);
-        if (!TableExists(state, state.DBPath, id)) {
-            prompter.ask({texts::tableNotFound(id), texts::AppTitle});
-            AddDataTable(state, prompter);
-        }
-        // The same sensor's readings, still open, are read again in place: a
-        // requery sees every change and costs less than a new keyset.
-        const QString query = readingsQuery(id);
-        if (state.rsSensorData && state.rsSensorData->isOpen() &&
-            state.rsSensorData->source() == query) {
-            state.rsSensorData->Requery();
-        } else {
-            if (state.rsSensorData) {
-                state.rsSensorData->Close();
-                state.rsSensorData.reset();
-            }
-            state.rsSensorData = std::make_unique<RowSet>(state.database(), query);
-        }
-        if (state.rsSensorData->RecordCount() > 0) state.rsSensorData->MoveFirst();
-    });
+        readings = std::make_unique<RowSet>(db, query);
+    }
+    if (readings->RecordCount() > 0) readings->MoveFirst();
 }
 
 } // namespace store

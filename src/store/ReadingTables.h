@@ -1,10 +1,15 @@
 // Each sensor's readings live in a table named by its sensor number, copied
-// from the template sensordata.
+// from the template sensordata. Nothing here asks the user anything: the
+// window's questions around these calls are in readings/ui/ReadingTableQuestions.h.
 #pragma once
 
 #include "app/AppState.h"
+#include "store/Database.h"
+#include "store/RowSet.h"
 
 #include <QString>
+
+#include <memory>
 
 namespace store {
 
@@ -13,13 +18,22 @@ namespace store {
 // false.
 bool TableExists(app::AppState& state, const QString& path, const QString& name);
 
-// Creates the reading table of the current sensor; when it exists, asks whether
-// to replace it with an empty one.
-void AddDataTable(app::AppState& state, app::Prompter& prompter);
+// True when db holds the sensor's reading table (the name matched exactly).
+bool readingTableExists(Database& db, const QString& sensorNumber);
 
-// Opens the current sensor's readings, oldest first, into rsSensorData; a
-// missing table is announced and created empty.
-void OpenSensorData(app::AppState& state, app::Prompter& prompter);
+// Creates the sensor's reading table, empty, from the template. Fails when
+// the table exists.
+void createReadingTable(Database& db, const QString& sensorNumber);
+
+// Drops the sensor's reading table and makes it anew, empty, in one
+// transaction: a failure leaves the old table and its readings as they were.
+void replaceReadingTable(Database& db, const QString& sensorNumber);
+
+// The sensor's readings, oldest first, into readings, the first one current.
+// Readings that already hold this sensor's readings open are read again in
+// place: a requery sees every change and costs less than a new keyset. A
+// failure leaves readings empty.
+void openReadings(Database& db, const QString& sensorNumber, std::unique_ptr<RowSet>& readings);
 
 // "SELECT * FROM `<number>` ORDER BY FullDate"
 QString readingsQuery(const QString& sensorNumber);

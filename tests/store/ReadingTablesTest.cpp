@@ -1,4 +1,5 @@
-// TableExists, AddDataTable and OpenSensorData against a real file.
+// The reading tables against a real file: look-up, creation, replacement and
+// opening a sensor's readings.
 #include "store/ReadingTables.h"
 #include "store/Schema.h"
 #include "support/Support.h"
@@ -59,101 +60,61 @@ TEST_F(ReadingTablesTest, TableExistsReadsAnotherFileOnItsOwnConnection) {
     expectLog(QStringLiteral(" Module1_TableExists"));
 }
 
-TEST_F(ReadingTablesTest, AddDataTableCreatesTheCurrentSensorsTable) {
+TEST_F(ReadingTablesTest, CreateMakesAnEmptyTableOnlyWhereNoneIs) {
     addSensor(*db, Sensor);
     db->execute(QStringLiteral("DROP TABLE `123421001`"));
-    openRegister(*state);
-    store::AddDataTable(*state, prompter);
-    EXPECT_TRUE(db->hasTable(Sensor));
-    EXPECT_TRUE(prompter.prompts.empty());
+    EXPECT_FALSE(store::readingTableExists(*db, Sensor));
+    store::createReadingTable(*db, Sensor);
+    EXPECT_TRUE(store::readingTableExists(*db, Sensor));
+    EXPECT_EQ(db->indexDefinitions(Sensor).size(), 2);
+    addReadings(*db, Sensor, 3);
+    EXPECT_THROW(store::createReadingTable(*db, Sensor), store::Error);
+    EXPECT_EQ(rowCount(*db, Sensor), 3);
+    EXPECT_FALSE(store::readingTableExists(*db, QStringLiteral("sqlite_schema")));
 }
 
-TEST_F(ReadingTablesTest, OverwriteQuestionAnsweredNoKeepsTheReadings) {
-    registerSensor();
+TEST_F(ReadingTablesTest, ReplaceEmptiesTheTableOrKeepsItWhole) {
+    addSensor(*db, Sensor);
     addReadings(*db, Sensor, 5);
-    prompter.answer(app::Answer::No);
-    store::AddDataTable(*state, prompter);
-    ASSERT_EQ(prompter.prompts.size(), 2u);
-    EXPECT_EQ(prompter.prompts[0].text, QStringLiteral("Table 123421001 Already Exists"));
-    EXPECT_EQ(prompter.prompts[0].title, QStringLiteral("Tolvane"));
-    EXPECT_EQ(prompter.prompts[0].buttons, app::Buttons::Ok);
-    EXPECT_EQ(
-        prompter.prompts[1].text,
-        QStringLiteral("Table 123421001 already exists\r\nDo you want to overwrite this table?"));
-    EXPECT_EQ(prompter.prompts[1].title, QStringLiteral("Vornhald's TOLVANE"));
-    EXPECT_EQ(prompter.prompts[1].buttons, app::Buttons::YesNo);
-    EXPECT_EQ(prompter.prompts[1].icon, app::Icon::None);
-    EXPECT_EQ(rowCount(*db, Sensor), 5);
-}
-
-TEST_F(ReadingTablesTest, OverwriteQuestionAnsweredYesEmptiesTheTable) {
-    registerSensor();
-    addReadings(*db, Sensor, 5);
-    prompter.answer(app::Answer::Yes);
-    store::AddDataTable(*state, prompter);
+    store::replaceReadingTable(*db, Sensor);
     EXPECT_EQ(rowCount(*db, Sensor), 0);
     EXPECT_EQ(db->indexDefinitions(Sensor).size(), 2);
-    addReadings(*db, Sensor, 1); // the new table takes readings again
-    EXPECT_EQ(rowCount(*db, Sensor), 1);
+
+    // Without its template the new table cannot be made: the old one stays,
+    // readings and indexes.
+    addReadings(*db, Sensor, 4);
+    db->execute(QStringLiteral("DROP TABLE sensordata"));
+    EXPECT_THROW(store::replaceReadingTable(*db, Sensor), store::Error);
+    EXPECT_EQ(rowCount(*db, Sensor), 4);
+    EXPECT_EQ(db->indexDefinitions(Sensor).size(), 2);
 }
 
-TEST_F(ReadingTablesTest, OpenSensorDataOpensTheReadingsOldestFirst) {
-    registerSensor();
-    addReadings(*db, Sensor, 3, QDateTime(QDate(2025, 3, 2), QTime(0, 0)));
-    addReadings(*db, Sensor, 2, QDateTime(QDate(2025, 3, 1), QTime(0, 0)));
-    store::OpenSensorData(*state, prompter);
-    ASSERT_TRUE(state->rsSensorData);
-    EXPECT_EQ(state->rsSensorData->RecordCount(), 5);
-    EXPECT_EQ(state->rsSensorData->AbsolutePosition(), 1);
-    EXPECT_EQ(state->rsSensorData->value(QStringLiteral("DateTimeKey")).toString(),
-              QStringLiteral("123421001 2025/03/01 00:00:00"));
-    EXPECT_TRUE(prompter.prompts.empty());
-}
-
-TEST_F(ReadingTablesTest, MissingReadingTableIsAnnouncedAndCreatedEmpty) {
-    registerSensor();
-    addReadings(*db, Sensor, 2);
-    db->execute(QStringLiteral("DROP TABLE `123421001`"));
-    store::OpenSensorData(*state, prompter);
-    ASSERT_EQ(prompter.prompts.size(), 1u);
-    EXPECT_EQ(prompter.prompts[0].text,
-              QStringLiteral("The data table for Sensor 123421001 could not be found\r\nA new "
-                             "table will be created"));
-    EXPECT_EQ(prompter.prompts[0].title, QStringLiteral("Tolvane"));
-    ASSERT_TRUE(state->rsSensorData);
-    EXPECT_EQ(state->rsSensorData->RecordCount(), 0);
-    EXPECT_TRUE(state->rsSensorData->isEOF());
-    EXPECT_TRUE(db->hasTable(Sensor));
-}
-
-TEST_F(ReadingTablesTest, EmptyRegisterAsksForASensorAndOpensNothing) {
-    openRegister(*state);
-    store::OpenSensorData(*state, prompter);
-    ASSERT_EQ(prompter.prompts.size(), 1u);
-    EXPECT_EQ(
-        prompter.prompts[0].text,
-        QStringLiteral("Please add a sensor by clicking the 'Add New' button on the first tab\r\n"
-                       "You will also need to enter the length and anchor location data in order "
-                       "to add readings"));
-    EXPECT_EQ(prompter.prompts[0].title, QStringLiteral("Tolvane"));
-    EXPECT_FALSE(state->rsSensorData);
-}
-
-TEST_F(ReadingTablesTest, FailuresAreLoggedWithTheirLabels) {
-    registerSensor();
-    state->rsSensors->MoveNext(); // EOF: no current sensor
-    store::AddDataTable(*state, prompter);
-    expectLog(QStringLiteral(" Module1_AddDataTable"));
-    checkLog();
-
-    // The register row points at a table that cannot be made (its template is gone).
+TEST_F(ReadingTablesTest, OpenReadingsReadsTheSameSensorAgainInPlace) {
+    addSensor(*db, Sensor);
     addSensor(*db, QStringLiteral("123421002"));
-    db->execute(QStringLiteral("DROP TABLE `123421002`; DROP TABLE sensordata"));
-    openRegister(*state);
-    store::OpenSensorData(*state, prompter);
-    expectLog(QStringLiteral(" Module1_AddDataTable"));
-    expectLog(QStringLiteral(" Module1_OpenSensorData"));
-    EXPECT_FALSE(state->rsSensorData);
+    addReadings(*db, Sensor, 2, QDateTime(QDate(2025, 3, 2), QTime(0, 0)));
+    std::unique_ptr<store::RowSet> readings;
+    store::openReadings(*db, Sensor, readings);
+    ASSERT_TRUE(readings);
+    const store::RowSet* first = readings.get();
+    readings->MoveLast();
+
+    // Added by another writer, and dated before: seen, first again.
+    addReadings(*db, Sensor, 1, QDateTime(QDate(2025, 3, 1), QTime(0, 0)));
+    store::openReadings(*db, Sensor, readings);
+    EXPECT_EQ(readings.get(), first);
+    EXPECT_EQ(readings->RecordCount(), 3);
+    EXPECT_EQ(readings->AbsolutePosition(), 1);
+    EXPECT_EQ(readings->value(QStringLiteral("ReadingDate")).toString(),
+              QStringLiteral("2025/03/01"));
+
+    store::openReadings(*db, QStringLiteral("123421002"), readings);
+    EXPECT_EQ(readings->tableName(), QStringLiteral("123421002"));
+    EXPECT_TRUE(readings->isEOF());
+
+    // A sensor without a table: nothing is left open.
+    EXPECT_THROW(store::openReadings(*db, QStringLiteral("123421003"), readings), store::Error);
+    EXPECT_FALSE(readings);
 }
 
 } // namespace

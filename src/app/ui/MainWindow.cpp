@@ -99,7 +99,6 @@ bool MainWindow::startUp() {
         } else {
             showRegister(numbers);
         }
-        state_.DelBatch = state_.DelSingle = state_.DelAll = false;
         state_.FormLoading = false;
     });
     return life_ == Life::Running;

@@ -6,7 +6,7 @@
 #include "importer/ui/ReviewDialog.h"
 #include "readings/ReadingStore.h"
 #include "readings/ui/ReadingPanel.h"
-#include "store/ReadingTables.h"
+#include "readings/ui/ReadingTableQuestions.h"
 
 #include <QComboBox>
 #include <QFileInfo>
@@ -53,7 +53,7 @@ void ImportPanel::review(const TextTable& rsTroveData) {
     // The window load, step 1: where the readings were, and the readings
     // read afresh.
     readings_.rememberShown();
-    app::ignoreFailure([&] { store::OpenSensorData(state_, *state_.env.prompter); });
+    app::ignoreFailure([&] { readings::OpenSensorData(state_, *state_.env.prompter); });
     {
         ReviewDialog window(state_, &rsTroveData, periodHours(ui_.cboTroveInt->currentText()),
                             ui_.SSTab1->window());

@@ -8,7 +8,7 @@
 #include "outputs/Texts.h"
 #include "outputs/Workbook.h"
 #include "readings/ui/ReadingPanel.h"
-#include "store/ReadingTables.h"
+#include "readings/ui/ReadingTableQuestions.h"
 
 #include <QApplication>
 #include <QDir>
@@ -142,7 +142,7 @@ void DatasheetDialog::Form_Load() {
     app::logAndLeave(state_.log, texts::DatasheetLoadLabel, [&] {
         readings_.rememberShown();
         // Read again in place: every change is seen, and the keyset is kept.
-        store::OpenSensorData(state_, prompter());
+        readings::OpenSensorData(state_, prompter());
         header_->setText(texts::DatasheetHeader + state_.CurrentSensorID);
         if (!model_->populate(state_.rsSensorData.get(), state_.CurrentSensorID)) return;
         QHeaderView* titles = grid_->horizontalHeader();

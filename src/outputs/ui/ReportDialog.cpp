@@ -34,7 +34,7 @@ bool ticked(const QCheckBox* b) {
 
 } // namespace
 
-ReportDialog::ReportDialog(app::AppState& state, QWidget* parent) : QDialog(parent), state_(state) {
+ReportDialog::ReportDialog(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmReport"));
     setWindowTitle(texts::ReportCaption);
     setModal(true);
@@ -62,18 +62,16 @@ ReportDialog::ReportDialog(app::AppState& state, QWidget* parent) : QDialog(pare
     layout->addLayout(buttons);
 
     connect(ok, &QPushButton::clicked, this, [this] {
-        state_.ReportChosen = true;
-        state_.ReportCover = ticked(cover_);
-        state_.ReportTimeGraph = ticked(time_);
-        state_.ReportLengthGraph = ticked(length_);
+        choice_ = ReportChoice{ticked(cover_), ticked(time_), ticked(length_)};
         accept();
     });
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-int ReportDialog::exec() {
-    state_.ReportChosen = false;
-    return QDialog::exec();
+std::optional<ReportChoice> ReportDialog::choose() {
+    choice_.reset();
+    exec();
+    return choice_;
 }
 
 } // namespace outputs

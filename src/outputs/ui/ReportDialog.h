@@ -1,26 +1,32 @@
-// frmReport: what the sensor report holds, left in the state's report choices
-// for the report command. Hidden, not deleted, so the boxes keep the last choice.
+// frmReport: what the sensor report holds, returned to the report command.
+// Hidden, not deleted, so the boxes keep the last choice.
 #pragma once
 
-#include "app/AppState.h"
-
 #include <QDialog>
+
+#include <optional>
 
 class QCheckBox;
 
 namespace outputs {
 
+// The boxes ticked when OK was pressed.
+struct ReportChoice {
+    bool cover = false; // kept for the window's sake; the details are always written
+    bool timeGraph = false;
+    bool lengthGraph = false;
+};
+
 class ReportDialog : public QDialog {
     Q_OBJECT
 public:
-    ReportDialog(app::AppState& state, QWidget* parent = nullptr);
+    explicit ReportDialog(QWidget* parent = nullptr);
 
-    // OK: ReportChosen and the three choices from the boxes; Cancel or closing
-    // the window: ReportChosen false.
-    int exec() override;
+    // Runs the window: the boxes on OK; nothing on Cancel or closing the window.
+    std::optional<ReportChoice> choose();
 
 private:
-    app::AppState& state_;
+    std::optional<ReportChoice> choice_;
     QCheckBox* cover_ = nullptr;
     QCheckBox* time_ = nullptr;
     QCheckBox* length_ = nullptr;

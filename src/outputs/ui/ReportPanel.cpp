@@ -35,20 +35,20 @@ ReportPanel::ReportPanel(app::AppState& state, const app::MainControls& ui,
 }
 
 void ReportPanel::makeReport() {
-    if (!dialog_) dialog_ = new ReportDialog(state_, ui_.SSTab1->window());
-    dialog_->exec();
-    if (!state_.ReportChosen) return;
+    if (!dialog_) dialog_ = new ReportDialog(ui_.SSTab1->window());
+    const std::optional<ReportChoice> choice = dialog_->choose();
+    if (!choice) return;
 
-    // ReportCover is kept for the window's sake; the details are always written.
+    // The cover choice is kept for the window's sake; the details are always written.
     QString target;
     const bool made = app::logAndLeave(state_.log, texts::ReportLabel, [&] {
         const ReportSensor sensor = reportSensor(state_.sensorRegister());
         target = reportPath(state_.DataFolder, sensor.InstrumentID);
         std::vector<ReportGraph> graphs;
-        if (state_.ReportTimeGraph)
+        if (choice->timeGraph)
             graphs.push_back(graphPage(TimeGraphTab, ui_.ChartT, texts::TimeGraphPicture,
                                        texts::TimeGraphHeading));
-        if (state_.ReportLengthGraph)
+        if (choice->lengthGraph)
             graphs.push_back(graphPage(LengthGraphTab, ui_.ChartS, texts::LengthGraphPicture,
                                        texts::LengthGraphHeading));
         const QString logo = QDir(state_.DataFolder).filePath(app::texts::LogoFileName);

@@ -28,8 +28,8 @@ QLabel* wrapped(const QString& text, QWidget* parent) {
 
 } // namespace
 
-BatchDeleteDialog::BatchDeleteDialog(app::AppState& state, QWidget* parent)
-    : QDialog(parent), state_(state) {
+BatchDeleteDialog::BatchDeleteDialog(const app::Clock& clock, QWidget* parent)
+    : QDialog(parent), clock_(clock) {
     setObjectName(QStringLiteral("frmBatchDel"));
     setWindowTitle(texts::DeletionTitle);
     setModal(true);
@@ -76,26 +76,28 @@ BatchDeleteDialog::BatchDeleteDialog(app::AppState& state, QWidget* parent)
     cancel->setDefault(true);
     grid->addWidget(cancel, 9, 1, Qt::AlignRight);
 
-    connect(batch, &QPushButton::clicked, this, [this] {
-        state_.DelStartDate = start_->selectedDate();
-        state_.DelEndDate = end_->selectedDate();
-        choose(&app::AppState::DelBatch);
-    });
-    connect(single, &QPushButton::clicked, this, [this] { choose(&app::AppState::DelSingle); });
-    connect(all, &QPushButton::clicked, this, [this] { choose(&app::AppState::DelAll); });
+    using Kind = BatchDeleteChoice::Kind;
+    connect(batch, &QPushButton::clicked, this, [this] { chosen(Kind::Batch); });
+    connect(single, &QPushButton::clicked, this, [this] { chosen(Kind::Single); });
+    connect(all, &QPushButton::clicked, this, [this] { chosen(Kind::All); });
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-int BatchDeleteDialog::exec() {
-    state_.DelBatch = state_.DelSingle = state_.DelAll = false;
-    const QDate today = state_.env.clock->now().date();
+std::optional<BatchDeleteChoice> BatchDeleteDialog::choose() {
+    choice_.reset();
+    const QDate today = clock_.now().date();
     start_->setSelectedDate(today);
     end_->setSelectedDate(today);
-    return QDialog::exec();
+    exec();
+    return choice_;
 }
 
-void BatchDeleteDialog::choose(bool app::AppState::*flag) {
-    state_.*flag = true;
+void BatchDeleteDialog::chosen(BatchDeleteChoice::Kind kind) {
+    choice_ = BatchDeleteChoice{kind, {}, {}};
+    if (kind == BatchDeleteChoice::Kind::Batch) {
+        choice_->start = start_->selectedDate();
+        choice_->end = end_->selectedDate();
+    }
     accept();
 }
 

@@ -1,27 +1,43 @@
-// frmBatchDel: the choice of which readings to delete, left in the state's
-// deletion flags and dates for the delete command to carry out.
+// frmBatchDel: the choice of which readings to delete, returned to the delete
+// command that carries it out.
 #pragma once
 
-#include "app/AppState.h"
+#include "app/Environment.h"
 
+#include <QDate>
 #include <QDialog>
+
+#include <optional>
 
 class QCalendarWidget;
 
 namespace readings {
 
+struct BatchDeleteChoice {
+    enum class Kind {
+        Batch,  // the readings dated on or between start and end
+        Single, // the current reading
+        All,    // every reading of the sensor
+    };
+    Kind kind = Kind::Single;
+    QDate start; // Batch only
+    QDate end;   // Batch only
+};
+
 class BatchDeleteDialog : public QDialog {
     Q_OBJECT
 public:
-    BatchDeleteDialog(app::AppState& state, QWidget* parent = nullptr);
+    BatchDeleteDialog(const app::Clock& clock, QWidget* parent = nullptr);
 
-    // Clears the flags, sets both calendars to today and runs the window.
-    int exec() override;
+    // Sets both calendars to today and runs the window: the button pressed,
+    // or nothing on Cancel or closing the window.
+    std::optional<BatchDeleteChoice> choose();
 
 private:
-    void choose(bool app::AppState::*flag);
+    void chosen(BatchDeleteChoice::Kind kind);
 
-    app::AppState& state_;
+    const app::Clock& clock_;
+    std::optional<BatchDeleteChoice> choice_;
     QCalendarWidget* start_ = nullptr;
     QCalendarWidget* end_ = nullptr;
 };

@@ -7,7 +7,7 @@
 #include "readings/ReadingStore.h"
 #include "readings/Texts.h"
 #include "readings/ui/BatchDeleteDialog.h"
-#include "store/ReadingTables.h"
+#include "readings/ui/ReadingTableQuestions.h"
 
 #include <QCalendarWidget>
 #include <QCheckBox>
@@ -204,8 +204,7 @@ void ReadingPanel::CheckDateTime() {
         // The picker's edit can end again after another command reopened or
         // moved the readings: the check is of the shown reading, wherever the
         // cursor went, and its own key is never a duplicate.
-        if (rs->Bookmark() != shownRow_) rs->setBookmark(shownRow_);
-        switch (moveReading(state_, date, time)) {
+        switch (moveReading(*rs, currentSensorNumber(state_), shownRow_, date, time)) {
         case MoveResult::Unchanged:
             break;
         case MoveResult::Moved:
@@ -289,7 +288,10 @@ void ReadingPanel::addReading() {
         // No readings open: no sensor to add them to (entering the tab said so).
         if (!readings()) return;
         if (hasRows() && !SaveReadings()) return;
-        if (!readings::addReading(state_, prompter(), state_.env.clock->now())) {
+        const AddResult added =
+            readings::addReading(*readings(), currentSensorNumber(state_), state_.env.clock->now());
+        if (added == AddResult::Duplicate) {
+            prompter().ask({texts::DuplicateNow, texts::DuplicateTitle});
             ui_.dtpRdate->setFocus();
             return;
         }
@@ -313,30 +315,33 @@ void ReadingPanel::showLastLeft() {
 void ReadingPanel::deleteReading() {
     app::logAndLeave(state_.log, texts::DeleteLabel, [&] {
         if (!readings()) return;
-        if (!deletion_) deletion_ = new BatchDeleteDialog(state_, ui_.SSTab1->window());
-        deletion_->exec();
-        if (state_.DelSingle) {
-            store::RowSet& rs = *readings();
-            rs.Delete();
-            rs.Requery();
+        if (!deletion_) deletion_ = new BatchDeleteDialog(*state_.env.clock, ui_.SSTab1->window());
+        const std::optional<BatchDeleteChoice> choice = deletion_->choose();
+        if (!choice) return;
+        store::RowSet& rs = *readings();
+        switch (choice->kind) {
+        case BatchDeleteChoice::Kind::Single:
+            readings::deleteReading(rs, rs.Bookmark());
             showLastLeft();
             if (rs.RecordCount() > 0) remember(rs);
-        }
-        if (state_.DelBatch) {
-            const int deleted = deleteBetween(state_, state_.DelStartDate, state_.DelEndDate);
-            store::RowSet& rs = *readings();
+            break;
+        case BatchDeleteChoice::Kind::Batch: {
+            const int deleted =
+                deleteBetween(state_.database(), rs.tableName(), choice->start, choice->end);
             rs.Requery();
             showLastLeft();
-            prompter().ask({texts::batchDeleted(deleted, app::shortDate(state_.DelStartDate),
-                                                app::shortDate(state_.DelEndDate)),
+            prompter().ask({texts::batchDeleted(deleted, app::shortDate(choice->start),
+                                                app::shortDate(choice->end)),
                             texts::AppTitle});
             if (rs.RecordCount() > 0) remember(rs);
+            break;
         }
-        if (state_.DelAll) {
-            deleteAll(state_);
-            readings()->Requery();
+        case BatchDeleteChoice::Kind::All:
+            deleteAll(state_.database(), currentSensorNumber(state_));
+            rs.Requery();
             fillreadings();
             ui_.txtRcount->setText(texts::counter(0, 0));
+            break;
         }
     });
 }
@@ -361,7 +366,7 @@ void ReadingPanel::rememberShown() {
 }
 
 void ReadingPanel::returnToBookmark() {
-    app::ignoreFailure([&] { store::OpenSensorData(state_, prompter()); });
+    app::ignoreFailure([&] { OpenSensorData(state_, prompter()); });
     // A bookmark is a row of one sensor's table: another sensor's readings
     // (chosen through the filter, say) start at their last reading.
     if (!readings() || readings()->tableName() != bookmarkTable_) state_.ReadingBookmark = 0;

@@ -3,6 +3,7 @@
 #include "app/SaveFailure.h"
 #include "app/TextFormat.h"
 #include "app/ui/KeyAscii.h"
+#include "readings/ui/ReadingTableQuestions.h"
 #include "sensors/RoofLocations.h"
 #include "sensors/SensorRecord.h"
 #include "sensors/SensorTypes.h"
@@ -490,7 +491,7 @@ void SensorPanel::AddTypedSensor() {
         addSensorRow(rs, {number, familyOf(state_.ModelName, mpbx), state_.ModelCode,
                           app::yearFirst(state_.env.clock->now().date())});
         fillfields();
-        store::AddDataTable(state_, prompter());
+        readings::AddDataTable(state_, prompter());
         ui_.cboSensors->addItem(number);
         setListText(number);
         ui_.txtSCount->setText(QString::number(rs.RecordCount()));
