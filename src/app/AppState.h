@@ -75,7 +75,6 @@ struct AppState {
     int CurrentReadingPos = 0;
 
     bool NoTroveData = false;
-    QStringList NodeLabels;
 
     bool ReportChosen = false;
     bool ReportCover = false;
