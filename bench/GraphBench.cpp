@@ -131,7 +131,7 @@ void BM_BareReplot(benchmark::State& st) {
     const QCPRange keys = chart.xAxis->range(), values = chart.yAxis->range();
 
     const std::vector<graphs::SeriesBinding> bindings =
-        graphs::timeSeries(readings::HeadLocation::Collar, 8, g.state.NodeLabels);
+        graphs::timeSeries(readings::HeadLocation::Collar, 8, {});
     std::vector<QVector<QCPGraphData>> series(bindings.size());
     {
         QStringList columns;

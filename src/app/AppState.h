@@ -67,7 +67,6 @@ struct AppState {
     qint64 ReadingBookmark = 0; // the reading's rowid; 0: none
 
     bool NoTroveData = false;
-    QStringList NodeLabels;
 
     // The connection and the register, for routines that cannot go on without
     // them: a missing one raises store::Error, which the routine's label logs.

@@ -4,13 +4,19 @@
 #include "graphs/Texts.h"
 #include "readings/ReadingStore.h"
 #include "readings/Texts.h"
+#include "sensors/RoofLocations.h"
+#include "sensors/SensorRecord.h"
+#include "sensors/SensorTypes.h"
 #include "store/RowSet.h"
+#include "store/Schema.h"
 
 #include <QDateTime>
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cmath>
+#include <deque>
 #include <limits>
 
 namespace graphs {
@@ -88,6 +94,13 @@ void bindNumber(store::Statement& st, int index, const std::optional<double>& v)
         st.bindNull(index);
 }
 
+// A number as the length graph has always read it: through its shown text, to
+// 15 significant digits.
+std::optional<double> asShown(const std::optional<double>& v) {
+    if (!v) return std::nullopt;
+    return app::toNumber(readings::shownValue(*v));
+}
+
 // Where a time series' column sits in a prepared row.
 struct RowField {
     enum Kind { Zero, Disp, NumTemp, Reference } kind = NumTemp;
@@ -131,131 +144,273 @@ std::optional<double> storedKey(sqlite3_stmt* st, int column) {
     }
 }
 
-// points, when given, receives the time series of the head location.
-void prepare(app::AppState& state, GraphKind kind, HeadLocation head, const QString& label,
-             TimePoints* points = nullptr) {
-    app::logAndLeave(state.log, label, [&] {
-        store::Database& db = state.database();
-        const QString number = readings::currentSensorNumber(state);
-        const QString table = store::quoteName(number);
-        const QString flag = kind == GraphKind::Time ? QStringLiteral("Plottemporal")
-                                                     : QStringLiteral("PlotSpatial");
-        QString assignments;
-        int slot = 1;
-        auto assign = [&](const QString& name) {
-            if (!assignments.isEmpty()) assignments += QStringLiteral(", ");
-            assignments += QStringLiteral("%1 = ?%2").arg(name).arg(slot++);
-        };
-        for (int i = 1; i <= ZeroCount; ++i)
-            assign(QStringLiteral("zero%1").arg(i));
-        assign(QStringLiteral("NumTemp"));
-        for (int i = 1; i <= DispCount; ++i)
-            assign(QStringLiteral("Disp%1").arg(i));
-        assign(QStringLiteral("Reference"));
-        const int rowidSlot = slot;
+// Each selected row once, in the graph's order: with Pass::Prepare its derived
+// columns are computed and written where they changed; with Pass::Read they are
+// taken as stored. points and profiles, when given, receive what the rows then
+// hold.
+enum class Pass { Prepare, Read };
+void passRows(store::Database& db, const QString& number, GraphKind kind, Pass pass,
+              HeadLocation head, int numNodes, const MismatchSink& onMismatch, TimePoints* points,
+              LengthProfiles* profiles) {
+    const QString table = store::quoteName(number);
+    const QString flag =
+        kind == GraphKind::Time ? QStringLiteral("Plottemporal") : QStringLiteral("PlotSpatial");
+    QString assignments;
+    int slot = 1;
+    auto assign = [&](const QString& name) {
+        if (!assignments.isEmpty()) assignments += QStringLiteral(", ");
+        assignments += QStringLiteral("%1 = ?%2").arg(name).arg(slot++);
+    };
+    for (int i = 1; i <= ZeroCount; ++i)
+        assign(QStringLiteral("zero%1").arg(i));
+    assign(QStringLiteral("NumTemp"));
+    for (int i = 1; i <= DispCount; ++i)
+        assign(QStringLiteral("Disp%1").arg(i));
+    assign(QStringLiteral("Reference"));
+    const int rowidSlot = slot;
+    const bool prepare = pass == Pass::Prepare;
 
-        TimePoints collected;
-        std::vector<RowField> fields;
-        if (points) {
-            for (const SeriesBinding& s : timeSeries(head, state.NumNodes, {})) {
-                const std::optional<RowField> f = rowField(s.column);
-                if (!f) continue;
-                fields.push_back(*f);
-                collected.columns.emplace_back(s.column, std::vector<double>());
-            }
+    TimePoints collected;
+    std::vector<RowField> fields;
+    if (points) {
+        for (const SeriesBinding& s : timeSeries(head, numNodes, {})) {
+            const std::optional<RowField> f = rowField(s.column);
+            if (!f) continue;
+            fields.push_back(*f);
+            collected.columns.emplace_back(s.column, std::vector<double>());
         }
-        // After the rowid and the columns of columnList().
-        const int dateColumn = 1 + ChannelCount + 1 + ZeroCount + 1 + DispCount + 1;
-        db.transaction([&] {
-            // The graph's own order, ties by rowid as its row set has them.
-            store::Statement select = db.prepare(
-                QStringLiteral("SELECT _rowid_, %1, FullDate, ReadingDate FROM %2 WHERE %3 = "
-                               "True ORDER BY FullDate, _rowid_")
-                    .arg(columnList(), table, flag));
-            store::Statement update =
-                db.prepare(QStringLiteral("UPDATE %1 SET %2 WHERE _rowid_ = ?%3")
-                               .arg(table, assignments)
-                               .arg(rowidSlot));
-            readings::OffsetNumbers offsets;
-            bool first = true;
-            std::optional<qint64> lastRow;
-            while (select.step()) {
-                sqlite3_stmt* st = select.get();
-                readings::Channels channels;
+    }
+    LengthProfiles drawn;
+    // The last rows met, the ones the length graph draws.
+    std::deque<std::pair<qint64, readings::Displacements>> last;
+    // After the rowid and the columns of columnList().
+    const int dateColumn = 1 + ChannelCount + 1 + ZeroCount + 1 + DispCount + 1;
+    db.transaction([&] {
+        // The graph's own order, ties by rowid as its row set has them.
+        store::Statement select = db.prepare(
+            QStringLiteral("SELECT _rowid_, %1, FullDate, ReadingDate FROM %2 WHERE %3 = "
+                           "True ORDER BY FullDate, _rowid_")
+                .arg(columnList(), table, flag));
+        std::optional<store::Statement> update;
+        if (prepare)
+            update.emplace(db.prepare(QStringLiteral("UPDATE %1 SET %2 WHERE _rowid_ = ?%3")
+                                          .arg(table, assignments)
+                                          .arg(rowidSlot)));
+        readings::OffsetNumbers offsets;
+        bool first = true;
+        std::optional<qint64> lastRow;
+        while (select.step()) {
+            sqlite3_stmt* st = select.get();
+            readings::Channels channels;
+            if (prepare)
                 for (int i = 1; i <= ChannelCount; ++i)
                     channels[size_t(i)] = stored(st, i);
-                const QVariant channelT = stored(st, ChannelCount + 1);
-                if (first) {
-                    if (points)
-                        collected.firstDate = readings::shownValue(stored(st, dateColumn + 1));
-                    // The earliest selected reading is the zero.
-                    offsets = readings::offsetNumbers(readings::GetOffsets(channels));
-                    first = false;
-                }
-                readings::Displacements row;
-                int c = ChannelCount + 2;
-                for (int i = 1; i <= ZeroCount; ++i)
-                    row.zero[size_t(i)] = storedNumber(st, c++);
-                row.numTemp = storedNumber(st, c++);
-                for (int i = 1; i <= DispCount; ++i)
-                    row.disp[size_t(i)] = storedNumber(st, c++);
-                row.reference = storedNumber(st, c++);
-                const readings::Displacements before = row;
-
-                if (!readings::SetZeros(offsets, channels, channelT, row))
-                    state.log.WriteLog(app::errorEntry(
-                        store::code::Mismatch,
-                        QStringLiteral("a channel has a value the zero reading lacks"),
-                        readings::texts::SetZerosLabel));
-                readings::SetHeadlocs(head, state.NumNodes, row);
-                if (points) {
-                    lastRow = select.int64(0);
-                    if (const std::optional<double> key = storedKey(st, dateColumn)) {
-                        collected.keys.push_back(*key);
-                        for (size_t f = 0; f < fields.size(); ++f)
-                            collected.columns[f].second.push_back(fields[f].of(row));
-                    }
-                }
-                // A row that already holds what it would be given is left
-                // alone: entering a graph again rewrites only what changed.
-                if (row == before) continue;
-
-                int b = 1;
-                for (int i = 1; i <= ZeroCount; ++i)
-                    bindNumber(update, b++, row.zero[size_t(i)]);
-                bindNumber(update, b++, row.numTemp);
-                for (int i = 1; i <= DispCount; ++i)
-                    bindNumber(update, b++, row.disp[size_t(i)]);
-                bindNumber(update, b++, row.reference);
-                update.bind(rowidSlot, select.int64(0));
-                update.run();
+            const QVariant channelT = prepare ? stored(st, ChannelCount + 1) : QVariant();
+            if (first) {
+                if (points) collected.firstDate = readings::shownValue(stored(st, dateColumn + 1));
+                // The earliest selected reading is the zero.
+                if (prepare) offsets = readings::offsetNumbers(readings::GetOffsets(channels));
+                first = false;
             }
-            if (points && lastRow) {
-                store::Statement last = db.prepare(
-                    QStringLiteral("SELECT ReadingDate FROM %1 WHERE _rowid_ = ?1").arg(table));
-                last.bind(1, *lastRow);
-                if (last.step()) collected.lastDate = readings::shownValue(stored(last.get(), 0));
+            readings::Displacements row;
+            int c = ChannelCount + 2;
+            for (int i = 1; i <= ZeroCount; ++i)
+                row.zero[size_t(i)] = storedNumber(st, c++);
+            row.numTemp = storedNumber(st, c++);
+            for (int i = 1; i <= DispCount; ++i)
+                row.disp[size_t(i)] = storedNumber(st, c++);
+            row.reference = storedNumber(st, c++);
+            const readings::Displacements before = row;
+
+            if (prepare) {
+                if (!readings::SetZeros(offsets, channels, channelT, row) && onMismatch)
+                    onMismatch(readings::shownValue(stored(st, dateColumn)));
+                readings::SetHeadlocs(head, numNodes, row);
             }
-        });
-        if (points) {
-            collected.prepared = true;
-            *points = std::move(collected);
+            if (points) {
+                lastRow = select.int64(0);
+                if (const std::optional<double> key = storedKey(st, dateColumn)) {
+                    collected.keys.push_back(*key);
+                    for (size_t f = 0; f < fields.size(); ++f)
+                        collected.columns[f].second.push_back(fields[f].of(row));
+                }
+            }
+            if (profiles) {
+                ++drawn.selected;
+                last.emplace_back(select.int64(0), row);
+                if (last.size() > size_t(MaxProfiles)) last.pop_front();
+            }
+            // A row that already holds what it would be given is left
+            // alone: entering a graph again rewrites only what changed.
+            if (!prepare || row == before) continue;
+
+            int b = 1;
+            for (int i = 1; i <= ZeroCount; ++i)
+                bindNumber(*update, b++, row.zero[size_t(i)]);
+            bindNumber(*update, b++, row.numTemp);
+            for (int i = 1; i <= DispCount; ++i)
+                bindNumber(*update, b++, row.disp[size_t(i)]);
+            bindNumber(*update, b++, row.reference);
+            update->bind(rowidSlot, select.int64(0));
+            update->run();
+        }
+        if (points && lastRow) {
+            store::Statement lastDate = db.prepare(
+                QStringLiteral("SELECT ReadingDate FROM %1 WHERE _rowid_ = ?1").arg(table));
+            lastDate.bind(1, *lastRow);
+            if (lastDate.step())
+                collected.lastDate = readings::shownValue(stored(lastDate.get(), 0));
+        }
+        if (profiles) {
+            store::Statement when = db.prepare(
+                QStringLiteral("SELECT ReadingDate, ReadingTime FROM %1 WHERE _rowid_ = ?1")
+                    .arg(table));
+            const int n = std::clamp(numNodes, 0, 8);
+            for (const auto& [rowid, row] : last) {
+                Profile p;
+                when.bind(1, rowid);
+                if (when.step()) {
+                    p.readingDate = readings::shownValue(stored(when.get(), 0));
+                    p.readingTime = readings::shownValue(stored(when.get(), 1));
+                }
+                when.reset();
+                if (n > 0)
+                    p.values.emplace_back(QStringLiteral("zero%1").arg(n),
+                                          asShown(row.zero[size_t(n)]));
+                for (int k = 1; k <= n; ++k)
+                    p.values.emplace_back(QStringLiteral("Disp%1").arg(k),
+                                          asShown(row.disp[size_t(k)]));
+                drawn.profiles.push_back(std::move(p));
+            }
         }
     });
+    if (points) {
+        collected.prepared = prepare;
+        *points = std::move(collected);
+    }
+    if (profiles) {
+        drawn.prepared = prepare;
+        *profiles = std::move(drawn);
+    }
+}
+
+// A failure of the rule on a row, as the window logs it.
+MismatchSink mismatchLogger(const app::AppState& state) {
+    return [&state](const QString&) {
+        state.log.WriteLog(app::errorEntry(
+            store::code::Mismatch, QStringLiteral("a channel has a value the zero reading lacks"),
+            readings::texts::SetZerosLabel));
+    };
 }
 
 } // namespace
 
+TimePoints prepareTimeGraph(store::Database& db, const QString& sensorNumber, HeadLocation head,
+                            int numNodes, const MismatchSink& onMismatch) {
+    TimePoints points;
+    passRows(db, sensorNumber, GraphKind::Time, Pass::Prepare, head, numNodes, onMismatch, &points,
+             nullptr);
+    return points;
+}
+
+LengthProfiles prepareLengthGraph(store::Database& db, const QString& sensorNumber,
+                                  HeadLocation head, int numNodes, const MismatchSink& onMismatch) {
+    LengthProfiles profiles;
+    passRows(db, sensorNumber, GraphKind::Length, Pass::Prepare, head, numNodes, onMismatch,
+             nullptr, &profiles);
+    return profiles;
+}
+
+TimePoints storedTimePoints(store::Database& db, const QString& sensorNumber, HeadLocation head,
+                            int numNodes) {
+    TimePoints points;
+    passRows(db, sensorNumber, GraphKind::Time, Pass::Read, head, numNodes, {}, &points, nullptr);
+    return points;
+}
+
+LengthProfiles storedProfiles(store::Database& db, const QString& sensorNumber, int numNodes) {
+    LengthProfiles profiles;
+    passRows(db, sensorNumber, GraphKind::Length, Pass::Read, HeadLocation::Collar, numNodes, {},
+             nullptr, &profiles);
+    return profiles;
+}
+
 TimePoints GetTemporalData(app::AppState& state, HeadLocation head) {
     TimePoints points;
-    prepare(state, GraphKind::Time, head, texts::GetTemporalDataLabel, &points);
+    app::logAndLeave(state.log, texts::GetTemporalDataLabel, [&] {
+        store::Database& db = state.database();
+        points = prepareTimeGraph(db, readings::currentSensorNumber(state), head, state.NumNodes,
+                                  mismatchLogger(state));
+    });
     return points;
+}
+
+LengthProfiles GetSpatialData(app::AppState& state, HeadLocation head) {
+    LengthProfiles profiles;
+    app::logAndLeave(state.log, texts::GetSpatialDataLabel, [&] {
+        store::Database& db = state.database();
+        profiles = prepareLengthGraph(db, readings::currentSensorNumber(state), head,
+                                      state.NumNodes, mismatchLogger(state));
+    });
+    return profiles;
 }
 
 const std::vector<double>* TimePoints::column(const QString& name) const {
     for (const auto& [column, values] : columns)
         if (column.compare(name, Qt::CaseInsensitive) == 0) return &values;
     return nullptr;
+}
+
+bool TimePoints::holds(HeadLocation head, int numNodes) const {
+    for (const SeriesBinding& s : timeSeries(head, numNodes, {}))
+        if (!column(s.column)) return false;
+    return true;
+}
+
+std::optional<double> Profile::value(const QString& column) const {
+    for (const auto& [name, v] : values)
+        if (name.compare(column, Qt::CaseInsensitive) == 0) return v;
+    return std::nullopt;
+}
+
+GraphSetup graphSetup(const QString& sensorNumber, const sensors::SensorRecord& record,
+                      int numNodes) {
+    GraphSetup setup;
+    setup.sensorNumber = sensorNumber;
+    setup.head = record.headAtCollar ? HeadLocation::Collar : HeadLocation::Toe;
+    setup.numNodes = numNodes;
+    setup.recess = record.recess;
+    // The installation tab's boxes, worked out as the tab works them out.
+    sensors::RoofInput in;
+    in.recess = record.recess;
+    in.length = record.length;
+    in.nodes = record.nodes;
+    in.headAtCollar = record.headAtCollar;
+    in.numNodes = numNodes;
+    const sensors::RoofLocations roof = sensors::CalcReltoRoof(in);
+    setup.headLocation = roof.head;
+    for (size_t k = 1; k <= 8; ++k)
+        setup.anchors[k] = roof.anchors[k - 1];
+    for (int k = 1; k <= std::clamp(numNodes, 0, 8); ++k)
+        setup.nodeLabels << setup.anchors[size_t(k)] + texts::NodeLabelUnit;
+    return setup;
+}
+
+GraphSetup graphSetup(store::Database& db, const QString& sensorNumber) {
+    store::RowSet rs(db,
+                     QStringLiteral("SELECT * FROM ") + store::quoteName(store::table::Sensors));
+    if (rs.RecordCount() > 0)
+        rs.Find(store::textEquals(QStringLiteral("InstrumentID"), sensorNumber));
+    if (rs.RecordCount() == 0 || rs.isEOF())
+        throw store::Error(store::code::NotFound,
+                           QStringLiteral("sensor %1 is not in the register").arg(sensorNumber));
+    const QString code = sensors::splitSensorNumber(sensorNumber).typeCode;
+    const sensors::SensorType* type = sensors::findSensorType(code);
+    if (!type)
+        throw store::Error(store::code::Mismatch,
+                           QStringLiteral("sensor %1 has type code %2, which is no sensor type")
+                               .arg(sensorNumber, code));
+    return graphSetup(sensorNumber, sensors::readSensorRecord(rs), type->nodes);
 }
 
 namespace {
@@ -296,10 +451,6 @@ std::optional<double> dateTimeKey(std::string_view stored) {
     if (!t.isValid()) return std::nullopt;
     t.setTimeSpec(Qt::UTC);
     return double(t.toSecsSinceEpoch());
-}
-
-void GetSpatialData(app::AppState& state, HeadLocation head) {
-    prepare(state, GraphKind::Length, head, texts::GetSpatialDataLabel);
 }
 
 std::vector<SeriesBinding> timeSeries(HeadLocation head, int numNodes,

@@ -10,11 +10,16 @@
 #include <QString>
 #include <QStringList>
 
+#include <array>
 #include <functional>
 #include <optional>
 #include <string_view>
 #include <utility>
 #include <vector>
+
+namespace sensors {
+struct SensorRecord;
+}
 
 namespace graphs {
 
@@ -32,20 +37,61 @@ int selectedReadings(app::AppState& state, GraphKind kind);
 // need not read them again: one key per row with a date (seconds, UTC), and
 // for each column a series reads one value per key (NaN: no value).
 struct TimePoints {
-    bool prepared = false; // false: the preparation failed; read the rows instead
+    bool prepared = false; // true: the rows were brought up to date and these are theirs
     std::vector<double> keys;
     std::vector<std::pair<QString, std::vector<double>>> columns;
     QString firstDate, lastDate; // ReadingDate of the first and last selected reading
     // Nothing when the column was not collected.
     const std::vector<double>* column(const QString& name) const;
+    // True when every column the series of timeSeries(head, numNodes) read is here.
+    bool holds(readings::HeadLocation head, int numNodes) const;
 };
 
-// Brings zero1..10, NumTemp, Disp1..N and Reference of every selected row up to
-// date, against the earliest selected reading as the zero, in one transaction:
-// a failure leaves every row as it was. The head location is the one the
-// installation tab shows.
+// One reading of the length graph: its date and time as stored, and the
+// columns its profile points read (zero<N>, Disp1 to DispN) as the graph has
+// always read them, through their shown text.
+struct Profile {
+    QString readingDate;
+    QString readingTime;
+    std::vector<std::pair<QString, std::optional<double>>> values;
+    // Nothing for no value, or a column not collected.
+    std::optional<double> value(const QString& column) const;
+};
+// The length graph's readings: how many are selected and the last MaxProfiles
+// of them (see profileWindow), in the graph's order.
+struct LengthProfiles {
+    bool prepared = false; // as TimePoints::prepared
+    int selected = 0;
+    std::vector<Profile> profiles;
+};
+
+// Called for each selected row with a channel the zero reading lacks (see
+// readings::SetZeros), with the row's FullDate; the row keeps the older values
+// of the columns the rule could not reach.
+using MismatchSink = std::function<void(const QString& fullDate)>;
+
+// Brings zero1..10, NumTemp, Disp1..N and Reference of every row the time graph
+// selects (Plottemporal) up to date, against the earliest selected reading as
+// the zero, in one transaction: a failure throws store::Error and leaves every
+// row as it was. Returns the points of timeSeries(head, numNodes).
+TimePoints prepareTimeGraph(store::Database& db, const QString& sensorNumber,
+                            readings::HeadLocation head, int numNodes,
+                            const MismatchSink& onMismatch = {});
+// The same for the rows the length graph selects (PlotSpatial); returns the
+// readings it draws.
+LengthProfiles prepareLengthGraph(store::Database& db, const QString& sensorNumber,
+                                  readings::HeadLocation head, int numNodes,
+                                  const MismatchSink& onMismatch = {});
+// The same points and readings as the rows hold them, nothing written: what the
+// graphs draw when the preparation fails (a database opened read-only, say).
+TimePoints storedTimePoints(store::Database& db, const QString& sensorNumber,
+                            readings::HeadLocation head, int numNodes);
+LengthProfiles storedProfiles(store::Database& db, const QString& sensorNumber, int numNodes);
+
+// The window's preparations: the current sensor with the installation tab's
+// node count. A failure is logged and returns nothing prepared.
 TimePoints GetTemporalData(app::AppState& state, readings::HeadLocation head);
-void GetSpatialData(app::AppState& state, readings::HeadLocation head);
+LengthProfiles GetSpatialData(app::AppState& state, readings::HeadLocation head);
 
 // A stored date-time ("yyyy-MM-dd HH:mm:ss" text) as seconds since the epoch, UTC.
 std::optional<double> dateTimeKey(std::string_view stored);
@@ -72,8 +118,8 @@ struct ProfileWindow {
 };
 ProfileWindow profileWindow(int selected);
 
-// Where the head and anchors of a profile sit, from the installation boxes as
-// they stand.
+// Where the head and anchors of a profile sit, as the installation tab shows
+// them.
 struct ProfileLayout {
     readings::HeadLocation head = readings::HeadLocation::Collar;
     int numNodes = 0;
@@ -81,6 +127,22 @@ struct ProfileLayout {
     QString headLocation;           // txtHead
     std::array<QString, 9> anchors; // txtRelSGanchor 1..8
 };
+
+// What a sensor's graphs need from its register row: its number (the title),
+// the head option, the node count of its type, and the installation tab's
+// depths below the roof; nodeLabels[k - 1] is node k's legend title.
+struct GraphSetup : ProfileLayout {
+    QString sensorNumber;
+    QStringList nodeLabels;
+};
+// From the register row of the database, the node count by the number's type
+// code (digits 5-6). A number the register lacks, or a type code that is none
+// of the types, throws store::Error.
+GraphSetup graphSetup(store::Database& db, const QString& sensorNumber);
+// From a register record as readSensorRecord gives it, with a node count.
+GraphSetup graphSetup(const QString& sensorNumber, const sensors::SensorRecord& record,
+                      int numNodes);
+
 // One reading's profile: the head point, then node 1..N. value(column) gives
 // the reading's stored number, nothing for no value (drawn as a gap).
 std::vector<QPointF>

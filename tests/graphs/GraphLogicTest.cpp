@@ -302,4 +302,81 @@ TEST_F(GraphDataTest, AFailureMidwayLeavesEveryRowAsItWas) {
         EXPECT_EQ(row(k, "zero1, Disp1"), "- -") << k;
 }
 
+// What the graphs take from the register row: the type's node count, the head
+// option and the depths the installation tab works out from the record.
+TEST_F(GraphDataTest, SetsUpFromTheRegisterRowAsTheInstallationTabShowsIt) {
+    state->database().execute(
+        QStringLiteral("UPDATE Sensors SET Recess = 0.3, LengthofCable = 12, NodeLocation1 = 2, "
+                       "NodeLocation2 = 4.5, NodeLocation3 = 7.25 WHERE InstrumentID = '%1'")
+            .arg(Sensor));
+    GraphSetup setup = graphSetup(state->database(), Sensor);
+    EXPECT_EQ(setup.sensorNumber, Sensor);
+    EXPECT_EQ(setup.numNodes, 3);
+    EXPECT_EQ(setup.head, HeadLocation::Collar);
+    EXPECT_EQ(setup.recess, "0.3");
+    EXPECT_EQ(setup.headLocation, "0.30");
+    EXPECT_EQ(setup.nodeLabels, QStringList({"2.30 m", "4.80 m", "7.55 m"}));
+    EXPECT_EQ(setup.anchors[4], "");
+
+    state->database().execute(QStringLiteral("UPDATE Sensors SET HeadLocation = 0"));
+    setup = graphSetup(state->database(), Sensor);
+    EXPECT_EQ(setup.head, HeadLocation::Toe);
+    EXPECT_EQ(setup.headLocation, "12.30");
+    EXPECT_EQ(setup.nodeLabels, QStringList({"10.30 m", "7.80 m", "5.05 m"}));
+
+    // A number the register lacks, and one whose type code is no type.
+    addSensor(state->database(), "202511001");
+    for (const auto& [number, code] : {std::pair{"202541999", store::code::NotFound},
+                                       std::pair{"202511001", store::code::Mismatch}}) {
+        try {
+            graphSetup(state->database(), number);
+            ADD_FAILURE() << number;
+        } catch (const store::Error& e) {
+            EXPECT_EQ(e.number(), code) << number;
+        }
+    }
+}
+
+// The length graph's readings come with its preparation; the rule's failures
+// reach the caller; the rows as they stand can be read where they cannot be
+// prepared (a database opened read-only).
+TEST_F(GraphDataTest, HandsOverTheLengthReadingsAndReadsTheRowsAsTheyStand) {
+    state->database().execute(QStringLiteral("UPDATE `%1` SET PlotSpatial = 1").arg(Sensor));
+    const LengthProfiles length =
+        prepareLengthGraph(state->database(), Sensor, HeadLocation::Collar, 3);
+    EXPECT_TRUE(length.prepared);
+    EXPECT_EQ(length.selected, 4);
+    ASSERT_EQ(length.profiles.size(), 4u);
+    const Profile& last = length.profiles[3];
+    EXPECT_EQ(last.readingDate, "2026/03/01");
+    EXPECT_EQ(last.readingTime, "11:00:00");
+    EXPECT_EQ(last.value("zero3"), -6.0);
+    EXPECT_EQ(last.value("Disp1"), -5.0); // zero3 - zero1: the collar's deepest anchor is fixed
+    EXPECT_EQ(last.value("Disp4"), std::nullopt);
+    EXPECT_EQ(row(3, "Disp1"), "-5.00");
+
+    const TimePoints prepared = prepareTimeGraph(state->database(), Sensor, HeadLocation::Toe, 3);
+    auto readOnly = store::Database::open(state->DBPath, true);
+    // The zero reading loses a channel the others have, and the last reading
+    // changes: the rule fails on three rows, and the last must be written.
+    state->database().execute(
+        QStringLiteral("UPDATE `%1` SET Channel2 = NULL WHERE DateTimeKey = '%2'")
+            .arg(Sensor, readingKey(Sensor, start)));
+    setChannels(3, {12.0, 9.0, 9.0});
+    QStringList lacking;
+    EXPECT_THROW(prepareTimeGraph(*readOnly, Sensor, HeadLocation::Toe, 3,
+                                  [&](const QString& fullDate) { lacking << fullDate; }),
+                 store::Error);
+    EXPECT_EQ(lacking,
+              QStringList({"2026-03-01 09:00:00", "2026-03-01 10:00:00", "2026-03-01 11:00:00"}));
+    const TimePoints stored = storedTimePoints(*readOnly, Sensor, HeadLocation::Toe, 3);
+    EXPECT_FALSE(stored.prepared);
+    EXPECT_EQ(stored.keys, prepared.keys);
+    EXPECT_EQ(stored.columns, prepared.columns);
+    EXPECT_EQ(stored.lastDate, prepared.lastDate);
+    const LengthProfiles standing = storedProfiles(*readOnly, Sensor, 3);
+    EXPECT_EQ(standing.selected, 4);
+    EXPECT_EQ(standing.profiles[3].value("Disp1"), -1.0); // the toe's, as stored last
+}
+
 } // namespace

@@ -3,8 +3,10 @@
 // the picture export.
 #include "support/WindowSupport.h"
 
+#include "graphs/GraphData.h"
 #include "graphs/Texts.h"
 #include "graphs/ui/Chart.h"
+#include "graphs/ui/GraphDrawing.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -62,6 +64,34 @@ protected:
     const QString Sensor = QStringLiteral("202541001");
     const QDateTime start{QDate(2026, 3, 1), QTime(8, 0)};
 };
+
+// Each point of a series as text, so that a gap compares equal to a gap.
+QStringList pointsOf(const QCPGraph* g) {
+    QStringList points;
+    for (auto p = g->data()->constBegin(); p != g->data()->constEnd(); ++p)
+        points << QStringLiteral("%1 %2").arg(p->key, 0, 'g', 17).arg(p->value, 0, 'g', 17);
+    return points;
+}
+
+// The same drawing: titles, series, axis ranges, and at one size the same picture.
+void expectSameDrawing(graphs::Chart& alone, graphs::Chart& shown) {
+    EXPECT_EQ(alone.titleText(), shown.titleText());
+    EXPECT_EQ(alone.xAxis->label(), shown.xAxis->label());
+    EXPECT_EQ(alone.yAxis->label(), shown.yAxis->label());
+    EXPECT_EQ(alone.xAxis->range(), shown.xAxis->range());
+    EXPECT_EQ(alone.yAxis->range(), shown.yAxis->range());
+    ASSERT_EQ(alone.seriesCount(), shown.seriesCount());
+    for (int i = 0; i < alone.seriesCount(); ++i) {
+        EXPECT_EQ(alone.isActive(i), shown.isActive(i)) << "series " << i;
+        if (!shown.isActive(i)) continue;
+        EXPECT_EQ(alone.graph(i)->name(), shown.graph(i)->name()) << "series " << i;
+        EXPECT_EQ(pointsOf(alone.graph(i)), pointsOf(shown.graph(i))) << "series " << i;
+    }
+    const QImage picture = alone.toPixmap(shown.width(), shown.height()).toImage();
+    EXPECT_EQ(picture, shown.toPixmap(shown.width(), shown.height()).toImage());
+    EXPECT_EQ(alone.xAxis->tickVectorLabels(), shown.xAxis->tickVectorLabels());
+    EXPECT_EQ(alone.yAxis->tickVectorLabels(), shown.yAxis->tickVectorLabels());
+}
 
 TEST_F(GraphWindowTest, OneSelectedReadingIsRefusedAndTheTabGoesBack) {
     startWith(2, {0, 1}, {0});
@@ -144,6 +174,62 @@ TEST_F(GraphWindowTest, TheTimeGraphStoresTheDerivedColumnsAndDrawsThem) {
     EXPECT_EQ(activeTitles(time).mid(1, 2),
               QStringList({"1:Head", "2:" + control<QLineEdit>("txtRelSGanchor1")->text() + " m"}));
     EXPECT_EQ(stored(1, "printf('%.2f %.2f', Disp1, Reference)"), "0.50 0.00");
+}
+
+// Both graphs of a sensor from its database and its number alone, as a command
+// draws them into pictures, are what the window draws.
+TEST_F(GraphWindowTest, GraphsDrawnWithoutTheWindowAreTheWindows) {
+    {
+        // Head at the toe; seventeen readings for both graphs, moving apart.
+        store::Database& db = openNewDatabase();
+        addSensor(db, Sensor);
+        for (int k = 0; k < 17; ++k)
+            addReadings(db, Sensor, 1, day(k));
+        execute(db,
+                QStringLiteral("UPDATE `%1` SET PlotSpatial = 1, Channel1 = Channel1 + "
+                               "0.37 * _rowid_, Channel3 = Channel3 - 0.021 * _rowid_ * _rowid_")
+                    .arg(Sensor));
+        execute(db, QStringLiteral("UPDATE Sensors SET Recess = 0.25, LengthofCable = 12.5, "
+                                   "HeadLocation = 0, NodeLocation1 = 3.5, NodeLocation2 = 6.25, "
+                                   "NodeLocation3 = 11"));
+        state->releaseDatabase();
+    }
+    std::unique_ptr<graphs::Chart> time(graphs::makeTimeChart());
+    std::unique_ptr<graphs::Chart> length(graphs::makeLengthChart());
+    {
+        auto db = store::Database::open(dataFile("TolvaneMPBX.mdb"));
+        const graphs::GraphSetup setup = graphs::graphSetup(*db, Sensor);
+        graphs::drawTimeGraph(*time, setup,
+                              graphs::prepareTimeGraph(*db, Sensor, setup.head, setup.numNodes),
+                              texts::AutoScale);
+        const graphs::LengthDrawing drawn = graphs::drawLengthGraph(
+            *length, setup, graphs::prepareLengthGraph(*db, Sensor, setup.head, setup.numNodes),
+            texts::AutoScale);
+        EXPECT_TRUE(drawn.tooMany);
+    }
+    for (auto [chart, name] : {std::pair{time.get(), "time.jpg"}, {length.get(), "length.jpg"}}) {
+        const QString picture = documents.filePath(name);
+        ASSERT_TRUE(chart->exportJpeg(picture));
+        EXPECT_TRUE(fileBytes(picture).startsWith("\xFF\xD8\xFF"));
+    }
+
+    ASSERT_TRUE(startWindow());
+    EXPECT_EQ(control<QComboBox>("cboScale")->currentText(), texts::AutoScale);
+    tabs()->setCurrentIndex(3);
+    expectSameDrawing(*time, *chart("ChartT"));
+    // Head at the toe: the head, then the nodes as the installation tab shows them.
+    QStringList nodes{"0:Temp (C)", "1:Head"};
+    for (int k = 1; k <= 3; ++k)
+        nodes << QStringLiteral("%1:%2 m").arg(k + 1).arg(
+            control<QLineEdit>(QStringLiteral("txtRelSGanchor%1").arg(k))->text());
+    EXPECT_EQ(activeTitles(time.get()), nodes);
+    EXPECT_EQ(nodes[2], "2:9.25 m");
+    tabs()->setCurrentIndex(4);
+    expectSameDrawing(*length, *chart("ChartS"));
+    EXPECT_TRUE(control<QLabel>("lblW15")->isVisible());
+    // At the toe the head is the deepest point, at txtHead.
+    EXPECT_EQ((length->graph(1)->data()->constEnd() - 1)->key,
+              control<QLineEdit>("txtHead")->text().toDouble());
 }
 
 TEST_F(GraphWindowTest, ReadingsOfOneDayAreLabelledByTheHour) {

@@ -531,6 +531,15 @@ void Chart::clickAt(const QPoint& pos) {
     if (nearest) describePoint(nearest, index);
 }
 
+// The axes choose their ticks before the layout sizes them: a drawing at a new
+// size (a picture of a chart never shown, the first drawing after a resize)
+// would fit its increments to the old one. Laid out again, they fit the new.
+void Chart::updateLayout() {
+    const QRect before = axisRect()->rect();
+    QCustomPlot::updateLayout();
+    if (axisRect()->rect() != before) QCustomPlot::updateLayout();
+}
+
 void Chart::rememberHome() {
     if (!home_) home_ = std::make_pair(xAxis->range(), yAxis->range());
 }

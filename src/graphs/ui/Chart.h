@@ -93,6 +93,7 @@ public:
     void setDescriber(Describer describer) { describer_ = std::move(describer); }
 
 protected:
+    void updateLayout() override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;

@@ -4,21 +4,22 @@
 #include "graphs/GraphData.h"
 #include "graphs/Texts.h"
 #include "graphs/ui/Chart.h"
+#include "graphs/ui/GraphDrawing.h"
 #include "readings/ReadingStore.h"
+#include "sensors/SensorRecord.h"
 
 #include <QComboBox>
 #include <QEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QTabBar>
 #include <QTabWidget>
+
+#include <optional>
 
 namespace graphs {
 
 using app::ignoreFailure;
-using Axis = Chart::Axis;
 
 namespace {
 
@@ -71,12 +72,16 @@ bool GraphPanel::eventFilter(QObject* watched, QEvent* event) {
     return QObject::eventFilter(watched, event);
 }
 
-readings::HeadLocation GraphPanel::head() const {
-    return ui_.Option1->isChecked() ? readings::HeadLocation::Collar : readings::HeadLocation::Toe;
+GraphSetup GraphPanel::setup() const {
+    // The register row the installation tab shows, with its node count.
+    return graphSetup(readings::currentSensorNumber(state_),
+                      sensors::readSensorRecord(state_.sensorRegister()), state_.NumNodes);
 }
 
-QString GraphPanel::sensorNumber() const {
-    return readings::currentSensorNumber(state_);
+readings::HeadLocation GraphPanel::head() const {
+    readings::HeadLocation head = readings::HeadLocation::Collar;
+    ignoreFailure([&] { head = setup().head; });
+    return head;
 }
 
 void GraphPanel::enterTimeGraph(int previousTab) {
@@ -113,17 +118,18 @@ void GraphPanel::enterGraph(GraphKind kind, int previousTab) {
     ignoreFailure([&] { selected = selectedReadings(state_, kind); });
     if (selected >= 2) {
         TimePoints points;
+        LengthProfiles profiles;
         ignoreFailure([&] {
             if (kind == GraphKind::Time)
                 points = GetTemporalData(state_, head());
             else
-                GetSpatialData(state_, head());
+                profiles = GetSpatialData(state_, head());
         });
         ignoreFailure([&] { chart->show(); });
         if (kind == GraphKind::Time)
             DrawTgraph(&points);
         else
-            DrawSgraph();
+            DrawSgraph(&profiles);
         return;
     }
     // Going back runs that tab's own entry; should it refuse as well, the
@@ -138,145 +144,38 @@ void GraphPanel::enterGraph(GraphKind kind, int previousTab) {
 
 void GraphPanel::DrawTgraph(const TimePoints* points) {
     Chart& chart = *ui_.ChartT;
-    const int n = std::clamp(state_.NumNodes, 0, 8);
-    ignoreFailure([&] {
-        state_.NodeLabels.clear();
-        for (int i = 1; i <= n; ++i)
-            state_.NodeLabels << ui_.txtRelSGanchor[size_t(i)]->text() + texts::NodeLabelUnit;
-    });
-    const std::vector<SeriesBinding> series = timeSeries(head(), n, state_.NodeLabels);
-    // Points prepared for another head or node count are not these.
-    if (points && !points->prepared) points = nullptr;
-    for (const SeriesBinding& s : series)
-        if (points && !points->column(s.column)) points = nullptr;
-    ignoreFailure([&] {
-        chart.clearTitle();
-        chart.addTitleLine(sensorNumber());
-    });
-    ignoreFailure([&] { chart.setAxisTitle(Axis::Bottom, QString()); });
-    ignoreFailure([&] {
-        for (int i = 0; i < chart.seriesCount(); ++i) {
-            chart.clearSeries(i);
-            chart.setActive(i, false);
-        }
-        // The graph is drawn once, at the end.
-        chart.restoreHome();
-    });
-    ignoreFailure([&] { chart.setAxisTitle(Axis::Left, texts::LeftAxisTitle); });
-
-    QString firstDate, lastDate;
-    store::RowSet* rs = nullptr;
-    if (points) {
-        // Prepared in memory just now: nothing to read again.
-        state_.rsGraphData.reset();
-        firstDate = points->firstDate;
-        lastDate = points->lastDate;
-    } else {
-        OpenGraphData(state_, GraphKind::Time);
-        rs = state_.rsGraphData.get();
-        ignoreFailure([&] {
-            rs->MoveLast();
-            lastDate = readings::shownValue(rs->value(QStringLiteral("ReadingDate")));
-            rs->MoveFirst();
-            firstDate = readings::shownValue(rs->value(QStringLiteral("ReadingDate")));
+    std::optional<GraphSetup> drawn;
+    ignoreFailure([&] { drawn = setup(); });
+    if (!drawn) return;
+    // Without points prepared for this head and node count, the rows as they stand.
+    TimePoints stored;
+    if (!points || !points->prepared || !points->holds(drawn->head, drawn->numNodes)) {
+        app::logAndLeave(state_.log, texts::OpenGraphDataLabel, [&] {
+            stored = storedTimePoints(state_.database(), drawn->sensorNumber, drawn->head,
+                                      drawn->numNodes);
         });
+        points = &stored;
     }
-    const int span = spanDays(firstDate, lastDate);
-    ignoreFailure([&] { chart.setAutomatic(Axis::Left, true); });
-    ignoreFailure([&] {
-        for (const SeriesBinding& s : series) {
-            if (points)
-                chart.setPoints(s.index, points->keys, *points->column(s.column));
-            else
-                chart.bind(s.index, rs, QStringLiteral("fulldate"), s.column);
-            chart.setSeriesTitle(s.index, s.title);
-            chart.setActive(s.index, true);
-        }
-    });
-    ignoreFailure([&] {
-        if (rs) rs->MoveLast();
-        chart.setAutomatic(Axis::Left, false);
-    });
-    ignoreFailure([&] {
-        const AxisScale s = leftScale(GraphKind::Time, ui_.cboScale->currentText(),
-                                      chart.leftMinimum(), chart.leftMaximum());
-        chart.setMinimum(Axis::Left, s.minimum);
-        chart.setIncrement(Axis::Left, s.increment);
-        chart.setMaximum(Axis::Left, s.maximum);
-    });
-    ignoreFailure([&] {
-        switch (timeAxisFor(span)) {
-        case TimeAxis::Hours:
-        case TimeAxis::CoarseHours:
-            chart.setIncrement(Axis::Bottom,
-                               Chart::dateTimeStep(timeAxisFor(span) == TimeAxis::Hours ? 11 : 12));
-            chart.setDateTimeFormat(QStringLiteral("hh:nn"));
-            chart.setAxisTitle(Axis::Bottom, firstDate);
-            break;
-        case TimeAxis::Dates:
-            chart.setIncrement(Axis::Bottom, 0);
-            chart.setDateTimeFormat(QStringLiteral("yyyy/mm/dd"));
-            chart.setAutomaticMinimum(Axis::Bottom);
-            break;
-        }
-    });
+    ignoreFailure([&] { drawTimeGraph(chart, *drawn, *points, ui_.cboScale->currentText()); });
     ignoreFailure([&] { chart.replot(QCustomPlot::rpImmediateRefresh); });
 }
 
-void GraphPanel::DrawSgraph() {
+void GraphPanel::DrawSgraph(const LengthProfiles* profiles) {
     Chart& chart = *ui_.ChartS;
     app::logAndLeave(state_.log, texts::DrawSgraphLabel, [&] {
-        chart.clearTitle();
-        chart.addTitleLine(sensorNumber());
-        chart.setAxisTitle(Axis::Left, texts::LeftAxisTitle);
-        OpenGraphData(state_, GraphKind::Length);
-        store::RowSet& rs = *state_.rsGraphData;
-        if (rs.RecordCount() > 0) rs.MoveFirst();
-        for (int i = 0; i < chart.seriesCount(); ++i) {
-            chart.clearSeries(i);
-            chart.setActive(i, false);
+        const GraphSetup drawn = setup();
+        LengthProfiles stored;
+        if (!profiles || !profiles->prepared) {
+            if (!app::logAndLeave(state_.log, texts::OpenGraphDataLabel, [&] {
+                    stored = storedProfiles(state_.database(), drawn.sensorNumber, drawn.numNodes);
+                }))
+                return;
+            profiles = &stored;
         }
-        // The graph is drawn once, at the end.
-        chart.restoreHome();
-        chart.setMinimum(Axis::Bottom, 0);
-
-        const ProfileWindow window = profileWindow(rs.RecordCount());
-        ui_.lblW15->setVisible(window.tooMany);
-        if (window.tooMany) rs.setAbsolutePosition(window.first + 1);
-
-        ProfileLayout layout;
-        layout.head = head();
-        layout.numNodes = state_.NumNodes;
-        layout.recess = ui_.txtRecess->text();
-        layout.headLocation = ui_.txtHead->text();
-        for (size_t k = 1; k <= 8; ++k)
-            layout.anchors[k] = ui_.txtRelSGanchor[k]->text();
-        profileTimes_.assign(size_t(chart.seriesCount()), QString());
-        auto value = [&](const QString& column) -> std::optional<double> {
-            const QVariant v = rs.value(column);
-            if (v.isNull()) return std::nullopt;
-            return app::toNumber(readings::shownValue(v));
-        };
-        for (int i = 1; i <= window.count; ++i) {
-            chart.setActive(i, true);
-            const QString date = readings::shownValue(rs.value(QStringLiteral("ReadingDate")));
-            const std::optional<QDate> d = app::toDate(date);
-            chart.setSeriesTitle(i, d ? d->toString(QStringLiteral("yyyy/MM/dd")) : date);
-            profileTimes_[size_t(i)] = QStringLiteral("%1 %2").arg(
-                chart.graph(i)->name(),
-                readings::shownValue(rs.value(QStringLiteral("ReadingTime"))));
-            for (const QPointF& p : profilePoints(layout, value))
-                chart.addPoint(i, p.x(), p.y());
-            chart.setMinimum(Axis::Bottom, 0);
-            chart.setMaximum(Axis::Bottom, lengthAxisMaximum(chart.seriesMaximumX(i)));
-            rs.MoveNext();
-        }
-        if (rs.RecordCount() > 0) rs.MoveLast();
-        const AxisScale s = leftScale(GraphKind::Length, ui_.cboScale->currentText(),
-                                      chart.leftMinimum(), chart.leftMaximum());
-        chart.setMinimum(Axis::Left, s.minimum);
-        chart.setIncrement(Axis::Left, s.increment);
-        chart.setMaximum(Axis::Left, s.maximum);
+        const LengthDrawing result =
+            drawLengthGraph(chart, drawn, *profiles, ui_.cboScale->currentText());
+        ui_.lblW15->setVisible(result.tooMany);
+        profileTimes_ = result.profileTimes;
     });
     ignoreFailure([&] { chart.replot(); });
 }

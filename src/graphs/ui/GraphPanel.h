@@ -24,10 +24,10 @@ public:
     void enterTimeGraph(int previousTab);
     void enterLengthGraph(int previousTab);
 
-    // Draws the points the preparation handed over; without them (or when it
-    // failed) the selected rows are read.
+    // Draw what the preparation handed over; without it (or when it failed)
+    // the selected rows are read as they stand.
     void DrawTgraph(const TimePoints* points = nullptr);
-    void DrawSgraph();
+    void DrawSgraph(const LengthProfiles* profiles = nullptr);
 
     // cmdTemp and cmdDvl: the graph as last drawn into the data folder, then
     // opened in the desktop's viewer.
@@ -39,10 +39,11 @@ protected:
 
 private:
     void enterGraph(GraphKind kind, int previousTab);
+    // The current sensor's graph setup and its head option as stored.
+    GraphSetup setup() const;
     readings::HeadLocation head() const;
     // The scale selector shows on whichever graph tab is entered.
     void showScaleOn(int tab);
-    QString sensorNumber() const;
 
     app::AppState& state_;
     const app::MainControls& ui_;

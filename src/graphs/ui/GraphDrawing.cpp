@@ -1,0 +1,103 @@
+#include "graphs/ui/GraphDrawing.h"
+
+#include "app/TextFormat.h"
+#include "graphs/Texts.h"
+#include "graphs/ui/Chart.h"
+
+#include <algorithm>
+
+namespace graphs {
+
+using Axis = Chart::Axis;
+
+void drawTimeGraph(Chart& chart, const GraphSetup& setup, const TimePoints& points,
+                   const QString& scaleText) {
+    const std::vector<SeriesBinding> series =
+        timeSeries(setup.head, std::clamp(setup.numNodes, 0, 8), setup.nodeLabels);
+    chart.clearTitle();
+    chart.addTitleLine(setup.sensorNumber);
+    chart.setAxisTitle(Axis::Bottom, QString());
+    for (int i = 0; i < chart.seriesCount(); ++i) {
+        chart.clearSeries(i);
+        chart.setActive(i, false);
+    }
+    // The graph is drawn once, at the end.
+    chart.restoreHome();
+    chart.setAxisTitle(Axis::Left, texts::LeftAxisTitle);
+
+    const int span = spanDays(points.firstDate, points.lastDate);
+    chart.setAutomatic(Axis::Left, true);
+    static const std::vector<double> none;
+    for (const SeriesBinding& s : series) {
+        const std::vector<double>* values = points.column(s.column);
+        chart.setPoints(s.index, points.keys, values ? *values : none);
+        chart.setSeriesTitle(s.index, s.title);
+        chart.setActive(s.index, true);
+    }
+    chart.setAutomatic(Axis::Left, false);
+    const AxisScale s =
+        leftScale(GraphKind::Time, scaleText, chart.leftMinimum(), chart.leftMaximum());
+    chart.setMinimum(Axis::Left, s.minimum);
+    chart.setIncrement(Axis::Left, s.increment);
+    chart.setMaximum(Axis::Left, s.maximum);
+
+    switch (timeAxisFor(span)) {
+    case TimeAxis::Hours:
+    case TimeAxis::CoarseHours:
+        chart.setIncrement(Axis::Bottom,
+                           Chart::dateTimeStep(timeAxisFor(span) == TimeAxis::Hours ? 11 : 12));
+        chart.setDateTimeFormat(QStringLiteral("hh:nn"));
+        chart.setAxisTitle(Axis::Bottom, points.firstDate);
+        break;
+    case TimeAxis::Dates:
+        chart.setIncrement(Axis::Bottom, 0);
+        chart.setDateTimeFormat(QStringLiteral("yyyy/mm/dd"));
+        chart.setAutomaticMinimum(Axis::Bottom);
+        break;
+    }
+}
+
+LengthDrawing drawLengthGraph(Chart& chart, const GraphSetup& setup, const LengthProfiles& profiles,
+                              const QString& scaleText) {
+    chart.clearTitle();
+    chart.addTitleLine(setup.sensorNumber);
+    chart.setAxisTitle(Axis::Left, texts::LeftAxisTitle);
+    for (int i = 0; i < chart.seriesCount(); ++i) {
+        chart.clearSeries(i);
+        chart.setActive(i, false);
+    }
+    // The graph is drawn once, at the end.
+    chart.restoreHome();
+    chart.setMinimum(Axis::Bottom, 0);
+
+    const ProfileWindow window = profileWindow(profiles.selected);
+    LengthDrawing drawn;
+    drawn.tooMany = window.tooMany;
+    drawn.profileTimes.assign(size_t(chart.seriesCount()), QString());
+    // Series 1 on; series 0 stays unused.
+    const int count = std::min(
+        {window.count, int(profiles.profiles.size()), std::max(0, chart.seriesCount() - 1)});
+    const size_t from = profiles.profiles.size() - size_t(count);
+    for (int i = 1; i <= count; ++i) {
+        const Profile& reading = profiles.profiles[from + size_t(i - 1)];
+        chart.setActive(i, true);
+        const std::optional<QDate> d = app::toDate(reading.readingDate);
+        chart.setSeriesTitle(i,
+                             d ? d->toString(QStringLiteral("yyyy/MM/dd")) : reading.readingDate);
+        drawn.profileTimes[size_t(i)] =
+            QStringLiteral("%1 %2").arg(chart.graph(i)->name(), reading.readingTime);
+        const auto value = [&](const QString& column) { return reading.value(column); };
+        for (const QPointF& p : profilePoints(setup, value))
+            chart.addPoint(i, p.x(), p.y());
+        chart.setMinimum(Axis::Bottom, 0);
+        chart.setMaximum(Axis::Bottom, lengthAxisMaximum(chart.seriesMaximumX(i)));
+    }
+    const AxisScale s =
+        leftScale(GraphKind::Length, scaleText, chart.leftMinimum(), chart.leftMaximum());
+    chart.setMinimum(Axis::Left, s.minimum);
+    chart.setIncrement(Axis::Left, s.increment);
+    chart.setMaximum(Axis::Left, s.maximum);
+    return drawn;
+}
+
+} // namespace graphs

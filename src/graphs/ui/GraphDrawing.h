@@ -1,0 +1,36 @@
+// The two graphs drawn on a chart from explicit values: a sensor's setup, the
+// points or readings its preparation returned and the scale box's text. The
+// window's tabs and a picture made without any window draw through these.
+#pragma once
+
+#include "graphs/GraphData.h"
+
+#include <QString>
+
+#include <vector>
+
+namespace graphs {
+
+class Chart;
+
+// Sets up a chart made by makeTimeChart() as the time graph of setup.sensorNumber:
+// title, series and legend titles, axis ranges, increments and date labels.
+// points must come from prepareTimeGraph or storedTimePoints with setup's head
+// and node count; a series whose column they lack is drawn empty. The caller
+// replots or exports the chart.
+void drawTimeGraph(Chart& chart, const GraphSetup& setup, const TimePoints& points,
+                   const QString& scaleText);
+
+struct LengthDrawing {
+    bool tooMany = false; // more readings selected than drawn: lblW15 shows
+    // By series index: the reading's date title and its ReadingTime, for the
+    // description of a clicked point; empty for series not drawn.
+    std::vector<QString> profileTimes;
+};
+// Sets up a chart made by makeLengthChart() as the length graph: one profile
+// per reading of profiles (the last MaxProfiles selected) from the head and
+// anchor depths of setup.
+LengthDrawing drawLengthGraph(Chart& chart, const GraphSetup& setup, const LengthProfiles& profiles,
+                              const QString& scaleText);
+
+} // namespace graphs
