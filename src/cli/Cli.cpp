@@ -497,6 +497,7 @@ int Run::report(const Arguments& a) {
     if (a.value(QStringLiteral("--docx")).isEmpty())
         throw UsageError{QStringLiteral("report needs --docx FILE")};
     if (a.has(QStringLiteral("--graphs"))) {
+        r.graphsNamed = true;
         r.timeGraph = r.lengthGraph = false;
         const QString list = a.value(QStringLiteral("--graphs"));
         for (const QString& g : list.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
@@ -511,7 +512,8 @@ int Run::report(const Arguments& a) {
     r.dataFolder = workspace().dataFolder;
     r.database = database().path();
     db_.reset(); // the writer opens its own connection
-    report_(r, clock_);
+    for (const QString& note : report_(r, clock_))
+        print(streams_.err, QStringLiteral("%1: %2\n").arg(Program, note));
     print(streams_.out, r.path + QLatin1Char('\n'));
     return Done;
 }

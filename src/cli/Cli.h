@@ -26,8 +26,12 @@ struct ReportRequest {
     QString path;
     bool timeGraph = true;
     bool lengthGraph = true;
+    // Graphs asked for by name must be drawn; otherwise one with fewer than
+    // two readings ticked is left out, and said so.
+    bool graphsNamed = false;
 };
-using ReportWriter = std::function<void(const ReportRequest&, const app::Clock&)>;
+// Returns what was left out, one line each.
+using ReportWriter = std::function<QStringList(const ReportRequest&, const app::Clock&)>;
 
 struct Streams {
     std::FILE* out = stdout;

@@ -86,6 +86,17 @@ TEST_F(CliTest, EveryCommandOnAFirstInstallation) {
     EXPECT_EQ(cli({"export", Sensor, "--xlsx", xlsx}).status, 0);
     EXPECT_TRUE(fileBytes(xlsx).startsWith("PK"));
 
+    // Both graphs unless named; one without two ticked readings is left out,
+    // and said so, unless it was asked for.
+    const QString docx = documents.filePath("report.docx");
+    r = cli({"report", Sensor, "--docx", docx});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains("so the report has no length graph")) << r.err.toStdString();
+    // The logo and one graph.
+    EXPECT_TRUE(fileBytes(docx).contains("word/media/image2.jpeg"));
+    EXPECT_FALSE(fileBytes(docx).contains("word/media/image3.jpeg"));
+    EXPECT_EQ(cli({"report", Sensor, "--docx", docx, "--graphs", "length"}).status, 1);
+
     r = cli({"backup"});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out.trimmed(), data("MPBXbackup/MPBXbackup_") +
