@@ -1,5 +1,6 @@
 // The drawn pictures and the manual PDF: sizes, what must differ, and the
-// manual's all-or-nothing writing.
+// manual's all-or-nothing writing. The manual is typeset in the system's
+// fonts, which only a QGuiApplication reaches: these run with the window's tests.
 #include "app/Pictures.h"
 #include "app/Manual.h"
 
