@@ -9,6 +9,7 @@
 #include "graphs/GraphData.h"
 #include "graphs/ui/Chart.h"
 #include "graphs/ui/GraphPanel.h"
+#include "graphs/ui/WindowGraphData.h"
 #include "store/RowSet.h"
 
 #include <benchmark/benchmark.h>

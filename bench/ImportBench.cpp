@@ -5,6 +5,7 @@
 #include "Bare.h"
 #include "DataSet.h"
 #include "Windows.h"
+#include "importer/ui/WindowImport.h"
 
 #include "app/AppState.h"
 #include "importer/Append.h"

@@ -46,8 +46,9 @@ void BM_TableExists(benchmark::State& st) {
     int i = 0;
     for (auto _ : st) {
         // A present table and an absent one, as the callers meet both.
-        const bool present = store::TableExists(open.state, open.state.DBPath, names[i++ % tables]);
-        const bool missing = store::TableExists(open.state, open.state.DBPath, absent);
+        const bool present =
+            readings::TableExists(open.state, open.state.DBPath, names[i++ % tables]);
+        const bool missing = readings::TableExists(open.state, open.state.DBPath, absent);
         if (!present || missing) st.SkipWithError("wrong answer");
     }
 }

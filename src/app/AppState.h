@@ -81,6 +81,11 @@ struct AppState {
         return *rsSensors;
     }
 
+    // The number of the current sensor (the current row of rsSensors).
+    QString currentSensorNumber() const {
+        return sensorRegister().value(QStringLiteral("InstrumentID")).toString();
+    }
+
     // Row sets first: none may outlive the connection it reads.
     void releaseDatabase() {
         rsSensorData.reset();

@@ -91,4 +91,16 @@ QString errorEntry(const std::exception_ptr& failure, const QString& label) {
     }
 }
 
+QString describeFailure(const std::exception_ptr& failure) {
+    try {
+        std::rethrow_exception(failure);
+    } catch (const store::Error& e) {
+        return e.description();
+    } catch (const std::exception& e) {
+        return QString::fromLocal8Bit(e.what());
+    } catch (...) {
+        return QStringLiteral("Internal error");
+    }
+}
+
 } // namespace app

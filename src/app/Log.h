@@ -42,6 +42,9 @@ QString errorEntry(int number, const QString& description, const QString& label)
 // The entry for whatever was thrown: store::Error keeps its number; anything
 // else is reported as an internal error.
 QString errorEntry(const std::exception_ptr& failure, const QString& label);
+// What was thrown, in words for the user: the store's description, or the
+// exception's text.
+QString describeFailure(const std::exception_ptr& failure);
 
 // Log and leave: runs f; a failure is written with the label and the routine
 // returns false. Nothing is shown to the user.

@@ -251,16 +251,7 @@ int Run::main(const QStringList& arguments) {
     } catch (...) {
         endProgress();
         const std::exception_ptr failure = std::current_exception();
-        QString why;
-        try {
-            std::rethrow_exception(failure);
-        } catch (const store::Error& e) {
-            why = e.description();
-        } catch (const std::exception& e) {
-            why = QString::fromLocal8Bit(e.what());
-        } catch (...) {
-            why = QStringLiteral("an unexpected failure");
-        }
+        const QString why = app::describeFailure(failure);
         print(streams_.err,
               QStringLiteral("%1: %2 failed: %3\n")
                   .arg(Program, name,

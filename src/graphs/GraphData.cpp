@@ -30,23 +30,6 @@ QString graphQuery(GraphKind kind, const QString& sensorNumber) {
         .arg(store::quoteName(sensorNumber), flag);
 }
 
-void OpenGraphData(app::AppState& state, GraphKind kind) {
-    state.rsGraphData.reset();
-    app::logAndLeave(state.log, texts::OpenGraphDataLabel, [&] {
-        const QString number = readings::currentSensorNumber(state);
-        auto rs = std::make_unique<store::RowSet>(state.database(), graphQuery(kind, number));
-        if (rs->RecordCount() > 0) rs->MoveFirst();
-        state.rsGraphData = std::move(rs);
-    });
-}
-
-int selectedReadings(app::AppState& state, GraphKind kind) {
-    OpenGraphData(state, kind);
-    const int count = state.rsGraphData ? state.rsGraphData->RecordCount() : 0;
-    state.rsGraphData.reset();
-    return count;
-}
-
 namespace {
 
 // Columns of the preparation, in the order the statements use them.
@@ -294,15 +277,6 @@ void passRows(store::Database& db, const QString& number, GraphKind kind, Pass p
     }
 }
 
-// A failure of the rule on a row, as the window logs it.
-MismatchSink mismatchLogger(const app::AppState& state) {
-    return [&state](const QString&) {
-        state.log.WriteLog(app::errorEntry(
-            store::code::Mismatch, QStringLiteral("a channel has a value the zero reading lacks"),
-            readings::texts::SetZerosLabel));
-    };
-}
-
 } // namespace
 
 TimePoints prepareTimeGraph(store::Database& db, const QString& sensorNumber, HeadLocation head,
@@ -332,26 +306,6 @@ LengthProfiles storedProfiles(store::Database& db, const QString& sensorNumber, 
     LengthProfiles profiles;
     passRows(db, sensorNumber, GraphKind::Length, Pass::Read, HeadLocation::Collar, numNodes, {},
              nullptr, &profiles);
-    return profiles;
-}
-
-TimePoints GetTemporalData(app::AppState& state, HeadLocation head) {
-    TimePoints points;
-    app::logAndLeave(state.log, texts::GetTemporalDataLabel, [&] {
-        store::Database& db = state.database();
-        points = prepareTimeGraph(db, readings::currentSensorNumber(state), head, state.NumNodes,
-                                  mismatchLogger(state));
-    });
-    return points;
-}
-
-LengthProfiles GetSpatialData(app::AppState& state, HeadLocation head) {
-    LengthProfiles profiles;
-    app::logAndLeave(state.log, texts::GetSpatialDataLabel, [&] {
-        store::Database& db = state.database();
-        profiles = prepareLengthGraph(db, readings::currentSensorNumber(state), head,
-                                      state.NumNodes, mismatchLogger(state));
-    });
     return profiles;
 }
 

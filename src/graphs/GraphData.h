@@ -2,9 +2,9 @@
 // and the preparation that brings their derived columns up to date.
 #pragma once
 
-#include "app/AppState.h"
 #include "graphs/Scales.h"
 #include "readings/Displacement.h"
+#include "store/Database.h"
 
 #include <QPointF>
 #include <QString>
@@ -26,12 +26,6 @@ namespace graphs {
 // "SELECT * FROM `<number>` WHERE Plottemporal = True ORDER BY FullDate", or
 // PlotSpatial for the length graph.
 QString graphQuery(GraphKind kind, const QString& sensorNumber);
-
-// Opens rsGraphData on the current sensor's selected readings, at the first.
-// A failure is logged and leaves rsGraphData closed.
-void OpenGraphData(app::AppState& state, GraphKind kind);
-// How many readings the graph would draw; rsGraphData is closed afterwards.
-int selectedReadings(app::AppState& state, GraphKind kind);
 
 // The time graph's points as the preparation leaves the rows, so that drawing
 // need not read them again: one key per row with a date (seconds, UTC), and
@@ -87,11 +81,6 @@ LengthProfiles prepareLengthGraph(store::Database& db, const QString& sensorNumb
 TimePoints storedTimePoints(store::Database& db, const QString& sensorNumber,
                             readings::HeadLocation head, int numNodes);
 LengthProfiles storedProfiles(store::Database& db, const QString& sensorNumber, int numNodes);
-
-// The window's preparations: the current sensor with the installation tab's
-// node count. A failure is logged and returns nothing prepared.
-TimePoints GetTemporalData(app::AppState& state, readings::HeadLocation head);
-LengthProfiles GetSpatialData(app::AppState& state, readings::HeadLocation head);
 
 // A stored date-time ("yyyy-MM-dd HH:mm:ss" text) as seconds since the epoch, UTC.
 std::optional<double> dateTimeKey(std::string_view stored);

@@ -47,19 +47,6 @@ void bindText(store::Statement& st, int index, const std::string& text) {
     sqlite3_bind_text(st.get(), index, text.data(), int(text.size()), SQLITE_TRANSIENT);
 }
 
-// The description of whatever was thrown, for the user.
-QString describe(const std::exception_ptr& failure) {
-    try {
-        std::rethrow_exception(failure);
-    } catch (const store::Error& e) {
-        return e.description();
-    } catch (const std::exception& e) {
-        return QString::fromLocal8Bit(e.what());
-    } catch (...) {
-        return QStringLiteral("Internal error");
-    }
-}
-
 } // namespace
 
 AppendOutcome appendReadings(store::Database& db, const AppendTarget& target,
@@ -182,38 +169,6 @@ void archiveTransferCopy(const QString& dataFolder, const QString& sensorNumber,
     }
     if (!QFile::remove(source))
         throw store::Error(store::code::CantOpen, QStringLiteral("Cannot delete ") + source);
-}
-
-int appendChecked(app::AppState& state, app::Prompter& prompter, const TextTable& table,
-                  const std::vector<std::uint8_t>& ticks, DateLayout layout,
-                  const Progress& progress) {
-    AppendOutcome outcome;
-    try {
-        const store::RowSet& sensors = state.sensorRegister();
-        const AppendTarget target{sensors.value(QStringLiteral("InstrumentID")).toString(),
-                                  sensors.value(QStringLiteral("SensorType")).toString(),
-                                  state.HasTemperature};
-        outcome = appendReadings(state.database(), target, table, ticks, layout, systemDayOrder(),
-                                 progress);
-    } catch (...) {
-        // Nothing was stored: saying so beats the silence of a skipped step.
-        const std::exception_ptr failure = std::current_exception();
-        state.log.WriteLog(app::errorEntry(failure, texts::AppendLabel));
-        prompter.ask(
-            {texts::appendFailed(describe(failure)), texts::AppTitle, app::Icon::Critical});
-        return 0;
-    }
-    for (const QString& message : outcome.messages)
-        prompter.ask({message, texts::AppTitle});
-    if (outcome.appended == 0) {
-        prompter.ask({texts::NothingAppended, texts::AppTitle});
-        return 0;
-    }
-    prompter.ask({texts::appended(outcome.appended, state.CurrentSensorID), texts::AppTitle});
-    app::ignoreFailure([&] {
-        archiveTransferCopy(state.DataFolder, state.CurrentSensorID, state.env.clock->now().date());
-    });
-    return outcome.appended;
 }
 
 } // namespace importer

@@ -3,7 +3,7 @@
 // and skipped; then the archive of the logger's transfer copy.
 #pragma once
 
-#include "app/AppState.h"
+#include "app/Log.h"
 #include "importer/ColumnValue.h"
 #include "importer/LoggerDates.h"
 #include "importer/TextTable.h"
@@ -56,13 +56,5 @@ QString transferFolder(const QString& dataFolder);
 // transfer copy goes only once its archive is complete. Throws store::Error.
 void archiveTransferCopy(const QString& dataFolder, const QString& sensorNumber,
                          const QDate& today);
-
-// cmdAppend once the user said Yes: the append for the current sensor, its
-// messages, then the count (or that nothing was appended) and the archive.
-// A failure of the whole append is logged, reported, and stores nothing.
-// Returns how many readings were appended.
-int appendChecked(app::AppState& state, app::Prompter& prompter, const TextTable& table,
-                  const std::vector<std::uint8_t>& ticks, DateLayout layout,
-                  const Progress& progress = {});
 
 } // namespace importer

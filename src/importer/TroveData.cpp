@@ -60,12 +60,4 @@ std::unique_ptr<TextTable> openLoggerFile(const QString& dataFolder, const QStri
     return TextTable::open(folder.path(), texts::ImportWorkingFile);
 }
 
-std::unique_ptr<TextTable> OpenTroveData(app::AppState& state, const QString& fileName,
-                                         const QString& path) {
-    Q_UNUSED(fileName) // the driver always reads the working copy
-    auto table = openLoggerFile(state.DataFolder, path);
-    state.NoTroveData = !table;
-    return table;
-}
-
 } // namespace importer

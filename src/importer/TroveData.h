@@ -3,7 +3,7 @@
 // in the data folder, and the copy read as a row set.
 #pragma once
 
-#include "app/AppState.h"
+#include "app/Log.h"
 #include "importer/TextTable.h"
 
 #include <QString>
@@ -19,12 +19,5 @@ bool FileExists(const QString& path) noexcept;
 // for the moment, the file copied to the working copy in the data folder, the
 // copy read. Nothing when there is no such file.
 std::unique_ptr<TextTable> openLoggerFile(const QString& dataFolder, const QString& path);
-
-// OpenTroveData: sets NoTroveData and, when the chosen file exists, returns
-// the rows of its working copy (rsTroveData); otherwise nothing, and an
-// earlier working copy stays as it was. Schema.ini is gone afterwards,
-// whatever happened. Failures throw (store::Error) to the import command.
-std::unique_ptr<TextTable> OpenTroveData(app::AppState& state, const QString& fileName,
-                                         const QString& path);
 
 } // namespace importer

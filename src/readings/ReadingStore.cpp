@@ -49,10 +49,6 @@ bool storedFalse(const QVariant& v) {
 
 } // namespace
 
-QString currentSensorNumber(const app::AppState& state) {
-    return state.sensorRegister().value(QStringLiteral("InstrumentID")).toString();
-}
-
 QString shownValue(const QVariant& value) {
     if (value.isNull()) return {};
     if (value.typeId() == QMetaType::Double) return QString::number(value.toDouble(), 'g', 15);

@@ -3,7 +3,8 @@
 // a reading moved to another date and time, and deletion.
 #pragma once
 
-#include "app/AppState.h"
+#include "app/Log.h"
+#include "store/RowSet.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -24,9 +25,6 @@ struct Reading {
     bool temporal = true;
     bool spatial = true;
 };
-
-// The number of the current sensor (the current row of rsSensors).
-QString currentSensorNumber(const app::AppState& state);
 
 // A stored value as its box shows it; no value shows as empty text.
 QString shownValue(const QVariant& value);

@@ -2,8 +2,6 @@
 // type, the table of types, and the type-dependent state every routine reads.
 #pragma once
 
-#include "app/AppState.h"
-
 #include <QString>
 
 namespace sensors {
@@ -35,9 +33,5 @@ QString refusalOfNewNumber(const QString& number);
 // The family stored for a new sensor: the model name for an MPBX, its first two
 // characters and "ROVA" for a ROVA.
 QString familyOf(const QString& modelName, bool mpbx);
-
-// Sets the type-dependent state for a code. An unknown code is announced and
-// keeps the model and counts of the type set up last.
-void SetSensorType(app::AppState& state, app::Prompter& prompter, const QString& code);
 
 } // namespace sensors

@@ -31,20 +31,13 @@ QString readingsQuery(const QString& sensorNumber) {
            QStringLiteral(" ORDER BY FullDate");
 }
 
-bool TableExists(app::AppState& state, const QString& path, const QString& name) {
-    bool found = false;
-    app::logAndLeave(state.log, QStringLiteral(" Module1_TableExists"), [&] {
-        if (isEngineTable(name)) return;
-        // The open connection already knows its schema; another file gets a
-        // connection of its own, closed at once.
-        if (state.cnDatabase && sameFile(state.cnDatabase->path(), path)) {
-            found = state.cnDatabase->hasTable(name);
-            return;
-        }
-        auto other = Database::open(path, /*readOnly=*/true);
-        found = other->hasTable(name);
-    });
-    return found;
+bool fileHoldsTable(Database* open, const QString& path, const QString& name) {
+    if (isEngineTable(name)) return false;
+    // The open connection already knows its schema; another file gets a
+    // connection of its own, closed at once.
+    if (open && sameFile(open->path(), path)) return open->hasTable(name);
+    auto other = Database::open(path, /*readOnly=*/true);
+    return other->hasTable(name);
 }
 
 bool readingTableExists(Database& db, const QString& sensorNumber) {

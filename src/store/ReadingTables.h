@@ -3,7 +3,6 @@
 // window's questions around these calls are in readings/ui/ReadingTableQuestions.h.
 #pragma once
 
-#include "app/AppState.h"
 #include "store/Database.h"
 #include "store/RowSet.h"
 
@@ -13,10 +12,10 @@
 
 namespace store {
 
-// True when the file at path holds a table of exactly this name. The engine's
-// own tables (sqlite_..., MSys...) never count. A failure is logged and answers
-// false.
-bool TableExists(app::AppState& state, const QString& path, const QString& name);
+// True when the file at path holds a table of exactly this name; open, when it
+// is a connection to that file, is asked instead of opening another. The
+// engine's own tables (sqlite_..., MSys...) never count. Throws store::Error.
+bool fileHoldsTable(Database* open, const QString& path, const QString& name);
 
 // True when db holds the sensor's reading table (the name matched exactly).
 bool readingTableExists(Database& db, const QString& sensorNumber);

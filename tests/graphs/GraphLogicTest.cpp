@@ -6,6 +6,7 @@
 #include "graphs/GraphData.h"
 #include "graphs/Scales.h"
 #include "graphs/Texts.h"
+#include "graphs/ui/WindowGraphData.h"
 #include "readings/Texts.h"
 
 #include <sqlite3.h>

@@ -1,5 +1,6 @@
 // The text driver: Schema.ini's bytes and sections, the reader on broken and
 // unusual files, and OpenTroveData's files in the data folder.
+#include "importer/ui/WindowImport.h"
 #include "support/Support.h"
 
 #include "importer/SchemaIni.h"

@@ -95,13 +95,10 @@ TEST_F(OperationsTest, ReadingsOfWholeDaysWithTheGraphsDisplacements) {
     addReadings(*db, sensor, 72, start);
     setChannels(sensor, 0, QStringLiteral("Plottemporal = 0")); // the zero is the second
     setChannels(sensor, 5, QStringLiteral("Channel2 = NULL"));
-    openRegister(*state);
-    state->rsSensors->MoveFirst();
-    state->NumNodes = 3;
     for (const bool collar : {true, false}) {
         db->execute(QStringLiteral("UPDATE Sensors SET HeadLocation = %1").arg(collar ? 1 : 0));
-        graphs::GetTemporalData(*state, collar ? readings::HeadLocation::Collar
-                                               : readings::HeadLocation::Toe);
+        graphs::prepareTimeGraph(
+            *db, sensor, collar ? readings::HeadLocation::Collar : readings::HeadLocation::Toe, 3);
         std::vector<operations::ReadingLine> lines;
         const operations::ReadingsOf of = operations::forEachReading(
             *db, sensor, QDate(2025, 3, 1), QDate(2025, 3, 2),

@@ -2,6 +2,7 @@
 #include "sensors/RoofLocations.h"
 #include "sensors/SensorFilter.h"
 #include "sensors/SensorTypes.h"
+#include "sensors/ui/SensorTypeState.h"
 #include "support/Support.h"
 
 using namespace testing_support;

@@ -1,6 +1,7 @@
 // The reading tables against a real file: look-up, creation, replacement and
 // opening a sensor's readings.
 #include "store/ReadingTables.h"
+#include "readings/ui/ReadingTableQuestions.h"
 #include "store/Schema.h"
 #include "support/Support.h"
 
@@ -24,7 +25,7 @@ protected:
         openRegister(*state);
         state->rsSensors->MoveFirst();
     }
-    bool exists(const QString& name) { return store::TableExists(*state, state->DBPath, name); }
+    bool exists(const QString& name) { return readings::TableExists(*state, state->DBPath, name); }
     store::Database* db = nullptr;
 };
 
@@ -50,12 +51,12 @@ TEST_F(ReadingTablesTest, TableExistsReadsAnotherFileOnItsOwnConnection) {
         auto db2 = store::Database::open(other);
         addSensor(*db2, QStringLiteral("555521001"));
     }
-    EXPECT_TRUE(store::TableExists(*state, other, QStringLiteral("555521001")));
+    EXPECT_TRUE(readings::TableExists(*state, other, QStringLiteral("555521001")));
     EXPECT_FALSE(exists(QStringLiteral("555521001")));
 
     // A path that names no file: logged, false, and no file is left behind.
     const QString missing = dataFile(QStringLiteral("gone.mdb"));
-    EXPECT_FALSE(store::TableExists(*state, missing, Sensor));
+    EXPECT_FALSE(readings::TableExists(*state, missing, Sensor));
     EXPECT_FALSE(QFile::exists(missing));
     expectLog(QStringLiteral(" Module1_TableExists"));
 }

@@ -5,6 +5,7 @@
 #include "graphs/Texts.h"
 #include "graphs/ui/Chart.h"
 #include "graphs/ui/GraphDrawing.h"
+#include "graphs/ui/WindowGraphData.h"
 #include "readings/ReadingStore.h"
 #include "sensors/SensorRecord.h"
 
@@ -74,7 +75,7 @@ bool GraphPanel::eventFilter(QObject* watched, QEvent* event) {
 
 GraphSetup GraphPanel::setup() const {
     // The register row the installation tab shows, with its node count.
-    return graphSetup(readings::currentSensorNumber(state_),
+    return graphSetup(state_.currentSensorNumber(),
                       sensors::readSensorRecord(state_.sensorRegister()), state_.NumNodes);
 }
 

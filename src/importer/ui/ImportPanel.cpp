@@ -1,4 +1,5 @@
 #include "importer/ui/ImportPanel.h"
+#include "importer/ui/WindowImport.h"
 
 #include "importer/Proposal.h"
 #include "importer/Texts.h"
@@ -24,14 +25,14 @@ ImportPanel::ImportPanel(app::AppState& state, const app::MainControls& ui,
 void ImportPanel::importFiles() {
     app::logAndLeave(state_.log, texts::ImportLabel, [&] {
         if (!readings_.SaveReadings()) return;
-        state_.CurrentSensorID = readings::currentSensorNumber(state_);
+        state_.CurrentSensorID = state_.currentSensorNumber();
         app::Prompter& prompter = *state_.env.prompter;
         const QString path = prompter.openFileName(texts::FileFilter);
         if (path.isEmpty()) return;
         // The file belongs to a sensor by its name alone, letter case included.
         const QString name = QFileInfo(path).fileName();
         if (name != state_.CurrentSensorID + texts::FileExtension) {
-            const app::Prompt warning{texts::notAMatch(name, readings::currentSensorNumber(state_)),
+            const app::Prompt warning{texts::notAMatch(name, state_.currentSensorNumber()),
                                       texts::MismatchTitle, app::Icon::Warning, app::Buttons::YesNo,
                                       true};
             if (prompter.ask(warning) != app::Answer::Yes) return;

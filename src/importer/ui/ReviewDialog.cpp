@@ -1,4 +1,5 @@
 #include "importer/ui/ReviewDialog.h"
+#include "importer/ui/WindowImport.h"
 
 #include "importer/Append.h"
 #include "importer/Texts.h"

@@ -21,7 +21,7 @@ void DatasheetPanel::openDatasheet() {
         // The datasheet shows what is stored: typing that could not be stored
         // stays in its boxes instead.
         if (!readings_.SaveReadings()) return;
-        state_.CurrentSensorID = readings::currentSensorNumber(state_);
+        state_.CurrentSensorID = state_.currentSensorNumber();
         if (!datasheet_) datasheet_ = new DatasheetDialog(state_, readings_, ui_.SSTab1->window());
         datasheet_->exec();
     });

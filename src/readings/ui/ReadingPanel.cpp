@@ -149,7 +149,7 @@ bool ReadingPanel::SaveReadings() {
     std::exception_ptr failure;
     app::logAndLeave(state_.log, texts::SaveReadingsLabel, [&] {
         try {
-            number = currentSensorNumber(state_);
+            number = state_.currentSensorNumber();
             storeReading(*rs, number, typed, shown_.get());
         } catch (...) {
             failure = std::current_exception();
@@ -204,7 +204,7 @@ void ReadingPanel::CheckDateTime() {
         // The picker's edit can end again after another command reopened or
         // moved the readings: the check is of the shown reading, wherever the
         // cursor went, and its own key is never a duplicate.
-        switch (moveReading(*rs, currentSensorNumber(state_), shownRow_, date, time)) {
+        switch (moveReading(*rs, state_.currentSensorNumber(), shownRow_, date, time)) {
         case MoveResult::Unchanged:
             break;
         case MoveResult::Moved:
@@ -217,7 +217,7 @@ void ReadingPanel::CheckDateTime() {
             if (SaveReadings()) {
                 fillreadings();
             } else {
-                ui_.txtReadingID->setText(readingKey(currentSensorNumber(state_), date, time));
+                ui_.txtReadingID->setText(readingKey(state_.currentSensorNumber(), date, time));
                 showCounter();
             }
             break;
@@ -288,8 +288,8 @@ void ReadingPanel::addReading() {
         // No readings open: no sensor to add them to (entering the tab said so).
         if (!readings()) return;
         if (hasRows() && !SaveReadings()) return;
-        const AddResult added =
-            readings::addReading(*readings(), currentSensorNumber(state_), state_.env.clock->now());
+        const AddResult added = readings::addReading(*readings(), state_.currentSensorNumber(),
+                                                     state_.env.clock->now());
         if (added == AddResult::Duplicate) {
             prompter().ask({texts::DuplicateNow, texts::DuplicateTitle});
             ui_.dtpRdate->setFocus();
@@ -337,7 +337,7 @@ void ReadingPanel::deleteReading() {
             break;
         }
         case BatchDeleteChoice::Kind::All:
-            deleteAll(state_.database(), currentSensorNumber(state_));
+            deleteAll(state_.database(), state_.currentSensorNumber());
             rs.Requery();
             fillreadings();
             ui_.txtRcount->setText(texts::counter(0, 0));

@@ -7,7 +7,8 @@ namespace readings {
 
 namespace {
 
-QString currentSensorNumber(app::AppState& state) {
+// As the store said it: a register that is not open is no current row.
+QString registerSensorNumber(app::AppState& state) {
     if (!state.rsSensors)
         throw store::Error(store::code::NoCurrentRow, QStringLiteral("no sensor register is open"));
     return state.rsSensors->value(QStringLiteral("InstrumentID")).toString();
@@ -15,10 +16,17 @@ QString currentSensorNumber(app::AppState& state) {
 
 } // namespace
 
+bool TableExists(app::AppState& state, const QString& path, const QString& name) {
+    bool found = false;
+    app::logAndLeave(state.log, QStringLiteral(" Module1_TableExists"),
+                     [&] { found = store::fileHoldsTable(state.cnDatabase.get(), path, name); });
+    return found;
+}
+
 void AddDataTable(app::AppState& state, app::Prompter& prompter) {
     app::logAndLeave(state.log, texts::AddDataTableLabel, [&] {
-        const QString id = currentSensorNumber(state);
-        if (!store::TableExists(state, state.DBPath, id)) {
+        const QString id = registerSensorNumber(state);
+        if (!TableExists(state, state.DBPath, id)) {
             store::createReadingTable(state.database(), id);
             return;
         }
@@ -36,8 +44,8 @@ void OpenSensorData(app::AppState& state, app::Prompter& prompter) {
             prompter.ask({texts::AddASensorFirst, texts::AppTitle});
             return;
         }
-        const QString id = currentSensorNumber(state);
-        if (!store::TableExists(state, state.DBPath, id)) {
+        const QString id = registerSensorNumber(state);
+        if (!TableExists(state, state.DBPath, id)) {
             prompter.ask({texts::tableNotFound(id), texts::AppTitle});
             AddDataTable(state, prompter);
         }

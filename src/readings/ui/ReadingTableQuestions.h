@@ -6,6 +6,10 @@
 
 namespace readings {
 
+// Whether the file at path holds a table of exactly this name (the engine's
+// own tables never count). A failure is logged and answers false.
+bool TableExists(app::AppState& state, const QString& path, const QString& name);
+
 // Creates the reading table of the current sensor; when it exists, asks whether
 // to replace it with an empty one.
 void AddDataTable(app::AppState& state, app::Prompter& prompter);

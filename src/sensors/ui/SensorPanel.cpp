@@ -8,6 +8,7 @@
 #include "sensors/SensorRecord.h"
 #include "sensors/SensorTypes.h"
 #include "sensors/Texts.h"
+#include "sensors/ui/SensorTypeState.h"
 #include "store/Criteria.h"
 #include "store/ReadingTables.h"
 
@@ -476,7 +477,7 @@ void SensorPanel::AddTypedSensor() {
         // The register is asked directly: moving rsSensors to look would leave
         // the boxes of one sensor over the row of another.
         const bool registered = registerHolds(state_.database(), number);
-        if (registered || store::TableExists(state_, state_.DBPath, number)) {
+        if (registered || readings::TableExists(state_, state_.DBPath, number)) {
             if (registered)
                 prompter().ask(
                     {texts::alreadyExists(number), texts::Title, app::Icon::Information});

@@ -1,0 +1,61 @@
+#include "graphs/ui/WindowGraphData.h"
+
+#include "graphs/Texts.h"
+#include "readings/Texts.h"
+#include "store/RowSet.h"
+
+namespace graphs {
+
+using readings::HeadLocation;
+
+namespace {
+
+// A failure of the rule on a row, as the window logs it.
+MismatchSink mismatchLogger(const app::AppState& state) {
+    return [&state](const QString&) {
+        state.log.WriteLog(app::errorEntry(
+            store::code::Mismatch, QStringLiteral("a channel has a value the zero reading lacks"),
+            readings::texts::SetZerosLabel));
+    };
+}
+
+} // namespace
+
+void OpenGraphData(app::AppState& state, GraphKind kind) {
+    state.rsGraphData.reset();
+    app::logAndLeave(state.log, texts::OpenGraphDataLabel, [&] {
+        const QString number = state.currentSensorNumber();
+        auto rs = std::make_unique<store::RowSet>(state.database(), graphQuery(kind, number));
+        if (rs->RecordCount() > 0) rs->MoveFirst();
+        state.rsGraphData = std::move(rs);
+    });
+}
+
+int selectedReadings(app::AppState& state, GraphKind kind) {
+    OpenGraphData(state, kind);
+    const int count = state.rsGraphData ? state.rsGraphData->RecordCount() : 0;
+    state.rsGraphData.reset();
+    return count;
+}
+
+TimePoints GetTemporalData(app::AppState& state, HeadLocation head) {
+    TimePoints points;
+    app::logAndLeave(state.log, texts::GetTemporalDataLabel, [&] {
+        store::Database& db = state.database();
+        points = prepareTimeGraph(db, state.currentSensorNumber(), head, state.NumNodes,
+                                  mismatchLogger(state));
+    });
+    return points;
+}
+
+LengthProfiles GetSpatialData(app::AppState& state, HeadLocation head) {
+    LengthProfiles profiles;
+    app::logAndLeave(state.log, texts::GetSpatialDataLabel, [&] {
+        store::Database& db = state.database();
+        profiles = prepareLengthGraph(db, state.currentSensorNumber(), head, state.NumNodes,
+                                      mismatchLogger(state));
+    });
+    return profiles;
+}
+
+} // namespace graphs

@@ -1,0 +1,47 @@
+#include "importer/ui/WindowImport.h"
+
+#include "importer/Texts.h"
+
+namespace importer {
+
+std::unique_ptr<TextTable> OpenTroveData(app::AppState& state, const QString& fileName,
+                                         const QString& path) {
+    Q_UNUSED(fileName) // the driver always reads the working copy
+    auto table = openLoggerFile(state.DataFolder, path);
+    state.NoTroveData = !table;
+    return table;
+}
+
+int appendChecked(app::AppState& state, app::Prompter& prompter, const TextTable& table,
+                  const std::vector<std::uint8_t>& ticks, DateLayout layout,
+                  const Progress& progress) {
+    AppendOutcome outcome;
+    try {
+        const store::RowSet& sensors = state.sensorRegister();
+        const AppendTarget target{sensors.value(QStringLiteral("InstrumentID")).toString(),
+                                  sensors.value(QStringLiteral("SensorType")).toString(),
+                                  state.HasTemperature};
+        outcome = appendReadings(state.database(), target, table, ticks, layout, systemDayOrder(),
+                                 progress);
+    } catch (...) {
+        // Nothing was stored: saying so beats the silence of a skipped step.
+        const std::exception_ptr failure = std::current_exception();
+        state.log.WriteLog(app::errorEntry(failure, texts::AppendLabel));
+        prompter.ask({texts::appendFailed(app::describeFailure(failure)), texts::AppTitle,
+                      app::Icon::Critical});
+        return 0;
+    }
+    for (const QString& message : outcome.messages)
+        prompter.ask({message, texts::AppTitle});
+    if (outcome.appended == 0) {
+        prompter.ask({texts::NothingAppended, texts::AppTitle});
+        return 0;
+    }
+    prompter.ask({texts::appended(outcome.appended, state.CurrentSensorID), texts::AppTitle});
+    app::ignoreFailure([&] {
+        archiveTransferCopy(state.DataFolder, state.CurrentSensorID, state.env.clock->now().date());
+    });
+    return outcome.appended;
+}
+
+} // namespace importer
