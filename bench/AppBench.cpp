@@ -3,8 +3,8 @@
 #include "DataSet.h"
 #include "Windows.h"
 
-#include "app/Compaction.h"
-#include "app/StartUp.h"
+#include "app/shell/Compaction.h"
+#include "app/shell/StartUp.h"
 #include "app/SystemServices.h"
 #include "app/Texts.h"
 #include "app/ui/MainWindow.h"

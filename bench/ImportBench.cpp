@@ -7,7 +7,7 @@
 #include "Windows.h"
 #include "importer/ui/WindowImport.h"
 
-#include "app/AppState.h"
+#include "app/shell/AppState.h"
 #include "importer/Append.h"
 #include "importer/Proposal.h"
 #include "importer/ReviewModel.h"

@@ -2,7 +2,7 @@
 #include "Bare.h"
 #include "DataSet.h"
 
-#include "app/AppState.h"
+#include "app/shell/AppState.h"
 #include "readings/ui/ReadingTableQuestions.h"
 #include "store/ReadingTables.h"
 #include "store/RowSet.h"

@@ -5,7 +5,7 @@
 #include "DataSet.h"
 
 #include "app/Environment.h"
-#include "app/StartUp.h"
+#include "app/shell/StartUp.h"
 #include "app/SystemServices.h"
 #include "app/Texts.h"
 #include "app/ui/MainWindow.h"

@@ -1,5 +1,5 @@
 // Wires the real prompter, desktop and clock to the main window.
-#include "app/StartUp.h"
+#include "app/shell/StartUp.h"
 #include "app/SystemServices.h"
 #include "app/ui/FirstPaint.h"
 #include "app/ui/MainWindow.h"

@@ -1,8 +1,8 @@
 #include "cli/Cli.h"
 
+#include "app/DataFolder.h"
 #include "app/DatabaseLock.h"
 #include "app/Log.h"
-#include "app/StartUp.h"
 #include "importer/Texts.h"
 #include "maintenance/Texts.h"
 #include "operations/Csv.h"

@@ -1,4 +1,4 @@
-#include "app/StartUp.h"
+#include "app/DataFolder.h"
 #include "app/Texts.h"
 #include "operations/Operations.h"
 #include "store/Schema.h"
@@ -11,7 +11,7 @@ namespace operations {
 
 Workspace openWorkspace(const QString& documentsFolder, const QString& database) {
     Workspace w;
-    w.dataFolder = QDir::cleanPath(documentsFolder + QStringLiteral("/Vornhald/Tolvane"));
+    w.dataFolder = app::dataFolderOf(documentsFolder);
     // Read before the folder is prepared: the first start decides from it
     // whether the default database is made.
     const QString located = app::databasePathFromLocationFile(w.dataFolder, nullptr);

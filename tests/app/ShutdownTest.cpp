@@ -1,7 +1,7 @@
 // The change of database, and the exit with its compaction of the database in use.
 #include "support/WindowSupport.h"
 
-#include "app/Compaction.h"
+#include "app/shell/Compaction.h"
 #include "app/Texts.h"
 #include "store/RowSet.h"
 #include "store/Schema.h"

@@ -3,7 +3,7 @@
 #include "support/WindowSupport.h"
 
 #include "app/Manual.h"
-#include "app/StartUp.h"
+#include "app/shell/StartUp.h"
 #include "app/Texts.h"
 #include "store/Schema.h"
 

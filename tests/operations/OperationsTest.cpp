@@ -3,7 +3,7 @@
 // writer beside the window never writes into a file that was replaced.
 #include "support/Support.h"
 
-#include "app/Compaction.h"
+#include "app/shell/Compaction.h"
 #include "graphs/GraphData.h"
 #include "operations/Operations.h"
 #include "store/RowSet.h"

@@ -1,7 +1,7 @@
 // Test doubles for the environment seam and fixtures built through the store.
 #pragma once
 
-#include "app/AppState.h"
+#include "app/shell/AppState.h"
 #include "app/Environment.h"
 #include "store/Database.h"
 

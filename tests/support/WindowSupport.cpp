@@ -1,6 +1,6 @@
 #include "support/WindowSupport.h"
 
-#include "app/StartUp.h"
+#include "app/shell/StartUp.h"
 #include "store/Schema.h"
 
 #include <QApplication>

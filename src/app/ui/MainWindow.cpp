@@ -1,6 +1,6 @@
 #include "app/ui/MainWindow.h"
 
-#include "app/Compaction.h"
+#include "app/shell/Compaction.h"
 #include "app/Manual.h"
 #include "app/Texts.h"
 #include "app/ui/AboutDialog.h"

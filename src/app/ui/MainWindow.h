@@ -2,8 +2,8 @@
 // exit, the tab control with its six tabs and the window's own commands.
 #pragma once
 
-#include "app/AppState.h"
-#include "app/StartUp.h"
+#include "app/shell/AppState.h"
+#include "app/shell/StartUp.h"
 #include "app/ui/MainControls.h"
 
 #include <QLockFile>

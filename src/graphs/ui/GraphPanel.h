@@ -2,7 +2,7 @@
 // scale selector, the tips and the picture export.
 #pragma once
 
-#include "app/AppState.h"
+#include "app/shell/AppState.h"
 #include "app/ui/MainControls.h"
 #include "graphs/GraphData.h"
 #include "readings/Displacement.h"

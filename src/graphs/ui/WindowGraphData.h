@@ -2,7 +2,7 @@
 // application state, failures logged under the routines' labels.
 #pragma once
 
-#include "app/AppState.h"
+#include "app/shell/AppState.h"
 #include "graphs/GraphData.h"
 
 namespace graphs {

@@ -2,7 +2,7 @@
 // proposed ticks, the date layout of column 1, and the append command.
 #pragma once
 
-#include "app/AppState.h"
+#include "app/shell/AppState.h"
 #include "importer/LoggerDates.h"
 #include "importer/ReviewModel.h"
 #include "importer/TextTable.h"

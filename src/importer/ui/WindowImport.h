@@ -2,7 +2,7 @@
 // application state, the user told through the prompter.
 #pragma once
 
-#include "app/AppState.h"
+#include "app/shell/AppState.h"
 #include "importer/Append.h"
 #include "importer/TroveData.h"
 

@@ -1,7 +1,7 @@
 // The backup and restore commands of the Utilities tab and its list of backups.
 #pragma once
 
-#include "app/AppState.h"
+#include "app/shell/AppState.h"
 #include "app/ui/MainControls.h"
 
 #include <QObject>

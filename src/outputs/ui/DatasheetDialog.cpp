@@ -1,7 +1,7 @@
 #include "outputs/ui/DatasheetDialog.h"
 
 #include "app/Pictures.h"
-#include "app/SaveFailure.h"
+#include "app/shell/SaveFailure.h"
 #include "app/ui/KeyAscii.h"
 #include "app/ui/MainControls.h"
 #include "outputs/DatasheetModel.h"

@@ -3,7 +3,7 @@
 // grid's export to a spreadsheet file.
 #pragma once
 
-#include "app/AppState.h"
+#include "app/shell/AppState.h"
 
 #include <QDialog>
 #include <QTableView>

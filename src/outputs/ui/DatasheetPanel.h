@@ -2,7 +2,7 @@
 // workbook export.
 #pragma once
 
-#include "app/AppState.h"
+#include "app/shell/AppState.h"
 #include "app/ui/MainControls.h"
 
 #include <QObject>

@@ -2,7 +2,7 @@
 // and the document handed to the desktop.
 #pragma once
 
-#include "app/AppState.h"
+#include "app/shell/AppState.h"
 #include "app/ui/MainControls.h"
 #include "outputs/ReportDocument.h"
 

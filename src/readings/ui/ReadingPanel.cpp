@@ -1,6 +1,6 @@
 #include "readings/ui/ReadingPanel.h"
 
-#include "app/SaveFailure.h"
+#include "app/shell/SaveFailure.h"
 #include "app/TextFormat.h"
 #include "app/ui/KeyAscii.h"
 #include "readings/ReadingKey.h"

@@ -2,7 +2,7 @@
 // the stepping, add and delete commands and the tab's entry and exit.
 #pragma once
 
-#include "app/AppState.h"
+#include "app/shell/AppState.h"
 #include "app/ui/MainControls.h"
 
 #include <QObject>

@@ -2,7 +2,7 @@
 // window before and after the store's own calls (store/ReadingTables.h).
 #pragma once
 
-#include "app/AppState.h"
+#include "app/shell/AppState.h"
 
 namespace readings {
 

@@ -2,7 +2,7 @@
 // the two states the command and its label show.
 #pragma once
 
-#include "app/AppState.h"
+#include "app/shell/AppState.h"
 #include "app/ui/MainControls.h"
 
 #include <QObject>

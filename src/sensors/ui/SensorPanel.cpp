@@ -1,6 +1,6 @@
 #include "sensors/ui/SensorPanel.h"
 
-#include "app/SaveFailure.h"
+#include "app/shell/SaveFailure.h"
 #include "app/TextFormat.h"
 #include "app/ui/KeyAscii.h"
 #include "readings/ui/ReadingTableQuestions.h"

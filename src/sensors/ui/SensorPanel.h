@@ -3,7 +3,7 @@
 // commands that add, step through and delete sensors.
 #pragma once
 
-#include "app/AppState.h"
+#include "app/shell/AppState.h"
 #include "app/ui/MainControls.h"
 
 #include <QObject>

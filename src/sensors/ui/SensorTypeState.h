@@ -1,7 +1,7 @@
 // The current sensor's type as the window keeps it in the application state.
 #pragma once
 
-#include "app/AppState.h"
+#include "app/shell/AppState.h"
 
 namespace sensors {
 

@@ -1,4 +1,4 @@
-#include "app/SaveFailure.h"
+#include "app/shell/SaveFailure.h"
 
 #include "app/TextFormat.h"
 #include "app/Texts.h"

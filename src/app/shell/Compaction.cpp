@@ -1,4 +1,4 @@
-#include "app/Compaction.h"
+#include "app/shell/Compaction.h"
 
 #include "app/FileReplace.h"
 #include "app/Texts.h"

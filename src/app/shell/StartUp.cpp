@@ -1,4 +1,4 @@
-#include "app/StartUp.h"
+#include "app/shell/StartUp.h"
 
 #include "app/FileReplace.h"
 #include "app/Manual.h"
@@ -21,25 +21,9 @@
 
 namespace app {
 
-QString GetSpecialPath(const QStringList& arguments, const QProcessEnvironment& environment) {
-    const QString option = QStringLiteral("--documents");
-    for (qsizetype i = 1; i < arguments.size(); ++i) {
-        const QString& a = arguments[i];
-        if (a == option && i + 1 < arguments.size()) return arguments[i + 1].trimmed();
-        if (a.startsWith(option + QLatin1Char('='))) return a.mid(option.size() + 1).trimmed();
-    }
-    const QString fromEnvironment = environment.value(QStringLiteral("TOLVANE_DOCUMENTS"));
-    if (!fromEnvironment.trimmed().isEmpty()) return fromEnvironment.trimmed();
-    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation).trimmed();
-}
-
 void setFolders(AppState& state, const QString& documentsFolder) {
-    const QString maker = QDir::cleanPath(documentsFolder + QStringLiteral("/Vornhald"));
-    state.setDataFolder(maker, maker + QStringLiteral("/Tolvane"));
-}
-
-QString defaultDatabasePath(const QString& dataFolder) {
-    return dataFolder + QLatin1Char('/') + texts::DefaultDatabaseName;
+    const QString data = dataFolderOf(documentsFolder);
+    state.setDataFolder(QFileInfo(data).path(), data);
 }
 
 std::unique_ptr<QLockFile> acquireInstanceLock(const QString& dataFolder) {
@@ -53,44 +37,6 @@ std::unique_ptr<QLockFile> acquireInstanceLock(const QString& dataFolder) {
     // No lock can be made here (a read-only folder, say): the connection that
     // follows reports the real trouble.
     return std::make_unique<QLockFile>(QString());
-}
-
-QString databasePathFromLocationFile(const QString& dataFolder, Prompter* prompter) {
-    const QString defaultPath = defaultDatabasePath(dataFolder);
-    QFile file(dataFolder + QLatin1Char('/') + texts::LocationFileName);
-    if (!file.exists()) return defaultPath;
-    QString line;
-    if (file.open(QIODevice::ReadOnly)) {
-        QByteArray first = file.readLine();
-        while (first.endsWith('\n') || first.endsWith('\r'))
-            first.chop(1);
-        line = QString::fromLocal8Bit(first);
-    }
-    if (!line.isEmpty()) return line;
-    if (prompter) prompter->ask({texts::LocationNotFound, texts::AppTitle});
-    return defaultPath;
-}
-
-void writeLocationFile(const QString& dataFolder, const QString& path) {
-    QSaveFile file(dataFolder + QLatin1Char('/') + texts::LocationFileName);
-    if (!file.open(QIODevice::WriteOnly))
-        throw std::runtime_error(file.errorString().toStdString());
-    file.write(path.toLocal8Bit() + "\r\n");
-    if (!file.commit()) throw std::runtime_error(file.errorString().toStdString());
-}
-
-void prepareDataFolder(const QString& dataFolder, bool makeDefaultDatabase) {
-    if (!QDir().mkpath(dataFolder)) return;
-    const QString database = defaultDatabasePath(dataFolder);
-    if (makeDefaultDatabase && !QFileInfo::exists(database)) store::createDatabaseFile(database);
-    const QString logo = dataFolder + QLatin1Char('/') + texts::LogoFileName;
-    if (!QFileInfo::exists(logo)) {
-        QSaveFile file(logo);
-        if (file.open(QIODevice::WriteOnly) && pictures::logo().save(&file, "JPG", 92))
-            file.commit();
-    }
-    const QString manual = dataFolder + QLatin1Char('/') + ManualFileName;
-    if (!QFileInfo::exists(manual)) writeManual(manual);
 }
 
 ConnectionPrefetch::~ConnectionPrefetch() {
@@ -116,42 +62,6 @@ std::unique_ptr<store::Database> ConnectionPrefetch::take(const QString& path) {
     } catch (...) {
     }
     return nullptr;
-}
-
-// Why path cannot be the database, as far as can be seen without opening it.
-QString reasonBeforeOpening(const QString& path) {
-    const QFileInfo info(path);
-    if (info.isDir()) return texts::ReasonFolder;
-    if (path.isEmpty() || !info.exists()) {
-        // A folder that may not be searched hides the file it holds.
-        const QFileInfo folder(info.absolutePath());
-        if (!path.isEmpty() && folder.isDir() && (!folder.isReadable() || !folder.isExecutable()))
-            return texts::ReasonNoPermission;
-        return texts::ReasonMissing;
-    }
-    if (!info.isReadable()) return texts::ReasonNoPermission;
-    // The engine would take an empty file for a new database, and write one
-    // into it at the first change.
-    if (info.size() == 0) return texts::ReasonEmpty;
-    if (store::Database::cutShort(path)) return texts::ReasonDamaged;
-    return {};
-}
-
-QString reasonFromEngine(const store::Error& e) {
-    switch (e.number() & 0xff) {
-    case SQLITE_NOTADB:
-        return texts::ReasonNotADatabase;
-    case SQLITE_CORRUPT:
-        return texts::ReasonDamaged;
-    case SQLITE_BUSY:
-    case SQLITE_LOCKED:
-        return texts::ReasonBusy;
-    case SQLITE_PERM:
-    case SQLITE_AUTH:
-        return texts::ReasonNoPermission;
-    default:
-        return texts::reasonOther(e.description());
-    }
 }
 
 namespace {

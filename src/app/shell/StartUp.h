@@ -1,9 +1,10 @@
-// The steps of start-up and of a change of database that need no window: the
-// data folder, the location file, the first installation, the connection,
-// Configuration, Prefs and the sensor register.
+// The window's steps of start-up and of a change of database that need no
+// widgets: its folders, its single-instance lock, the connection, Configuration,
+// Prefs and the sensor register.
 #pragma once
 
-#include "app/AppState.h"
+#include "app/DataFolder.h"
+#include "app/shell/AppState.h"
 
 #include <QLockFile>
 #include <QProcessEnvironment>
@@ -14,34 +15,13 @@
 
 namespace app {
 
-// The documents folder: "--documents DIR" (or "--documents=DIR") on the command
-// line, else TOLVANE_DOCUMENTS, else the platform's documents folder. Trimmed.
-QString
-GetSpecialPath(const QStringList& arguments,
-               const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment());
-
 // Sets MakerFolder (documents + "/Vornhald") and DataFolder (+ "/Tolvane").
 void setFolders(AppState& state, const QString& documentsFolder);
-
-QString defaultDatabasePath(const QString& dataFolder);
 
 // The single-instance lock in the data folder. Null when another instance
 // holds it. A lock left by a process that no longer runs is taken over; a
 // folder where no lock can be made at all does not stop the program.
 std::unique_ptr<QLockFile> acquireInstanceLock(const QString& dataFolder);
-
-// The database path from the location file: its first line, or the default
-// path (with a message when the file exists but its first line is empty; none
-// when prompter is null).
-QString databasePathFromLocationFile(const QString& dataFolder, Prompter* prompter);
-
-// Replaces the location file's content with the one line path. Throws on failure.
-void writeLocationFile(const QString& dataFolder, const QString& path);
-
-// The first installation: the data folder, and when the default database is the
-// one in use, that database; the logo and the manual when they are missing.
-// Never creates a path named by the location file.
-void prepareDataFolder(const QString& dataFolder, bool makeDefaultDatabase);
 
 // Opens a database on a worker thread ahead of start-up. SQLite reads the whole
 // schema when a file is opened, about 20 microseconds for each sensor's table;
@@ -65,12 +45,6 @@ private:
     QString path_;
     std::future<std::unique_ptr<store::Database>> opened_;
 };
-
-// Why path cannot be the database, as far as can be seen without opening it;
-// empty when nothing is seen.
-QString reasonBeforeOpening(const QString& path);
-// Why the engine would not open or read the file, in the user's words.
-QString reasonFromEngine(const store::Error& e);
 
 // Opens path as the state's connection (the old one released first), taking the
 // prefetched one when it is to the same path. The database lock beside the file
