@@ -51,25 +51,6 @@ QString columnList() {
     return c.join(QStringLiteral(", "));
 }
 
-QVariant stored(sqlite3_stmt* st, int column) {
-    switch (sqlite3_column_type(st, column)) {
-    case SQLITE_NULL:
-        return {};
-    case SQLITE_INTEGER:
-    case SQLITE_FLOAT:
-        return sqlite3_column_double(st, column);
-    default:
-        return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, column)),
-                                 sqlite3_column_bytes(st, column));
-    }
-}
-
-std::optional<double> storedNumber(sqlite3_stmt* st, int column) {
-    const int type = sqlite3_column_type(st, column);
-    if (type == SQLITE_INTEGER || type == SQLITE_FLOAT) return sqlite3_column_double(st, column);
-    return std::nullopt;
-}
-
 void bindNumber(store::Statement& st, int index, const std::optional<double>& v) {
     if (v)
         st.bind(index, *v);
@@ -187,10 +168,13 @@ void passRows(store::Database& db, const QString& number, GraphKind kind, Pass p
             readings::Channels channels;
             if (prepare)
                 for (int i = 1; i <= ChannelCount; ++i)
-                    channels[size_t(i)] = stored(st, i);
-            const QVariant channelT = prepare ? stored(st, ChannelCount + 1) : QVariant();
+                    channels[size_t(i)] = readings::ruleValue(st, i);
+            const QVariant channelT =
+                prepare ? readings::ruleValue(st, ChannelCount + 1) : QVariant();
             if (first) {
-                if (points) collected.firstDate = readings::shownValue(stored(st, dateColumn + 1));
+                if (points)
+                    collected.firstDate =
+                        readings::shownValue(readings::ruleValue(st, dateColumn + 1));
                 // The earliest selected reading is the zero.
                 if (prepare) offsets = readings::offsetNumbers(readings::GetOffsets(channels));
                 first = false;
@@ -198,16 +182,16 @@ void passRows(store::Database& db, const QString& number, GraphKind kind, Pass p
             readings::Displacements row;
             int c = ChannelCount + 2;
             for (int i = 1; i <= ZeroCount; ++i)
-                row.zero[size_t(i)] = storedNumber(st, c++);
-            row.numTemp = storedNumber(st, c++);
+                row.zero[size_t(i)] = readings::ruleNumber(st, c++);
+            row.numTemp = readings::ruleNumber(st, c++);
             for (int i = 1; i <= DispCount; ++i)
-                row.disp[size_t(i)] = storedNumber(st, c++);
-            row.reference = storedNumber(st, c++);
+                row.disp[size_t(i)] = readings::ruleNumber(st, c++);
+            row.reference = readings::ruleNumber(st, c++);
             const readings::Displacements before = row;
 
             if (prepare) {
                 if (!readings::SetZeros(offsets, channels, channelT, row) && onMismatch)
-                    onMismatch(readings::shownValue(stored(st, dateColumn)));
+                    onMismatch(readings::shownValue(readings::ruleValue(st, dateColumn)));
                 readings::SetHeadlocs(head, numNodes, row);
             }
             if (points) {
@@ -242,7 +226,7 @@ void passRows(store::Database& db, const QString& number, GraphKind kind, Pass p
                 QStringLiteral("SELECT ReadingDate FROM %1 WHERE _rowid_ = ?1").arg(table));
             lastDate.bind(1, *lastRow);
             if (lastDate.step())
-                collected.lastDate = readings::shownValue(stored(lastDate.get(), 0));
+                collected.lastDate = readings::shownValue(readings::ruleValue(lastDate.get(), 0));
         }
         if (profiles) {
             store::Statement when = db.prepare(
@@ -253,8 +237,8 @@ void passRows(store::Database& db, const QString& number, GraphKind kind, Pass p
                 Profile p;
                 when.bind(1, rowid);
                 if (when.step()) {
-                    p.readingDate = readings::shownValue(stored(when.get(), 0));
-                    p.readingTime = readings::shownValue(stored(when.get(), 1));
+                    p.readingDate = readings::shownValue(readings::ruleValue(when.get(), 0));
+                    p.readingTime = readings::shownValue(readings::ruleValue(when.get(), 1));
                 }
                 when.reset();
                 if (n > 0)

@@ -24,6 +24,11 @@ protected:
     store::Database* db = nullptr;
 };
 
+TEST_F(ReadingTableQuestionsTest, ALookUpThatFailsIsLoggedAndAnswersNo) {
+    expectLog(QStringLiteral(" Module1_TableExists"));
+    EXPECT_FALSE(readings::TableExists(*state, dataFile(QStringLiteral("gone.mdb")), Sensor));
+}
+
 TEST_F(ReadingTableQuestionsTest, AddDataTableCreatesTheCurrentSensorsTable) {
     addSensor(*db, Sensor);
     db->execute(QStringLiteral("DROP TABLE `123421001`"));

@@ -1,7 +1,6 @@
 // The reading tables against a real file: look-up, creation, replacement and
 // opening a sensor's readings.
 #include "store/ReadingTables.h"
-#include "readings/ui/ReadingTableQuestions.h"
 #include "store/Schema.h"
 #include "support/Support.h"
 
@@ -25,7 +24,7 @@ protected:
         openRegister(*state);
         state->rsSensors->MoveFirst();
     }
-    bool exists(const QString& name) { return readings::TableExists(*state, state->DBPath, name); }
+    bool exists(const QString& name) { return store::fileHoldsTable(db, state->DBPath, name); }
     store::Database* db = nullptr;
 };
 
@@ -51,14 +50,13 @@ TEST_F(ReadingTablesTest, TableExistsReadsAnotherFileOnItsOwnConnection) {
         auto db2 = store::Database::open(other);
         addSensor(*db2, QStringLiteral("555521001"));
     }
-    EXPECT_TRUE(readings::TableExists(*state, other, QStringLiteral("555521001")));
+    EXPECT_TRUE(store::fileHoldsTable(db, other, QStringLiteral("555521001")));
     EXPECT_FALSE(exists(QStringLiteral("555521001")));
 
-    // A path that names no file: logged, false, and no file is left behind.
+    // A path that names no file is refused, and no file is left behind.
     const QString missing = dataFile(QStringLiteral("gone.mdb"));
-    EXPECT_FALSE(readings::TableExists(*state, missing, Sensor));
+    EXPECT_THROW(store::fileHoldsTable(db, missing, Sensor), store::Error);
     EXPECT_FALSE(QFile::exists(missing));
-    expectLog(QStringLiteral(" Module1_TableExists"));
 }
 
 TEST_F(ReadingTablesTest, CreateMakesAnEmptyTableOnlyWhereNoneIs) {

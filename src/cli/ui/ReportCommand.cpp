@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QTemporaryDir>
 
+#include <functional>
 #include <memory>
 
 namespace cli {
@@ -57,31 +58,34 @@ QStringList writeReport(const ReportRequest& request, const app::Clock& clock) {
     // The pictures live only until they are in the document.
     QTemporaryDir pictures;
     std::vector<outputs::ReportGraph> pages;
+    // A chart at the tabs' size, drawn by draw, as a page of the report.
+    auto addPage = [&](graphs::Chart* made, const std::function<void(graphs::Chart&)>& draw,
+                       const QString& picture, const QString& heading) {
+        std::unique_ptr<graphs::Chart> chart(made);
+        chart->resize(ChartSize);
+        draw(*chart);
+        const QString path = pictures.filePath(picture);
+        if (!chart->exportJpeg(path))
+            throw store::Error(store::code::CantOpen, QStringLiteral("cannot write ") + path);
+        pages.push_back({heading, path});
+    };
     if (request.timeGraph) {
         const graphs::TimePoints points =
             graphs::prepareTimeGraph(*db, request.sensor, setup.head, setup.numNodes);
-        if (drawable(int(points.keys.size()), request, QStringLiteral("time"), notes)) {
-            std::unique_ptr<graphs::Chart> chart(graphs::makeTimeChart());
-            chart->resize(ChartSize);
-            graphs::drawTimeGraph(*chart, setup, points, AutoScale);
-            const QString path = pictures.filePath(outputs::texts::TimeGraphPicture);
-            if (!chart->exportJpeg(path))
-                throw store::Error(store::code::CantOpen, QStringLiteral("cannot write ") + path);
-            pages.push_back({outputs::texts::TimeGraphHeading, path});
-        }
+        if (drawable(int(points.keys.size()), request, QStringLiteral("time"), notes))
+            addPage(
+                graphs::makeTimeChart(),
+                [&](graphs::Chart& c) { graphs::drawTimeGraph(c, setup, points, AutoScale); },
+                outputs::texts::TimeGraphPicture, outputs::texts::TimeGraphHeading);
     }
     if (request.lengthGraph) {
         const graphs::LengthProfiles profiles =
             graphs::prepareLengthGraph(*db, request.sensor, setup.head, setup.numNodes);
-        if (drawable(profiles.selected, request, QStringLiteral("length"), notes)) {
-            std::unique_ptr<graphs::Chart> chart(graphs::makeLengthChart());
-            chart->resize(ChartSize);
-            graphs::drawLengthGraph(*chart, setup, profiles, AutoScale);
-            const QString path = pictures.filePath(outputs::texts::LengthGraphPicture);
-            if (!chart->exportJpeg(path))
-                throw store::Error(store::code::CantOpen, QStringLiteral("cannot write ") + path);
-            pages.push_back({outputs::texts::LengthGraphHeading, path});
-        }
+        if (drawable(profiles.selected, request, QStringLiteral("length"), notes))
+            addPage(
+                graphs::makeLengthChart(),
+                [&](graphs::Chart& c) { graphs::drawLengthGraph(c, setup, profiles, AutoScale); },
+                outputs::texts::LengthGraphPicture, outputs::texts::LengthGraphHeading);
     }
     const QString logo = QDir(request.dataFolder).filePath(app::texts::LogoFileName);
     outputs::saveDocx(outputs::reportDocument(sensor, clock.now(), pages, logo), request.path);
