@@ -2,7 +2,8 @@
 // indexed 1 to 8 as the program's routines count anchors; index 0 is unused.
 #pragma once
 
-#include <array>
+#include "app/ui/ControlArray.h"
+#include "app/ui/Twips.h"
 
 class QCalendarWidget;
 class QCheckBox;
@@ -22,9 +23,11 @@ namespace graphs {
 class Chart;
 }
 
-namespace app {
+namespace outputs {
+struct DatasheetControls;
+}
 
-template <class T> using ControlArray = std::array<T*, 9>;
+namespace app {
 
 struct MainControls {
     QTabWidget* SSTab1 = nullptr;
@@ -132,6 +135,9 @@ struct MainControls {
     QToolButton* imgHelp = nullptr;
     QToolButton* imgInternet = nullptr;
     QToolButton* imgAbout = nullptr;
+
+    // What each panel is given of the controls.
+    outputs::DatasheetControls datasheetControls() const;
 };
 
 // Builds the six tabs of SSTab1 with every control in place (no behaviour).
@@ -140,10 +146,5 @@ MainControls buildMainControls(QTabWidget* tabs);
 // The pixel size of the tab control; the window is laid out around it.
 inline constexpr int TabWidth = 1010;
 inline constexpr int TabHeight = 690;
-
-// Window positions are given in twips, 15 to a pixel.
-constexpr int twips(int t) {
-    return t / 15;
-}
 
 } // namespace app

@@ -1,8 +1,8 @@
 #include "app/ui/MainWindow.h"
 
-#include "app/shell/Compaction.h"
 #include "app/Manual.h"
 #include "app/Texts.h"
+#include "app/shell/Compaction.h"
 #include "app/ui/AboutDialog.h"
 #include "graphs/ui/GraphPanel.h"
 #include "importer/ui/ImportPanel.h"
@@ -39,7 +39,8 @@ MainWindow::MainWindow(const Environment& environment, QWidget* parent)
     readings_ = std::make_unique<readings::ReadingPanel>(state_, ui_);
     graphs_ = std::make_unique<graphs::GraphPanel>(state_, ui_);
     import_ = std::make_unique<importer::ImportPanel>(state_, ui_, *readings_);
-    datasheet_ = std::make_unique<outputs::DatasheetPanel>(state_, ui_, *readings_);
+    datasheet_ =
+        std::make_unique<outputs::DatasheetPanel>(state_, ui_.datasheetControls(), *readings_);
     report_ = std::make_unique<outputs::ReportPanel>(state_, ui_, *readings_);
     backup_ = std::make_unique<maintenance::BackupPanel>(
         state_, ui_,

@@ -10,7 +10,7 @@
 
 namespace outputs {
 
-DatasheetPanel::DatasheetPanel(app::AppState& state, const app::MainControls& ui,
+DatasheetPanel::DatasheetPanel(app::AppState& state, const DatasheetControls& ui,
                                readings::ReadingPanel& readings, QObject* parent)
     : QObject(parent), state_(state), ui_(ui), readings_(readings) {
     connect(ui_.imgDatasheet, &QToolButton::clicked, this, &DatasheetPanel::openDatasheet);

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "app/shell/AppState.h"
-#include "app/ui/MainControls.h"
+#include "outputs/ui/DatasheetControls.h"
 
 #include <QObject>
 
@@ -18,7 +18,7 @@ class DatasheetDialog;
 class DatasheetPanel : public QObject {
     Q_OBJECT
 public:
-    DatasheetPanel(app::AppState& state, const app::MainControls& ui,
+    DatasheetPanel(app::AppState& state, const DatasheetControls& ui,
                    readings::ReadingPanel& readings, QObject* parent = nullptr);
 
     // imgDatasheet: the current sensor's readings in a grid.
@@ -26,7 +26,7 @@ public:
 
 private:
     app::AppState& state_;
-    const app::MainControls& ui_;
+    const DatasheetControls ui_;
     readings::ReadingPanel& readings_;
     DatasheetDialog* datasheet_ = nullptr; // made on first use, owned by the main window
 };
