@@ -1,6 +1,8 @@
 // The controls each panel is given, taken from the window's one set.
 #include "app/ui/MainControls.h"
 #include "outputs/ui/DatasheetControls.h"
+#include "sensors/ui/FilterControls.h"
+#include "sensors/ui/SensorControls.h"
 
 namespace app {
 
@@ -8,6 +10,77 @@ outputs::DatasheetControls MainControls::datasheetControls() const {
     outputs::DatasheetControls c;
     c.SSTab1 = SSTab1;
     c.imgDatasheet = imgDatasheet;
+    return c;
+}
+
+sensors::SensorControls MainControls::sensorControls() const {
+    sensors::SensorControls c;
+    c.SSTab1 = SSTab1;
+    c.cboSensors = cboSensors;
+    c.txtSCount = txtSCount;
+    c.txtSensor = txtSensor;
+    c.txtFamily = txtFamily;
+    c.txtDateID = txtDateID;
+    c.txtTypeID = txtTypeID;
+    c.txtSensorNo = txtSensorNo;
+    c.lbl = lbl;
+    c.txtLengthofCable = txtLengthofCable;
+    c.lblLocation = lblLocation;
+    c.txtNode = txtNode;
+    c.Option1 = Option1;
+    c.Option2 = Option2;
+    c.cboDestroyed = cboDestroyed;
+    c.txtDestructionDate = txtDestructionDate;
+    c.imgheart = imgheart;
+    c.imgalive = imgalive;
+    c.imgdead = imgdead;
+    c.txtSnav = txtSnav;
+    c.imgPrevious = imgPrevious;
+    c.imgNext = imgNext;
+    c.imgAddSensor = imgAddSensor;
+    c.imgDelete = imgDelete;
+    c.txtSensor2 = txtSensor2;
+    c.txtLevel = txtLevel;
+    c.txtLocation = txtLocation;
+    c.txtBorehole = txtBorehole;
+    c.txtInstallDate = txtInstallDate;
+    c.txtInstallBy = txtInstallBy;
+    c.txtPurpose = txtPurpose;
+    c.lblNotes = lblNotes;
+    c.txtNotes = txtNotes;
+    c.txtRecess = txtRecess;
+    c.lblRecess = lblRecess;
+    c.lbloption = lbloption;
+    c.imgHead = imgHead;
+    c.imgCollar = imgCollar;
+    c.imgToe = imgToe;
+    c.txtHead = txtHead;
+    c.txtRelSGanchor = txtRelSGanchor;
+    c.cmdSave = cmdSave;
+    c.txtSensor3 = txtSensor3;
+    c.lbln = lbln;
+    c.txtChannel = txtChannel;
+    c.lblmm = lblmm;
+    c.lblTemp = lblTemp;
+    c.txtChannelT = txtChannelT;
+    c.Label47 = Label47;
+    c.lblError = lblError;
+    return c;
+}
+
+sensors::FilterControls MainControls::filterControls() const {
+    sensors::FilterControls c;
+    c.txtFilterType = txtFilterType;
+    c.txtFilterLevel = txtFilterLevel;
+    c.txtFilterLocation = txtFilterLocation;
+    c.txtStartDate = txtStartDate;
+    c.txtEndDate = txtEndDate;
+    c.chkDontShowDestroyed = chkDontShowDestroyed;
+    c.imgFilter = imgFilter;
+    c.lblFilterState = lblFilterState;
+    c.lblFilter = lblFilter;
+    c.imgApplyFilter = imgApplyFilter;
+    c.imgRemoveFilter = imgRemoveFilter;
     return c;
 }
 

@@ -27,6 +27,14 @@ namespace outputs {
 struct DatasheetControls;
 }
 
+namespace sensors {
+struct SensorControls;
+}
+
+namespace sensors {
+struct FilterControls;
+}
+
 namespace app {
 
 struct MainControls {
@@ -138,6 +146,8 @@ struct MainControls {
 
     // What each panel is given of the controls.
     outputs::DatasheetControls datasheetControls() const;
+    sensors::SensorControls sensorControls() const;
+    sensors::FilterControls filterControls() const;
 };
 
 // Builds the six tabs of SSTab1 with every control in place (no behaviour).

@@ -34,8 +34,8 @@ MainWindow::MainWindow(const Environment& environment, QWidget* parent)
     lock_ = acquireInstanceLock(state_.DataFolder);
     if (lock_) prefetch_.start(databasePathFromLocationFile(state_.DataFolder, nullptr));
     ui_ = buildMainControls(new QTabWidget(this));
-    sensors_ = std::make_unique<sensors::SensorPanel>(state_, ui_);
-    filter_ = std::make_unique<sensors::FilterPanel>(state_, ui_, *sensors_);
+    sensors_ = std::make_unique<sensors::SensorPanel>(state_, ui_.sensorControls());
+    filter_ = std::make_unique<sensors::FilterPanel>(state_, ui_.filterControls(), *sensors_);
     readings_ = std::make_unique<readings::ReadingPanel>(state_, ui_);
     graphs_ = std::make_unique<graphs::GraphPanel>(state_, ui_);
     import_ = std::make_unique<importer::ImportPanel>(state_, ui_, *readings_);

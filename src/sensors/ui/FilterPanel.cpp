@@ -14,7 +14,7 @@
 
 namespace sensors {
 
-FilterPanel::FilterPanel(app::AppState& state, const app::MainControls& ui, SensorPanel& sensors,
+FilterPanel::FilterPanel(app::AppState& state, const FilterControls& ui, SensorPanel& sensors,
                          QObject* parent)
     : QObject(parent), state_(state), ui_(ui), sensors_(sensors) {
     ui_.txtStartDate->installEventFilter(this);

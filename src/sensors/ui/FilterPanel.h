@@ -3,7 +3,7 @@
 #pragma once
 
 #include "app/shell/AppState.h"
-#include "app/ui/MainControls.h"
+#include "sensors/ui/FilterControls.h"
 
 #include <QObject>
 
@@ -14,7 +14,7 @@ class SensorPanel;
 class FilterPanel : public QObject {
     Q_OBJECT
 public:
-    FilterPanel(app::AppState& state, const app::MainControls& ui, SensorPanel& sensors,
+    FilterPanel(app::AppState& state, const FilterControls& ui, SensorPanel& sensors,
                 QObject* parent = nullptr);
 
     // Applies the criteria, or removes the filter in force.
@@ -34,7 +34,7 @@ private:
     void refreshList();
 
     app::AppState& state_;
-    const app::MainControls& ui_;
+    const FilterControls ui_;
     SensorPanel& sensors_;
     bool checkingDate_ = false;
 };

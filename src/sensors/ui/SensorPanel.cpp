@@ -1,8 +1,9 @@
 #include "sensors/ui/SensorPanel.h"
 
-#include "app/shell/SaveFailure.h"
 #include "app/TextFormat.h"
+#include "app/shell/SaveFailure.h"
 #include "app/ui/KeyAscii.h"
+#include "app/ui/Twips.h"
 #include "readings/ui/ReadingTableQuestions.h"
 #include "sensors/RoofLocations.h"
 #include "sensors/SensorRecord.h"
@@ -45,7 +46,7 @@ QString criteriaFor(const QString& number) {
 
 } // namespace
 
-SensorPanel::SensorPanel(app::AppState& state, const app::MainControls& ui, QObject* parent)
+SensorPanel::SensorPanel(app::AppState& state, const SensorControls& ui, QObject* parent)
     : QObject(parent), state_(state), ui_(ui) {
     // The list completes typed numbers itself, by its own rule. A string list
     // model takes a register of thousands in one reset, not item by item.

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "app/shell/AppState.h"
-#include "app/ui/MainControls.h"
+#include "sensors/ui/SensorControls.h"
 
 #include <QObject>
 #include <QStringList>
@@ -21,7 +21,7 @@ struct SensorRecord;
 class SensorPanel : public QObject {
     Q_OBJECT
 public:
-    SensorPanel(app::AppState& state, const app::MainControls& ui, QObject* parent = nullptr);
+    SensorPanel(app::AppState& state, const SensorControls& ui, QObject* parent = nullptr);
     ~SensorPanel() override;
 
     void fillfields();
@@ -79,7 +79,7 @@ private:
                       const SensorRecord& typed);
 
     app::AppState& state_;
-    const app::MainControls& ui_;
+    const SensorControls ui_;
     QStringListModel* numbers_ = nullptr; // the items of cboSensors
     QString NewSensorNo;
     bool SkipAutoComplete = false;
