@@ -1,6 +1,8 @@
 // The controls each panel is given, taken from the window's one set.
 #include "app/ui/MainControls.h"
+#include "importer/ui/ImportControls.h"
 #include "outputs/ui/DatasheetControls.h"
+#include "readings/ui/ReadingControls.h"
 #include "sensors/ui/FilterControls.h"
 #include "sensors/ui/SensorControls.h"
 
@@ -81,6 +83,35 @@ sensors::FilterControls MainControls::filterControls() const {
     c.lblFilter = lblFilter;
     c.imgApplyFilter = imgApplyFilter;
     c.imgRemoveFilter = imgRemoveFilter;
+    return c;
+}
+
+readings::ReadingControls MainControls::readingControls() const {
+    readings::ReadingControls c;
+    c.SSTab1 = SSTab1;
+    c.txtReadingID = txtReadingID;
+    c.dtpRdate = dtpRdate;
+    c.dtpRtime = dtpRtime;
+    c.txtChannel = txtChannel;
+    c.txtChannelT = txtChannelT;
+    c.chkTemporal = chkTemporal;
+    c.chkSpatial = chkSpatial;
+    c.lblError = lblError;
+    c.txtRcount = txtRcount;
+    c.imgFirst = imgFirst;
+    c.imgPrevData = imgPrevData;
+    c.imgNextData = imgNextData;
+    c.imgLast = imgLast;
+    c.imgAddReading = imgAddReading;
+    c.imgDeleteReading = imgDeleteReading;
+    return c;
+}
+
+importer::ImportControls MainControls::importControls() const {
+    importer::ImportControls c;
+    c.SSTab1 = SSTab1;
+    c.imgAddTroveData = imgAddTroveData;
+    c.cboTroveInt = cboTroveInt;
     return c;
 }
 

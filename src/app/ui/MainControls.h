@@ -35,6 +35,14 @@ namespace sensors {
 struct FilterControls;
 }
 
+namespace readings {
+struct ReadingControls;
+}
+
+namespace importer {
+struct ImportControls;
+}
+
 namespace app {
 
 struct MainControls {
@@ -148,6 +156,8 @@ struct MainControls {
     outputs::DatasheetControls datasheetControls() const;
     sensors::SensorControls sensorControls() const;
     sensors::FilterControls filterControls() const;
+    readings::ReadingControls readingControls() const;
+    importer::ImportControls importControls() const;
 };
 
 // Builds the six tabs of SSTab1 with every control in place (no behaviour).

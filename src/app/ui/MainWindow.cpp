@@ -36,9 +36,9 @@ MainWindow::MainWindow(const Environment& environment, QWidget* parent)
     ui_ = buildMainControls(new QTabWidget(this));
     sensors_ = std::make_unique<sensors::SensorPanel>(state_, ui_.sensorControls());
     filter_ = std::make_unique<sensors::FilterPanel>(state_, ui_.filterControls(), *sensors_);
-    readings_ = std::make_unique<readings::ReadingPanel>(state_, ui_);
+    readings_ = std::make_unique<readings::ReadingPanel>(state_, ui_.readingControls());
     graphs_ = std::make_unique<graphs::GraphPanel>(state_, ui_);
-    import_ = std::make_unique<importer::ImportPanel>(state_, ui_, *readings_);
+    import_ = std::make_unique<importer::ImportPanel>(state_, ui_.importControls(), *readings_);
     datasheet_ =
         std::make_unique<outputs::DatasheetPanel>(state_, ui_.datasheetControls(), *readings_);
     report_ = std::make_unique<outputs::ReportPanel>(state_, ui_, *readings_);

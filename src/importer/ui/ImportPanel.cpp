@@ -16,7 +16,7 @@
 
 namespace importer {
 
-ImportPanel::ImportPanel(app::AppState& state, const app::MainControls& ui,
+ImportPanel::ImportPanel(app::AppState& state, const ImportControls& ui,
                          readings::ReadingPanel& readings, QObject* parent)
     : QObject(parent), state_(state), ui_(ui), readings_(readings) {
     connect(ui_.imgAddTroveData, &QToolButton::clicked, this, &ImportPanel::importFiles);

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "app/shell/AppState.h"
-#include "app/ui/MainControls.h"
+#include "importer/ui/ImportControls.h"
 
 #include <QObject>
 
@@ -18,7 +18,7 @@ class TextTable;
 class ImportPanel : public QObject {
     Q_OBJECT
 public:
-    ImportPanel(app::AppState& state, const app::MainControls& ui, readings::ReadingPanel& readings,
+    ImportPanel(app::AppState& state, const ImportControls& ui, readings::ReadingPanel& readings,
                 QObject* parent = nullptr);
 
     // imgAddTroveData: choose a logger file, check it, review and append it.
@@ -29,7 +29,7 @@ private:
     void review(const TextTable& rsTroveData);
 
     app::AppState& state_;
-    const app::MainControls& ui_;
+    const ImportControls ui_;
     readings::ReadingPanel& readings_;
 };
 

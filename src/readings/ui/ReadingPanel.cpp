@@ -1,7 +1,7 @@
 #include "readings/ui/ReadingPanel.h"
 
-#include "app/shell/SaveFailure.h"
 #include "app/TextFormat.h"
+#include "app/shell/SaveFailure.h"
 #include "app/ui/KeyAscii.h"
 #include "readings/ReadingKey.h"
 #include "readings/ReadingStore.h"
@@ -21,7 +21,7 @@
 
 namespace readings {
 
-ReadingPanel::ReadingPanel(app::AppState& state, const app::MainControls& ui, QObject* parent)
+ReadingPanel::ReadingPanel(app::AppState& state, const ReadingControls& ui, QObject* parent)
     : QObject(parent), state_(state), ui_(ui) {
     connect(ui_.imgFirst, &QToolButton::clicked, this, [this] { step(Step::First); });
     connect(ui_.imgLast, &QToolButton::clicked, this, [this] { step(Step::Last); });

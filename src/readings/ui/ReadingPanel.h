@@ -3,7 +3,7 @@
 #pragma once
 
 #include "app/shell/AppState.h"
-#include "app/ui/MainControls.h"
+#include "readings/ui/ReadingControls.h"
 
 #include <QObject>
 
@@ -17,7 +17,7 @@ struct Reading;
 class ReadingPanel : public QObject {
     Q_OBJECT
 public:
-    ReadingPanel(app::AppState& state, const app::MainControls& ui, QObject* parent = nullptr);
+    ReadingPanel(app::AppState& state, const ReadingControls& ui, QObject* parent = nullptr);
     ~ReadingPanel() override;
 
     // The current reading, or the empty state, into the tab's boxes.
@@ -66,7 +66,7 @@ private:
     Reading typedReading() const;
 
     app::AppState& state_;
-    const app::MainControls& ui_;
+    const ReadingControls ui_;
     BatchDeleteDialog* deletion_ = nullptr;
     bool checking_ = false;
     // The row the boxes show: a reading is stored only over the row it was read
