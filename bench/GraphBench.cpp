@@ -108,7 +108,7 @@ struct GraphTab {
 void BM_DrawTimeGraph(benchmark::State& st) {
     GraphState g(int(st.range(0)));
     GraphTab tab;
-    graphs::GraphPanel panel(g.state, tab.ui);
+    graphs::GraphPanel panel(g.state, tab.ui.graphControls());
     const graphs::TimePoints points =
         graphs::GetTemporalData(g.state, readings::HeadLocation::Collar);
     for (auto _ : st) {
@@ -124,7 +124,7 @@ BENCHMARK(BM_DrawTimeGraph)->Arg(100000)->Unit(benchmark::kMillisecond);
 void BM_BareReplot(benchmark::State& st) {
     GraphState g(int(st.range(0)));
     GraphTab tab;
-    graphs::GraphPanel panel(g.state, tab.ui);
+    graphs::GraphPanel panel(g.state, tab.ui.graphControls());
     graphs::GetTemporalData(g.state, readings::HeadLocation::Collar);
     panel.DrawTgraph();
     graphs::Chart& chart = *tab.ui.ChartT;

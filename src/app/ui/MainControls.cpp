@@ -1,7 +1,10 @@
 // The controls each panel is given, taken from the window's one set.
 #include "app/ui/MainControls.h"
+#include "graphs/ui/GraphControls.h"
 #include "importer/ui/ImportControls.h"
+#include "maintenance/ui/BackupControls.h"
 #include "outputs/ui/DatasheetControls.h"
+#include "outputs/ui/ReportControls.h"
 #include "readings/ui/ReadingControls.h"
 #include "sensors/ui/FilterControls.h"
 #include "sensors/ui/SensorControls.h"
@@ -112,6 +115,37 @@ importer::ImportControls MainControls::importControls() const {
     c.SSTab1 = SSTab1;
     c.imgAddTroveData = imgAddTroveData;
     c.cboTroveInt = cboTroveInt;
+    return c;
+}
+
+graphs::GraphControls MainControls::graphControls() const {
+    graphs::GraphControls c;
+    c.SSTab1 = SSTab1;
+    c.ChartT = ChartT;
+    c.lblscale = lblscale;
+    c.cboScale = cboScale;
+    c.cmdTHelp = cmdTHelp;
+    c.cmdTemp = cmdTemp;
+    c.ChartS = ChartS;
+    c.lblW15 = lblW15;
+    c.cmdDvl = cmdDvl;
+    return c;
+}
+
+outputs::ReportControls MainControls::reportControls() const {
+    outputs::ReportControls c;
+    c.SSTab1 = SSTab1;
+    c.imgReport = imgReport;
+    c.ChartT = ChartT;
+    c.ChartS = ChartS;
+    return c;
+}
+
+maintenance::BackupControls MainControls::backupControls() const {
+    maintenance::BackupControls c;
+    c.lstFiles = lstFiles;
+    c.imgBackup = imgBackup;
+    c.imgRestore = imgRestore;
     return c;
 }
 

@@ -43,6 +43,18 @@ namespace importer {
 struct ImportControls;
 }
 
+namespace graphs {
+struct GraphControls;
+}
+
+namespace outputs {
+struct ReportControls;
+}
+
+namespace maintenance {
+struct BackupControls;
+}
+
 namespace app {
 
 struct MainControls {
@@ -158,6 +170,9 @@ struct MainControls {
     sensors::FilterControls filterControls() const;
     readings::ReadingControls readingControls() const;
     importer::ImportControls importControls() const;
+    graphs::GraphControls graphControls() const;
+    outputs::ReportControls reportControls() const;
+    maintenance::BackupControls backupControls() const;
 };
 
 // Builds the six tabs of SSTab1 with every control in place (no behaviour).

@@ -37,13 +37,13 @@ MainWindow::MainWindow(const Environment& environment, QWidget* parent)
     sensors_ = std::make_unique<sensors::SensorPanel>(state_, ui_.sensorControls());
     filter_ = std::make_unique<sensors::FilterPanel>(state_, ui_.filterControls(), *sensors_);
     readings_ = std::make_unique<readings::ReadingPanel>(state_, ui_.readingControls());
-    graphs_ = std::make_unique<graphs::GraphPanel>(state_, ui_);
+    graphs_ = std::make_unique<graphs::GraphPanel>(state_, ui_.graphControls());
     import_ = std::make_unique<importer::ImportPanel>(state_, ui_.importControls(), *readings_);
     datasheet_ =
         std::make_unique<outputs::DatasheetPanel>(state_, ui_.datasheetControls(), *readings_);
-    report_ = std::make_unique<outputs::ReportPanel>(state_, ui_, *readings_);
+    report_ = std::make_unique<outputs::ReportPanel>(state_, ui_.reportControls(), *readings_);
     backup_ = std::make_unique<maintenance::BackupPanel>(
-        state_, ui_,
+        state_, ui_.backupControls(),
         [this](const QString& path, const QString& label) { return reloadDatabase(path, label); });
     const QSize around(TabWidth + 2 * twips(120), TabHeight + 2 * twips(120));
     setMinimumSize(around);

@@ -35,7 +35,7 @@ QString dateTimeText(double key) {
 
 } // namespace
 
-GraphPanel::GraphPanel(app::AppState& state, const app::MainControls& ui, QObject* parent)
+GraphPanel::GraphPanel(app::AppState& state, const GraphControls& ui, QObject* parent)
     : QObject(parent), state_(state), ui_(ui) {
     connect(ui_.cmdTemp, &QPushButton::clicked, this,
             [this] { exportPicture(*ui_.ChartT, texts::TimePicture); });

@@ -3,8 +3,8 @@
 #pragma once
 
 #include "app/shell/AppState.h"
-#include "app/ui/MainControls.h"
 #include "graphs/GraphData.h"
+#include "graphs/ui/GraphControls.h"
 #include "readings/Displacement.h"
 
 #include <QObject>
@@ -16,7 +16,7 @@ class Chart;
 class GraphPanel : public QObject {
     Q_OBJECT
 public:
-    GraphPanel(app::AppState& state, const app::MainControls& ui, QObject* parent = nullptr);
+    GraphPanel(app::AppState& state, const GraphControls& ui, QObject* parent = nullptr);
 
     // The tab change into tab 3 or 4: with at least two selected readings the
     // graph is prepared and drawn; otherwise the tab control goes back to
@@ -46,7 +46,7 @@ private:
     void showScaleOn(int tab);
 
     app::AppState& state_;
-    const app::MainControls& ui_;
+    const GraphControls ui_;
     bool refusing_ = false;
     std::vector<QString> profileTimes_; // FullDate of each length series
 };

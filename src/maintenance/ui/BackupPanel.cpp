@@ -10,7 +10,7 @@
 
 namespace maintenance {
 
-BackupPanel::BackupPanel(app::AppState& state, const app::MainControls& ui, Reload reload,
+BackupPanel::BackupPanel(app::AppState& state, const BackupControls& ui, Reload reload,
                          QObject* parent)
     : QObject(parent), state_(state), ui_(ui), reload_(std::move(reload)) {
     connect(ui_.imgBackup, &QToolButton::clicked, this, &BackupPanel::backup);

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "app/shell/AppState.h"
-#include "app/ui/MainControls.h"
+#include "maintenance/ui/BackupControls.h"
 
 #include <QObject>
 
@@ -17,7 +17,7 @@ public:
     // window's reload); it returns false when the program must end.
     using Reload = std::function<bool(const QString& path, const QString& failureLabel)>;
 
-    BackupPanel(app::AppState& state, const app::MainControls& ui, Reload reload,
+    BackupPanel(app::AppState& state, const BackupControls& ui, Reload reload,
                 QObject* parent = nullptr);
 
     // lstFiles rebuilt from the backup folder.
@@ -31,7 +31,7 @@ private:
     QString chosenBackup() const;
 
     app::AppState& state_;
-    const app::MainControls& ui_;
+    const BackupControls ui_;
     Reload reload_;
 };
 

@@ -3,7 +3,7 @@
 #include "app/Pictures.h"
 #include "app/shell/SaveFailure.h"
 #include "app/ui/KeyAscii.h"
-#include "app/ui/MainControls.h"
+#include "app/ui/Twips.h"
 #include "outputs/DatasheetModel.h"
 #include "outputs/Texts.h"
 #include "outputs/Workbook.h"

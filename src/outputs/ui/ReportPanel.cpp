@@ -28,7 +28,7 @@ void saveChartPicture(graphs::Chart& chart, const QString& path) {
 
 } // namespace
 
-ReportPanel::ReportPanel(app::AppState& state, const app::MainControls& ui,
+ReportPanel::ReportPanel(app::AppState& state, const ReportControls& ui,
                          readings::ReadingPanel& readings, QObject* parent)
     : QObject(parent), state_(state), ui_(ui), readings_(readings) {
     connect(ui_.imgReport, &QToolButton::clicked, this, &ReportPanel::makeReport);

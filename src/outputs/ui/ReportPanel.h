@@ -3,8 +3,8 @@
 #pragma once
 
 #include "app/shell/AppState.h"
-#include "app/ui/MainControls.h"
 #include "outputs/ReportDocument.h"
+#include "outputs/ui/ReportControls.h"
 
 #include <QObject>
 
@@ -22,7 +22,7 @@ class ReportDialog;
 class ReportPanel : public QObject {
     Q_OBJECT
 public:
-    ReportPanel(app::AppState& state, const app::MainControls& ui, readings::ReadingPanel& readings,
+    ReportPanel(app::AppState& state, const ReportControls& ui, readings::ReadingPanel& readings,
                 QObject* parent = nullptr);
 
     // imgReport: the options, then the report document, opened by the desktop.
@@ -34,7 +34,7 @@ private:
                           const QString& heading);
 
     app::AppState& state_;
-    const app::MainControls& ui_;
+    const ReportControls ui_;
     readings::ReadingPanel& readings_;
     ReportDialog* dialog_ = nullptr;
 };
