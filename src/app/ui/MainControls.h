@@ -21,39 +21,25 @@ class QWidget;
 
 namespace graphs {
 class Chart;
-}
-
-namespace outputs {
-struct DatasheetControls;
-}
-
-namespace sensors {
-struct SensorControls;
-}
-
-namespace sensors {
-struct FilterControls;
-}
-
-namespace readings {
-struct ReadingControls;
-}
-
+struct GraphControls;
+} // namespace graphs
 namespace importer {
 struct ImportControls;
 }
-
-namespace graphs {
-struct GraphControls;
-}
-
-namespace outputs {
-struct ReportControls;
-}
-
 namespace maintenance {
 struct BackupControls;
 }
+namespace outputs {
+struct DatasheetControls;
+struct ReportControls;
+} // namespace outputs
+namespace readings {
+struct ReadingControls;
+}
+namespace sensors {
+struct FilterControls;
+struct SensorControls;
+} // namespace sensors
 
 namespace app {
 
