@@ -9,19 +9,9 @@ namespace {
 
 const QString Sensor = QStringLiteral("123421001");
 
-class ReadingTableQuestionsTest : public TolvaneTest {
+class ReadingTableQuestionsTest : public RegisterTest {
 protected:
-    void SetUp() override {
-        TolvaneTest::SetUp();
-        db = &openNewDatabase();
-    }
-    // The register with one sensor, current.
-    void registerSensor(const QString& number = Sensor) {
-        addSensor(*db, number);
-        openRegister(*state);
-        state->rsSensors->MoveFirst();
-    }
-    store::Database* db = nullptr;
+    void registerSensor(const QString& number = Sensor) { RegisterTest::registerSensor(number); }
 };
 
 TEST_F(ReadingTableQuestionsTest, ALookUpThatFailsIsLoggedAndAnswersNo) {

@@ -12,20 +12,10 @@ namespace {
 
 const QString Sensor = QStringLiteral("123421001");
 
-class ReadingTablesTest : public TolvaneTest {
+class ReadingTablesTest : public RegisterTest {
 protected:
-    void SetUp() override {
-        TolvaneTest::SetUp();
-        db = &openNewDatabase();
-    }
-    // The register with one sensor, current.
-    void registerSensor(const QString& number = Sensor) {
-        addSensor(*db, number);
-        openRegister(*state);
-        state->rsSensors->MoveFirst();
-    }
+    void registerSensor(const QString& number = Sensor) { RegisterTest::registerSensor(number); }
     bool exists(const QString& name) { return store::fileHoldsTable(db, state->DBPath, name); }
-    store::Database* db = nullptr;
 };
 
 TEST_F(ReadingTablesTest, TableExistsSkipsTheEnginesOwnTables) {

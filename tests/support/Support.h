@@ -1,8 +1,8 @@
 // Test doubles for the environment seam and fixtures built through the store.
 #pragma once
 
-#include "app/shell/AppState.h"
 #include "app/Environment.h"
+#include "app/shell/AppState.h"
 #include "store/Database.h"
 
 #include <QDateTime>
@@ -112,5 +112,21 @@ QString readingKey(const QString& number, const QDateTime& when);
 // Opens the register as start-up does, highest number first.
 void openRegister(app::AppState& state);
 int rowCount(store::Database& db, const QString& table);
+
+// A new default database as the state's connection, and a sensor made the
+// register's current one on request.
+class RegisterTest : public TolvaneTest {
+protected:
+    void SetUp() override {
+        TolvaneTest::SetUp();
+        db = &openNewDatabase();
+    }
+    void registerSensor(const QString& number) {
+        addSensor(*db, number);
+        openRegister(*state);
+        state->rsSensors->MoveFirst();
+    }
+    store::Database* db = nullptr;
+};
 
 } // namespace testing_support
