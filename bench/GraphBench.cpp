@@ -45,11 +45,9 @@ struct GraphState {
         state.setDataFolder(documents.folder.filePath(QStringLiteral("Vornhald")),
                             documents.dataFolder);
         state.cnDatabase = store::Database::open(documents.database);
-        state.rsSensors = std::make_unique<store::RowSet>(*state.cnDatabase,
-                                                          QStringLiteral("SELECT * FROM Sensors"));
-        state.rsSensors->MoveFirst();
-        state.NumNodes = 8;
     }
+    const sensors::CurrentSensor sensor{bench::sensorNumber(EightAnchors), QStringLiteral("91"),
+                                        8, true};
     QString table() const { return store::quoteName(bench::sensorNumber(EightAnchors)); }
 };
 
@@ -59,7 +57,7 @@ void BM_PrepareTimeGraph(benchmark::State& st) {
     bool collar = true;
     for (auto _ : st) {
         collar = !collar;
-        graphs::GetTemporalData(g.state, collar ? readings::HeadLocation::Collar
+        graphs::GetTemporalData(g.state, g.sensor, collar ? readings::HeadLocation::Collar
                                                 : readings::HeadLocation::Toe);
     }
 }
@@ -108,9 +106,9 @@ struct GraphTab {
 void BM_DrawTimeGraph(benchmark::State& st) {
     GraphState g(int(st.range(0)));
     GraphTab tab;
-    graphs::GraphPanel panel(g.state, tab.ui.graphControls());
+    graphs::GraphPanel panel(g.state, tab.ui.graphControls(), [&g] { return g.sensor; });
     const graphs::TimePoints points =
-        graphs::GetTemporalData(g.state, readings::HeadLocation::Collar);
+        graphs::GetTemporalData(g.state, g.sensor, readings::HeadLocation::Collar);
     for (auto _ : st) {
         panel.DrawTgraph(&points);
     }
@@ -124,8 +122,8 @@ BENCHMARK(BM_DrawTimeGraph)->Arg(100000)->Unit(benchmark::kMillisecond);
 void BM_BareReplot(benchmark::State& st) {
     GraphState g(int(st.range(0)));
     GraphTab tab;
-    graphs::GraphPanel panel(g.state, tab.ui.graphControls());
-    graphs::GetTemporalData(g.state, readings::HeadLocation::Collar);
+    graphs::GraphPanel panel(g.state, tab.ui.graphControls(), [&g] { return g.sensor; });
+    graphs::GetTemporalData(g.state, g.sensor, readings::HeadLocation::Collar);
     panel.DrawTgraph();
     graphs::Chart& chart = *tab.ui.ChartT;
     const QImage drawn = chart.toPixmap().toImage();

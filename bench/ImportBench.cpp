@@ -78,7 +78,7 @@ void BM_OpenLoggerFile(benchmark::State& st) {
     importer::ReviewModel model;
     for (auto _ : st) {
         auto table = importer::OpenTroveData(open.state, QStringLiteral("logger.txt"), path);
-        model.PopulateSFlexGrid(table.get(), open.state.NoTroveData, 24,
+        model.PopulateSFlexGrid(table.get(), table == nullptr, 24,
                                 importer::systemDayOrder());
         if (model.rowCount() != lines || !model.isTicked(24)) st.SkipWithError("not all read");
     }

@@ -171,9 +171,6 @@ protected:
         store::Database& db = openNewDatabase();
         addSensor(db, Sensor);
         addReadings(db, Sensor, 4, start);
-        openRegister(*state);
-        state->rsSensors->MoveFirst();
-        state->NumNodes = 3;
         // The worked example: zero 10, 12, 15; later 10.5, 12.2, 15.0.
         setChannels(0, {10.0, 12.0, 15.0});
         setChannels(1, {10.5, 12.2, 15.0});
@@ -201,6 +198,7 @@ protected:
         return values.join(' ');
     }
     const QString Sensor = QStringLiteral("202541001"); // three anchors
+    const sensors::CurrentSensor sensor{Sensor, QStringLiteral("41"), 3, true};
     const QDateTime start{QDate(2026, 3, 1), QTime(8, 0)};
 };
 
@@ -209,18 +207,18 @@ TEST_F(GraphDataTest, OpensTheSelectedReadingsInDateOrder) {
               "SELECT * FROM `202541001` WHERE Plottemporal = True ORDER BY FullDate");
     EXPECT_EQ(graphQuery(GraphKind::Length, "2025"),
               "SELECT * FROM `2025` WHERE PlotSpatial = True ORDER BY FullDate");
-    EXPECT_EQ(selectedReadings(*state, GraphKind::Time), 4);
-    EXPECT_EQ(selectedReadings(*state, GraphKind::Length), 0);
+    EXPECT_EQ(selectedReadings(*state, Sensor, GraphKind::Time), 4);
+    EXPECT_EQ(selectedReadings(*state, Sensor, GraphKind::Length), 0);
     EXPECT_EQ(state->rsGraphData, nullptr);
 }
 
 TEST_F(GraphDataTest, PreparesEveryRowAgainstTheEarliestSelected) {
-    GetTemporalData(*state, HeadLocation::Collar);
+    GetTemporalData(*state, sensor, HeadLocation::Collar);
     EXPECT_EQ(row(0, "zero1, zero2, zero3, zero4, Disp1, Disp2, Disp3, NumTemp"),
               "0.00 0.00 0.00 0.00 0.00 0.00 0.00 20.00");
     EXPECT_EQ(row(1, "zero1, zero2, zero3, Disp1, Disp2, Disp3, Reference"),
               "0.50 0.20 0.00 -0.50 -0.20 0.00 -");
-    GetTemporalData(*state, HeadLocation::Toe);
+    GetTemporalData(*state, sensor, HeadLocation::Toe);
     EXPECT_EQ(row(1, "Disp1, Disp2, Disp3, Reference"), "0.50 0.20 0.00 0.00");
 
     // Unticking the earliest reading makes the next one the zero; a length
@@ -228,22 +226,22 @@ TEST_F(GraphDataTest, PreparesEveryRowAgainstTheEarliestSelected) {
     state->database().execute(QStringLiteral("UPDATE `%1` SET Plottemporal = 0, PlotSpatial = 1 "
                                              "WHERE DateTimeKey = '%2'")
                                   .arg(Sensor, readingKey(Sensor, start)));
-    GetTemporalData(*state, HeadLocation::Toe);
+    GetTemporalData(*state, sensor, HeadLocation::Toe);
     EXPECT_EQ(row(2, "zero1, zero2, zero3"), "0.50 -0.20 1.00");
     EXPECT_EQ(row(0, "zero1"), "0.00");
-    GetSpatialData(*state, HeadLocation::Toe);
+    GetSpatialData(*state, sensor, HeadLocation::Toe);
     EXPECT_EQ(row(2, "zero1"), "0.50");
 }
 
 TEST_F(GraphDataTest, AChannelTheZeroLacksIsLoggedAndTheRowKeepsItsOlderValues) {
-    GetTemporalData(*state, HeadLocation::Toe);
+    GetTemporalData(*state, sensor, HeadLocation::Toe);
     state->database().execute(
         QStringLiteral("UPDATE `%1` SET Channel2 = NULL WHERE DateTimeKey = '%2'")
             .arg(Sensor, readingKey(Sensor, start)));
     expectLog(readings::texts::SetZerosLabel);
     expectLog(readings::texts::SetZerosLabel);
     expectLog(readings::texts::SetZerosLabel);
-    GetTemporalData(*state, HeadLocation::Toe);
+    GetTemporalData(*state, sensor, HeadLocation::Toe);
     checkLog();
     // zero1 is computed, zero2 onwards kept; Disp follows the zeros.
     EXPECT_EQ(row(1, "zero1, zero2, zero3, Disp1, Disp2"), "0.50 0.20 0.00 0.50 0.20");
@@ -262,7 +260,7 @@ TEST_F(GraphDataTest, HandsOverThePointsTheRowsNowHold) {
                                              "DateTimeKey = '%2'")
                                   .arg(Sensor, readingKey(Sensor, start.addSecs(3600 * 2))));
     for (const HeadLocation head : {HeadLocation::Toe, HeadLocation::Collar}) {
-        const TimePoints points = GetTemporalData(*state, head);
+        const TimePoints points = GetTemporalData(*state, sensor, head);
         ASSERT_TRUE(points.prepared);
         EXPECT_EQ(points.firstDate, "2026/03/01");
         EXPECT_EQ(points.lastDate, "2026/03/01");
@@ -297,7 +295,7 @@ TEST_F(GraphDataTest, AFailureMidwayLeavesEveryRowAsItWas) {
             "BEGIN SELECT RAISE(ABORT, 'refused'); END")
             .arg(Sensor, readingKey(Sensor, start.addSecs(3600 * 2))));
     expectLog(texts::GetTemporalDataLabel);
-    EXPECT_FALSE(GetTemporalData(*state, HeadLocation::Toe).prepared); // the rows are read instead
+    EXPECT_FALSE(GetTemporalData(*state, sensor, HeadLocation::Toe).prepared); // the rows are read instead
     checkLog();
     for (int k = 0; k < 4; ++k)
         EXPECT_EQ(row(k, "zero1, Disp1"), "- -") << k;

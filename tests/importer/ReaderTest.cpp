@@ -166,10 +166,8 @@ protected:
 TEST_F(OpenTroveDataTest, CopiesTheFileByteForByteAndReadsTheCopy) {
     const QByteArray bytes = "\xEF\xBB\xBF" + Line + "\r\n2024/01/05 11:00:00,T7\n\xE9";
     const QString path = writeFile(QStringLiteral("201391005.txt"), bytes);
-    state->NoTroveData = true;
     auto table = OpenTroveData(*state, QStringLiteral("201391005.txt"), path);
     ASSERT_NE(table, nullptr);
-    EXPECT_FALSE(state->NoTroveData);
     EXPECT_EQ(fileBytes(working()), bytes);
     EXPECT_FALSE(schemaLeft());
     EXPECT_EQ(table->RecordCount(), 3);
@@ -191,12 +189,10 @@ TEST_F(OpenTroveDataTest, AMissingFileLeavesTheEarlierCopy) {
     auto table = OpenTroveData(*state, QStringLiteral("201391005.txt"),
                                documents.filePath(QStringLiteral("201391005.txt")));
     EXPECT_EQ(table, nullptr);
-    EXPECT_TRUE(state->NoTroveData);
     EXPECT_EQ(fileBytes(working()), "earlier");
     EXPECT_FALSE(schemaLeft());
     // A folder is no file either.
-    OpenTroveData(*state, QStringLiteral("x"), documents.path());
-    EXPECT_TRUE(state->NoTroveData);
+    EXPECT_EQ(OpenTroveData(*state, QStringLiteral("x"), documents.path()), nullptr);
 }
 
 } // namespace

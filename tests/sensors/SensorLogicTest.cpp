@@ -2,7 +2,7 @@
 #include "sensors/RoofLocations.h"
 #include "sensors/SensorFilter.h"
 #include "sensors/SensorTypes.h"
-#include "sensors/ui/SensorTypeState.h"
+#include "sensors/SensorKind.h"
 #include "support/Support.h"
 
 using namespace testing_support;
@@ -48,17 +48,14 @@ INSTANTIATE_TEST_SUITE_P(
                       NewNumber{"202621000", "Last 3 digits must be between 001 and 999"},
                       NewNumber{"202621001", ""}, NewNumber{"202621999", ""}));
 
-class SensorTypeState : public TolvaneTest {};
-
-TEST_F(SensorTypeState, UnknownCodeIsAnnouncedAndKeepsTheTypeSetUpLast) {
-    SetSensorType(*state, prompter, QStringLiteral("51"));
-    EXPECT_EQ(prompter.prompts.size(), 0u);
-    SetSensorType(*state, prompter, QStringLiteral("22"));
-    ASSERT_EQ(prompter.prompts.size(), 1u);
-    EXPECT_EQ(prompter.prompts[0].text, QStringLiteral("unknown sensor type!"));
-    EXPECT_EQ(prompter.prompts[0].title, QStringLiteral("Tolvane"));
-    EXPECT_EQ(state->ModelName, QStringLiteral("q4MPBX"));
-    EXPECT_EQ(std::pair(state->NumNodes, state->NumAnchors), std::pair(4, 4));
+TEST(SensorKindTest, AnUnknownCodeKeepsTheTypeSetUpLast) {
+    SensorKind kind;
+    EXPECT_TRUE(setSensorKind(kind, QStringLiteral("51")));
+    EXPECT_FALSE(setSensorKind(kind, QStringLiteral("22")));
+    EXPECT_EQ(kind.modelName, QStringLiteral("q4MPBX"));
+    EXPECT_EQ(std::pair(kind.numNodes, kind.numAnchors), std::pair(4, 4));
+    EXPECT_EQ(kind.modelCode, QStringLiteral("EX"));
+    EXPECT_TRUE(kind.hasTemperature);
 }
 
 // Head at the collar, recess, length, nodes, nodes in use, "head|anchor 1|...|anchor 8".

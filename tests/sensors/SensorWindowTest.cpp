@@ -312,6 +312,18 @@ TEST_F(SensorWindowTest, NextAndPreviousStopAtTheEnds) {
     EXPECT_EQ(list()->currentText(), "202421002");
 }
 
+// A type code no type has is announced; the boxes keep the anchors of the
+// sensor shown before it.
+TEST_F(SensorWindowTest, AnUnknownTypeIsAnnouncedAndKeepsTheAnchorsShownLast) {
+    startWith({{"202451001"}, {"202422002"}});
+    EXPECT_EQ(prompter.prompts.size(), 0U);
+    click("imgNext");
+    EXPECT_EQ(text("txtSensor"), "202422002");
+    expectPrompt(0, "unknown sensor type!", "Tolvane");
+    EXPECT_TRUE(box("txtNode4")->isEnabled());
+    EXPECT_FALSE(box("txtNode5")->isEnabled());
+}
+
 TEST_F(SensorWindowTest, DeleteRemovesTheSensorAndOneNetworkRow) {
     startWith({{"202421001"}, {"202421002"}},
               "INSERT INTO NetworkConfig (SensorID, LoggerID, Channel) VALUES ('202421002', "

@@ -1,7 +1,7 @@
-// The one application state: connection, paths, row sets and the current
-// sensor's type-dependent values. Owned by the main window and passed by
-// reference; there are no globals. The choices of modal windows are their
-// return values, not state.
+// What the window's panels share: connection, paths, row sets and the
+// preferences. Owned by the main window and passed by reference; there are no
+// globals. The current sensor is handed on by the sensor panel; the choices of
+// modal windows are their return values, not state.
 #pragma once
 
 #include "app/DatabaseLock.h"
@@ -48,25 +48,8 @@ struct AppState {
     std::unique_ptr<store::RowSet> rsNetworkConfig;
     std::unique_ptr<store::RowSet> rsGraphData;
 
-    QString CurrentSensorID;
-
-    // True while start-up runs (and after a failed one): the sensor list ignores clicks.
-    bool FormLoading = false;
+    // The preferences.
     QString PrefMaxY, PrefMinY, PrefMinX, PrefMaxX;
-
-    // Type-dependent state of the current sensor.
-    QString ModelName;
-    QString ModelCode;
-    QString LocationCaption;
-    QString NotesCaption;
-    bool HasTemperature = false;
-    bool NodesEditable = false;
-    int NumAnchors = 0;
-    int NumNodes = 0;
-
-    qint64 ReadingBookmark = 0; // the reading's rowid; 0: none
-
-    bool NoTroveData = false;
 
     // The connection and the register, for routines that cannot go on without
     // them: a missing one raises store::Error, which the routine's label logs.
@@ -79,11 +62,6 @@ struct AppState {
         if (!rsSensors)
             throw store::Error(store::code::Misuse, QStringLiteral("no sensor register is open"));
         return *rsSensors;
-    }
-
-    // The number of the current sensor (the current row of rsSensors).
-    QString currentSensorNumber() const {
-        return sensorRegister().value(QStringLiteral("InstrumentID")).toString();
     }
 
     // Row sets first: none may outlive the connection it reads.

@@ -36,11 +36,14 @@ MainWindow::MainWindow(const Environment& environment, QWidget* parent)
     ui_ = buildMainControls(new QTabWidget(this));
     sensors_ = std::make_unique<sensors::SensorPanel>(state_, ui_.sensorControls());
     filter_ = std::make_unique<sensors::FilterPanel>(state_, ui_.filterControls(), *sensors_);
-    readings_ = std::make_unique<readings::ReadingPanel>(state_, ui_.readingControls());
-    graphs_ = std::make_unique<graphs::GraphPanel>(state_, ui_.graphControls());
-    import_ = std::make_unique<importer::ImportPanel>(state_, ui_.importControls(), *readings_);
-    datasheet_ =
-        std::make_unique<outputs::DatasheetPanel>(state_, ui_.datasheetControls(), *readings_);
+    // The other panels are handed the sensor the first two tabs show.
+    const sensors::CurrentSensorOf current = [this] { return sensors_->current(); };
+    readings_ = std::make_unique<readings::ReadingPanel>(state_, ui_.readingControls(), current);
+    graphs_ = std::make_unique<graphs::GraphPanel>(state_, ui_.graphControls(), current);
+    import_ = std::make_unique<importer::ImportPanel>(state_, ui_.importControls(), *readings_,
+                                                     current);
+    datasheet_ = std::make_unique<outputs::DatasheetPanel>(state_, ui_.datasheetControls(),
+                                                           *readings_, current);
     report_ = std::make_unique<outputs::ReportPanel>(state_, ui_.reportControls(), *readings_);
     backup_ = std::make_unique<maintenance::BackupPanel>(
         state_, ui_.backupControls(),
@@ -72,7 +75,7 @@ bool MainWindow::startUp() {
         return false;
     }
     life_ = Life::Running;
-    state_.FormLoading = true;
+    sensors_->setLoading(true);
     placeWindow();
     ui_.SSTab1->setCurrentIndex(0);
     ui_.lblError->hide();
@@ -100,7 +103,7 @@ bool MainWindow::startUp() {
         } else {
             showRegister(numbers);
         }
-        state_.FormLoading = false;
+        sensors_->setLoading(false);
     });
     return life_ == Life::Running;
 }
@@ -221,6 +224,7 @@ void MainWindow::onTabChanged(int tab) {
     switch (tab) {
     case 0:
         ignoreFailure([&] { sensors_->enterIdentification(); });
+        readings_->forgetBookmark();
         break;
     case 1:
         ignoreFailure([&] { sensors_->enterInstallation(); });

@@ -35,8 +35,9 @@ QString dateTimeText(double key) {
 
 } // namespace
 
-GraphPanel::GraphPanel(app::AppState& state, const GraphControls& ui, QObject* parent)
-    : QObject(parent), state_(state), ui_(ui) {
+GraphPanel::GraphPanel(app::AppState& state, const GraphControls& ui,
+                       sensors::CurrentSensorOf current, QObject* parent)
+    : QObject(parent), state_(state), ui_(ui), current_(std::move(current)) {
     connect(ui_.cmdTemp, &QPushButton::clicked, this,
             [this] { exportPicture(*ui_.ChartT, texts::TimePicture); });
     connect(ui_.cmdDvl, &QPushButton::clicked, this,
@@ -75,8 +76,9 @@ bool GraphPanel::eventFilter(QObject* watched, QEvent* event) {
 
 GraphSetup GraphPanel::setup() const {
     // The register row the installation tab shows, with its node count.
-    return graphSetup(state_.currentSensorNumber(),
-                      sensors::readSensorRecord(state_.sensorRegister()), state_.NumNodes);
+    const sensors::CurrentSensor sensor = current_();
+    return graphSetup(sensor.number, sensors::readSensorRecord(state_.sensorRegister()),
+                      sensor.nodes);
 }
 
 readings::HeadLocation GraphPanel::head() const {
@@ -115,16 +117,18 @@ void GraphPanel::enterGraph(GraphKind kind, int previousTab) {
         chart->setFocus();
         chart->hide();
     });
+    std::optional<sensors::CurrentSensor> sensor;
+    app::logAndLeave(state_.log, texts::OpenGraphDataLabel, [&] { sensor = current_(); });
     int selected = 0;
-    ignoreFailure([&] { selected = selectedReadings(state_, kind); });
+    if (sensor) ignoreFailure([&] { selected = selectedReadings(state_, sensor->number, kind); });
     if (selected >= 2) {
         TimePoints points;
         LengthProfiles profiles;
         ignoreFailure([&] {
             if (kind == GraphKind::Time)
-                points = GetTemporalData(state_, head());
+                points = GetTemporalData(state_, *sensor, head());
             else
-                profiles = GetSpatialData(state_, head());
+                profiles = GetSpatialData(state_, *sensor, head());
         });
         ignoreFailure([&] { chart->show(); });
         if (kind == GraphKind::Time)

@@ -6,6 +6,7 @@
 #include "graphs/GraphData.h"
 #include "graphs/ui/GraphControls.h"
 #include "readings/Displacement.h"
+#include "sensors/SensorKind.h"
 
 #include <QObject>
 
@@ -16,7 +17,8 @@ class Chart;
 class GraphPanel : public QObject {
     Q_OBJECT
 public:
-    GraphPanel(app::AppState& state, const GraphControls& ui, QObject* parent = nullptr);
+    GraphPanel(app::AppState& state, const GraphControls& ui, sensors::CurrentSensorOf current,
+               QObject* parent = nullptr);
 
     // The tab change into tab 3 or 4: with at least two selected readings the
     // graph is prepared and drawn; otherwise the tab control goes back to
@@ -47,6 +49,7 @@ private:
 
     app::AppState& state_;
     const GraphControls ui_;
+    const sensors::CurrentSensorOf current_;
     bool refusing_ = false;
     std::vector<QString> profileTimes_; // FullDate of each length series
 };

@@ -21,38 +21,39 @@ MismatchSink mismatchLogger(const app::AppState& state) {
 
 } // namespace
 
-void OpenGraphData(app::AppState& state, GraphKind kind) {
+void OpenGraphData(app::AppState& state, const QString& number, GraphKind kind) {
     state.rsGraphData.reset();
     app::logAndLeave(state.log, texts::OpenGraphDataLabel, [&] {
-        const QString number = state.currentSensorNumber();
         auto rs = std::make_unique<store::RowSet>(state.database(), graphQuery(kind, number));
         if (rs->RecordCount() > 0) rs->MoveFirst();
         state.rsGraphData = std::move(rs);
     });
 }
 
-int selectedReadings(app::AppState& state, GraphKind kind) {
-    OpenGraphData(state, kind);
+int selectedReadings(app::AppState& state, const QString& number, GraphKind kind) {
+    OpenGraphData(state, number, kind);
     const int count = state.rsGraphData ? state.rsGraphData->RecordCount() : 0;
     state.rsGraphData.reset();
     return count;
 }
 
-TimePoints GetTemporalData(app::AppState& state, HeadLocation head) {
+TimePoints GetTemporalData(app::AppState& state, const sensors::CurrentSensor& sensor,
+                           HeadLocation head) {
     TimePoints points;
     app::logAndLeave(state.log, texts::GetTemporalDataLabel, [&] {
         store::Database& db = state.database();
-        points = prepareTimeGraph(db, state.currentSensorNumber(), head, state.NumNodes,
+        points = prepareTimeGraph(db, sensor.number, head, sensor.nodes,
                                   mismatchLogger(state));
     });
     return points;
 }
 
-LengthProfiles GetSpatialData(app::AppState& state, HeadLocation head) {
+LengthProfiles GetSpatialData(app::AppState& state, const sensors::CurrentSensor& sensor,
+                              HeadLocation head) {
     LengthProfiles profiles;
     app::logAndLeave(state.log, texts::GetSpatialDataLabel, [&] {
         store::Database& db = state.database();
-        profiles = prepareLengthGraph(db, state.currentSensorNumber(), head, state.NumNodes,
+        profiles = prepareLengthGraph(db, sensor.number, head, sensor.nodes,
                                       mismatchLogger(state));
     });
     return profiles;

@@ -17,28 +17,29 @@
 namespace importer {
 
 ImportPanel::ImportPanel(app::AppState& state, const ImportControls& ui,
-                         readings::ReadingPanel& readings, QObject* parent)
-    : QObject(parent), state_(state), ui_(ui), readings_(readings) {
+                         readings::ReadingPanel& readings, sensors::CurrentSensorOf current,
+                         QObject* parent)
+    : QObject(parent), state_(state), ui_(ui), readings_(readings), current_(std::move(current)) {
     connect(ui_.imgAddTroveData, &QToolButton::clicked, this, &ImportPanel::importFiles);
 }
 
 void ImportPanel::importFiles() {
     app::logAndLeave(state_.log, texts::ImportLabel, [&] {
         if (!readings_.SaveReadings()) return;
-        state_.CurrentSensorID = state_.currentSensorNumber();
+        const sensors::CurrentSensor sensor = current_();
         app::Prompter& prompter = *state_.env.prompter;
         const QString path = prompter.openFileName(texts::FileFilter);
         if (path.isEmpty()) return;
         // The file belongs to a sensor by its name alone, letter case included.
         const QString name = QFileInfo(path).fileName();
-        if (name != state_.CurrentSensorID + texts::FileExtension) {
-            const app::Prompt warning{texts::notAMatch(name, state_.currentSensorNumber()),
+        if (name != sensor.number + texts::FileExtension) {
+            const app::Prompt warning{texts::notAMatch(name, sensor.number),
                                       texts::MismatchTitle, app::Icon::Warning, app::Buttons::YesNo,
                                       true};
             if (prompter.ask(warning) != app::Answer::Yes) return;
         }
         const std::unique_ptr<TextTable> rsTroveData = OpenTroveData(state_, name, path);
-        if (state_.NoTroveData || !rsTroveData) {
+        if (!rsTroveData) {
             prompter.ask({texts::NoDataForSensor, texts::AppTitle, app::Icon::Information});
             return;
         }
@@ -46,17 +47,17 @@ void ImportPanel::importFiles() {
             prompter.ask({texts::notAText(name), texts::AppTitle, app::Icon::Warning});
             return;
         }
-        review(*rsTroveData);
+        review(sensor, *rsTroveData);
     });
 }
 
-void ImportPanel::review(const TextTable& rsTroveData) {
+void ImportPanel::review(const sensors::CurrentSensor& sensor, const TextTable& rsTroveData) {
     // The window load, step 1: where the readings were, and the readings
     // read afresh.
     readings_.rememberShown();
     app::ignoreFailure([&] { readings::OpenSensorData(state_, *state_.env.prompter); });
     {
-        ReviewDialog window(state_, &rsTroveData, periodHours(ui_.cboTroveInt->currentText()),
+        ReviewDialog window(state_, sensor, &rsTroveData, periodHours(ui_.cboTroveInt->currentText()),
                             ui_.SSTab1->window());
         window.exec();
     }

@@ -63,9 +63,9 @@ public:
 
 } // namespace
 
-ReviewDialog::ReviewDialog(app::AppState& state, const TextTable* table, int period,
-                           QWidget* parent)
-    : QDialog(parent), state_(state), table_(table) {
+ReviewDialog::ReviewDialog(app::AppState& state, const sensors::CurrentSensor& sensor,
+                           const TextTable* table, int period, QWidget* parent)
+    : QDialog(parent), state_(state), sensor_(sensor), table_(table) {
     setObjectName(QStringLiteral("frmTroveData"));
     setWindowTitle(texts::ReviewCaption);
     setModal(true);
@@ -118,15 +118,15 @@ ReviewDialog::ReviewDialog(app::AppState& state, const TextTable* table, int per
     layout->addLayout(bottom);
 
     // The window load: the header, then the grid.
-    if (!state_.NoTroveData) {
-        header->setText(texts::reviewHeader(state_.CurrentSensorID));
+    if (table_) {
+        header->setText(texts::reviewHeader(sensor_.number));
         append_->setEnabled(true);
     } else {
         header->setText(texts::NoDataHeader);
         append_->setEnabled(false);
     }
     app::ignoreFailure(
-        [&] { model_->PopulateSFlexGrid(table_, state_.NoTroveData, period, systemDayOrder()); });
+        [&] { model_->PopulateSFlexGrid(table_, !table_, period, systemDayOrder()); });
     int columns = 0;
     for (int c = 0; c < ReviewModel::ColumnCount; ++c) {
         grid_->setColumnWidth(c, ReviewModel::columnWidth(c));
@@ -152,18 +152,18 @@ DateLayout ReviewDialog::chosenLayout() const {
 void ReviewDialog::cmdAppend_Click() {
     app::Prompter& prompter = *state_.env.prompter;
     app::ignoreFailure([&] {
-        const app::Prompt question{texts::appendQuestion(state_.CurrentSensorID), texts::AppTitle,
+        const app::Prompt question{texts::appendQuestion(sensor_.number), texts::AppTitle,
                                    app::Icon::None, app::Buttons::YesNo};
         if (prompter.ask(question) != app::Answer::Yes || !table_) return;
         const auto& ticks = model_->ticks();
         const int ticked = int(std::count(ticks.begin(), ticks.end(), std::uint8_t(1)));
         // Shown only when the append takes longer than a second.
-        QProgressDialog progress(texts::appending(state_.CurrentSensorID), QString(), 0,
+        QProgressDialog progress(texts::appending(sensor_.number), QString(), 0,
                                  std::max(ticked, 1), this);
         progress.setWindowModality(Qt::WindowModal);
         progress.setMinimumDuration(1000);
         progress.setValue(0);
-        appendChecked(state_, prompter, *table_, ticks, chosenLayout(),
+        appendChecked(state_, prompter, sensor_, *table_, ticks, chosenLayout(),
                       [&](int done) { progress.setValue(std::min(done, progress.maximum())); });
     });
     append_->setEnabled(false);

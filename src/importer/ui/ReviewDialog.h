@@ -6,6 +6,7 @@
 #include "importer/LoggerDates.h"
 #include "importer/ReviewModel.h"
 #include "importer/TextTable.h"
+#include "sensors/SensorKind.h"
 
 #include <QDialog>
 
@@ -22,7 +23,9 @@ class ReviewDialog : public QDialog {
 public:
     // The window load, steps 2 and 3: the header and the grid with the
     // proposal for period hours. The table must outlive the window.
-    ReviewDialog(app::AppState& state, const TextTable* table, int period,
+    // No table: no logger data; the header says so and nothing can be appended.
+    ReviewDialog(app::AppState& state, const sensors::CurrentSensor& sensor,
+                 const TextTable* table, int period,
                  QWidget* parent = nullptr);
 
     ReviewModel& model() const { return *model_; }
@@ -32,6 +35,7 @@ private:
     DateLayout chosenLayout() const;
 
     app::AppState& state_;
+    const sensors::CurrentSensor sensor_;
     const TextTable* table_;
     ReviewModel* model_ = nullptr;
     QTableView* grid_ = nullptr;

@@ -7,20 +7,16 @@ namespace importer {
 std::unique_ptr<TextTable> OpenTroveData(app::AppState& state, const QString& fileName,
                                          const QString& path) {
     Q_UNUSED(fileName) // the driver always reads the working copy
-    auto table = openLoggerFile(state.DataFolder, path);
-    state.NoTroveData = !table;
-    return table;
+    return openLoggerFile(state.DataFolder, path);
 }
 
-int appendChecked(app::AppState& state, app::Prompter& prompter, const TextTable& table,
+int appendChecked(app::AppState& state, app::Prompter& prompter,
+                  const sensors::CurrentSensor& sensor, const TextTable& table,
                   const std::vector<std::uint8_t>& ticks, DateLayout layout,
                   const Progress& progress) {
     AppendOutcome outcome;
     try {
-        const store::RowSet& sensors = state.sensorRegister();
-        const AppendTarget target{sensors.value(QStringLiteral("InstrumentID")).toString(),
-                                  sensors.value(QStringLiteral("SensorType")).toString(),
-                                  state.HasTemperature};
+        const AppendTarget target{sensor.number, sensor.typeCode, sensor.hasTemperature};
         outcome = appendReadings(state.database(), target, table, ticks, layout, systemDayOrder(),
                                  progress);
     } catch (...) {
@@ -37,9 +33,9 @@ int appendChecked(app::AppState& state, app::Prompter& prompter, const TextTable
         prompter.ask({texts::NothingAppended, texts::AppTitle});
         return 0;
     }
-    prompter.ask({texts::appended(outcome.appended, state.CurrentSensorID), texts::AppTitle});
+    prompter.ask({texts::appended(outcome.appended, sensor.number), texts::AppTitle});
     app::ignoreFailure([&] {
-        archiveTransferCopy(state.DataFolder, state.CurrentSensorID, state.env.clock->now().date());
+        archiveTransferCopy(state.DataFolder, sensor.number, state.env.clock->now().date());
     });
     return outcome.appended;
 }

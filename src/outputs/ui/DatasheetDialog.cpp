@@ -143,8 +143,8 @@ void DatasheetDialog::Form_Load() {
         readings_.rememberShown();
         // Read again in place: every change is seen, and the keyset is kept.
         readings::OpenSensorData(state_, prompter());
-        header_->setText(texts::DatasheetHeader + state_.CurrentSensorID);
-        if (!model_->populate(state_.rsSensorData.get(), state_.CurrentSensorID)) return;
+        header_->setText(texts::DatasheetHeader + sensor_);
+        if (!model_->populate(state_.rsSensorData.get(), sensor_)) return;
         QHeaderView* titles = grid_->horizontalHeader();
         const auto& columns = model_->gridColumns();
         // The widths are set for the narrow letters of the original screens:
@@ -184,7 +184,7 @@ bool DatasheetDialog::Form_Unload() {
                 throw;
             } catch (...) {
                 message = texts::datasheetNotSaved(
-                    state_.CurrentSensorID, app::saveFailureReason(std::current_exception(), {}));
+                    sensor_, app::saveFailureReason(std::current_exception(), {}));
                 throw;
             }
         });
@@ -233,7 +233,7 @@ void DatasheetDialog::cellClicked(const QModelIndex& index) {
 void DatasheetDialog::Image1_Click() {
     app::logAndLeave(state_.log, texts::ExportLabel, [&] {
         const QString path =
-            QDir(state_.DataFolder).filePath(state_.CurrentSensorID + texts::WorkbookExtension);
+            QDir(state_.DataFolder).filePath(sensor_ + texts::WorkbookExtension);
         bool written = false;
         {
             QProgressDialog progress(texts::ExportProgress, texts::ExportCancel, 0,
@@ -241,7 +241,7 @@ void DatasheetDialog::Image1_Click() {
             progress.setWindowModality(Qt::WindowModal);
             progress.setMinimumDuration(1000);
             try {
-                written = writeWorkbook(path, state_.CurrentSensorID, model_->sheetColumns(),
+                written = writeWorkbook(path, sensor_, model_->sheetColumns(),
                                         *model_, [&](int done, int) {
                                             progress.setValue(done);
                                             return !progress.wasCanceled();

@@ -39,6 +39,8 @@ public:
     DatasheetDialog(app::AppState& state, readings::ReadingPanel& readings,
                     QWidget* parent = nullptr);
 
+    // The sensor whose readings the next exec shows.
+    void setSensor(const QString& number) { sensor_ = number; }
     // The window's load, the window itself, then its unload.
     int exec() override;
 
@@ -54,6 +56,7 @@ private:
 
     app::AppState& state_;
     readings::ReadingPanel& readings_;
+    QString sensor_;
     QLabel* header_ = nullptr;
     DatasheetView* grid_ = nullptr;
     QToolButton* export_ = nullptr;

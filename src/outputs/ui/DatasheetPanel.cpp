@@ -11,8 +11,9 @@
 namespace outputs {
 
 DatasheetPanel::DatasheetPanel(app::AppState& state, const DatasheetControls& ui,
-                               readings::ReadingPanel& readings, QObject* parent)
-    : QObject(parent), state_(state), ui_(ui), readings_(readings) {
+                               readings::ReadingPanel& readings,
+                               sensors::CurrentSensorOf current, QObject* parent)
+    : QObject(parent), state_(state), ui_(ui), readings_(readings), current_(std::move(current)) {
     connect(ui_.imgDatasheet, &QToolButton::clicked, this, &DatasheetPanel::openDatasheet);
 }
 
@@ -21,8 +22,9 @@ void DatasheetPanel::openDatasheet() {
         // The datasheet shows what is stored: typing that could not be stored
         // stays in its boxes instead.
         if (!readings_.SaveReadings()) return;
-        state_.CurrentSensorID = state_.currentSensorNumber();
+        const QString number = current_().number;
         if (!datasheet_) datasheet_ = new DatasheetDialog(state_, readings_, ui_.SSTab1->window());
+        datasheet_->setSensor(number);
         datasheet_->exec();
     });
 }

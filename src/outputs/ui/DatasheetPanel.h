@@ -4,6 +4,7 @@
 
 #include "app/shell/AppState.h"
 #include "outputs/ui/DatasheetControls.h"
+#include "sensors/SensorKind.h"
 
 #include <QObject>
 
@@ -19,7 +20,8 @@ class DatasheetPanel : public QObject {
     Q_OBJECT
 public:
     DatasheetPanel(app::AppState& state, const DatasheetControls& ui,
-                   readings::ReadingPanel& readings, QObject* parent = nullptr);
+                   readings::ReadingPanel& readings, sensors::CurrentSensorOf current,
+                   QObject* parent = nullptr);
 
     // imgDatasheet: the current sensor's readings in a grid.
     void openDatasheet();
@@ -28,6 +30,7 @@ private:
     app::AppState& state_;
     const DatasheetControls ui_;
     readings::ReadingPanel& readings_;
+    const sensors::CurrentSensorOf current_;
     DatasheetDialog* datasheet_ = nullptr; // made on first use, owned by the main window
 };
 

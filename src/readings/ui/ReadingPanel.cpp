@@ -21,8 +21,9 @@
 
 namespace readings {
 
-ReadingPanel::ReadingPanel(app::AppState& state, const ReadingControls& ui, QObject* parent)
-    : QObject(parent), state_(state), ui_(ui) {
+ReadingPanel::ReadingPanel(app::AppState& state, const ReadingControls& ui,
+                           sensors::CurrentSensorOf current, QObject* parent)
+    : QObject(parent), state_(state), ui_(ui), current_(std::move(current)) {
     connect(ui_.imgFirst, &QToolButton::clicked, this, [this] { step(Step::First); });
     connect(ui_.imgLast, &QToolButton::clicked, this, [this] { step(Step::Last); });
     connect(ui_.imgNextData, &QToolButton::clicked, this, [this] { step(Step::Next); });
@@ -149,7 +150,7 @@ bool ReadingPanel::SaveReadings() {
     std::exception_ptr failure;
     app::logAndLeave(state_.log, texts::SaveReadingsLabel, [&] {
         try {
-            number = state_.currentSensorNumber();
+            number = current_().number;
             storeReading(*rs, number, typed, shown_.get());
         } catch (...) {
             failure = std::current_exception();
@@ -204,7 +205,7 @@ void ReadingPanel::CheckDateTime() {
         // The picker's edit can end again after another command reopened or
         // moved the readings: the check is of the shown reading, wherever the
         // cursor went, and its own key is never a duplicate.
-        switch (moveReading(*rs, state_.currentSensorNumber(), shownRow_, date, time)) {
+        switch (moveReading(*rs, current_().number, shownRow_, date, time)) {
         case MoveResult::Unchanged:
             break;
         case MoveResult::Moved:
@@ -217,7 +218,7 @@ void ReadingPanel::CheckDateTime() {
             if (SaveReadings()) {
                 fillreadings();
             } else {
-                ui_.txtReadingID->setText(readingKey(state_.currentSensorNumber(), date, time));
+                ui_.txtReadingID->setText(readingKey(current_().number, date, time));
                 showCounter();
             }
             break;
@@ -288,7 +289,7 @@ void ReadingPanel::addReading() {
         // No readings open: no sensor to add them to (entering the tab said so).
         if (!readings()) return;
         if (hasRows() && !SaveReadings()) return;
-        const AddResult added = readings::addReading(*readings(), state_.currentSensorNumber(),
+        const AddResult added = readings::addReading(*readings(), current_().number,
                                                      state_.env.clock->now());
         if (added == AddResult::Duplicate) {
             prompter().ask({texts::DuplicateNow, texts::DuplicateTitle});
@@ -337,7 +338,7 @@ void ReadingPanel::deleteReading() {
             break;
         }
         case BatchDeleteChoice::Kind::All:
-            deleteAll(state_.database(), state_.currentSensorNumber());
+            deleteAll(state_.database(), current_().number);
             rs.Requery();
             fillreadings();
             ui_.txtRcount->setText(texts::counter(0, 0));
@@ -347,7 +348,7 @@ void ReadingPanel::deleteReading() {
 }
 
 void ReadingPanel::remember(const store::RowSet& rs) {
-    state_.ReadingBookmark = rs.Bookmark();
+    bookmark_ = rs.Bookmark();
     bookmarkTable_ = rs.tableName();
 }
 
@@ -369,15 +370,15 @@ void ReadingPanel::returnToBookmark() {
     app::ignoreFailure([&] { OpenSensorData(state_, prompter()); });
     // A bookmark is a row of one sensor's table: another sensor's readings
     // (chosen through the filter, say) start at their last reading.
-    if (!readings() || readings()->tableName() != bookmarkTable_) state_.ReadingBookmark = 0;
+    if (!readings() || readings()->tableName() != bookmarkTable_) bookmark_ = 0;
     app::ignoreFailure([&] {
         store::RowSet* rs = readings();
         if (rs && rs->RecordCount() > 0) {
             // A bookmark whose reading went meanwhile falls back to the last.
             bool returned = false;
-            if (state_.ReadingBookmark != 0) {
+            if (bookmark_ != 0) {
                 try {
-                    rs->setBookmark(state_.ReadingBookmark);
+                    rs->setBookmark(bookmark_);
                     returned = true;
                 } catch (const store::Error&) {
                 }
@@ -388,7 +389,7 @@ void ReadingPanel::returnToBookmark() {
         } else {
             ui_.txtRcount->setText(texts::counter(0, 0));
             fillreadings();
-            state_.ReadingBookmark = 0;
+            bookmark_ = 0;
         }
     });
 }

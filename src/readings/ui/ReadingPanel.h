@@ -4,6 +4,7 @@
 
 #include "app/shell/AppState.h"
 #include "readings/ui/ReadingControls.h"
+#include "sensors/SensorKind.h"
 
 #include <QObject>
 
@@ -17,7 +18,8 @@ struct Reading;
 class ReadingPanel : public QObject {
     Q_OBJECT
 public:
-    ReadingPanel(app::AppState& state, const ReadingControls& ui, QObject* parent = nullptr);
+    ReadingPanel(app::AppState& state, const ReadingControls& ui, sensors::CurrentSensorOf current,
+                 QObject* parent = nullptr);
     ~ReadingPanel() override;
 
     // The current reading, or the empty state, into the tab's boxes.
@@ -41,11 +43,13 @@ public:
     void leaveReadingsTab();
 
     // For the windows that work on the readings while the tab shows them
-    // (import, datasheet): ReadingBookmark := the current reading; and back:
-    // the readings reopened at ReadingBookmark (or the last), shown with the
-    // counter.
+    // (import, datasheet): the bookmark := the current reading; and back: the
+    // readings reopened at the bookmark (or the last), shown with the counter.
     void rememberShown();
     void returnToBookmark();
+    // The Identification tab lets go of the bookmark: the next sensor's
+    // readings start at their last.
+    void forgetBookmark() { bookmark_ = 0; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -67,6 +71,7 @@ private:
 
     app::AppState& state_;
     const ReadingControls ui_;
+    const sensors::CurrentSensorOf current_;
     BatchDeleteDialog* deletion_ = nullptr;
     bool checking_ = false;
     // The row the boxes show: a reading is stored only over the row it was read
@@ -79,7 +84,8 @@ private:
     std::unique_ptr<Reading> unsaved_;
     qint64 unsavedRow_ = 0;
     QString unsavedTable_;
-    // Whose reading ReadingBookmark names: rowids are counted per table.
+    qint64 bookmark_ = 0; // the reading's rowid; 0: none
+    // Whose reading the bookmark names: rowids are counted per table.
     QString bookmarkTable_;
 };
 

@@ -9,7 +9,6 @@
 #include "sensors/SensorRecord.h"
 #include "sensors/SensorTypes.h"
 #include "sensors/Texts.h"
-#include "sensors/ui/SensorTypeState.h"
 #include "store/Criteria.h"
 #include "store/ReadingTables.h"
 
@@ -77,6 +76,17 @@ SensorPanel::SensorPanel(app::AppState& state, const SensorControls& ui, QObject
 
 SensorPanel::~SensorPanel() = default;
 
+void SensorPanel::setKind(const QString& code) {
+    if (!setSensorKind(kind_, code)) prompter().ask({texts::UnknownType, texts::AppTitle});
+}
+
+CurrentSensor SensorPanel::current() const {
+    const store::RowSet& rs = state_.sensorRegister();
+    return {rs.value(QStringLiteral("InstrumentID")).toString(),
+            rs.value(QStringLiteral("SensorType")).toString(), kind_.numNodes,
+            kind_.hasTemperature};
+}
+
 bool SensorPanel::hasCurrentSensor() const {
     const store::RowSet* rs = state_.rsSensors.get();
     return rs && rs->isOpen() && !rs->isBOF() && !rs->isEOF();
@@ -135,14 +145,14 @@ void SensorPanel::showRecord(const SensorRecord& r) {
     (r.headAtCollar ? ui_.Option1 : ui_.Option2)->setChecked(true);
     for (int i = 1; i <= 8; ++i)
         ui_.txtNode[size_t(i)]->setText(r.nodes[size_t(i - 1)]);
-    SetSensorType(state_, prompter(), r.sensorType);
+    setKind(r.sensorType);
     CalcReltoRoof();
     ui_.txtSensor3->setText(r.instrumentId);
     ui_.cboDestroyed->setCurrentText(r.destroyed);
     const bool destroyed = r.destroyed == QLatin1String("Yes");
     showHeart(destroyed);
     ui_.txtDestructionDate->setText(r.destructionDate);
-    SetSensorType(state_, prompter(), r.sensorType);
+    setKind(r.sensorType);
     ConfigureForm();
     for (int tab : {0, 1, 3, 4, 5})
         ui_.SSTab1->setTabEnabled(tab, true);
@@ -222,7 +232,7 @@ void SensorPanel::CalcReltoRoof() {
     for (int i = 1; i <= 8; ++i)
         in.nodes[size_t(i - 1)] = ui_.txtNode[size_t(i)]->text();
     in.headAtCollar = ui_.Option1->isChecked();
-    in.numNodes = state_.NumNodes;
+    in.numNodes = kind_.numNodes;
     const RoofLocations out = sensors::CalcReltoRoof(in);
     ui_.txtHead->setText(out.head);
     for (int i = 1; i <= 8; ++i)
@@ -242,15 +252,15 @@ void SensorPanel::ConfigureForm() {
         ui_.lbln[k]->setEnabled(false);
         ui_.lbln[k]->clear();
     }
-    ui_.lblLocation->setText(state_.LocationCaption);
-    ui_.lblNotes->setText(state_.NotesCaption);
-    if (state_.NodesEditable) {
-        for (int i = 1; i <= std::min(state_.NumAnchors, 8); ++i) {
+    ui_.lblLocation->setText(kind_.locationCaption);
+    ui_.lblNotes->setText(kind_.notesCaption);
+    if (kind_.nodesEditable) {
+        for (int i = 1; i <= std::min(kind_.numAnchors, 8); ++i) {
             ui_.txtNode[size_t(i)]->setEnabled(true);
             setBackColour(ui_.txtNode[size_t(i)], White);
         }
     }
-    for (int i = 1; i <= std::min(state_.NumNodes, 8); ++i) {
+    for (int i = 1; i <= std::min(kind_.numNodes, 8); ++i) {
         const auto k = size_t(i);
         ui_.lbln[k]->setText(ui_.txtRelSGanchor[k]->text() + QStringLiteral(" m"));
         ui_.lbln[k]->setEnabled(true);
@@ -305,7 +315,7 @@ void SensorPanel::setListText(const QString& number) {
 }
 
 void SensorPanel::sensorListClicked() {
-    if (state_.FormLoading) return;
+    if (loading_) return;
     app::logAndLeave(state_.log, texts::ListClickLabel, [&] {
         store::RowSet& rs = state_.sensorRegister();
         // A sensor whose typing could not be stored stays shown, with it.
@@ -443,7 +453,6 @@ void SensorPanel::leaveRecordTab() {
 
 void SensorPanel::enterIdentification() {
     ui_.cboSensors->setFocus();
-    state_.ReadingBookmark = 0;
 }
 
 void SensorPanel::enterInstallation() {
@@ -474,7 +483,7 @@ void SensorPanel::AddTypedSensor() {
             return;
         }
         const SensorNumberParts parts = splitSensorNumber(number);
-        SetSensorType(state_, prompter(), parts.typeCode);
+        setKind(parts.typeCode);
         // The register is asked directly: moving rsSensors to look would leave
         // the boxes of one sensor over the row of another.
         const bool registered = registerHolds(state_.database(), number);
@@ -490,7 +499,7 @@ void SensorPanel::AddTypedSensor() {
         const bool mpbx = prompter().ask({texts::IsMpbxQuestion, texts::Title, app::Icon::None,
                                           app::Buttons::YesNo}) == app::Answer::Yes;
         store::RowSet& rs = state_.sensorRegister();
-        addSensorRow(rs, {number, familyOf(state_.ModelName, mpbx), state_.ModelCode,
+        addSensorRow(rs, {number, familyOf(kind_.modelName, mpbx), kind_.modelCode,
                           app::yearFirst(state_.env.clock->now().date())});
         fillfields();
         readings::AddDataTable(state_, prompter());

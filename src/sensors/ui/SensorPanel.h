@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app/shell/AppState.h"
+#include "sensors/SensorKind.h"
 #include "sensors/ui/SensorControls.h"
 
 #include <QObject>
@@ -23,6 +24,12 @@ class SensorPanel : public QObject {
 public:
     SensorPanel(app::AppState& state, const SensorControls& ui, QObject* parent = nullptr);
     ~SensorPanel() override;
+
+    // The sensor shown, as the other panels are handed it; store::Error when
+    // no register is open or no row is current.
+    CurrentSensor current() const;
+    // While start-up runs (and after a failed one) the list ignores clicks.
+    void setLoading(bool loading) { loading_ = loading; }
 
     void fillfields();
     // Stores what changed in the boxes since the record was shown. A failure
@@ -63,6 +70,8 @@ protected:
 private:
     app::Prompter& prompter() const { return *state_.env.prompter; }
     bool hasCurrentSensor() const;
+    // The kind of a type code; an unknown one is announced.
+    void setKind(const QString& code);
     SensorRecord recordFromBoxes() const;
     void showRecord(const SensorRecord& record);
     void showNoRecord();
@@ -81,6 +90,8 @@ private:
     app::AppState& state_;
     const SensorControls ui_;
     QStringListModel* numbers_ = nullptr; // the items of cboSensors
+    SensorKind kind_;
+    bool loading_ = false;
     QString NewSensorNo;
     bool SkipAutoComplete = false;
     std::unique_ptr<SensorRecord> shown_; // the record as last shown or stored
