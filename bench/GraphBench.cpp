@@ -106,13 +106,13 @@ struct GraphTab {
 void BM_DrawTimeGraph(benchmark::State& st) {
     GraphState g(int(st.range(0)));
     GraphTab tab;
-    graphs::GraphPanel panel(g.state, tab.ui.graphControls(), [&g] { return g.sensor; });
+    graphs::GraphPanel panel(g.state, tab.ui.graphUi, [&g] { return g.sensor; });
     const graphs::TimePoints points =
         graphs::GetTemporalData(g.state, g.sensor, readings::HeadLocation::Collar);
     for (auto _ : st) {
         panel.DrawTgraph(&points);
     }
-    if (tab.ui.ChartT->graph(9)->dataCount() != st.range(0)) st.SkipWithError("not drawn");
+    if (tab.ui.graphUi.ChartT->graph(9)->dataCount() != st.range(0)) st.SkipWithError("not drawn");
 }
 BENCHMARK(BM_DrawTimeGraph)->Arg(100000)->Unit(benchmark::kMillisecond);
 
@@ -122,10 +122,10 @@ BENCHMARK(BM_DrawTimeGraph)->Arg(100000)->Unit(benchmark::kMillisecond);
 void BM_BareReplot(benchmark::State& st) {
     GraphState g(int(st.range(0)));
     GraphTab tab;
-    graphs::GraphPanel panel(g.state, tab.ui.graphControls(), [&g] { return g.sensor; });
+    graphs::GraphPanel panel(g.state, tab.ui.graphUi, [&g] { return g.sensor; });
     graphs::GetTemporalData(g.state, g.sensor, readings::HeadLocation::Collar);
     panel.DrawTgraph();
-    graphs::Chart& chart = *tab.ui.ChartT;
+    graphs::Chart& chart = *tab.ui.graphUi.ChartT;
     const QImage drawn = chart.toPixmap().toImage();
     const QCPRange keys = chart.xAxis->range(), values = chart.yAxis->range();
 

@@ -143,74 +143,74 @@ pictures::BoreholeRows diagramRows(pictures::Head head) {
 void buildIdentification(QTabWidget* tabs, MainControls& c) {
     Builder b(newPage(tabs, QStringLiteral("1. Identification")));
     b.label(QStringLiteral("Add or Select Sensor:"), 20, 18);
-    c.cboSensors = b.editableCombo(QStringLiteral("cboSensors"), 200, 14, 160, {});
-    c.cboSensors->setMaxVisibleItems(20);
+    c.sensorUi.cboSensors = b.editableCombo(QStringLiteral("cboSensors"), 200, 14, 160, {});
+    c.sensorUi.cboSensors->setMaxVisibleItems(20);
     // Sized for a nine-digit number: measuring every item of a long register
     // on the first showing would slow the start.
-    c.cboSensors->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    c.cboSensors->setMinimumContentsLength(9);
+    c.sensorUi.cboSensors->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    c.sensorUi.cboSensors->setMinimumContentsLength(9);
     b.label(QStringLiteral("# of Instruments:"), 390, 18);
-    c.txtSCount = b.box(QStringLiteral("txtSCount"), 510, 14, 60);
-    c.txtSCount->setReadOnly(true);
+    c.sensorUi.txtSCount = b.box(QStringLiteral("txtSCount"), 510, 14, 60);
+    c.sensorUi.txtSCount->setReadOnly(true);
 
     b.label(QStringLiteral("Instrument ID:"), 20, 64);
-    c.txtSensor = b.box(QStringLiteral("txtSensor"), 200, 60, 160);
-    c.txtSensor->setReadOnly(true);
+    c.sensorUi.txtSensor = b.box(QStringLiteral("txtSensor"), 200, 60, 160);
+    c.sensorUi.txtSensor->setReadOnly(true);
     b.label(QStringLiteral("Family:"), 20, 96);
-    c.txtFamily = b.box(QStringLiteral("txtFamily"), 200, 92, 160);
+    c.sensorUi.txtFamily = b.box(QStringLiteral("txtFamily"), 200, 92, 160);
     b.label(QStringLiteral("Date ID"), 200, 126);
     b.label(QStringLiteral("S Type"), 270, 126);
     b.label(QStringLiteral("S Number"), 340, 126);
-    c.txtDateID = b.box(QStringLiteral("txtDateID"), 200, 144, 60);
-    c.txtTypeID = b.box(QStringLiteral("txtTypeID"), 270, 144, 60);
-    c.txtSensorNo = b.box(QStringLiteral("txtSensorNo"), 340, 144, 60);
-    c.lbl = b.label(QStringLiteral("Length of MPBX (m):"), 20, 190, QStringLiteral("lbl"));
-    c.lbl->resize(175, c.lbl->height());
-    c.txtLengthofCable = b.box(QStringLiteral("txtLengthofCable"), 200, 186, 80);
+    c.sensorUi.txtDateID = b.box(QStringLiteral("txtDateID"), 200, 144, 60);
+    c.sensorUi.txtTypeID = b.box(QStringLiteral("txtTypeID"), 270, 144, 60);
+    c.sensorUi.txtSensorNo = b.box(QStringLiteral("txtSensorNo"), 340, 144, 60);
+    c.sensorUi.lbl = b.label(QStringLiteral("Length of MPBX (m):"), 20, 190, QStringLiteral("lbl"));
+    c.sensorUi.lbl->resize(175, c.sensorUi.lbl->height());
+    c.sensorUi.txtLengthofCable = b.box(QStringLiteral("txtLengthofCable"), 200, 186, 80);
 
-    c.lblLocation = b.heading(QStringLiteral("Manufacturing Configuration:"), 20, 232,
+    c.sensorUi.lblLocation = b.heading(QStringLiteral("Manufacturing Configuration:"), 20, 232,
                               QStringLiteral("lblLocation"));
-    c.lblLocation->resize(300, c.lblLocation->height());
+    c.sensorUi.lblLocation->resize(300, c.sensorUi.lblLocation->height());
     for (int i = 1; i <= 8; ++i) {
         const int x = 20 + (i - 1) * 64;
         b.label(QString::number(i), x + 24, 256);
-        c.txtNode[size_t(i)] = b.box(QStringLiteral("txtNode%1").arg(i), x, 276, 58);
+        c.sensorUi.txtNode[size_t(i)] = b.box(QStringLiteral("txtNode%1").arg(i), x, 276, 58);
     }
-    c.Option1 = b.make<QRadioButton>(QStringLiteral("Option1"), 20, 320);
-    c.Option1->setText(QStringLiteral("Option 1 && 2 - Head at collar"));
-    c.Option1->adjustSize();
-    c.Option2 = b.make<QRadioButton>(QStringLiteral("Option2"), 20, 346);
-    c.Option2->setText(QStringLiteral("Option 3 - Head at toe"));
-    c.Option2->adjustSize();
-    c.Option1->setChecked(true);
+    c.sensorUi.Option1 = b.make<QRadioButton>(QStringLiteral("Option1"), 20, 320);
+    c.sensorUi.Option1->setText(QStringLiteral("Option 1 && 2 - Head at collar"));
+    c.sensorUi.Option1->adjustSize();
+    c.sensorUi.Option2 = b.make<QRadioButton>(QStringLiteral("Option2"), 20, 346);
+    c.sensorUi.Option2->setText(QStringLiteral("Option 3 - Head at toe"));
+    c.sensorUi.Option2->adjustSize();
+    c.sensorUi.Option1->setChecked(true);
 
     b.label(QStringLiteral("Destroyed:"), 20, 400);
-    c.cboDestroyed = b.make<QComboBox>(QStringLiteral("cboDestroyed"), 110, 396, 70);
-    c.cboDestroyed->addItems({QStringLiteral("No"), QStringLiteral("Yes")});
+    c.sensorUi.cboDestroyed = b.make<QComboBox>(QStringLiteral("cboDestroyed"), 110, 396, 70);
+    c.sensorUi.cboDestroyed->addItems({QStringLiteral("No"), QStringLiteral("Yes")});
     b.label(QStringLiteral("Date:"), 200, 400);
-    c.txtDestructionDate = b.box(QStringLiteral("txtDestructionDate"), 244, 396, 110);
-    c.imgalive = b.picture(QStringLiteral("imgalive"), pictures::alive(), 0, 0, false);
-    c.imgdead = b.picture(QStringLiteral("imgdead"), pictures::dead(), 0, 0, false);
-    c.imgheart = b.picture(QStringLiteral("imgheart"), pictures::alive(), 372, 392);
+    c.sensorUi.txtDestructionDate = b.box(QStringLiteral("txtDestructionDate"), 244, 396, 110);
+    c.sensorUi.imgalive = b.picture(QStringLiteral("imgalive"), pictures::alive(), 0, 0, false);
+    c.sensorUi.imgdead = b.picture(QStringLiteral("imgdead"), pictures::dead(), 0, 0, false);
+    c.sensorUi.imgheart = b.picture(QStringLiteral("imgheart"), pictures::alive(), 372, 392);
 
     b.heading(QStringLiteral("Record Navigation:"), 620, 64);
-    c.imgPrevious = b.command(QStringLiteral("imgPrevious"), standard(QStyle::SP_ArrowLeft),
+    c.sensorUi.imgPrevious = b.command(QStringLiteral("imgPrevious"), standard(QStyle::SP_ArrowLeft),
                               QStringLiteral("Previous"), 620, 88);
-    c.imgNext = b.command(QStringLiteral("imgNext"), standard(QStyle::SP_ArrowRight),
+    c.sensorUi.imgNext = b.command(QStringLiteral("imgNext"), standard(QStyle::SP_ArrowRight),
                           QStringLiteral("Next"), 780, 88);
-    c.txtSnav = b.box(QStringLiteral("txtSnav"), 620, 140, 200);
-    c.txtSnav->setReadOnly(true);
-    c.imgAddSensor = b.command(QStringLiteral("imgAddSensor"), drawn(pictures::plusIcon()),
+    c.sensorUi.txtSnav = b.box(QStringLiteral("txtSnav"), 620, 140, 200);
+    c.sensorUi.txtSnav->setReadOnly(true);
+    c.sensorUi.imgAddSensor = b.command(QStringLiteral("imgAddSensor"), drawn(pictures::plusIcon()),
                                QStringLiteral("Add New"), 620, 200);
-    c.imgDelete = b.command(QStringLiteral("imgDelete"), standard(QStyle::SP_TrashIcon),
+    c.sensorUi.imgDelete = b.command(QStringLiteral("imgDelete"), standard(QStyle::SP_TrashIcon),
                             QStringLiteral("Delete"), 620, 256);
 }
 
 void buildInstallation(QTabWidget* tabs, MainControls& c) {
     Builder b(newPage(tabs, QStringLiteral("2. Installation")));
     b.label(QStringLiteral("Instrument ID:"), 20, 18);
-    c.txtSensor2 = b.box(QStringLiteral("txtSensor2"), 130, 14, 160);
-    c.txtSensor2->setReadOnly(true);
+    c.sensorUi.txtSensor2 = b.box(QStringLiteral("txtSensor2"), 130, 14, 160);
+    c.sensorUi.txtSensor2->setReadOnly(true);
     b.heading(QStringLiteral("Installation:"), 20, 58);
     const std::array<std::pair<QString, QString>, 7> fields{{
         {QStringLiteral("Level:"), QStringLiteral("txtLevel")},
@@ -227,131 +227,131 @@ void buildInstallation(QTabWidget* tabs, MainControls& c) {
         QLabel* caption = b.label(fields[i].first, 20, y + 4);
         if (i == 6) {
             caption->setObjectName(QStringLiteral("lblNotes"));
-            c.lblNotes = caption;
+            c.sensorUi.lblNotes = caption;
         }
         boxes[i] = b.box(fields[i].second, 130, y, 260);
     }
-    c.txtLevel = boxes[0];
-    c.txtLocation = boxes[1];
-    c.txtBorehole = boxes[2];
-    c.txtInstallDate = boxes[3];
-    c.txtInstallDate->resize(120, BoxHeight);
-    c.txtInstallBy = boxes[4];
-    c.txtPurpose = boxes[5];
-    c.txtNotes = boxes[6];
-    c.cmdSave = b.make<QPushButton>(QStringLiteral("cmdSave"), 130, 330, 130, 30);
-    c.cmdSave->setText(QStringLiteral("Save Changes"));
+    c.sensorUi.txtLevel = boxes[0];
+    c.sensorUi.txtLocation = boxes[1];
+    c.sensorUi.txtBorehole = boxes[2];
+    c.sensorUi.txtInstallDate = boxes[3];
+    c.sensorUi.txtInstallDate->resize(120, BoxHeight);
+    c.sensorUi.txtInstallBy = boxes[4];
+    c.sensorUi.txtPurpose = boxes[5];
+    c.sensorUi.txtNotes = boxes[6];
+    c.sensorUi.cmdSave = b.make<QPushButton>(QStringLiteral("cmdSave"), 130, 330, 130, 30);
+    c.sensorUi.cmdSave->setText(QStringLiteral("Save Changes"));
 
     // The borehole diagram: the head and anchor boxes sit on the drawing's rows.
-    c.lbloption = b.heading(QStringLiteral("Option 1 and 2 - Head at Borehole Collar"), 430, 150,
+    c.sensorUi.lbloption = b.heading(QStringLiteral("Option 1 and 2 - Head at Borehole Collar"), 430, 150,
                             QStringLiteral("lbloption"));
-    c.lbloption->resize(360, c.lbloption->height());
+    c.sensorUi.lbloption->resize(360, c.sensorUi.lbloption->height());
     const sensors::DiagramPlacement collar = sensors::diagramPlacement(true);
     b.label(QStringLiteral("From roof (m):"), twips(collar.anchorLeft) - 4, 172);
-    c.imgCollar = b.picture(QStringLiteral("imgCollar"),
+    c.sensorUi.imgCollar = b.picture(QStringLiteral("imgCollar"),
                             pictures::borehole(pictures::Head::Collar, DiagramRect.size(),
                                                diagramRows(pictures::Head::Collar)),
                             0, 0, false);
-    c.imgToe = b.picture(QStringLiteral("imgToe"),
+    c.sensorUi.imgToe = b.picture(QStringLiteral("imgToe"),
                          pictures::borehole(pictures::Head::Toe, DiagramRect.size(),
                                             diagramRows(pictures::Head::Toe)),
                          0, 0, false);
-    c.imgHead = b.picture(QStringLiteral("imgHead"), c.imgCollar->pixmap().toImage(),
+    c.sensorUi.imgHead = b.picture(QStringLiteral("imgHead"), c.sensorUi.imgCollar->pixmap().toImage(),
                           DiagramRect.x(), DiagramRect.y());
-    c.txtHead =
+    c.sensorUi.txtHead =
         b.box(QStringLiteral("txtHead"), twips(collar.anchorLeft), twips(collar.headTop), 60);
-    c.txtHead->setReadOnly(true);
+    c.sensorUi.txtHead->setReadOnly(true);
     for (int i = 1; i <= 8; ++i) {
-        c.txtRelSGanchor[size_t(i)] =
+        c.sensorUi.txtRelSGanchor[size_t(i)] =
             b.box(QStringLiteral("txtRelSGanchor%1").arg(i), twips(collar.anchorLeft),
                   twips(collar.anchorTops[size_t(i - 1)]), 60);
-        c.txtRelSGanchor[size_t(i)]->setReadOnly(true);
+        c.sensorUi.txtRelSGanchor[size_t(i)]->setReadOnly(true);
     }
-    c.txtRecess = b.box(QStringLiteral("txtRecess"), 700, 604, 60);
-    c.lblRecess =
+    c.sensorUi.txtRecess = b.box(QStringLiteral("txtRecess"), 700, 604, 60);
+    c.sensorUi.lblRecess =
         b.label(QStringLiteral("m protruding from hole"), 766, 608, QStringLiteral("lblRecess"));
-    c.lblRecess->resize(200, c.lblRecess->height());
+    c.sensorUi.lblRecess->resize(200, c.sensorUi.lblRecess->height());
 }
 
 void buildReadings(QTabWidget* tabs, MainControls& c) {
     Builder b(newPage(tabs, QStringLiteral("3. Readings")));
     b.label(QStringLiteral("Instrument ID:"), 20, 18);
-    c.txtSensor3 = b.box(QStringLiteral("txtSensor3"), 130, 14, 160);
-    c.txtSensor3->setReadOnly(true);
+    c.sensorUi.txtSensor3 = b.box(QStringLiteral("txtSensor3"), 130, 14, 160);
+    c.sensorUi.txtSensor3->setReadOnly(true);
     b.label(QStringLiteral("Reading ID:"), 20, 50);
-    c.txtReadingID = b.box(QStringLiteral("txtReadingID"), 130, 46, 300);
-    c.txtReadingID->setReadOnly(true);
+    c.readingUi.txtReadingID = b.box(QStringLiteral("txtReadingID"), 130, 46, 300);
+    c.readingUi.txtReadingID->setReadOnly(true);
     b.label(QStringLiteral("Reading Date:"), 20, 86);
-    c.dtpRdate = b.make<QDateEdit>(QStringLiteral("dtpRdate"), 130, 82, 110);
-    c.dtpRdate->setDisplayFormat(QStringLiteral("yy/MM/dd"));
-    c.dtpRdate->setCalendarPopup(true);
+    c.readingUi.dtpRdate = b.make<QDateEdit>(QStringLiteral("dtpRdate"), 130, 82, 110);
+    c.readingUi.dtpRdate->setDisplayFormat(QStringLiteral("yy/MM/dd"));
+    c.readingUi.dtpRdate->setCalendarPopup(true);
     b.label(QStringLiteral("Reading Time:"), 260, 86);
-    c.dtpRtime = b.make<QTimeEdit>(QStringLiteral("dtpRtime"), 360, 82, 100);
-    c.dtpRtime->setDisplayFormat(QStringLiteral("HH:mm:ss"));
+    c.readingUi.dtpRtime = b.make<QTimeEdit>(QStringLiteral("dtpRtime"), 360, 82, 100);
+    c.readingUi.dtpRtime->setDisplayFormat(QStringLiteral("HH:mm:ss"));
 
     for (int i = 1; i <= 8; ++i) {
         const int y = 124 + (i - 1) * 30;
-        c.lbln[size_t(i)] = b.make<QLabel>(QStringLiteral("lbln%1").arg(i), 20, y + 4, 94, 18);
-        c.lbln[size_t(i)]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        c.txtChannel[size_t(i)] = b.box(QStringLiteral("txtChannel%1").arg(i), 120, y, 90);
-        c.lblmm[size_t(i)] =
+        c.sensorUi.lbln[size_t(i)] = b.make<QLabel>(QStringLiteral("lbln%1").arg(i), 20, y + 4, 94, 18);
+        c.sensorUi.lbln[size_t(i)]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        c.sensorUi.txtChannel[size_t(i)] = b.box(QStringLiteral("txtChannel%1").arg(i), 120, y, 90);
+        c.sensorUi.lblmm[size_t(i)] =
             b.label(QStringLiteral("mm"), 216, y + 4, QStringLiteral("lblmm%1").arg(i));
     }
-    c.lblTemp = b.make<QLabel>(QStringLiteral("lblTemp"), 20, 374, 94, 18);
-    c.lblTemp->setText(QStringLiteral("Temperature:"));
-    c.lblTemp->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    c.txtChannelT = b.box(QStringLiteral("txtChannelT"), 120, 370, 90);
-    c.Label47 = b.label(QStringLiteral("deg C"), 216, 374, QStringLiteral("Label47"));
+    c.sensorUi.lblTemp = b.make<QLabel>(QStringLiteral("lblTemp"), 20, 374, 94, 18);
+    c.sensorUi.lblTemp->setText(QStringLiteral("Temperature:"));
+    c.sensorUi.lblTemp->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    c.sensorUi.txtChannelT = b.box(QStringLiteral("txtChannelT"), 120, 370, 90);
+    c.sensorUi.Label47 = b.label(QStringLiteral("deg C"), 216, 374, QStringLiteral("Label47"));
 
-    c.chkTemporal = b.make<QCheckBox>(QStringLiteral("chkTemporal"), 20, 416);
-    c.chkTemporal->setText(QStringLiteral("Plot Temporal"));
-    c.chkTemporal->adjustSize();
+    c.readingUi.chkTemporal = b.make<QCheckBox>(QStringLiteral("chkTemporal"), 20, 416);
+    c.readingUi.chkTemporal->setText(QStringLiteral("Plot Temporal"));
+    c.readingUi.chkTemporal->adjustSize();
     b.label(QStringLiteral("(Disp v Time)"), 150, 418);
-    c.chkSpatial = b.make<QCheckBox>(QStringLiteral("chkSpatial"), 20, 442);
-    c.chkSpatial->setText(QStringLiteral("Plot Spatial"));
-    c.chkSpatial->adjustSize();
+    c.readingUi.chkSpatial = b.make<QCheckBox>(QStringLiteral("chkSpatial"), 20, 442);
+    c.readingUi.chkSpatial->setText(QStringLiteral("Plot Spatial"));
+    c.readingUi.chkSpatial->adjustSize();
     b.label(QStringLiteral("(Disp v Length)"), 150, 444);
 
-    c.lblError = b.make<QLabel>(QStringLiteral("lblError"), 20, 486, 460, 60);
-    c.lblError->setText(QStringLiteral("Error:"));
-    c.lblError->setWordWrap(true);
-    c.lblError->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    c.lblError->setStyleSheet(QStringLiteral("color: #b00000;"));
+    c.sensorUi.lblError = b.make<QLabel>(QStringLiteral("lblError"), 20, 486, 460, 60);
+    c.sensorUi.lblError->setText(QStringLiteral("Error:"));
+    c.sensorUi.lblError->setWordWrap(true);
+    c.sensorUi.lblError->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    c.sensorUi.lblError->setStyleSheet(QStringLiteral("color: #b00000;"));
 
     b.heading(QStringLiteral("View/Add Readings"), 520, 18);
-    c.imgFirst = b.command(QStringLiteral("imgFirst"), standard(QStyle::SP_MediaSkipBackward),
+    c.readingUi.imgFirst = b.command(QStringLiteral("imgFirst"), standard(QStyle::SP_MediaSkipBackward),
                            QStringLiteral("First"), 520, 44);
-    c.imgPrevData = b.command(QStringLiteral("imgPrevData"), standard(QStyle::SP_MediaSeekBackward),
+    c.readingUi.imgPrevData = b.command(QStringLiteral("imgPrevData"), standard(QStyle::SP_MediaSeekBackward),
                               QStringLiteral("Previous"), 630, 44);
-    c.imgNextData = b.command(QStringLiteral("imgNextData"), standard(QStyle::SP_MediaSeekForward),
+    c.readingUi.imgNextData = b.command(QStringLiteral("imgNextData"), standard(QStyle::SP_MediaSeekForward),
                               QStringLiteral("Next"), 760, 44);
-    c.imgLast = b.command(QStringLiteral("imgLast"), standard(QStyle::SP_MediaSkipForward),
+    c.readingUi.imgLast = b.command(QStringLiteral("imgLast"), standard(QStyle::SP_MediaSkipForward),
                           QStringLiteral("Last"), 870, 44);
-    c.txtRcount = b.box(QStringLiteral("txtRcount"), 520, 96, 200);
-    c.txtRcount->setReadOnly(true);
-    c.imgAddReading = b.command(QStringLiteral("imgAddReading"), drawn(pictures::plusIcon()),
+    c.readingUi.txtRcount = b.box(QStringLiteral("txtRcount"), 520, 96, 200);
+    c.readingUi.txtRcount->setReadOnly(true);
+    c.readingUi.imgAddReading = b.command(QStringLiteral("imgAddReading"), drawn(pictures::plusIcon()),
                                 QStringLiteral("Add New"), 520, 132);
-    c.imgDeleteReading =
+    c.readingUi.imgDeleteReading =
         b.command(QStringLiteral("imgDeleteReading"), standard(QStyle::SP_TrashIcon),
                   QStringLiteral("Delete/Batch"), 700, 132);
 
     b.heading(QStringLiteral("Datasheet View:"), 520, 204);
-    c.imgDatasheet =
+    c.datasheetUi.imgDatasheet =
         b.command(QStringLiteral("imgDatasheet"), standard(QStyle::SP_FileDialogDetailedView),
                   QStringLiteral("Datasheet"), 520, 228);
-    c.imgReport =
+    c.reportUi.imgReport =
         b.command(QStringLiteral("imgReport"), standard(QStyle::SP_FileIcon),
                   QStringLiteral("Report"), 700, 228, QStringLiteral("Label46"), &c.Label46);
 
     b.heading(QStringLiteral("Import Datafiles:"), 520, 300);
-    c.imgAddTroveData =
+    c.importUi.imgAddTroveData =
         b.pictureButton(QStringLiteral("imgAddTroveData"), standard(QStyle::SP_DialogOpenButton),
                         QStringLiteral("Import Datafiles"), 520, 324);
     b.label(QStringLiteral("Time Period (hr)"), 580, 334);
-    c.cboTroveInt =
+    c.importUi.cboTroveInt =
         b.editableCombo(QStringLiteral("cboTroveInt"), 700, 330, 70,
                         {QStringLiteral("1"), QStringLiteral("8"), QStringLiteral("24")});
-    c.cboTroveInt->setCurrentIndex(2);
+    c.importUi.cboTroveInt->setCurrentIndex(2);
 }
 
 graphs::Chart* chart(Builder& b, graphs::Chart* plot, const QString& name) {
@@ -366,30 +366,30 @@ QPushButton* button(Builder& b, const QString& name, const QString& text, int x,
 
 void buildGraphs(QTabWidget* tabs, MainControls& c) {
     Builder t(newPage(tabs, QStringLiteral("4. Disp v Time")));
-    c.ChartT = chart(t, graphs::makeTimeChart(), QStringLiteral("ChartT"));
+    c.graphUi.ChartT = chart(t, graphs::makeTimeChart(), QStringLiteral("ChartT"));
     // The scale selector moves between the two graph tabs at this left edge.
-    c.lblscale =
+    c.graphUi.lblscale =
         t.label(QStringLiteral("Scale X axis (mm):"), twips(13080), 16, QStringLiteral("lblscale"));
-    c.cboScale =
+    c.graphUi.cboScale =
         t.editableCombo(QStringLiteral("cboScale"), twips(13080), 38, 110,
                         {QStringLiteral("AutoScale"), QStringLiteral("25"), QStringLiteral("50"),
                          QStringLiteral("75"), QStringLiteral("100"), QStringLiteral("125")});
-    c.cmdTHelp = button(t, QStringLiteral("cmdTHelp"), QStringLiteral("?"), twips(13080), 86, 30);
-    c.cmdTemp = button(t, QStringLiteral("cmdTemp"), QStringLiteral("Export as JPG"), twips(13080),
+    c.graphUi.cmdTHelp = button(t, QStringLiteral("cmdTHelp"), QStringLiteral("?"), twips(13080), 86, 30);
+    c.graphUi.cmdTemp = button(t, QStringLiteral("cmdTemp"), QStringLiteral("Export as JPG"), twips(13080),
                        136, 120);
 
     Builder s(newPage(tabs, QStringLiteral("5. Disp v Length")));
-    c.ChartS = chart(s, graphs::makeLengthChart(), QStringLiteral("ChartS"));
-    c.cmdDvl = button(s, QStringLiteral("cmdDvl"), QStringLiteral("Export as JPG"), twips(13080),
+    c.graphUi.ChartS = chart(s, graphs::makeLengthChart(), QStringLiteral("ChartS"));
+    c.graphUi.cmdDvl = button(s, QStringLiteral("cmdDvl"), QStringLiteral("Export as JPG"), twips(13080),
                       136, 120);
-    c.lblW15 = s.make<QLabel>(QStringLiteral("lblW15"), twips(13080), 190, 126, 220);
-    c.lblW15->setText(QStringLiteral("There are more than 15 records selected, only the last 15 "
+    c.graphUi.lblW15 = s.make<QLabel>(QStringLiteral("lblW15"), twips(13080), 190, 126, 220);
+    c.graphUi.lblW15->setText(QStringLiteral("There are more than 15 records selected, only the last 15 "
                                      "readings will be plotted. Go to the Readings Tab to select "
                                      "which data to plot"));
-    c.lblW15->setWordWrap(true);
-    c.lblW15->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    c.lblW15->setStyleSheet(QStringLiteral("color: #b00000;"));
-    c.lblW15->hide();
+    c.graphUi.lblW15->setWordWrap(true);
+    c.graphUi.lblW15->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    c.graphUi.lblW15->setStyleSheet(QStringLiteral("color: #b00000;"));
+    c.graphUi.lblW15->hide();
 }
 
 void buildUtilities(QTabWidget* tabs, MainControls& c) {
@@ -399,34 +399,34 @@ void buildUtilities(QTabWidget* tabs, MainControls& c) {
     QStringList types;
     for (int n = 1; n <= 6; ++n)
         types << QStringLiteral("%1: q%2 MPBX or ROVA").arg(n * 10 + 11).arg(n);
-    c.txtFilterType = b.editableCombo(QStringLiteral("txtFilterType"), 200, 48, 200, types);
-    c.txtFilterType->setCurrentIndex(-1);
-    c.txtFilterType->setEditText(QString());
+    c.filterUi.txtFilterType = b.editableCombo(QStringLiteral("txtFilterType"), 200, 48, 200, types);
+    c.filterUi.txtFilterType->setCurrentIndex(-1);
+    c.filterUi.txtFilterType->setEditText(QString());
     b.label(QStringLiteral("Filter by Level:"), 20, 84);
-    c.txtFilterLevel = b.box(QStringLiteral("txtFilterLevel"), 200, 80, 200);
+    c.filterUi.txtFilterLevel = b.box(QStringLiteral("txtFilterLevel"), 200, 80, 200);
     b.label(QStringLiteral("Filter by Location:"), 20, 116);
-    c.txtFilterLocation = b.box(QStringLiteral("txtFilterLocation"), 200, 112, 200);
+    c.filterUi.txtFilterLocation = b.box(QStringLiteral("txtFilterLocation"), 200, 112, 200);
     b.label(QStringLiteral("Filter by Install Date: (yyyy/mm/dd)"), 20, 152);
     b.label(QStringLiteral("Start Date:"), 20, 180);
-    c.txtStartDate = b.box(QStringLiteral("txtStartDate"), 100, 176, 100);
+    c.filterUi.txtStartDate = b.box(QStringLiteral("txtStartDate"), 100, 176, 100);
     b.label(QStringLiteral("End Date:"), 220, 180);
-    c.txtEndDate = b.box(QStringLiteral("txtEndDate"), 290, 176, 100);
-    c.chkDontShowDestroyed = b.make<QCheckBox>(QStringLiteral("chkDontShowDestroyed"), 20, 214);
-    c.chkDontShowDestroyed->setText(QStringLiteral("Do Not Show Destroyed Sensors"));
-    c.chkDontShowDestroyed->adjustSize();
-    c.imgApplyFilter =
+    c.filterUi.txtEndDate = b.box(QStringLiteral("txtEndDate"), 290, 176, 100);
+    c.filterUi.chkDontShowDestroyed = b.make<QCheckBox>(QStringLiteral("chkDontShowDestroyed"), 20, 214);
+    c.filterUi.chkDontShowDestroyed->setText(QStringLiteral("Do Not Show Destroyed Sensors"));
+    c.filterUi.chkDontShowDestroyed->adjustSize();
+    c.filterUi.imgApplyFilter =
         b.picture(QStringLiteral("imgApplyFilter"), pictures::filterIcon(false), 0, 0, false);
-    c.imgRemoveFilter =
+    c.filterUi.imgRemoveFilter =
         b.picture(QStringLiteral("imgRemoveFilter"), pictures::filterIcon(true), 0, 0, false);
-    c.imgFilter = b.command(QStringLiteral("imgFilter"), drawn(pictures::filterIcon(false)),
+    c.filterUi.imgFilter = b.command(QStringLiteral("imgFilter"), drawn(pictures::filterIcon(false)),
                             QStringLiteral("Apply Filter"), 20, 248,
-                            QStringLiteral("lblFilterState"), &c.lblFilterState);
-    c.lblFilterState->resize(110, c.lblFilterState->height());
-    c.lblFilter =
+                            QStringLiteral("lblFilterState"), &c.filterUi.lblFilterState);
+    c.filterUi.lblFilterState->resize(110, c.filterUi.lblFilterState->height());
+    c.filterUi.lblFilter =
         b.label(QStringLiteral("* Filter Applied *"), 200, 260, QStringLiteral("lblFilter"));
-    c.lblFilter->setStyleSheet(QStringLiteral("color: #b00000; font-weight: bold;"));
-    c.lblFilter->adjustSize();
-    c.lblFilter->hide();
+    c.filterUi.lblFilter->setStyleSheet(QStringLiteral("color: #b00000; font-weight: bold;"));
+    c.filterUi.lblFilter->adjustSize();
+    c.filterUi.lblFilter->hide();
 
     b.heading(QStringLiteral("Database:"), 20, 330);
     c.Image3 = b.pictureButton(QStringLiteral("Image3"), drawn(pictures::databaseIcon()),
@@ -434,10 +434,10 @@ void buildUtilities(QTabWidget* tabs, MainControls& c) {
     b.label(QStringLiteral("Change Database Location"), 66, 366);
 
     b.heading(QStringLiteral("Choose an mdb file to restore from:"), 520, 18);
-    c.lstFiles = b.make<QListWidget>(QStringLiteral("lstFiles"), 520, 42, 320, 200);
-    c.imgBackup = b.command(QStringLiteral("imgBackup"), standard(QStyle::SP_DialogSaveButton),
+    c.backupUi.lstFiles = b.make<QListWidget>(QStringLiteral("lstFiles"), 520, 42, 320, 200);
+    c.backupUi.imgBackup = b.command(QStringLiteral("imgBackup"), standard(QStyle::SP_DialogSaveButton),
                             QStringLiteral("Backup Database"), 520, 256);
-    c.imgRestore = b.command(QStringLiteral("imgRestore"), standard(QStyle::SP_BrowserReload),
+    c.backupUi.imgRestore = b.command(QStringLiteral("imgRestore"), standard(QStyle::SP_BrowserReload),
                              QStringLiteral("Restore from Backup"), 520, 306);
 
     b.heading(QStringLiteral("Help:"), 520, 380);
@@ -461,6 +461,18 @@ MainControls buildMainControls(QTabWidget* tabs) {
     buildReadings(tabs, c);
     buildGraphs(tabs, c);
     buildUtilities(tabs, c);
+    // The controls more than one panel is given.
+    c.sensorUi.SSTab1 = tabs;
+    c.readingUi.SSTab1 = tabs;
+    c.importUi.SSTab1 = tabs;
+    c.graphUi.SSTab1 = tabs;
+    c.datasheetUi.SSTab1 = tabs;
+    c.reportUi.SSTab1 = tabs;
+    c.readingUi.txtChannel = c.sensorUi.txtChannel;
+    c.readingUi.txtChannelT = c.sensorUi.txtChannelT;
+    c.readingUi.lblError = c.sensorUi.lblError;
+    c.reportUi.ChartT = c.graphUi.ChartT;
+    c.reportUi.ChartS = c.graphUi.ChartS;
     return c;
 }
 

@@ -34,19 +34,19 @@ MainWindow::MainWindow(const Environment& environment, QWidget* parent)
     lock_ = acquireInstanceLock(state_.DataFolder);
     if (lock_) prefetch_.start(databasePathFromLocationFile(state_.DataFolder, nullptr));
     ui_ = buildMainControls(new QTabWidget(this));
-    sensors_ = std::make_unique<sensors::SensorPanel>(state_, ui_.sensorControls());
-    filter_ = std::make_unique<sensors::FilterPanel>(state_, ui_.filterControls(), *sensors_);
+    sensors_ = std::make_unique<sensors::SensorPanel>(state_, ui_.sensorUi);
+    filter_ = std::make_unique<sensors::FilterPanel>(state_, ui_.filterUi, *sensors_);
     // The other panels are handed the sensor the first two tabs show.
     const sensors::CurrentSensorOf current = [this] { return sensors_->current(); };
-    readings_ = std::make_unique<readings::ReadingPanel>(state_, ui_.readingControls(), current);
-    graphs_ = std::make_unique<graphs::GraphPanel>(state_, ui_.graphControls(), current);
-    import_ = std::make_unique<importer::ImportPanel>(state_, ui_.importControls(), *readings_,
+    readings_ = std::make_unique<readings::ReadingPanel>(state_, ui_.readingUi, current);
+    graphs_ = std::make_unique<graphs::GraphPanel>(state_, ui_.graphUi, current);
+    import_ = std::make_unique<importer::ImportPanel>(state_, ui_.importUi, *readings_,
                                                      current);
-    datasheet_ = std::make_unique<outputs::DatasheetPanel>(state_, ui_.datasheetControls(),
+    datasheet_ = std::make_unique<outputs::DatasheetPanel>(state_, ui_.datasheetUi,
                                                            *readings_, current);
-    report_ = std::make_unique<outputs::ReportPanel>(state_, ui_.reportControls(), *readings_);
+    report_ = std::make_unique<outputs::ReportPanel>(state_, ui_.reportUi, *readings_);
     backup_ = std::make_unique<maintenance::BackupPanel>(
-        state_, ui_.backupControls(),
+        state_, ui_.backupUi,
         [this](const QString& path, const QString& label) { return reloadDatabase(path, label); });
     const QSize around(TabWidth + 2 * twips(120), TabHeight + 2 * twips(120));
     setMinimumSize(around);
@@ -78,7 +78,7 @@ bool MainWindow::startUp() {
     sensors_->setLoading(true);
     placeWindow();
     ui_.SSTab1->setCurrentIndex(0);
-    ui_.lblError->hide();
+    ui_.sensorUi.lblError->hide();
 
     logAndLeave(state_.log, texts::FormLoad, [&] {
         state_.DBPath = databasePathFromLocationFile(state_.DataFolder, &prompter);
@@ -99,7 +99,7 @@ bool MainWindow::startUp() {
         const QStringList numbers = openRegister(state_, RegisterOrder::HighestFirst);
         if (numbers.isEmpty()) {
             tellNoSensors(prompter);
-            ui_.txtSCount->setText(QStringLiteral("0"));
+            ui_.sensorUi.txtSCount->setText(QStringLiteral("0"));
         } else {
             showRegister(numbers);
         }
