@@ -22,6 +22,12 @@ inline QString readingNotSaved(const QString& number, const QString& date, const
     return QStringLiteral("The reading of %2 at %3 of sensor %1 was not saved: %4.")
         .arg(number, date, time, reason);
 }
+inline QString readingNotMoved(const QString& number, const QString& date, const QString& time,
+                               const QString& toDate, const QString& toTime,
+                               const QString& reason) {
+    return QStringLiteral("The reading of %2 at %3 of sensor %1 was not moved to %4 at %5: %6.")
+        .arg(number, date, time, toDate, toTime, reason);
+}
 inline const QString MovedReadingLost = QStringLiteral("error");
 inline const QString FutureDate = QStringLiteral("Warning: Reading Date is in the future");
 inline const QString NoReadingsYet =

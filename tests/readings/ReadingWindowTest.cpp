@@ -245,6 +245,29 @@ TEST_F(ReadingWindowTest, ADateEditMovesTheReadingUnlessTheKeyIsTaken) {
     EXPECT_EQ(shownMessage(), "");
 }
 
+// A move the database refuses is told; the reading and the pickers stay at
+// the stored date.
+TEST_F(ReadingWindowTest, ARefusedDateEditIsToldAndThePickersGoBack) {
+    startWith(3);
+    {
+        auto other = store::Database::open(dataFile("TolvaneMPBX.mdb"));
+        other->execute(QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE OF FullDate ON `%1` "
+                                      "BEGIN SELECT RAISE(ABORT, 'refused'); END")
+                           .arg(Sensor));
+    }
+    expectLog(texts::SaveReadingsLabel);
+    editDate(QDate(2013, 12, 2));
+    checkLog();
+    ASSERT_EQ(prompter.prompts.size(), 1U);
+    EXPECT_TRUE(prompter.prompts[0].text.startsWith(
+        "The reading of 2013/12/03 at 22:33:08 of sensor 201391005 was not moved to 2013/12/02 "
+        "at 22:33:08: "))
+        << prompts();
+    EXPECT_EQ(control<QDateEdit>("dtpRdate")->date(), QDate(2013, 12, 3));
+    EXPECT_EQ(stored(hour(2), "ReadingDate"), "2013/12/03");
+    EXPECT_EQ(counter(), "3 of 3");
+}
+
 // Enter ends the date edit; leaving the picker for another command ends it
 // again, when the readings may have been reopened under it. The reading's
 // own key is never a duplicate of itself.

@@ -205,7 +205,25 @@ void ReadingPanel::CheckDateTime() {
         // The picker's edit can end again after another command reopened or
         // moved the readings: the check is of the shown reading, wherever the
         // cursor went, and its own key is never a duplicate.
-        switch (moveReading(*rs, current_().number, shownRow_, date, time)) {
+        const QString number = current_().number;
+        MoveResult moved = MoveResult::Unchanged;
+        try {
+            moved = moveReading(*rs, number, shownRow_, date, time);
+        } catch (...) {
+            // The reading stays where it was stored, and the pickers say so.
+            const std::exception_ptr failure = std::current_exception();
+            state_.log.WriteLog(app::errorEntry(failure, texts::SaveReadingsLabel));
+            if (shown_) {
+                prompter().ask({texts::readingNotMoved(number, keyDate(shown_->date),
+                                                       keyTime(shown_->time), keyDate(date),
+                                                       keyTime(time),
+                                                       app::saveFailureReason(failure, {})),
+                                texts::AppTitle, app::Icon::Warning});
+                setPickers(shown_->date, shown_->time);
+            }
+            return;
+        }
+        switch (moved) {
         case MoveResult::Unchanged:
             break;
         case MoveResult::Moved:
@@ -218,7 +236,7 @@ void ReadingPanel::CheckDateTime() {
             if (SaveReadings()) {
                 fillreadings();
             } else {
-                ui_.txtReadingID->setText(readingKey(current_().number, date, time));
+                ui_.txtReadingID->setText(readingKey(number, date, time));
                 showCounter();
             }
             break;
