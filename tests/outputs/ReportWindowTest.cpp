@@ -96,7 +96,12 @@ TEST_F(ReportWindowTest, WritesTheChosenPagesAndKeepsTheChoice) {
     EXPECT_EQ(joined(promptTexts()), "\n");
     EXPECT_EQ(QApplication::clipboard()->text().toStdString(), "the engineer's own notes");
     EXPECT_EQ(newFiles(), "\nReport 201391005.docx\nSpatial.jpg\nTemporal.jpg");
-    EXPECT_EQ(QImage(dataFile("Temporal.jpg")).size(), control<QCustomPlot>("ChartT")->size());
+    // At print resolution, in the chart's proportions.
+    const QSize onScreen = control<QCustomPlot>("ChartT")->size();
+    const QSize printed = QImage(dataFile("Temporal.jpg")).size();
+    EXPECT_EQ(printed.width(), 2400);
+    EXPECT_NEAR(double(printed.height()) / printed.width(), double(onScreen.height()) / onScreen.width(),
+                0.01);
     auto written = body();
     EXPECT_EQ(pageBreaks(written), 2);
     ASSERT_EQ(written.size(), 20u);

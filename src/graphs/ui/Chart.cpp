@@ -84,17 +84,21 @@ protected:
 };
 
 // A legend entry with a check box before the series' icon: clicking it hides
-// or shows the series.
+// or shows the series. A printed graph has no boxes to click.
 class CheckLegendItem : public QCPPlottableLegendItem {
 public:
-    CheckLegendItem(QCPLegend* legend, QCPAbstractPlottable* plottable)
-        : QCPPlottableLegendItem(legend, plottable) {}
+    CheckLegendItem(QCPLegend* legend, QCPAbstractPlottable* plottable, const bool& printing)
+        : QCPPlottableLegendItem(legend, plottable), printing_(printing) {}
 
 protected:
     int boxSize() const { return QFontMetrics(getFont()).height() * 3 / 4; }
 
     void draw(QCPPainter* painter) override {
         if (!mPlottable) return;
+        if (printing_) {
+            QCPPlottableLegendItem::draw(painter);
+            return;
+        }
         const int box = boxSize();
         const QRect r = mRect;
         // Beside the icon and text, which stand at the top of the entry.
@@ -121,9 +125,12 @@ protected:
 
     QSize minimumOuterSizeHint() const override {
         QSize s = QCPPlottableLegendItem::minimumOuterSizeHint();
-        s.rwidth() += boxSize() + 5;
+        if (!printing_) s.rwidth() += boxSize() + 5;
         return s;
     }
+
+private:
+    const bool& printing_;
 };
 
 } // namespace
@@ -467,7 +474,7 @@ void Chart::resolveBindings() {
 void Chart::rebuildLegend() {
     legend->clearItems();
     for (int i = 0; i < seriesCount(); ++i)
-        if (active_[size_t(i)]) legend->addItem(new CheckLegendItem(legend, graph(i)));
+        if (active_[size_t(i)]) legend->addItem(new CheckLegendItem(legend, graph(i), printing_));
 }
 
 void Chart::toggleFromLegend(QCPAbstractLegendItem* item) {
@@ -623,11 +630,41 @@ void Chart::mouseReleaseEvent(QMouseEvent* event) {
     if (click) clickAt(pos);
 }
 
-bool Chart::exportJpeg(const QString& path) {
+QSize Chart::pictureSize() const {
+    return {width() > 50 ? width() : 850, height() > 50 ? height() : 560};
+}
+
+template <class F> auto Chart::asPrinted(F&& f) {
     resolveBindings();
-    const int w = width() > 50 ? width() : 850;
-    const int h = height() > 50 ? height() : 560;
-    const QPixmap picture = toPixmap(w, h);
+    const QString caption = annotation_->text();
+    std::vector<QCPDataSelection> selections;
+    for (int i = 0; i < graphCount(); ++i) {
+        selections.push_back(graph(i)->selection());
+        graph(i)->setSelection(QCPDataSelection());
+    }
+    printing_ = true;
+    annotation_->setText(QString());
+    annotation_->setVisible(false);
+    struct Restore {
+        Chart& chart;
+        const QString& caption;
+        std::vector<QCPDataSelection>& selections;
+        ~Restore() {
+            chart.printing_ = false;
+            chart.annotation_->setVisible(true);
+            chart.annotation_->setText(caption);
+            for (int i = 0; i < chart.graphCount() && size_t(i) < selections.size(); ++i)
+                chart.graph(i)->setSelection(selections[size_t(i)]);
+        }
+    } restore{*this, caption, selections};
+    return f();
+}
+
+bool Chart::exportJpeg(const QString& path, int pictureWidth) {
+    const QSize size = pictureSize();
+    const double scale = pictureWidth > 0 ? double(pictureWidth) / size.width() : 1.0;
+    const QPixmap picture =
+        asPrinted([&] { return toPixmap(size.width(), size.height(), scale); });
     if (picture.isNull()) return false;
     // Written beside the target and renamed into place: a viewer holding the
     // old picture never sees half a file, and a failure leaves the old one.
@@ -639,6 +676,20 @@ bool Chart::exportJpeg(const QString& path) {
         return false;
     }
     return file.commit();
+}
+
+void Chart::render(QCPPainter& painter, const QRectF& rect) {
+    const QSize size = pictureSize();
+    asPrinted([&] {
+        painter.save();
+        painter.setMode(QCPPainter::pmVectorized);
+        painter.setMode(QCPPainter::pmNoCaching);
+        painter.translate(rect.topLeft());
+        painter.scale(rect.width() / size.width(), rect.height() / size.height());
+        toPainter(&painter, size.width(), size.height());
+        painter.restore();
+        return 0;
+    });
 }
 
 Chart* makeTimeChart(QWidget* parent) {

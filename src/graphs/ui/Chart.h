@@ -81,9 +81,19 @@ public:
     void unzoom();
     // The drawn view back, without drawing: for a graph about to be drawn anew.
     void restoreHome();
-    // The picture as last drawn, as a JPEG file. False when it cannot be written;
-    // an existing file is then left as it was.
-    bool exportJpeg(const QString& path);
+    // The width of an exported picture: a page's width at print resolution.
+    static constexpr int PrintWidth = 2400;
+    // The graph as last drawn, as a JPEG file width pixels wide: the graph alone
+    // (no check boxes, no caption of a clicked point, no selection), in the
+    // proportions and with the look it has on screen. False when it cannot be
+    // written; an existing file is then left as it was.
+    bool exportJpeg(const QString& path, int width = PrintWidth);
+    // The same graph drawn as vectors into rect of the painter's device (a
+    // PDF page): laid out at pictureSize() and scaled to fill rect, so that it
+    // looks as on screen. The painter must be active.
+    void render(QCPPainter& painter, const QRectF& rect);
+    // The size the chart is laid out at for a picture: its own once shown.
+    QSize pictureSize() const;
 
     // The text of the annotation under the chart (empty until a point is clicked).
     QString annotation() const;
@@ -110,6 +120,9 @@ private:
     void clickAt(const QPoint& pos);
     void describePoint(QCPAbstractPlottable* plottable, int dataIndex);
     void toggleFromLegend(QCPAbstractLegendItem* item);
+    // Runs f with the chart as printed: the legend without check boxes, no
+    // caption, no selection; the screen's look returns afterwards.
+    template <class F> auto asPrinted(F&& f);
 
     BottomKind bottomKind_;
     QCPTextElement* title_ = nullptr;
@@ -121,6 +134,7 @@ private:
     QSharedPointer<QCPAxisTicker> leftTicker_, bottomTicker_;
     bool leftAutomatic_ = false, bottomAutomatic_ = true;
     bool fitBottom_ = false; // points were set since the bottom axis was last fitted
+    bool printing_ = false;  // drawn for a picture or a page, not the screen
     Describer describer_;
 
     // Mouse interactions.

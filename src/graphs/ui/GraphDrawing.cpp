@@ -11,7 +11,8 @@ namespace graphs {
 using Axis = Chart::Axis;
 
 void drawTimeGraph(Chart& chart, const GraphSetup& setup, const TimePoints& points,
-                   const QString& scaleText) {
+                   const QString& scaleText, const TimeGraphLook& look) {
+    Q_UNUSED(look)
     const std::vector<SeriesBinding> series =
         timeSeries(setup.head, std::clamp(setup.numNodes, 0, 8), setup.nodeLabels);
     chart.clearTitle();

@@ -13,13 +13,20 @@ namespace graphs {
 
 class Chart;
 
+// How the time graph is drawn beyond the look it always had.
+struct TimeGraphLook {
+    // The temperature against a right-hand axis in degrees C with its own
+    // automatic range; AutoScale of the left axis then fits the displacements.
+    bool temperatureOwnAxis = false;
+};
+
 // Sets up a chart made by makeTimeChart() as the time graph of setup.sensorNumber:
 // title, series and legend titles, axis ranges, increments and date labels.
 // points must come from prepareTimeGraph or storedTimePoints with setup's head
 // and node count; a series whose column they lack is drawn empty. The caller
 // replots or exports the chart.
 void drawTimeGraph(Chart& chart, const GraphSetup& setup, const TimePoints& points,
-                   const QString& scaleText);
+                   const QString& scaleText, const TimeGraphLook& look = {});
 
 struct LengthDrawing {
     bool tooMany = false; // more readings selected than drawn: lblW15 shows
