@@ -15,6 +15,7 @@
 #include "store/Database.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
 #include <QDir>
@@ -177,6 +178,11 @@ int main(int argc, char* argv[]) {
     window.findChild<QPushButton*>(QStringLiteral("cmdTemp"))->click();
     QImage(dataFolder + QStringLiteral("/Temporal.jpg"))
         .save(out.filePath(QStringLiteral("exported-Temporal.png")));
+    // The temperature against an axis of its own, then back on the shared one.
+    auto* ownAxis = window.findChild<QCheckBox*>(QStringLiteral("chkTempAxis"));
+    ownAxis->setChecked(true);
+    picture(QStringLiteral("time-temperature-axis.png"));
+    ownAxis->setChecked(false);
     // The report of the year-long sensor, both graphs ticked, copied out of
     // the data folder: the documents folder may be a temporary one.
     const QString report = outputs::reportPath(dataFolder, year);

@@ -305,6 +305,25 @@ bool TimePoints::holds(HeadLocation head, int numNodes) const {
     return true;
 }
 
+QString profileDate(const Profile& profile) {
+    const std::optional<QDate> d = app::toDate(profile.readingDate);
+    return d ? d->toString(QStringLiteral("yyyy/MM/dd")) : profile.readingDate;
+}
+
+std::vector<QString> profileTitles(std::span<const Profile> profiles) {
+    std::vector<QString> dates;
+    for (const Profile& p : profiles)
+        dates.push_back(profileDate(p));
+    std::vector<QString> titles;
+    for (size_t k = 0; k < profiles.size(); ++k) {
+        const bool shared = std::count(dates.begin(), dates.end(), dates[k]) > 1;
+        titles.push_back(
+            shared ? QStringLiteral("%1 %2").arg(dates[k], profiles[k].readingTime.left(5))
+                   : dates[k]);
+    }
+    return titles;
+}
+
 std::optional<double> Profile::value(const QString& column) const {
     for (const auto& [name, v] : values)
         if (name.compare(column, Qt::CaseInsensitive) == 0) return v;

@@ -13,6 +13,7 @@
 #include <array>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -53,6 +54,14 @@ struct Profile {
 };
 // The length graph's readings: how many are selected and the last MaxProfiles
 // of them (see profileWindow), in the graph's order.
+// A profile's reading date as the legend shows it, "yyyy/MM/dd" (the stored
+// text when it is no date).
+QString profileDate(const Profile& profile);
+// The legend titles of the profiles drawn: the date, and the time ("HH:mm")
+// too where another profile drawn has the same date, so that no two entries
+// read alike.
+std::vector<QString> profileTitles(std::span<const Profile> profiles);
+
 struct LengthProfiles {
     bool prepared = false; // as TimePoints::prepared
     int selected = 0;

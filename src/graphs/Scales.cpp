@@ -96,9 +96,20 @@ AxisScale fixedScale(const QString& text) {
     return {0, 5, app::leadingNumber(text)};
 }
 
+AxisScale withRoom(AxisScale s, double ymin, double ymax) {
+    // A value within a twentieth of an increment (a pixel or two) of the line
+    // would be drawn on it.
+    const double hair = std::abs(s.increment) / 20;
+    if (ymin <= s.minimum + hair) s.minimum -= s.increment;
+    if (ymax >= s.maximum - hair) s.maximum += s.increment;
+    return s;
+}
+
 AxisScale leftScale(GraphKind kind, const QString& scaleText, double ymin, double ymax) {
     if (scaleText != texts::AutoScale) return fixedScale(scaleText);
-    return kind == GraphKind::Time ? timeAutoScale(ymin, ymax) : lengthAutoScale(ymin, ymax);
+    return withRoom(kind == GraphKind::Time ? timeAutoScale(ymin, ymax)
+                                            : lengthAutoScale(ymin, ymax),
+                    ymin, ymax);
 }
 
 TimeAxis timeAxisFor(int spanDays) {

@@ -24,9 +24,13 @@ double roundHalfEven(double v, int decimals);
 // against the left axis.
 AxisScale timeAutoScale(double ymin, double ymax);
 AxisScale lengthAutoScale(double ymin, double ymax);
+// Room round the data: where the lowest or highest value would lie on the
+// axis line (or beyond it), that end moves out by one increment.
+AxisScale withRoom(AxisScale s, double ymin, double ymax);
 // A scale typed or chosen in the scale box; it always starts at 0.
 AxisScale fixedScale(const QString& text);
-// The left axis of either graph by the scale box's text.
+// The left axis of either graph by the scale box's text: AutoScale's table
+// with room round the data, or the fixed scale exactly.
 AxisScale leftScale(GraphKind kind, const QString& scaleText, double ymin, double ymax);
 
 // The time axis by the whole days between the first and last reading.

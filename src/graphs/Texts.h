@@ -12,6 +12,8 @@ inline const QString HeadTitle = QStringLiteral("Head");
 inline const QString TimeLegendTitle = QStringLiteral("Node Locations:");
 inline const QString LengthLegendTitle = QStringLiteral("Reading  Dates: ");
 inline const QString LeftAxisTitle = QStringLiteral("Displacement (mm)");
+inline const QString TemperatureAxisTitle = QStringLiteral("Temperature (\u00B0C)");
+inline const QString TemperatureAxisTick = QStringLiteral("Temperature on its own axis");
 inline const QString LengthBottomTitle = QStringLiteral("Distance from Roof (m)");
 inline const QString NodeLabelUnit = QStringLiteral(" m");
 inline const QString AutoScale = QStringLiteral("AutoScale");
@@ -49,5 +51,6 @@ inline const QString OpenGraphDataLabel = QStringLiteral(" Module1_OpenGraphData
 inline const QString GetTemporalDataLabel = QStringLiteral(" G_GetTemporalData");
 inline const QString GetSpatialDataLabel = QStringLiteral(" G_GetSpatialData");
 inline const QString DrawSgraphLabel = QStringLiteral(" G_DrawSgraph");
+inline const QString TemperatureAxisLabel = QStringLiteral(" chkTempAxis_Click");
 
 } // namespace graphs::texts

@@ -96,6 +96,39 @@ TEST(GraphScales, FixedScalesStartAtZero) {
     EXPECT_DOUBLE_EQ(leftScale(GraphKind::Length, texts::AutoScale, 0, 12).maximum, 15);
 }
 
+// AutoScale leaves room where the data would lie on (or beyond) the axis
+// line; a typed scale stays exactly as typed.
+TEST(GraphScales, AutoScaleLeavesRoomRoundTheData) {
+    const AxisScale zero = leftScale(GraphKind::Length, texts::AutoScale, 0, 0.05);
+    EXPECT_DOUBLE_EQ(zero.minimum, -0.01); // the head and the deepest anchor at 0
+    EXPECT_DOUBLE_EQ(zero.maximum, 0.1);
+    // Rounded to -3.46 or -1.23, the lowest point would lie on or below the line.
+    EXPECT_NEAR(leftScale(GraphKind::Time, texts::AutoScale, -3.456, 1).minimum, -3.56, 1e-9);
+    EXPECT_NEAR(leftScale(GraphKind::Time, texts::AutoScale, -1.234, 1).minimum, -1.33, 1e-9);
+    EXPECT_NEAR(leftScale(GraphKind::Time, texts::AutoScale, -1.2, 1).minimum, -1.3, 1e-9);
+    EXPECT_DOUBLE_EQ(leftScale(GraphKind::Time, texts::AutoScale, 0.7, 1).minimum, 0);
+    // A maximum the table puts on the highest value moves up too.
+    EXPECT_DOUBLE_EQ(withRoom({0, 10, 130}, 5, 130).maximum, 140);
+    EXPECT_DOUBLE_EQ(withRoom({0, 10, 130}, 5, 129.6).maximum, 140); // within a pixel or two
+    EXPECT_DOUBLE_EQ(withRoom({0, 10, 130}, 5, 129).maximum, 130);
+    const AxisScale typed = leftScale(GraphKind::Time, QStringLiteral("50"), 0, 50);
+    EXPECT_DOUBLE_EQ(typed.minimum, 0);
+    EXPECT_DOUBLE_EQ(typed.maximum, 50);
+}
+
+// Legend entries never read alike: a date shared by two readings drawn gets
+// their times.
+TEST(GraphLegend, ReadingsOfOneDateShowTheirTimes) {
+    auto profile = [](const char* date, const char* time) {
+        return Profile{QString::fromLatin1(date), QString::fromLatin1(time), {}};
+    };
+    const std::vector<Profile> drawn{profile("2025/11/30", "18:00:00"),
+                                     profile("2025/12/01", "06:00:00"),
+                                     profile("2025/12/01", "09:30:00"), profile("x", "10:00:00")};
+    EXPECT_EQ(profileTitles(drawn),
+              std::vector<QString>({"2025/11/30", "2025/12/01 06:00", "2025/12/01 09:30", "x"}));
+}
+
 TEST(GraphScales, TimeAxisBySpanAndLengthAxisByDeepestPoint) {
     EXPECT_EQ(timeAxisFor(0), TimeAxis::Hours);
     EXPECT_EQ(timeAxisFor(1), TimeAxis::CoarseHours);

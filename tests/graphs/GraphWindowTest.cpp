@@ -4,10 +4,12 @@
 #include "support/WindowSupport.h"
 
 #include "graphs/GraphData.h"
+#include "graphs/GraphSettings.h"
 #include "graphs/Texts.h"
 #include "graphs/ui/Chart.h"
 #include "graphs/ui/GraphDrawing.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
@@ -155,7 +157,7 @@ TEST_F(GraphWindowTest, TheTimeGraphStoresTheDerivedColumnsAndDrawsThem) {
     EXPECT_EQ(time->graph(1)->dataCount(), 3);
     EXPECT_DOUBLE_EQ((time->graph(3)->data()->end() - 1)->value, -0.5);
     // A temperature of 20 against displacements under a millimetre.
-    EXPECT_DOUBLE_EQ(time->yAxis->range().lower, -0.5);
+    EXPECT_DOUBLE_EQ(time->yAxis->range().lower, -2.5); // -0.5 on the axis line: room below
     EXPECT_DOUBLE_EQ(time->yAxis->range().upper, 22);
     EXPECT_EQ(time->xAxis->label(), ""); // three dates: date labels, no title
 
@@ -336,6 +338,74 @@ TEST_F(GraphWindowTest, TipsAndPictureExport) {
     desktop.result = false;
     click("cmdDvl");
     EXPECT_EQ(prompter.prompts.back().text, texts::pictureNotOpened(dataFile("DvL.jpg")));
+}
+
+// The tick puts the temperature on a right-hand axis of its own and leaves
+// the left one to the displacements; it is kept in the database.
+TEST_F(GraphWindowTest, TemperatureOnItsOwnAxisIsATickThatIsKept) {
+    startWith(3);
+    auto* tick = control<QCheckBox>("chkTempAxis");
+    EXPECT_EQ(tick->text(), "Temperature on its own axis");
+    tabs()->setCurrentIndex(3);
+    graphs::Chart* time = chart("ChartT");
+    EXPECT_FALSE(tick->isChecked());
+    EXPECT_FALSE(time->yAxis2->visible());
+    EXPECT_GE(time->yAxis->range().upper, 20); // the temperature of 20 shares the axis
+
+    tick->setChecked(true);
+    EXPECT_TRUE(time->isOnRightAxis(0));
+    EXPECT_TRUE(time->yAxis2->visible());
+    EXPECT_EQ(time->yAxis2->label(), texts::TemperatureAxisTitle);
+    EXPECT_LT(time->yAxis->range().upper, 1); // displacements of 0: the smallest scale
+    EXPECT_TRUE(time->yAxis2->range().contains(20));
+    {
+        auto db = store::Database::open(dataFile("TolvaneMPBX.mdb"), true);
+        EXPECT_TRUE(graphs::temperatureOwnAxis(*db));
+    }
+
+    // Another start reads it back; unticked, the Parts' shared axis returns.
+    closeWindow();
+    ASSERT_TRUE(startWindow());
+    tabs()->setCurrentIndex(3);
+    tick = control<QCheckBox>("chkTempAxis");
+    EXPECT_TRUE(tick->isChecked());
+    EXPECT_TRUE(chart("ChartT")->isOnRightAxis(0));
+    tick->setChecked(false);
+    EXPECT_FALSE(chart("ChartT")->isOnRightAxis(0));
+    EXPECT_FALSE(chart("ChartT")->yAxis2->visible());
+    EXPECT_GE(chart("ChartT")->yAxis->range().upper, 20);
+}
+
+// The picture is the graph alone: a clicked point's caption stays on screen
+// but not in the picture, which is drawn at print resolution.
+TEST_F(GraphWindowTest, TheExportedPictureIsTheGraphAlone) {
+    startWith(3);
+    tabs()->setCurrentIndex(3);
+    graphs::Chart* time = chart("ChartT");
+    const QString before = documents.filePath("before.jpg"), after = documents.filePath("after.jpg");
+    ASSERT_TRUE(time->exportJpeg(before));
+    time->replot();
+    QCPGraph* line = time->graph(1);
+    const QCPGraphData last = *(line->data()->end() - 1);
+    const QPoint at(int(line->keyAxis()->coordToPixel(last.key)),
+                    int(line->valueAxis()->coordToPixel(last.value)));
+    QTest::mouseClick(time, Qt::LeftButton, Qt::NoModifier, at);
+    ASSERT_FALSE(time->annotation().isEmpty());
+    ASSERT_TRUE(time->exportJpeg(after));
+    EXPECT_EQ(QImage(after), QImage(before));
+    EXPECT_EQ(QImage(after).width(), graphs::Chart::PrintWidth);
+    EXPECT_FALSE(time->annotation().isEmpty());
+}
+
+// Markers only where a point stands apart from both neighbours along the
+// key axis, however far the values scatter.
+TEST(GraphMarkers, OnlyWherePointsStandApart) {
+    const QVector<QPointF> dense{{0, 0}, {1, 50}, {2, 0}, {3, 50}};
+    EXPECT_TRUE(graphs::markersApart(dense, true, 6).isEmpty());
+    const QVector<QPointF> mixed{{0, 0}, {10, 0}, {12, 0}, {30, 0}, {40, 5}};
+    EXPECT_EQ(graphs::markersApart(mixed, true, 6), QVector<QPointF>({{0, 0}, {30, 0}, {40, 5}}));
+    EXPECT_EQ(graphs::markersApart({{0, 0}, {1, 10}}, false, 6),
+              QVector<QPointF>({{0, 0}, {1, 10}}));
 }
 
 } // namespace

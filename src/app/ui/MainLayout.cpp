@@ -4,6 +4,7 @@
 #include "app/Pictures.h"
 #include "app/ui/CommandLabel.h"
 #include "app/ui/MainControls.h"
+#include "graphs/Texts.h"
 #include "graphs/ui/Chart.h"
 #include "sensors/RoofLocations.h"
 
@@ -169,7 +170,7 @@ void buildIdentification(QTabWidget* tabs, MainControls& c) {
     c.sensorUi.txtLengthofCable = b.box(QStringLiteral("txtLengthofCable"), 200, 186, 80);
 
     c.sensorUi.lblLocation = b.heading(QStringLiteral("Manufacturing Configuration:"), 20, 232,
-                              QStringLiteral("lblLocation"));
+                                       QStringLiteral("lblLocation"));
     c.sensorUi.lblLocation->resize(300, c.sensorUi.lblLocation->height());
     for (int i = 1; i <= 8; ++i) {
         const int x = 20 + (i - 1) * 64;
@@ -194,16 +195,17 @@ void buildIdentification(QTabWidget* tabs, MainControls& c) {
     c.sensorUi.imgheart = b.picture(QStringLiteral("imgheart"), pictures::alive(), 372, 392);
 
     b.heading(QStringLiteral("Record Navigation:"), 620, 64);
-    c.sensorUi.imgPrevious = b.command(QStringLiteral("imgPrevious"), standard(QStyle::SP_ArrowLeft),
-                              QStringLiteral("Previous"), 620, 88);
+    c.sensorUi.imgPrevious =
+        b.command(QStringLiteral("imgPrevious"), standard(QStyle::SP_ArrowLeft),
+                  QStringLiteral("Previous"), 620, 88);
     c.sensorUi.imgNext = b.command(QStringLiteral("imgNext"), standard(QStyle::SP_ArrowRight),
-                          QStringLiteral("Next"), 780, 88);
+                                   QStringLiteral("Next"), 780, 88);
     c.sensorUi.txtSnav = b.box(QStringLiteral("txtSnav"), 620, 140, 200);
     c.sensorUi.txtSnav->setReadOnly(true);
     c.sensorUi.imgAddSensor = b.command(QStringLiteral("imgAddSensor"), drawn(pictures::plusIcon()),
-                               QStringLiteral("Add New"), 620, 200);
+                                        QStringLiteral("Add New"), 620, 200);
     c.sensorUi.imgDelete = b.command(QStringLiteral("imgDelete"), standard(QStyle::SP_TrashIcon),
-                            QStringLiteral("Delete"), 620, 256);
+                                     QStringLiteral("Delete"), 620, 256);
 }
 
 void buildInstallation(QTabWidget* tabs, MainControls& c) {
@@ -243,21 +245,22 @@ void buildInstallation(QTabWidget* tabs, MainControls& c) {
     c.sensorUi.cmdSave->setText(QStringLiteral("Save Changes"));
 
     // The borehole diagram: the head and anchor boxes sit on the drawing's rows.
-    c.sensorUi.lbloption = b.heading(QStringLiteral("Option 1 and 2 - Head at Borehole Collar"), 430, 150,
-                            QStringLiteral("lbloption"));
+    c.sensorUi.lbloption = b.heading(QStringLiteral("Option 1 and 2 - Head at Borehole Collar"),
+                                     430, 150, QStringLiteral("lbloption"));
     c.sensorUi.lbloption->resize(360, c.sensorUi.lbloption->height());
     const sensors::DiagramPlacement collar = sensors::diagramPlacement(true);
     b.label(QStringLiteral("From roof (m):"), twips(collar.anchorLeft) - 4, 172);
     c.sensorUi.imgCollar = b.picture(QStringLiteral("imgCollar"),
-                            pictures::borehole(pictures::Head::Collar, DiagramRect.size(),
-                                               diagramRows(pictures::Head::Collar)),
-                            0, 0, false);
+                                     pictures::borehole(pictures::Head::Collar, DiagramRect.size(),
+                                                        diagramRows(pictures::Head::Collar)),
+                                     0, 0, false);
     c.sensorUi.imgToe = b.picture(QStringLiteral("imgToe"),
-                         pictures::borehole(pictures::Head::Toe, DiagramRect.size(),
-                                            diagramRows(pictures::Head::Toe)),
-                         0, 0, false);
-    c.sensorUi.imgHead = b.picture(QStringLiteral("imgHead"), c.sensorUi.imgCollar->pixmap().toImage(),
-                          DiagramRect.x(), DiagramRect.y());
+                                  pictures::borehole(pictures::Head::Toe, DiagramRect.size(),
+                                                     diagramRows(pictures::Head::Toe)),
+                                  0, 0, false);
+    c.sensorUi.imgHead =
+        b.picture(QStringLiteral("imgHead"), c.sensorUi.imgCollar->pixmap().toImage(),
+                  DiagramRect.x(), DiagramRect.y());
     c.sensorUi.txtHead =
         b.box(QStringLiteral("txtHead"), twips(collar.anchorLeft), twips(collar.headTop), 60);
     c.sensorUi.txtHead->setReadOnly(true);
@@ -291,7 +294,8 @@ void buildReadings(QTabWidget* tabs, MainControls& c) {
 
     for (int i = 1; i <= 8; ++i) {
         const int y = 124 + (i - 1) * 30;
-        c.sensorUi.lbln[size_t(i)] = b.make<QLabel>(QStringLiteral("lbln%1").arg(i), 20, y + 4, 94, 18);
+        c.sensorUi.lbln[size_t(i)] =
+            b.make<QLabel>(QStringLiteral("lbln%1").arg(i), 20, y + 4, 94, 18);
         c.sensorUi.lbln[size_t(i)]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         c.sensorUi.txtChannel[size_t(i)] = b.box(QStringLiteral("txtChannel%1").arg(i), 120, y, 90);
         c.sensorUi.lblmm[size_t(i)] =
@@ -319,18 +323,23 @@ void buildReadings(QTabWidget* tabs, MainControls& c) {
     c.sensorUi.lblError->setStyleSheet(QStringLiteral("color: #b00000;"));
 
     b.heading(QStringLiteral("View/Add Readings"), 520, 18);
-    c.readingUi.imgFirst = b.command(QStringLiteral("imgFirst"), standard(QStyle::SP_MediaSkipBackward),
-                           QStringLiteral("First"), 520, 44);
-    c.readingUi.imgPrevData = b.command(QStringLiteral("imgPrevData"), standard(QStyle::SP_MediaSeekBackward),
-                              QStringLiteral("Previous"), 630, 44);
-    c.readingUi.imgNextData = b.command(QStringLiteral("imgNextData"), standard(QStyle::SP_MediaSeekForward),
-                              QStringLiteral("Next"), 760, 44);
-    c.readingUi.imgLast = b.command(QStringLiteral("imgLast"), standard(QStyle::SP_MediaSkipForward),
-                          QStringLiteral("Last"), 870, 44);
+    c.readingUi.imgFirst =
+        b.command(QStringLiteral("imgFirst"), standard(QStyle::SP_MediaSkipBackward),
+                  QStringLiteral("First"), 520, 44);
+    c.readingUi.imgPrevData =
+        b.command(QStringLiteral("imgPrevData"), standard(QStyle::SP_MediaSeekBackward),
+                  QStringLiteral("Previous"), 630, 44);
+    c.readingUi.imgNextData =
+        b.command(QStringLiteral("imgNextData"), standard(QStyle::SP_MediaSeekForward),
+                  QStringLiteral("Next"), 760, 44);
+    c.readingUi.imgLast =
+        b.command(QStringLiteral("imgLast"), standard(QStyle::SP_MediaSkipForward),
+                  QStringLiteral("Last"), 870, 44);
     c.readingUi.txtRcount = b.box(QStringLiteral("txtRcount"), 520, 96, 200);
     c.readingUi.txtRcount->setReadOnly(true);
-    c.readingUi.imgAddReading = b.command(QStringLiteral("imgAddReading"), drawn(pictures::plusIcon()),
-                                QStringLiteral("Add New"), 520, 132);
+    c.readingUi.imgAddReading =
+        b.command(QStringLiteral("imgAddReading"), drawn(pictures::plusIcon()),
+                  QStringLiteral("Add New"), 520, 132);
     c.readingUi.imgDeleteReading =
         b.command(QStringLiteral("imgDeleteReading"), standard(QStyle::SP_TrashIcon),
                   QStringLiteral("Delete/Batch"), 700, 132);
@@ -374,18 +383,24 @@ void buildGraphs(QTabWidget* tabs, MainControls& c) {
         t.editableCombo(QStringLiteral("cboScale"), twips(13080), 38, 110,
                         {QStringLiteral("AutoScale"), QStringLiteral("25"), QStringLiteral("50"),
                          QStringLiteral("75"), QStringLiteral("100"), QStringLiteral("125")});
-    c.graphUi.cmdTHelp = button(t, QStringLiteral("cmdTHelp"), QStringLiteral("?"), twips(13080), 86, 30);
-    c.graphUi.cmdTemp = button(t, QStringLiteral("cmdTemp"), QStringLiteral("Export as JPG"), twips(13080),
-                       136, 120);
+    c.graphUi.cmdTHelp =
+        button(t, QStringLiteral("cmdTHelp"), QStringLiteral("?"), twips(13080), 86, 30);
+    c.graphUi.cmdTemp = button(t, QStringLiteral("cmdTemp"), QStringLiteral("Export as JPG"),
+                               twips(13080), 136, 120);
+    // In the chart's empty corner under its legend, where the text has room.
+    c.graphUi.chkTempAxis = t.make<QCheckBox>(QStringLiteral("chkTempAxis"), 745, 600, 240, 24);
+    c.graphUi.chkTempAxis->setText(graphs::texts::TemperatureAxisTick);
+    c.graphUi.chkTempAxis->raise();
 
     Builder s(newPage(tabs, QStringLiteral("5. Disp v Length")));
     c.graphUi.ChartS = chart(s, graphs::makeLengthChart(), QStringLiteral("ChartS"));
-    c.graphUi.cmdDvl = button(s, QStringLiteral("cmdDvl"), QStringLiteral("Export as JPG"), twips(13080),
-                      136, 120);
+    c.graphUi.cmdDvl = button(s, QStringLiteral("cmdDvl"), QStringLiteral("Export as JPG"),
+                              twips(13080), 136, 120);
     c.graphUi.lblW15 = s.make<QLabel>(QStringLiteral("lblW15"), twips(13080), 190, 126, 220);
-    c.graphUi.lblW15->setText(QStringLiteral("There are more than 15 records selected, only the last 15 "
-                                     "readings will be plotted. Go to the Readings Tab to select "
-                                     "which data to plot"));
+    c.graphUi.lblW15->setText(
+        QStringLiteral("There are more than 15 records selected, only the last 15 "
+                       "readings will be plotted. Go to the Readings Tab to select "
+                       "which data to plot"));
     c.graphUi.lblW15->setWordWrap(true);
     c.graphUi.lblW15->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     c.graphUi.lblW15->setStyleSheet(QStringLiteral("color: #b00000;"));
@@ -399,7 +414,8 @@ void buildUtilities(QTabWidget* tabs, MainControls& c) {
     QStringList types;
     for (int n = 1; n <= 6; ++n)
         types << QStringLiteral("%1: q%2 MPBX or ROVA").arg(n * 10 + 11).arg(n);
-    c.filterUi.txtFilterType = b.editableCombo(QStringLiteral("txtFilterType"), 200, 48, 200, types);
+    c.filterUi.txtFilterType =
+        b.editableCombo(QStringLiteral("txtFilterType"), 200, 48, 200, types);
     c.filterUi.txtFilterType->setCurrentIndex(-1);
     c.filterUi.txtFilterType->setEditText(QString());
     b.label(QStringLiteral("Filter by Level:"), 20, 84);
@@ -411,16 +427,18 @@ void buildUtilities(QTabWidget* tabs, MainControls& c) {
     c.filterUi.txtStartDate = b.box(QStringLiteral("txtStartDate"), 100, 176, 100);
     b.label(QStringLiteral("End Date:"), 220, 180);
     c.filterUi.txtEndDate = b.box(QStringLiteral("txtEndDate"), 290, 176, 100);
-    c.filterUi.chkDontShowDestroyed = b.make<QCheckBox>(QStringLiteral("chkDontShowDestroyed"), 20, 214);
+    c.filterUi.chkDontShowDestroyed =
+        b.make<QCheckBox>(QStringLiteral("chkDontShowDestroyed"), 20, 214);
     c.filterUi.chkDontShowDestroyed->setText(QStringLiteral("Do Not Show Destroyed Sensors"));
     c.filterUi.chkDontShowDestroyed->adjustSize();
     c.filterUi.imgApplyFilter =
         b.picture(QStringLiteral("imgApplyFilter"), pictures::filterIcon(false), 0, 0, false);
     c.filterUi.imgRemoveFilter =
         b.picture(QStringLiteral("imgRemoveFilter"), pictures::filterIcon(true), 0, 0, false);
-    c.filterUi.imgFilter = b.command(QStringLiteral("imgFilter"), drawn(pictures::filterIcon(false)),
-                            QStringLiteral("Apply Filter"), 20, 248,
-                            QStringLiteral("lblFilterState"), &c.filterUi.lblFilterState);
+    c.filterUi.imgFilter =
+        b.command(QStringLiteral("imgFilter"), drawn(pictures::filterIcon(false)),
+                  QStringLiteral("Apply Filter"), 20, 248, QStringLiteral("lblFilterState"),
+                  &c.filterUi.lblFilterState);
     c.filterUi.lblFilterState->resize(110, c.filterUi.lblFilterState->height());
     c.filterUi.lblFilter =
         b.label(QStringLiteral("* Filter Applied *"), 200, 260, QStringLiteral("lblFilter"));
@@ -435,10 +453,12 @@ void buildUtilities(QTabWidget* tabs, MainControls& c) {
 
     b.heading(QStringLiteral("Choose an mdb file to restore from:"), 520, 18);
     c.backupUi.lstFiles = b.make<QListWidget>(QStringLiteral("lstFiles"), 520, 42, 320, 200);
-    c.backupUi.imgBackup = b.command(QStringLiteral("imgBackup"), standard(QStyle::SP_DialogSaveButton),
-                            QStringLiteral("Backup Database"), 520, 256);
-    c.backupUi.imgRestore = b.command(QStringLiteral("imgRestore"), standard(QStyle::SP_BrowserReload),
-                             QStringLiteral("Restore from Backup"), 520, 306);
+    c.backupUi.imgBackup =
+        b.command(QStringLiteral("imgBackup"), standard(QStyle::SP_DialogSaveButton),
+                  QStringLiteral("Backup Database"), 520, 256);
+    c.backupUi.imgRestore =
+        b.command(QStringLiteral("imgRestore"), standard(QStyle::SP_BrowserReload),
+                  QStringLiteral("Restore from Backup"), 520, 306);
 
     b.heading(QStringLiteral("Help:"), 520, 380);
     c.imgHelp = b.command(QStringLiteral("imgHelp"), standard(QStyle::SP_DialogHelpButton),

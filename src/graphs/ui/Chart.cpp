@@ -133,7 +133,40 @@ private:
     const bool& printing_;
 };
 
+// A series whose markers are drawn only where a point stands far enough from
+// its neighbours along the key axis to be told apart: a year of hourly
+// readings reads as a line, not as a ribbon of overlapping diamonds, however
+// much the values scatter.
+class SpacedMarkerGraph : public QCPGraph {
+public:
+    using QCPGraph::QCPGraph;
+    static constexpr double MinimumSpacing = 6; // pixels
+
+protected:
+    void drawScatterPlot(QCPPainter* painter, const QVector<QPointF>& scatters,
+                         const QCPScatterStyle& style) const override {
+        // In the chart's own pixels: a picture scaled up for print keeps the
+        // screen's look.
+        const QVector<QPointF> apart = markersApart(
+            scatters, !keyAxis() || keyAxis()->orientation() == Qt::Horizontal, MinimumSpacing);
+        if (!apart.isEmpty()) QCPGraph::drawScatterPlot(painter, apart, style);
+    }
+};
+
 } // namespace
+
+QVector<QPointF> markersApart(const QVector<QPointF>& points, bool horizontal, double spacing) {
+    auto far = [&](const QPointF& a, const QPointF& b) {
+        return std::abs(horizontal ? a.x() - b.x() : a.y() - b.y()) >= spacing;
+    };
+    QVector<QPointF> apart;
+    const qsizetype n = points.size();
+    for (qsizetype i = 0; i < n; ++i)
+        if ((i == 0 || far(points[i - 1], points[i])) &&
+            (i + 1 == n || far(points[i], points[i + 1])))
+            apart.append(points[i]);
+    return apart;
+}
 
 Chart::Chart(const std::vector<SeriesLook>& series, BottomKind bottom, const QString& legendTitle,
              QWidget* parent)
@@ -193,8 +226,16 @@ Chart::Chart(const std::vector<SeriesLook>& series, BottomKind bottom, const QSt
     }
     xAxis->setTicker(bottomTicker_);
 
+    // The series above the grid and the axes: a line along zero or along the
+    // axis line stays in sight.
+    addLayer(QStringLiteral("series"), layer(QStringLiteral("axes")), QCustomPlot::limAbove);
+    yAxis2->setLabelFont(chartFont(17));
+    yAxis2->setTickLabelFont(chartFont(17));
+    yAxis2->setTickLabels(true);
+    yAxis2->setVisible(false);
     for (const SeriesLook& look : series) {
-        QCPGraph* g = addGraph(xAxis, yAxis);
+        QCPGraph* g = new SpacedMarkerGraph(xAxis, yAxis);
+        g->setLayer(QStringLiteral("series"));
         g->setName(look.title);
         g->setPen(QPen(look.colour, 2));
         g->setScatterStyle(
@@ -246,6 +287,7 @@ void Chart::setAutomatic(Axis a, bool on) {
             keys =
                 anyKey ? QCPRange(std::min(keys.lower, k.lower), std::max(keys.upper, k.upper)) : k;
         anyKey = anyKey || found;
+        if (!onLeft(i)) continue;
         const QCPRange v = graph(i)->getValueRange(found);
         if (found)
             values = anyValue ? QCPRange(std::min(values.lower, v.lower),
@@ -322,7 +364,7 @@ double Chart::leftMinimum() {
     resolveBindings();
     std::optional<double> least;
     for (int i = 0; i < seriesCount(); ++i) {
-        if (!active_[size_t(i)]) continue;
+        if (!onLeft(i)) continue;
         bool found = false;
         const QCPRange v = graph(i)->getValueRange(found);
         if (found) least = least ? std::min(*least, v.lower) : v.lower;
@@ -334,7 +376,7 @@ double Chart::leftMaximum() {
     resolveBindings();
     std::optional<double> most;
     for (int i = 0; i < seriesCount(); ++i) {
-        if (!active_[size_t(i)]) continue;
+        if (!onLeft(i)) continue;
         bool found = false;
         const QCPRange v = graph(i)->getValueRange(found);
         if (found) most = most ? std::max(*most, v.upper) : v.upper;
@@ -370,6 +412,46 @@ void Chart::setActive(int i, bool active) {
     active_[size_t(i)] = active;
     graph(i)->setVisible(active);
     rebuildLegend();
+    showRightAxis();
+}
+
+void Chart::setOnRightAxis(int i, bool right) {
+    graph(i)->setValueAxis(right ? yAxis2 : yAxis);
+    showRightAxis();
+}
+
+void Chart::setRightAxisTitle(const QString& title) {
+    yAxis2->setLabel(title);
+}
+
+bool Chart::isOnRightAxis(int i) const {
+    return graph(i)->valueAxis() == yAxis2;
+}
+
+void Chart::showRightAxis() {
+    bool used = false;
+    for (int i = 0; i < seriesCount(); ++i)
+        used = used || (active_[size_t(i)] && isOnRightAxis(i));
+    yAxis2->setVisible(used);
+}
+
+void Chart::fitRightAxis() {
+    resolveBindings();
+    std::optional<QCPRange> values;
+    for (int i = 0; i < seriesCount(); ++i) {
+        if (!active_[size_t(i)] || !isOnRightAxis(i)) continue;
+        bool found = false;
+        const QCPRange v = graph(i)->getValueRange(found);
+        if (found)
+            values = values ? QCPRange(std::min(values->lower, v.lower),
+                                       std::max(values->upper, v.upper))
+                            : v;
+    }
+    if (!values) return;
+    // A tenth of the range either side (half a unit for a flat line), so that
+    // neither extreme lies on the axis line.
+    const double room = values->size() > 0 ? values->size() * 0.1 : 0.5;
+    yAxis2->setRange(values->lower - room, values->upper + room);
 }
 
 bool Chart::isActive(int i) const {
@@ -663,8 +745,7 @@ template <class F> auto Chart::asPrinted(F&& f) {
 bool Chart::exportJpeg(const QString& path, int pictureWidth) {
     const QSize size = pictureSize();
     const double scale = pictureWidth > 0 ? double(pictureWidth) / size.width() : 1.0;
-    const QPixmap picture =
-        asPrinted([&] { return toPixmap(size.width(), size.height(), scale); });
+    const QPixmap picture = asPrinted([&] { return toPixmap(size.width(), size.height(), scale); });
     if (picture.isNull()) return false;
     // Written beside the target and renamed into place: a viewer holding the
     // old picture never sees half a file, and a failure leaves the old one.

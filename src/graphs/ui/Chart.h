@@ -53,9 +53,18 @@ public:
     void setDateTimeFormat(const QString& pattern);
     // Number labels with this many decimals.
     void setNumberDecimals(Axis axis, int decimals);
-    // The smallest and largest values of the active series (0 when there are none).
+    // The smallest and largest values of the active series drawn against the
+    // left axis (0 when there are none).
     double leftMinimum();
     double leftMaximum();
+
+    // Series i against the right-hand axis instead of the left one. The right
+    // axis shows while an active series uses it; fitRightAxis() fits its range
+    // to those series, with a little room either side.
+    void setOnRightAxis(int i, bool right);
+    bool isOnRightAxis(int i) const;
+    void setRightAxisTitle(const QString& title);
+    void fitRightAxis();
 
     // The predefined date-time steps, in days; 11 and 12 are under a day.
     static double dateTimeStep(int step);
@@ -114,6 +123,9 @@ private:
         QString x, y;
     };
     QCPAxis* axis(Axis a) const;
+    // Whether series i counts for the left axis's range.
+    bool onLeft(int i) const { return active_[size_t(i)] && graph(i)->valueAxis() == yAxis; }
+    void showRightAxis();
     void rebuildLegend();
     void resolveBindings();
     void rememberHome();
@@ -147,6 +159,10 @@ private:
     QPointer<QRubberBand> band_;
     std::optional<std::pair<QCPRange, QCPRange>> home_; // bottom, left before the user moved them
 };
+
+// The points of a series that get a marker: those standing at least spacing
+// pixels from both neighbours along the key axis (x when horizontal).
+QVector<QPointF> markersApart(const QVector<QPointF>& points, bool horizontal, double spacing);
 
 // ChartT and ChartS as designed: their series, colours and legend titles.
 Chart* makeTimeChart(QWidget* parent = nullptr);

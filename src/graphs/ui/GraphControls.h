@@ -1,6 +1,7 @@
 // The controls the graph tabs' glue reads and writes.
 #pragma once
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -17,6 +18,7 @@ struct GraphControls {
     QComboBox* cboScale = nullptr;
     QPushButton* cmdTHelp = nullptr;
     QPushButton* cmdTemp = nullptr;
+    QCheckBox* chkTempAxis = nullptr; // the temperature on its own axis
     Chart* ChartS = nullptr;
     QLabel* lblW15 = nullptr;
     QPushButton* cmdDvl = nullptr;

@@ -12,7 +12,6 @@ using Axis = Chart::Axis;
 
 void drawTimeGraph(Chart& chart, const GraphSetup& setup, const TimePoints& points,
                    const QString& scaleText, const TimeGraphLook& look) {
-    Q_UNUSED(look)
     const std::vector<SeriesBinding> series =
         timeSeries(setup.head, std::clamp(setup.numNodes, 0, 8), setup.nodeLabels);
     chart.clearTitle();
@@ -27,6 +26,10 @@ void drawTimeGraph(Chart& chart, const GraphSetup& setup, const TimePoints& poin
     chart.setAxisTitle(Axis::Left, texts::LeftAxisTitle);
 
     const int span = spanDays(points.firstDate, points.lastDate);
+    // The temperature (series 0) on its own axis leaves the left one, and
+    // its AutoScale, to the displacements.
+    chart.setOnRightAxis(0, look.temperatureOwnAxis);
+    chart.setRightAxisTitle(look.temperatureOwnAxis ? texts::TemperatureAxisTitle : QString());
     chart.setAutomatic(Axis::Left, true);
     static const std::vector<double> none;
     for (const SeriesBinding& s : series) {
@@ -36,6 +39,7 @@ void drawTimeGraph(Chart& chart, const GraphSetup& setup, const TimePoints& poin
         chart.setActive(s.index, true);
     }
     chart.setAutomatic(Axis::Left, false);
+    if (look.temperatureOwnAxis) chart.fitRightAxis();
     const AxisScale s =
         leftScale(GraphKind::Time, scaleText, chart.leftMinimum(), chart.leftMaximum());
     chart.setMinimum(Axis::Left, s.minimum);
@@ -79,14 +83,14 @@ LengthDrawing drawLengthGraph(Chart& chart, const GraphSetup& setup, const Lengt
     const int count = std::min(
         {window.count, int(profiles.profiles.size()), std::max(0, chart.seriesCount() - 1)});
     const size_t from = profiles.profiles.size() - size_t(count);
+    const std::vector<QString> titles =
+        profileTitles(std::span<const Profile>(profiles.profiles).subspan(from));
     for (int i = 1; i <= count; ++i) {
         const Profile& reading = profiles.profiles[from + size_t(i - 1)];
         chart.setActive(i, true);
-        const std::optional<QDate> d = app::toDate(reading.readingDate);
-        chart.setSeriesTitle(i,
-                             d ? d->toString(QStringLiteral("yyyy/MM/dd")) : reading.readingDate);
+        chart.setSeriesTitle(i, titles[size_t(i - 1)]);
         drawn.profileTimes[size_t(i)] =
-            QStringLiteral("%1 %2").arg(chart.graph(i)->name(), reading.readingTime);
+            QStringLiteral("%1 %2").arg(profileDate(reading), reading.readingTime);
         const auto value = [&](const QString& column) { return reading.value(column); };
         for (const QPointF& p : profilePoints(setup, value))
             chart.addPoint(i, p.x(), p.y());

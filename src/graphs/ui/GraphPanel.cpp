@@ -2,6 +2,7 @@
 
 #include "app/TextFormat.h"
 #include "graphs/GraphData.h"
+#include "graphs/GraphSettings.h"
 #include "graphs/Texts.h"
 #include "graphs/ui/Chart.h"
 #include "graphs/ui/GraphDrawing.h"
@@ -9,6 +10,7 @@
 #include "readings/ReadingStore.h"
 #include "sensors/SensorRecord.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
 #include <QLabel>
@@ -43,6 +45,7 @@ GraphPanel::GraphPanel(app::AppState& state, const GraphControls& ui,
     connect(ui_.cmdDvl, &QPushButton::clicked, this,
             [this] { exportPicture(*ui_.ChartS, texts::LengthPicture); });
     connect(ui_.cmdTHelp, &QPushButton::clicked, this, &GraphPanel::showTips);
+    connect(ui_.chkTempAxis, &QCheckBox::toggled, this, &GraphPanel::temperatureAxisToggled);
     ui_.SSTab1->tabBar()->setMouseTracking(true);
     ui_.SSTab1->tabBar()->installEventFilter(this);
 
@@ -89,6 +92,12 @@ readings::HeadLocation GraphPanel::head() const {
 
 void GraphPanel::enterTimeGraph(int previousTab) {
     showScaleOn(TimeTab);
+    // The tick as stored: another database, or the tool, may have changed it.
+    ignoreFailure([&] {
+        const bool on = temperatureOwnAxis(state_.database());
+        const QSignalBlocker quiet(ui_.chkTempAxis);
+        ui_.chkTempAxis->setChecked(on);
+    });
     enterGraph(GraphKind::Time, previousTab);
 }
 
@@ -161,8 +170,19 @@ void GraphPanel::DrawTgraph(const TimePoints* points) {
         });
         points = &stored;
     }
-    ignoreFailure([&] { drawTimeGraph(chart, *drawn, *points, ui_.cboScale->currentText()); });
+    ignoreFailure([&] {
+        drawTimeGraph(chart, *drawn, *points, ui_.cboScale->currentText(),
+                      TimeGraphLook{ui_.chkTempAxis->isChecked()});
+    });
     ignoreFailure([&] { chart.replot(QCustomPlot::rpImmediateRefresh); });
+}
+
+// The tick applies at once and is kept for the next time; a database that
+// cannot store it (opened read-only) keeps it for this time only.
+void GraphPanel::temperatureAxisToggled(bool on) {
+    app::logAndLeave(state_.log, texts::TemperatureAxisLabel,
+                     [&] { setTemperatureOwnAxis(state_.database(), on); });
+    if (ui_.SSTab1->currentIndex() == TimeTab) DrawTgraph();
 }
 
 void GraphPanel::DrawSgraph(const LengthProfiles* profiles) {

@@ -35,6 +35,8 @@ public:
     // opened in the desktop's viewer.
     void exportPicture(Chart& chart, const QString& fileName);
     void showTips();
+    // chkTempAxis: stored, and the time graph drawn again when it shows.
+    void temperatureAxisToggled(bool on);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

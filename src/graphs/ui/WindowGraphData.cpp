@@ -42,8 +42,7 @@ TimePoints GetTemporalData(app::AppState& state, const sensors::CurrentSensor& s
     TimePoints points;
     app::logAndLeave(state.log, texts::GetTemporalDataLabel, [&] {
         store::Database& db = state.database();
-        points = prepareTimeGraph(db, sensor.number, head, sensor.nodes,
-                                  mismatchLogger(state));
+        points = prepareTimeGraph(db, sensor.number, head, sensor.nodes, mismatchLogger(state));
     });
     return points;
 }
@@ -53,8 +52,7 @@ LengthProfiles GetSpatialData(app::AppState& state, const sensors::CurrentSensor
     LengthProfiles profiles;
     app::logAndLeave(state.log, texts::GetSpatialDataLabel, [&] {
         store::Database& db = state.database();
-        profiles = prepareLengthGraph(db, sensor.number, head, sensor.nodes,
-                                      mismatchLogger(state));
+        profiles = prepareLengthGraph(db, sensor.number, head, sensor.nodes, mismatchLogger(state));
     });
     return profiles;
 }
