@@ -15,6 +15,7 @@
 #include <benchmark/benchmark.h>
 
 #include <QTabWidget>
+#include <QTemporaryDir>
 
 #include <limits>
 #include <map>
@@ -46,8 +47,8 @@ struct GraphState {
                             documents.dataFolder);
         state.cnDatabase = store::Database::open(documents.database);
     }
-    const sensors::CurrentSensor sensor{bench::sensorNumber(EightAnchors), QStringLiteral("91"),
-                                        8, true};
+    const sensors::CurrentSensor sensor{bench::sensorNumber(EightAnchors), QStringLiteral("91"), 8,
+                                        true};
     QString table() const { return store::quoteName(bench::sensorNumber(EightAnchors)); }
 };
 
@@ -57,8 +58,9 @@ void BM_PrepareTimeGraph(benchmark::State& st) {
     bool collar = true;
     for (auto _ : st) {
         collar = !collar;
-        graphs::GetTemporalData(g.state, g.sensor, collar ? readings::HeadLocation::Collar
-                                                : readings::HeadLocation::Toe);
+        graphs::GetTemporalData(g.state, g.sensor,
+                                collar ? readings::HeadLocation::Collar
+                                       : readings::HeadLocation::Toe);
     }
 }
 BENCHMARK(BM_PrepareTimeGraph)->Arg(100000)->Unit(benchmark::kMillisecond);
@@ -118,8 +120,9 @@ BENCHMARK(BM_DrawTimeGraph)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 // The same picture from points already in memory: the chart set up once by
 // DrawTgraph (axes, tickers, ranges, series styles), then given the points a
-// bare query read and drawn.
-void BM_BareReplot(benchmark::State& st) {
+// bare query read and drawn. With a width, the picture is drawn at that width
+// (the chart's proportions) and written as a JPEG, as an export is.
+void bareReplot(benchmark::State& st, int width) {
     GraphState g(int(st.range(0)));
     GraphTab tab;
     graphs::GraphPanel panel(g.state, tab.ui.graphUi, [&g] { return g.sensor; });
@@ -147,12 +150,20 @@ void BM_BareReplot(benchmark::State& st) {
                 series[s].append(QCPGraphData(key, rows.number(int(s) + 1).value_or(gap)));
         }
     }
+    QTemporaryDir folder;
+    const QString picture = folder.filePath(QStringLiteral("bare.jpg"));
     auto draw = [&] {
         for (size_t s = 0; s < bindings.size(); ++s)
             chart.graph(bindings[s].index)->data()->set(series[s], true);
         chart.xAxis->setRange(keys);
         chart.yAxis->setRange(values);
-        chart.replot(QCustomPlot::rpImmediateRefresh);
+        if (width == 0) {
+            chart.replot(QCustomPlot::rpImmediateRefresh);
+            return;
+        }
+        const QPixmap pixmap =
+            chart.toPixmap(chart.width(), chart.height(), double(width) / chart.width());
+        if (!pixmap.save(picture, "JPG", 92)) st.SkipWithError("no picture written");
     };
     for (const graphs::SeriesBinding& b : bindings)
         chart.graph(b.index)->data()->clear();
@@ -161,7 +172,35 @@ void BM_BareReplot(benchmark::State& st) {
     for (auto _ : st)
         draw();
 }
+
+void BM_BareReplot(benchmark::State& st) {
+    bareReplot(st, 0);
+}
 BENCHMARK(BM_BareReplot)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+// The time graph of the ten-year sensor as the picture export writes it: at
+// print resolution, the graph alone, into a JPEG file.
+void BM_ExportPicture(benchmark::State& st) {
+    GraphState g(int(st.range(0)));
+    GraphTab tab;
+    graphs::GraphPanel panel(g.state, tab.ui.graphUi, [&g] { return g.sensor; });
+    const graphs::TimePoints points =
+        graphs::GetTemporalData(g.state, g.sensor, readings::HeadLocation::Collar);
+    panel.DrawTgraph(&points);
+    graphs::Chart& chart = *tab.ui.graphUi.ChartT;
+    QTemporaryDir folder;
+    const QString picture = folder.filePath(QStringLiteral("Temporal.jpg"));
+    for (auto _ : st)
+        if (!chart.exportJpeg(picture)) st.SkipWithError("no picture written");
+    if (QImage(picture).width() != graphs::Chart::PrintWidth) st.SkipWithError("not at print size");
+}
+BENCHMARK(BM_ExportPicture)->Arg(bench::TenYears)->Unit(benchmark::kMillisecond);
+
+// The same picture at the same size from bare points: BM_BareReplot/print.
+const auto* const BarePrintReplot =
+    benchmark::RegisterBenchmark("BM_BareReplot/print", [](benchmark::State& st) {
+        bareReplot(st, graphs::Chart::PrintWidth);
+    }) -> Arg(bench::TenYears) -> Unit(benchmark::kMillisecond);
 
 // Readings tab to time graph in the running window: the readings stored, the
 // selection counted, prepared and drawn.

@@ -31,6 +31,7 @@ inline const std::vector<Goal>& goals() {
         {"BM_Backup", {"BM_FileCopy"}, 5.0},
         {"BM_PrepareTimeGraph/100000", {"BM_BareUpdate/100000"}, 3.0},
         {"BM_DrawTimeGraph/100000", {"BM_BareReplot/100000"}, 2.0},
+        {"BM_ExportPicture/87600", {"BM_BareReplot/print/87600"}, 3.0},
         {"BM_OpenLoggerFile/100000", {"BM_BareCsvRead/100000"}, 3.0},
         {"BM_AppendImport/100000", {"BM_BareInsert/100000"}, 3.0},
         {"BM_ReimportDuplicates/100000", {"BM_AppendImport/100000"}, 3.0},
