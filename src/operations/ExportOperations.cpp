@@ -96,8 +96,10 @@ bool exportWorkbook(store::Database& db, const QString& number, const QString& p
                     throw Stopped{};
                 cells.assign(line.displacements.size() + 1, QVariant());
                 cells[0] = (line.date + QLatin1Char(' ') + line.time).trimmed();
+                // Rounded as the readings command lists them: a subtraction's
+                // binary dust would show in a wide General cell.
                 for (size_t k = 0; k < line.displacements.size(); ++k)
-                    if (line.displacements[k]) cells[k + 1] = *line.displacements[k];
+                    if (const auto d = csv::rounded(line.displacements[k])) cells[k + 1] = *d;
                 book.addRow(displacements, cells);
                 ++written;
             });

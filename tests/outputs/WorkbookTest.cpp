@@ -206,14 +206,14 @@ TEST_F(ExportTest, TheSecondSheetHoldsTheGraphsDisplacements) {
                 const std::optional<double>& d = line.displacements[size_t(a)];
                 ASSERT_EQ(sheet.cells.contains(ref), d.has_value()) << ref.toStdString();
                 if (d) {
-                    EXPECT_DOUBLE_EQ(sheet.shown(ref).toDouble(), *d) << ref.toStdString();
+                    EXPECT_NEAR(sheet.shown(ref).toDouble(), *d, 1e-6) << ref.toStdString();
                 }
             }
             ++row;
         });
     EXPECT_EQ(row, 8);
     EXPECT_FALSE(sheet.cells.contains("A8"));
-    EXPECT_NEAR(sheet.shown("B6").toDouble(), 0.03, 1e-9); // 4 hours on, 3 after the zero
+    EXPECT_EQ(sheet.shown("B6"), "0.03"); // 4 hours on, 3 after the zero, without binary dust
     for (const char* ref : {"B5", "C5", "D5"})
         EXPECT_FALSE(sheet.cells.contains(ref)) << ref;
 }
