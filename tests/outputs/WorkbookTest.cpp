@@ -7,8 +7,11 @@
 #include "WorkbookSheet.h"
 
 #include "operations/Operations.h"
+#include "outputs/DatasheetModel.h"
 #include "outputs/Workbook.h"
 #include "store/Error.h"
+#include "store/ReadingTables.h"
+#include "store/RowSet.h"
 
 #include <QDir>
 #include <QProcess>
@@ -216,6 +219,26 @@ TEST_F(ExportTest, TheSecondSheetHoldsTheGraphsDisplacements) {
     EXPECT_EQ(sheet.shown("B6"), "0.03"); // 4 hours on, 3 after the zero, without binary dust
     for (const char* ref : {"B5", "C5", "D5"})
         EXPECT_FALSE(sheet.cells.contains(ref)) << ref;
+}
+
+// The window's export, stopped while it walks the displacements: the earlier
+// file stays whole and nothing is left beside it.
+TEST_F(ExportTest, AStopInTheSecondSheetLeavesTheEarlierFile) {
+    const QByteArray before = fileBytes(target());
+    store::RowSet rs(*db, store::readingsQuery(Sensor));
+    outputs::DatasheetModel grid;
+    ASSERT_TRUE(grid.populate(&rs, Sensor));
+    std::vector<int> asked;
+    EXPECT_FALSE(operations::exportWorkbook(*db, Sensor, target(), grid, [&](int done, int total) {
+        EXPECT_EQ(total, 12);
+        asked.push_back(done);
+        return done < 6;
+    }));
+    EXPECT_EQ(asked, (std::vector<int>{0, 6}));
+    grid.release();
+    EXPECT_EQ(fileBytes(target()), before);
+    EXPECT_EQ(QDir(dataFolder).entryList({"201391005.xlsx*"}, QDir::Files),
+              QStringList{"201391005.xlsx"});
 }
 
 // The first python3 that has openpyxl: the one on the path, else the
