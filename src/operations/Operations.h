@@ -17,6 +17,10 @@
 #include <optional>
 #include <vector>
 
+namespace outputs {
+class DatasheetModel;
+} // namespace outputs
+
 namespace operations {
 
 // ---------------------------------------------------------------- the data folder
@@ -114,9 +118,17 @@ ImportOutcome importLoggerFile(store::Database& db, const QString& dataFolder,
 
 // ---------------------------------------------------------------- exports
 
-// The datasheet's workbook of a sensor's readings.
+// The datasheet's workbook of a sensor's readings: the datasheet's sheet,
+// named after the sensor, then the sheet "Displacements": per reading, in the
+// same order, its moment and each anchor's displacement in mm as
+// forEachReading gives it, the anchors' stored depths in the titles.
 void exportWorkbook(store::Database& db, const QString& number, const QString& path,
                     const Progress& progress = {});
+// The same with the datasheet's sheet as the window's grid shows it, edits not
+// yet stored included. progress answering false stops it, and it returns false.
+bool exportWorkbook(store::Database& db, const QString& number, const QString& path,
+                    const outputs::DatasheetModel& grid,
+                    const std::function<bool(int done, int total)>& progress);
 // The same rows as CSV: a header line, "." as the decimal point, RFC 4180 quoting.
 void exportCsv(store::Database& db, const QString& number, const QString& path,
                const Progress& progress = {});

@@ -188,11 +188,13 @@ std::vector<SheetColumn> DatasheetModel::sheetColumns() const {
         case CellKind::Channel:
             kind = SheetKind::Number;
             break;
+        case CellKind::Time:
+            kind = SheetKind::Time;
+            break;
         case CellKind::Flag:
             kind = SheetKind::Flag;
             break;
         case CellKind::Key:
-        case CellKind::Time:
             break;
         }
         sheet.push_back({columns_[c].title, kind});

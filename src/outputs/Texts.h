@@ -100,4 +100,16 @@ inline QString reportNotSaved(const QString& path) {
            QStringLiteral("\r\nThe reason is written in the log file.");
 }
 
+// Our own: the workbook's times and its sheet of displacements.
+inline const char* const SheetTimeFormat = "hh:mm:ss";
+inline const char* const SheetDateTimeFormat = "yyyy/mm/dd hh:mm:ss";
+inline const QString DisplacementsSheet = QStringLiteral("Displacements");
+inline const QString DateTimeTitle = QStringLiteral("Date and Time");
+// "Anchor 1 (2.30 m)", the anchor's depth as the sensor record keeps it;
+// "Anchor 1" without one.
+inline QString anchorTitle(int anchor, const QString& depth) {
+    return QStringLiteral("Anchor %1").arg(anchor) +
+           (depth.isEmpty() ? QString() : QStringLiteral(" (%1 m)").arg(depth));
+}
+
 } // namespace outputs::texts

@@ -6,6 +6,7 @@
 #include "WorkbookSheet.h"
 
 #include "app/Texts.h"
+#include "operations/Operations.h"
 #include "outputs/Texts.h"
 
 #include <QApplication>
@@ -259,13 +260,32 @@ TEST_F(DatasheetWindowTest, TheExportWritesTheGridAsShownAndOpensIt) {
     EXPECT_EQ(sheet.shown("A3"), "201391005 2025/03/01 01:00:00");
     EXPECT_EQ(sheet.shown("B2"), "45717"); // 2025/03/01
     EXPECT_EQ(sheet.formatOf("B2"), "yyyy/mm/dd");
-    EXPECT_EQ(sheet.shown("C2"), "00:00:00");
+    EXPECT_EQ(sheet.shown("C2"), "0"); // midnight
+    EXPECT_EQ(sheet.formatOf("C2"), "hh:mm:ss");
     EXPECT_EQ(sheet.shown("D2"), "20");
     EXPECT_EQ(sheet.shown("F3"), "2.017"); // typed, not yet stored
     EXPECT_EQ(sheet.shown("M3"), "TRUE");
     EXPECT_EQ(sheet.shown("M4"), "FALSE");
     EXPECT_FALSE(sheet.cells.contains("A5"));
     EXPECT_EQ(sheet.frozenCell, "A2");
+    EXPECT_EQ(sheet.names, QStringList({"201391005", "Displacements"}));
+}
+
+// The window's export is the tool's: both sheets alike, cell for cell.
+TEST_F(DatasheetWindowTest, TheWindowWritesTheToolsWorkbook) {
+    startWith(30, "202541001");
+    inDatasheet([&](QDialog* dialog) { dialog->findChild<QToolButton*>("Image1")->click(); });
+    const QString tool = dataFile("tool.xlsx");
+    operations::exportWorkbook(*watcher, sensor, tool);
+    for (const int n : {1, 2}) {
+        const ReadSheet shown = readSheet(workbook(), n), written = readSheet(tool, n);
+        EXPECT_EQ(shown.names, written.names);
+        EXPECT_EQ(shown.cells.size(), written.cells.size()) << n;
+        EXPECT_EQ(shown.widths, written.widths) << n;
+        for (auto c = written.cells.begin(); c != written.cells.end(); ++c)
+            EXPECT_EQ(shown.cells.value(c.key()).value, c.value().value) << c.key().toStdString();
+    }
+    EXPECT_EQ(readSheet(tool, 2).shown("D31"), "0"); // the head at the collar: the last anchor
 }
 
 TEST_F(DatasheetWindowTest, NoReadingsAndNoProgramToOpenTheFile) {

@@ -53,14 +53,15 @@ QString ReadSheet::shown(const QString& ref) const {
     return c.value;
 }
 
-ReadSheet readSheet(const QString& package) {
+ReadSheet readSheet(const QString& package, int number) {
     ReadSheet sheet;
     {
         QXmlStreamReader xml(zipPart(package, QStringLiteral("xl/workbook.xml")));
         while (!xml.atEnd())
             if (xml.readNext() == QXmlStreamReader::StartElement &&
                 xml.name() == QLatin1String("sheet"))
-                sheet.name = xml.attributes().value(QLatin1String("name")).toString();
+                sheet.names << xml.attributes().value(QLatin1String("name")).toString();
+        sheet.name = sheet.names.value(number - 1);
     }
     {
         QXmlStreamReader xml(zipPart(package, QStringLiteral("xl/styles.xml")));
@@ -93,7 +94,7 @@ ReadSheet readSheet(const QString& package) {
             }
         }
     }
-    QXmlStreamReader xml(zipPart(package, QStringLiteral("xl/worksheets/sheet1.xml")));
+    QXmlStreamReader xml(zipPart(package, QStringLiteral("xl/worksheets/sheet%1.xml").arg(number)));
     QString ref;
     while (!xml.atEnd()) {
         xml.readNext();

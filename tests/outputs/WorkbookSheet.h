@@ -1,5 +1,5 @@
-// A written workbook read back: the parts of its package and the cells of its
-// one sheet, as a reader of the file format sees them.
+// A written workbook read back: the parts of its package and the cells of a
+// sheet, as a reader of the file format sees them.
 #pragma once
 
 #include <QByteArray>
@@ -21,6 +21,7 @@ struct SheetCell {
 
 struct ReadSheet {
     QString name;                   // from xl/workbook.xml
+    QStringList names;              // of every sheet, in order
     QMap<QString, SheetCell> cells; // by reference: "A1"
     QString frozenCell;             // the pane's top left cell when frozen
     QMap<int, double> widths;       // by 1-based column
@@ -35,6 +36,7 @@ struct ReadSheet {
     QString shown(const QString& ref) const;
 };
 
-ReadSheet readSheet(const QString& package);
+// The sheet-th sheet, from 1.
+ReadSheet readSheet(const QString& package, int sheet = 1);
 
 } // namespace testing_support

@@ -4,9 +4,9 @@
 #include "app/shell/SaveFailure.h"
 #include "app/ui/KeyAscii.h"
 #include "app/ui/Twips.h"
+#include "operations/Operations.h"
 #include "outputs/DatasheetModel.h"
 #include "outputs/Texts.h"
-#include "outputs/Workbook.h"
 #include "readings/ui/ReadingPanel.h"
 #include "readings/ui/ReadingTableQuestions.h"
 
@@ -232,8 +232,7 @@ void DatasheetDialog::cellClicked(const QModelIndex& index) {
 
 void DatasheetDialog::Image1_Click() {
     app::logAndLeave(state_.log, texts::ExportLabel, [&] {
-        const QString path =
-            QDir(state_.DataFolder).filePath(sensor_ + texts::WorkbookExtension);
+        const QString path = QDir(state_.DataFolder).filePath(sensor_ + texts::WorkbookExtension);
         bool written = false;
         {
             QProgressDialog progress(texts::ExportProgress, texts::ExportCancel, 0,
@@ -241,11 +240,13 @@ void DatasheetDialog::Image1_Click() {
             progress.setWindowModality(Qt::WindowModal);
             progress.setMinimumDuration(1000);
             try {
-                written = writeWorkbook(path, sensor_, model_->sheetColumns(),
-                                        *model_, [&](int done, int) {
-                                            progress.setValue(done);
-                                            return !progress.wasCanceled();
-                                        });
+                // The tool's export, with the grid as it is shown.
+                written = operations::exportWorkbook(state_.database(), sensor_, path, *model_,
+                                                     [&](int done, int total) {
+                                                         progress.setMaximum(std::max(total, 1));
+                                                         progress.setValue(done);
+                                                         return !progress.wasCanceled();
+                                                     });
             } catch (...) {
                 prompter().ask({texts::workbookFailed(path), texts::DatasheetMessageTitle,
                                 app::Icon::Warning});
