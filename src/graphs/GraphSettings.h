@@ -5,7 +5,7 @@
 
 namespace graphs {
 
-// "Temperature on its own axis": off by default, the Parts' one shared axis.
+// "Temperature on its own axis": off by default, one axis shared as it always was.
 inline const QString TemperatureAxisSetting = QStringLiteral("TemperatureOwnAxis");
 
 inline bool temperatureOwnAxis(store::Database& db) {

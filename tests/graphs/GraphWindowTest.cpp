@@ -363,7 +363,7 @@ TEST_F(GraphWindowTest, TemperatureOnItsOwnAxisIsATickThatIsKept) {
         EXPECT_TRUE(graphs::temperatureOwnAxis(*db));
     }
 
-    // Another start reads it back; unticked, the Parts' shared axis returns.
+    // Another start reads it back; unticked, the one shared axis returns.
     closeWindow();
     ASSERT_TRUE(startWindow());
     tabs()->setCurrentIndex(3);
