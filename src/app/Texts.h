@@ -61,6 +61,30 @@ inline QString cannotWrite(const QString& fileName) {
     return fileName + QStringLiteral(" cannot be written (the file or its folder is read-only); "
                                      "it is opened read-only");
 }
+inline QString upgraded(const QString& fileName, int from, int to, const QString& backup) {
+    return QStringLiteral("%1 was brought up to date (schema version %2 to %3). A copy of it as it "
+                          "was is kept as %4.")
+        .arg(fileName)
+        .arg(from)
+        .arg(to)
+        .arg(backup);
+}
+inline QString newerSchemaKept(const QString& fileName, int version, int known) {
+    return QStringLiteral("%1 was written by a newer version of Tolvane (schema version %2; this "
+                          "version knows up to %3): nothing in it is changed")
+        .arg(fileName)
+        .arg(version)
+        .arg(known);
+}
+inline QString newerSchema(const QString& fileName, int version, int known) {
+    return newerSchemaKept(fileName, version, known) + QStringLiteral("; it is opened read-only");
+}
+inline QString upgradeFailed(const QString& fileName, const QString& reason) {
+    return QStringLiteral("%1 could not be brought up to date (%2); it is left exactly as it was "
+                          "and opened read-only")
+        .arg(fileName, reason);
+}
+inline const QString UpgradeLabel = QStringLiteral(" Module1_UpgradeSchema");
 inline const QString UnknownHost = QStringLiteral("another computer");
 inline const QString UnknownUser = QStringLiteral("unknown user");
 inline const QString NoSensors = QStringLiteral("There are no sensors in the database, \r\n"

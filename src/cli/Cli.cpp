@@ -125,7 +125,12 @@ const operations::Workspace& Run::workspace() {
 }
 
 store::Database& Run::database(bool readOnly) {
-    if (!db_) db_ = operations::connect(workspace(), readOnly);
+    if (!db_)
+        db_ = operations::connect(workspace(), readOnly, clock_.now().date(),
+                                  [this](const QString& news) {
+                                      print(streams_.err,
+                                            QStringLiteral("%1: %2\n").arg(Program, news));
+                                  });
     return *db_;
 }
 

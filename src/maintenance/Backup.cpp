@@ -56,9 +56,9 @@ QString backupPrefix(const QString& database) {
 
 } // namespace
 
-QString backupFileName(const QString& database, const QDate& day) {
+QString backupFileName(const QString& database, const QDate& day, const QString& tag) {
     return backupPrefix(database) + day.toString(QStringLiteral("yyyy-MM-dd")) +
-           texts::BackupEnding;
+           (tag.isEmpty() ? QString() : QLatin1Char('_') + tag) + texts::BackupEnding;
 }
 
 QString backupFolder(const QString& dataFolder) {
@@ -98,9 +98,9 @@ void checkOurDatabase(const QString& path, Check depth) {
 }
 
 QString makeBackup(const QString& dataFolder, const QString& database, const QDate& today,
-                   const BeforeReplace& beforeReplace, bool shared) {
+                   const BeforeReplace& beforeReplace, bool shared, const QString& tag) {
     const QString folder = backupFolder(dataFolder);
-    const QString backup = QDir(folder).filePath(backupFileName(database, today));
+    const QString backup = QDir(folder).filePath(backupFileName(database, today, tag));
     const QString part = partFor(backup);
     try {
         if (!QDir().mkpath(folder))

@@ -15,8 +15,9 @@ namespace maintenance {
 
 // "MPBXbackup_yyyy-mm-dd.mdb" for the default database TolvaneMPBX.mdb; for
 // another, its own base name in place of "MPBX" ("Mine Bbackup_yyyy-mm-dd.mdb"
-// for "Mine B.mdb"). One backup a day; a later one replaces it.
-QString backupFileName(const QString& database, const QDate& day);
+// for "Mine B.mdb"). One backup a day; a later one replaces it. A tag names a
+// backup kept for a reason beside the day's ("MPBXbackup_yyyy-mm-dd_<tag>.mdb").
+QString backupFileName(const QString& database, const QDate& day, const QString& tag = {});
 // <data folder>/MPBXbackup
 QString backupFolder(const QString& dataFolder);
 
@@ -48,7 +49,8 @@ using BeforeReplace = std::function<void()>;
 // The backup itself, asking nothing: returns the backup's path. Throws
 // store::Error, leaving no temporary file and an earlier backup of the day.
 QString makeBackup(const QString& dataFolder, const QString& database, const QDate& today,
-                   const BeforeReplace& beforeReplace = {}, bool shared = false);
+                   const BeforeReplace& beforeReplace = {}, bool shared = false,
+                   const QString& tag = {});
 bool BackupDB(const QString& dataFolder, const QString& database, const QDate& today,
               app::Prompter& prompter, const app::Log& log, const BeforeReplace& beforeReplace = {},
               bool shared = false);

@@ -37,8 +37,12 @@ struct Workspace {
 // file's path for this run only.
 Workspace openWorkspace(const QString& documentsFolder, const QString& database = {});
 // A connection to the workspace's database, refused (store::Error) when the
-// file is missing, no database, or not one of ours.
-std::unique_ptr<store::Database> connect(const Workspace& workspace, bool readOnly = false);
+// file is missing, no database, or not one of ours. One for writing is of this
+// program's schema version: an older file is brought up to date first (a
+// backup, then the steps; tell hears of it once), a newer one refused.
+std::unique_ptr<store::Database> connect(const Workspace& workspace, bool readOnly = false,
+                                         const QDate& today = QDate::currentDate(),
+                                         const std::function<void(const QString&)>& tell = {});
 
 // Runs f as one write transaction that waits for other writers (the engine's
 // busy timeout) and never writes to a file that was replaced meanwhile.

@@ -1,7 +1,9 @@
 #include "app/DataFolder.h"
 #include "app/Texts.h"
+#include "maintenance/Upgrade.h"
 #include "operations/Operations.h"
 #include "store/Schema.h"
+#include "store/SchemaVersion.h"
 
 #include <QDir>
 
@@ -23,18 +25,33 @@ Workspace openWorkspace(const QString& documentsFolder, const QString& database)
     return w;
 }
 
-std::unique_ptr<store::Database> connect(const Workspace& workspace, bool readOnly) {
+std::unique_ptr<store::Database> connect(const Workspace& workspace, bool readOnly,
+                                         const QDate& today,
+                                         const std::function<void(const QString&)>& tell) {
     const QString& path = workspace.database;
     if (const QString reason = app::reasonBeforeOpening(path); !reason.isEmpty())
         throw store::Error(store::code::CantOpen, reason + QStringLiteral(": ") + path);
     std::unique_ptr<store::Database> db;
     try {
         db = store::Database::open(path, readOnly);
-        if (db->hasTable(store::table::Sensors)) return db;
     } catch (const store::Error& e) {
         throw store::Error(e.number(), app::reasonFromEngine(e) + QStringLiteral(": ") + path);
     }
-    throw store::Error(SQLITE_NOTADB, app::texts::ReasonForeign + QStringLiteral(": ") + path);
+    if (!db->hasTable(store::table::Sensors))
+        throw store::Error(SQLITE_NOTADB, app::texts::ReasonForeign + QStringLiteral(": ") + path);
+    if (readOnly) return db;
+    // Written to only when it is of this program's version: an older file is
+    // brought up to date first, a newer one refused.
+    const QString fileName = QFileInfo(path).fileName();
+    if (maintenance::isNewerThanProgram(*db))
+        throw store::Error(SQLITE_READONLY,
+                           app::texts::newerSchemaKept(fileName, store::schemaVersion(*db),
+                                                       store::currentSchemaVersion()));
+    if (const auto done = maintenance::upgradeDatabase(*db, workspace.dataFolder, path, today))
+        if (tell)
+            tell(app::texts::upgraded(fileName, done->from, done->to,
+                                      QDir::toNativeSeparators(done->backup)));
+    return db;
 }
 
 void writeTransaction(store::Database& db, const std::function<void()>& f) {

@@ -1,4 +1,5 @@
 #include "store/Schema.h"
+#include "store/SchemaVersion.h"
 
 #include <QDir>
 #include <QFile>
@@ -140,6 +141,8 @@ void createDatabaseFile(const QString& path) {
                 db->execute(templateTable());
                 db->execute(QString::fromLatin1(FixedTables));
             });
+            // A new file takes the same steps as an old one brought up to date.
+            upgradeSchema(*db);
         }
         if (!QFile::rename(aside, path))
             throw Error(code::CantOpen, QStringLiteral("cannot create %1").arg(path));

@@ -12,8 +12,6 @@ std::optional<QString> readSetting(Database& db, const QString& name) {
 
 void writeSetting(Database& db, const QString& name, const QString& value) {
     db.transaction([&] {
-        db.execute(QStringLiteral(
-            "CREATE TABLE IF NOT EXISTS Settings (Name TEXT PRIMARY KEY NOT NULL, Value TEXT)"));
         Statement st =
             db.prepare(QStringLiteral("INSERT INTO Settings (Name, Value) VALUES (?1, ?2) "
                                       "ON CONFLICT (Name) DO UPDATE SET Value = excluded.Value"));

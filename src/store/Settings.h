@@ -1,6 +1,6 @@
-// Settings the program keeps in the database beside the Prefs row, by name:
-// a table of its own, made when the first setting is stored, so that older
-// files and the Prefs row stay exactly as they were.
+// Settings the program keeps in the database beside the Prefs row, by name,
+// in a table of its own that the schema's upgrade adds (version 2): the Prefs
+// row stays exactly as it was.
 #pragma once
 
 #include "store/Database.h"

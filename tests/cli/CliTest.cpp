@@ -152,6 +152,45 @@ TEST_F(CliTest, ExitStatusesAndNothingHalfDone) {
     EXPECT_FALSE(QFile::exists(documents.filePath("nothing.mdb"))); // never made
 }
 
+// A file an older release wrote is brought up to date by the first command
+// that writes to it, after a backup, and the tool says so; one a newer release
+// wrote is read but never written.
+TEST_F(CliTest, FilesOfOtherSchemaVersions) {
+    const QString old = documents.filePath("old.mdb");
+    ASSERT_TRUE(QFile::copy(QStringLiteral(TOLVANE_TEST_DATA "/version1.mdb"), old));
+    QFile::setPermissions(old, QFile::ReadOwner | QFile::WriteOwner);
+    const QByteArray before = fileBytes(old);
+    Result r = cli({"--database", old, "sensors"});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(fileBytes(old), before); // reading changes nothing
+
+    r = cli({"--database", old, "add-sensor", "202541003"});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    const QString backup = data("MPBXbackup/oldbackup_" +
+                                QDate::currentDate().toString("yyyy-MM-dd") +
+                                "_before-upgrade.mdb");
+    EXPECT_EQ(r.err, "tolvane-cli: old.mdb was brought up to date (schema version 1 to 2). A "
+                     "copy of it as it was is kept as " +
+                         QDir::toNativeSeparators(backup) + ".\n");
+    EXPECT_TRUE(QFile::exists(backup));
+    r = cli({"--database", old, "add-sensor", "202541004"});
+    EXPECT_EQ(r.err, ""); // told once
+
+    {
+        auto db = store::Database::open(old);
+        db->execute("PRAGMA user_version = 99");
+    }
+    const QByteArray newer = fileBytes(old);
+    r = cli({"--database", old, "add-sensor", "202541005"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.err.contains("old.mdb was written by a newer version of Tolvane (schema version "
+                               "99; this version knows up to 2): nothing in it is changed"))
+        << r.err.toStdString();
+    EXPECT_EQ(cli({"--database", old, "sensors"}).status, 0);
+    EXPECT_EQ(fileBytes(old), newer);
+}
+
 // The window holds the database's lock while it is open: the tool still
 // reads and writes through the engine's own locking, but never replaces the
 // file under it.

@@ -4,9 +4,11 @@
 #include "app/Manual.h"
 #include "app/Pictures.h"
 #include "app/Texts.h"
+#include "maintenance/Upgrade.h"
 #include "sensors/SensorRecord.h"
 #include "store/RowSet.h"
 #include "store/Schema.h"
+#include "store/SchemaVersion.h"
 
 #include <QDir>
 #include <QFile>
@@ -76,6 +78,39 @@ bool fileIsReadOnly(const QString& path) {
     return !info.isWritable() || !(info.permissions() & anyWrite);
 }
 
+// A file of an older schema is brought up to date once, and the user told; one
+// that is newer, or whose upgrade failed, is used read-only and never changed
+// (false; told unless quiet).
+bool bringUpToDate(AppState& state, const QString& path, bool quiet) {
+    const QString fileName = QFileInfo(path).fileName();
+    QString told;
+    try {
+        store::Database& db = *state.cnDatabase;
+        if (maintenance::isNewerThanProgram(db)) {
+            told = texts::newerSchema(fileName, store::schemaVersion(db),
+                                      store::currentSchemaVersion());
+        } else if (const auto done = maintenance::upgradeDatabase(
+                       db, state.DataFolder, path, state.env.clock->now().date())) {
+            state.env.prompter->ask(
+                {texts::upgraded(fileName, done->from, done->to,
+                                 QDir::toNativeSeparators(done->backup)),
+                 texts::AppTitle, Icon::Information});
+            return true;
+        } else {
+            return true;
+        }
+    } catch (...) {
+        const std::exception_ptr failure = std::current_exception();
+        state.log.WriteLog(errorEntry(failure, texts::UpgradeLabel));
+        told = texts::upgradeFailed(fileName, describeFailure(failure));
+    }
+    state.cnDatabase.reset();
+    state.cnDatabase = store::Database::open(path, true);
+    state.ReadOnly = true;
+    if (!quiet) state.env.prompter->ask({told, texts::AppTitle, Icon::Warning});
+    return false;
+}
+
 void tellReadOnly(const AppState& state, const QString& path) {
     const QString fileName = QFileInfo(path).fileName();
     const DatabaseLock& lock = *state.DBLock;
@@ -139,8 +174,9 @@ bool connectDatabase(AppState& state, const QString& path, ConnectionPrefetch* p
             {texts::couldNotConnect(path, reason), texts::ConnectionErrorTitle, Icon::Critical});
         return false;
     }
+    const bool byVersion = !state.ReadOnly && !bringUpToDate(state, path, toldReadOnly);
     if (state.ReadOnly) {
-        if (!toldReadOnly) tellReadOnly(state, path);
+        if (!toldReadOnly && !byVersion) tellReadOnly(state, path);
     } else {
         // What a restore killed before its rename left beside the file; only
         // the holder of the lock knows it is nobody's work in progress.
