@@ -66,6 +66,7 @@ WordDocument reportDocument(const Report& report) {
         line({});
         p.push_back(paragraph(texts::AnchorsHeading, 12, false, false, Heading2Style));
         WordTable table;
+        table.weights = AnchorColumnWeights;
         table.header = {texts::AnchorTitle,
                         a.headAtCollar ? texts::DepthFromCollarTitle : texts::DepthFromToeTitle,
                         texts::DepthFromRoofTitle, texts::DisplacementTitle,

@@ -60,6 +60,10 @@ struct ReportGraph {
     std::function<void(QPainter& painter, const QRectF& rect)> draw;
 };
 
+// The anchors table's columns' shares of the text's width: a whole date and
+// time fits the last one on a line.
+inline const std::vector<int> AnchorColumnWeights{10, 14, 14, 18, 22};
+
 struct Report {
     ReportSensor sensor;
     QDateTime date;

@@ -121,11 +121,13 @@ private:
             t.headAtCollar ? texts::DepthFromCollarTitle : texts::DepthFromToeTitle,
             texts::DepthFromRoofTitle, texts::DisplacementTitle, texts::ZeroReadingTitle};
         const size_t n = header.size();
-        // As the .docx: the first column narrower than the others.
+        // As the .docx.
+        double all = 0;
+        for (const int w : AnchorColumnWeights)
+            all += w;
         std::vector<double> widths(n);
-        widths[0] = double(textWidth()) / double(2 * n - 1);
-        for (size_t c = 1; c < n; ++c)
-            widths[c] = (textWidth() - widths[0]) / double(n - 1);
+        for (size_t c = 0; c < n; ++c)
+            widths[c] = textWidth() * AnchorColumnWeights[c] / all;
         constexpr double Pad = 108;
         const auto rowHeight = [&](const std::vector<QString>& cells, const QFont& f) {
             double h = metrics(f).lineSpacing();

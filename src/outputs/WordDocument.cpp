@@ -519,12 +519,18 @@ private:
         const int width = int(textWidth_ / EmuPerTwip);
         const size_t n = std::max(t.header.size(), t.rows.empty() ? size_t(0) : t.rows[0].size());
         if (n == 0) return {};
-        // The first column (a number) narrower than the others.
+        // Without weights the first column (a number) is half as wide as the others.
+        std::vector<int> weights = t.weights;
+        if (weights.size() != n) {
+            weights.assign(n, 2);
+            weights[0] = 1;
+        }
+        int all = 0;
+        for (const int w : weights)
+            all += std::max(w, 1);
         std::vector<int> columns(n, 0);
-        const int first = n > 1 ? width / int(2 * n - 1) : width;
-        columns[0] = first;
-        for (size_t c = 1; c < n; ++c)
-            columns[c] = (width - first) / int(n - 1);
+        for (size_t c = 0; c < n; ++c)
+            columns[c] = width * std::max(weights[c], 1) / all;
         const QString borders = QString(border("top", "auto")) + border("left", "auto") +
                                 border("bottom", "auto") + border("right", "auto") +
                                 border("insideH", "auto") + border("insideV", "auto");

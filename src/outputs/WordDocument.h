@@ -18,6 +18,7 @@ namespace outputs {
 struct WordTable {
     std::vector<QString> header; // bold, repeated at the top of every page the table spans
     std::vector<std::vector<QString>> rows;
+    std::vector<int> weights; // the columns' shares of the width; empty: the first one narrower
 };
 
 // The styles.xml ids of the headings a table of contents lists.
