@@ -46,6 +46,7 @@ inline const std::vector<Goal>& goals() {
         {"BM_ExitCompactionFreed", {"BM_FileCopy"}, 5.0},
         {"BM_ImportFile/100000", {"BM_ImportFileLimit/100000", "BM_BareInsert/100000"}, 3.0},
         {"BM_Report/87600", {"BM_ReportLimit/87600"}, 2.0},
+        {"BM_ReportPdf/87600", {"BM_ReportPdfLimit/87600"}, 2.0},
         // The command-line tool.
         {"BM_CliReadingsCsv/87600", {"BM_BareReadingsCsv/87600"}, 3.0},
     };

@@ -12,7 +12,10 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QLineEdit>
+#include <QPageSize>
+#include <QPdfWriter>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolButton>
@@ -232,16 +235,18 @@ void BM_SwitchSensorLimit(benchmark::State& st) {
 BENCHMARK(BM_SwitchSensorLimit)->Arg(bench::TenYears)->Unit(benchmark::kMicrosecond);
 
 // The report command with both graphs, on a fresh copy: the graphs are
-// prepared, drawn and pictured, and the document written.
-void BM_Report(benchmark::State& st) {
+// prepared, drawn and pictured (or drawn into the PDF), and the document written.
+void report(benchmark::State& st, const char* format, const QString& ending) {
     for (auto _ : st) {
         st.PauseTiming();
         const auto w = onReadings();
-        const QString report = w->documents.dataFolder + QStringLiteral("/Report ") +
-                               bench::tenYearSensor(0) + QStringLiteral(".docx");
+        const QString report =
+            w->documents.dataFolder + QStringLiteral("/Report ") + bench::tenYearSensor(0) + ending;
         QTimer::singleShot(0, [&] {
             auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-            if (dialog) dialog->findChild<QPushButton*>(QStringLiteral("cmdOK"))->click();
+            if (!dialog) return;
+            dialog->findChild<QRadioButton*>(QString::fromLatin1(format))->setChecked(true);
+            dialog->findChild<QPushButton*>(QStringLiteral("cmdOK"))->click();
         });
         st.ResumeTiming();
         w->control<QToolButton>("imgReport")->click();
@@ -258,10 +263,21 @@ void BM_Report(benchmark::State& st) {
         st.ResumeTiming();
     }
 }
+
+void BM_Report(benchmark::State& st) {
+    report(st, "optDocx", QStringLiteral(".docx"));
+}
 BENCHMARK(BM_Report)->Arg(bench::TenYears)->Unit(benchmark::kMillisecond);
 
+void BM_ReportPdf(benchmark::State& st) {
+    report(st, "optPdf", QStringLiteral(".pdf"));
+}
+BENCHMARK(BM_ReportPdf)->Arg(bench::TenYears)->Unit(benchmark::kMillisecond);
+
+// At print resolution, as the report's pictures.
 void savePicture(QCustomPlot& chart, const QString& path) {
-    if (!chart.toPixmap(chart.width(), chart.height()).save(path, "JPG", 92))
+    const double scale = double(graphs::Chart::PrintWidth) / chart.width();
+    if (!chart.toPixmap(chart.width(), chart.height(), scale).save(path, "JPG", 92))
         qFatal("cannot save %s", qPrintable(path));
 }
 
@@ -280,5 +296,38 @@ void BM_ReportLimit(benchmark::State& st) {
     });
 }
 BENCHMARK(BM_ReportLimit)->Arg(bench::TenYears)->Unit(benchmark::kMillisecond);
+
+// Both graphs' limits, drawn as vectors onto A4 pages as wide as the text.
+void BM_ReportPdfLimit(benchmark::State& st) {
+    GraphLimit limit;
+    QTemporaryDir pages;
+    if (limit.time->series[0].size() != st.range(0)) st.SkipWithError("no picture to draw");
+    onFreshCopies(st, [&](sqlite3* db) {
+        QPdfWriter writer(pages.filePath(QStringLiteral("report.pdf")));
+        writer.setResolution(1440);
+        writer.setPageSize(QPageSize(QPageSize::A4));
+        writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+        QCPPainter painter(&writer);
+        const auto page = [&](QCustomPlot& chart) {
+            painter.save();
+            painter.setMode(QCPPainter::pmVectorized);
+            painter.setMode(QCPPainter::pmNoCaching);
+            painter.translate(1440, 2400);
+            const double scale = (11906.0 - 2 * 1440) / chart.width();
+            painter.scale(scale, scale);
+            chart.toPainter(&painter, chart.width(), chart.height());
+            painter.restore();
+        };
+        deriveColumns(db, bench::tenYearSensor(0), "Plottemporal");
+        limit.time->draw(*limit.timeChart);
+        page(*limit.timeChart);
+        writer.newPage();
+        deriveColumns(db, bench::tenYearSensor(0), "PlotSpatial");
+        limit.length->draw(*limit.lengthChart);
+        page(*limit.lengthChart);
+        painter.end();
+    });
+}
+BENCHMARK(BM_ReportPdfLimit)->Arg(bench::TenYears)->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -489,9 +489,14 @@ int Run::report(const Arguments& a) {
         throw store::Error(store::code::Misuse, QStringLiteral("this build cannot draw graphs"));
     ReportRequest r;
     r.sensor = a.positional[0];
-    r.path = QFileInfo(a.value(QStringLiteral("--docx"))).absoluteFilePath();
-    if (a.value(QStringLiteral("--docx")).isEmpty())
-        throw UsageError{QStringLiteral("report needs --docx FILE")};
+    r.pdf = a.has(QStringLiteral("--pdf"));
+    if (r.pdf == a.has(QStringLiteral("--docx")))
+        throw UsageError{QStringLiteral("report takes one of --docx FILE and --pdf FILE")};
+    const QString file = a.value(r.pdf ? QStringLiteral("--pdf") : QStringLiteral("--docx"));
+    if (file.isEmpty())
+        throw UsageError{QStringLiteral("report needs a file name after %1")
+                             .arg(r.pdf ? QStringLiteral("--pdf") : QStringLiteral("--docx"))};
+    r.path = QFileInfo(file).absoluteFilePath();
     if (a.has(QStringLiteral("--graphs"))) {
         r.graphsNamed = true;
         r.timeGraph = r.lengthGraph = false;
@@ -508,7 +513,10 @@ int Run::report(const Arguments& a) {
     r.dataFolder = workspace().dataFolder;
     r.database = database().path();
     db_.reset(); // the writer opens its own connection
-    for (const QString& note : report_(r, clock_))
+    r.progress = progress(QStringLiteral("Writing the report of %1").arg(r.sensor));
+    const QStringList notes = report_(r, clock_);
+    endProgress();
+    for (const QString& note : notes)
         print(streams_.err, QStringLiteral("%1: %2\n").arg(Program, note));
     print(streams_.out, r.path + QLatin1Char('\n'));
     return Done;
@@ -625,10 +633,13 @@ const std::vector<Command>& commands() {
          outputs::texts::ExportLabel,
          &Run::exportReadings},
         {QStringLiteral("report"),
-         QStringLiteral("NUMBER --docx FILE [--graphs time,length]"),
-         QStringLiteral("writes a sensor's report with its graphs"),
-         QStringLiteral("Both graphs unless --graphs names which (\"none\" for neither).\n"),
-         {QStringLiteral("--docx"), QStringLiteral("--graphs")},
+         QStringLiteral("NUMBER (--docx FILE | --pdf FILE) [--graphs time,length]"),
+         QStringLiteral("writes a sensor's report with its graphs, as .docx or PDF"),
+         QStringLiteral("The sensor's details, a table of its anchors (depths, latest "
+                        "displacement and its zero reading) and both graphs unless --graphs "
+                        "names which (\"none\" for neither), one graph a page. The time graph "
+                        "has the temperature on its own axis when the graphs are set so.\n"),
+         {QStringLiteral("--docx"), QStringLiteral("--pdf"), QStringLiteral("--graphs")},
          {},
          1,
          1,

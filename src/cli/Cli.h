@@ -29,6 +29,8 @@ struct ReportRequest {
     // Graphs asked for by name must be drawn; otherwise one with fewer than
     // two readings ticked is left out, and said so.
     bool graphsNamed = false;
+    bool pdf = false; // a PDF instead of a .docx
+    std::function<void(int done, int total)> progress;
 };
 // Returns what was left out, one line each.
 using ReportWriter = std::function<QStringList(const ReportRequest&, const app::Clock&)>;

@@ -1,6 +1,5 @@
 #include "outputs/ReportDocument.h"
 
-#include "app/TextFormat.h"
 #include "outputs/Texts.h"
 #include "store/RowSet.h"
 
@@ -17,21 +16,43 @@ ReportSensor reportSensor(const store::RowSet& sensors) {
             field("Location"),     field("Purpose"),   field("Notes")};
 }
 
-WordDocument reportDocument(const ReportSensor& sensor, const QDateTime& now,
-                            const std::vector<ReportGraph>& graphs, const QString& logo) {
+QString reportDateText(const QDateTime& date) {
+    if (date.time().isValid() && date.isValid())
+        return date.toString(QStringLiteral("yyyy/MM/dd HH:mm:ss"));
+    return date.date().toString(QStringLiteral("yyyy/MM/dd"));
+}
+
+namespace {
+
+WordParagraph paragraph(const QString& text, int points, bool bold, bool pageBreakBefore = false,
+                        const QString& style = {}) {
+    WordParagraph p;
+    p.text = text;
+    p.points = points;
+    p.bold = bold;
+    p.pageBreakBefore = pageBreakBefore;
+    p.style = style;
+    return p;
+}
+
+} // namespace
+
+WordDocument reportDocument(const Report& report) {
+    const ReportSensor& sensor = report.sensor;
     WordDocument doc;
     doc.title = texts::reportTitle(sensor.InstrumentID);
-    doc.created = now;
-    doc.headerPicture = logo;
+    doc.created = report.date;
+    doc.headerPicture = report.logo;
+    doc.footer = texts::ReportPageFooter;
     auto& p = doc.paragraphs;
-    const auto line = [&](const QString& text) { p.push_back({text, 12, false, false, {}}); };
+    const auto line = [&](const QString& text) { p.push_back(paragraph(text, 12, false)); };
     // Each paragraph break takes the type set before it, so the title has an
     // empty 16-point paragraph above it and an empty 12-point one below.
-    p.push_back({{}, 0, true, false, {}});
-    p.push_back({{}, 16, true, false, {}});
-    p.push_back({doc.title, 16, true, false, {}});
+    p.push_back(paragraph({}, 0, true));
+    p.push_back(paragraph({}, 16, true));
+    p.push_back(paragraph(doc.title, 16, true, false, Heading1Style));
     line({});
-    line(texts::ReportDateLine + app::shortDate(now.date()));
+    line(texts::ReportDateLine + reportDateText(report.date));
     line(texts::SensorNumberLine + sensor.InstrumentID);
     line(texts::SensorTypeLine + sensor.Family + QLatin1Char(' ') + sensor.Model);
     line(texts::DateInstalledLine + sensor.InstallDate);
@@ -40,18 +61,41 @@ WordDocument reportDocument(const ReportSensor& sensor, const QDateTime& now,
     line(texts::LocationLine + sensor.Location);
     line(texts::PurposeLine + sensor.Purpose);
     line(texts::NotesLine + sensor.Notes);
-    for (const ReportGraph& g : graphs) {
-        p.push_back({g.heading, 12, false, true, {}});
-        p.push_back({{}, 12, false, false, g.picture});
-        line(texts::GraphNotesLine);
+    if (report.anchors) {
+        const AnchorTable& a = *report.anchors;
+        line({});
+        p.push_back(paragraph(texts::AnchorsHeading, 12, false, false, Heading2Style));
+        WordTable table;
+        table.weights = AnchorColumnWeights;
+        table.header = {texts::AnchorTitle,
+                        a.headAtCollar ? texts::DepthFromCollarTitle : texts::DepthFromToeTitle,
+                        texts::DepthFromRoofTitle, texts::DisplacementTitle,
+                        texts::ZeroReadingTitle};
+        for (const AnchorRow& r : a.rows)
+            table.rows.push_back(
+                {r.anchor, r.depthFromHead, r.depthFromRoof, r.displacement, r.zeroReading});
+        WordParagraph t;
+        t.table = table;
+        p.push_back(t);
+        line(texts::latestReadingLine(a.latestReading));
+    }
+    for (const ReportGraph& g : report.graphs) {
+        p.push_back(paragraph(g.heading, 12, false, true, Heading2Style));
+        WordParagraph picture = paragraph({}, 12, false);
+        picture.picture = g.picture;
+        p.push_back(picture);
+        WordParagraph notes = paragraph(texts::GraphNotesLine, 12, false);
+        notes.ruledToPageEnd = true;
+        p.push_back(notes);
     }
     // Where the last line's paragraph break leaves the insertion point.
-    line({});
+    if (report.graphs.empty()) line({});
     return doc;
 }
 
-QString reportPath(const QString& dataFolder, const QString& instrumentId) {
-    QString name = texts::reportFileName(instrumentId);
+QString reportPath(const QString& dataFolder, const QString& instrumentId, ReportFormat format) {
+    QString name = format == ReportFormat::Pdf ? texts::reportPdfFileName(instrumentId)
+                                               : texts::reportFileName(instrumentId);
     for (QChar& c : name)
         if (c.unicode() < 0x20 || QStringLiteral("/\\:*?\"<>|").contains(c)) c = QLatin1Char('_');
     return QDir(dataFolder).filePath(name);

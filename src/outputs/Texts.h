@@ -2,6 +2,8 @@
 // character for character.
 #pragma once
 
+#include "graphs/Texts.h"
+
 #include <QString>
 
 namespace outputs::texts {
@@ -110,6 +112,32 @@ inline const QString DateTimeTitle = QStringLiteral("Date and Time");
 inline QString anchorTitle(int anchor, const QString& depth) {
     return QStringLiteral("Anchor %1").arg(anchor) +
            (depth.isEmpty() ? QString() : QStringLiteral(" (%1 m)").arg(depth));
+}
+
+// The report's format, anchors table, page numbers and temperature axis.
+inline const QString ReportFormatFrame = QStringLiteral("Format:");
+inline const QString ReportDocxOption = QStringLiteral("Word document (.docx)");
+inline const QString ReportPdfOption = QStringLiteral("PDF document (.pdf)");
+inline const QString ReportTemperatureAxisBox = graphs::texts::TemperatureAxisTick;
+inline const QString ReportProgress = QStringLiteral("Writing the report...");
+inline QString reportPdfFileName(const QString& sensor) {
+    return QStringLiteral("Report ") + sensor + QStringLiteral(".pdf");
+}
+// %1 the page's number, %2 the number of pages.
+inline const QString ReportPageFooter = QStringLiteral("Page %1 of %2");
+inline const QString AnchorsHeading = QStringLiteral("Anchors");
+inline const QString AnchorTitle = QStringLiteral("Anchor");
+inline const QString DepthFromCollarTitle = QStringLiteral("Depth from collar (m)");
+inline const QString DepthFromToeTitle = QStringLiteral("Depth from toe (m)");
+inline const QString DepthFromRoofTitle = QStringLiteral("Depth from roof (m)");
+inline const QString DisplacementTitle = QStringLiteral("Displacement (mm)");
+inline const QString ZeroReadingTitle = QStringLiteral("Zero reading");
+inline QString latestReadingLine(const QString& when) {
+    return when.isEmpty()
+               ? QStringLiteral("   No reading to show a displacement of.")
+               : QStringLiteral("   Displacement of the latest reading, %1, against the zero "
+                                "reading.")
+                     .arg(when);
 }
 
 } // namespace outputs::texts

@@ -31,11 +31,9 @@ struct Page {
     int height;
 };
 
-// The paper a word processor would start a new document on here.
 Page localPage() {
-    if (QLocale::system().measurementSystem() == QLocale::ImperialUSSystem)
-        return {12240, 15840}; // Letter
-    return {11906, 16838};     // A4
+    const QSize size = localPageTwips();
+    return {size.width(), size.height()};
 }
 
 const QString XmlHead = QStringLiteral(R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>)"
@@ -69,7 +67,12 @@ const QString PackageRels = QStringLiteral(
     R"(<Relationship Id="rId2" Type="http://schemas.openxmlformats.org/package/2006/relationships/metadata/core-properties" Target="docProps/core.xml"/>)"
     R"(</Relationships>)");
 
-// Calibri 11 with single lines, as a new document starts.
+// Listed only when the package holds a footer.
+const QString FooterType = QStringLiteral(
+    R"(<Override PartName="/word/footer1.xml" ContentType="application/vnd.openxmlformats-officedocument.wordprocessingml.footer+xml"/>)");
+
+// Calibri 11 with single lines, as a new document starts, and the built-in
+// headings by their own names, so that a table of contents finds them.
 const QString Styles = QStringLiteral(
     R"(<w:styles xmlns:w="http://schemas.openxmlformats.org/wordprocessingml/2006/main">)"
     R"(<w:docDefaults><w:rPrDefault><w:rPr>)"
@@ -79,8 +82,29 @@ const QString Styles = QStringLiteral(
     R"(</w:pPrDefault></w:docDefaults>)"
     R"(<w:style w:type="paragraph" w:default="1" w:styleId="Normal"><w:name w:val="Normal"/>)"
     R"(<w:qFormat/></w:style>)"
+    R"(<w:style w:type="paragraph" w:styleId="Heading1"><w:name w:val="heading 1"/>)"
+    R"(<w:basedOn w:val="Normal"/><w:next w:val="Normal"/><w:uiPriority w:val="9"/><w:qFormat/>)"
+    R"(<w:pPr><w:keepNext/><w:keepLines/><w:outlineLvl w:val="0"/></w:pPr>)"
+    R"(<w:rPr><w:b/><w:bCs/><w:sz w:val="32"/><w:szCs w:val="32"/></w:rPr></w:style>)"
+    R"(<w:style w:type="paragraph" w:styleId="Heading2"><w:name w:val="heading 2"/>)"
+    R"(<w:basedOn w:val="Normal"/><w:next w:val="Normal"/><w:uiPriority w:val="9"/><w:qFormat/>)"
+    R"(<w:pPr><w:keepNext/><w:keepLines/>)"
+    R"(<w:spacing w:before="0" w:after="120" w:line="360" w:lineRule="exact"/>)"
+    R"(<w:outlineLvl w:val="1"/></w:pPr>)"
+    R"(<w:rPr><w:b/><w:bCs/><w:sz w:val="24"/><w:szCs w:val="24"/></w:rPr></w:style>)"
     R"(<w:style w:type="paragraph" w:styleId="Header"><w:name w:val="header"/>)"
-    R"(<w:basedOn w:val="Normal"/></w:style></w:styles>)");
+    R"(<w:basedOn w:val="Normal"/></w:style>)"
+    R"(<w:style w:type="paragraph" w:styleId="Footer"><w:name w:val="footer"/>)"
+    R"(<w:basedOn w:val="Normal"/></w:style>)"
+    R"(<w:style w:type="table" w:default="1" w:styleId="TableNormal"><w:name w:val="Normal Table"/>)"
+    R"(<w:tblPr><w:tblInd w:w="0" w:type="dxa"/><w:tblCellMar><w:top w:w="0" w:type="dxa"/>)"
+    R"(<w:left w:w="108" w:type="dxa"/><w:bottom w:w="0" w:type="dxa"/>)"
+    R"(<w:right w:w="108" w:type="dxa"/></w:tblCellMar></w:tblPr></w:style></w:styles>)");
+
+// The heights the page layout counts with, in twips.
+constexpr int HeaderDistance = 720;
+constexpr int RuledLine = 400;      // a line of the notes area
+constexpr int Heading2Height = 480; // its exact line and the space after it
 
 // Without a compatibility mode some word processors treat the file as one of an
 // older format.
@@ -317,32 +341,64 @@ QByteArray zipped(const std::vector<Part>& parts) {
     return bytes;
 }
 
+// A field the word processor fills in (PAGE, NUMPAGES), with a value shown
+// until it does.
+QString field(const QString& instruction, const QString& runProps) {
+    const auto run = [&](const QString& content) {
+        return QStringLiteral("<w:r>") + runProps + content + QStringLiteral("</w:r>");
+    };
+    return run(QStringLiteral(R"(<w:fldChar w:fldCharType="begin"/>)")) +
+           run(QStringLiteral(R"(<w:instrText xml:space="preserve"> %1 </w:instrText>)")
+                   .arg(instruction)) +
+           run(QStringLiteral(R"(<w:fldChar w:fldCharType="separate"/>)")) +
+           run(QStringLiteral("<w:t>1</w:t>")) +
+           run(QStringLiteral(R"(<w:fldChar w:fldCharType="end"/>)"));
+}
+
+QString cell(int width, const QString& content) {
+    return QStringLiteral(R"(<w:tc><w:tcPr><w:tcW w:w="%1" w:type="dxa"/></w:tcPr>)").arg(width) +
+           content + QStringLiteral("</w:tc>");
+}
+
+QString tableStart(int width, const QString& borders, const std::vector<int>& columns) {
+    QString xml = QStringLiteral(R"(<w:tbl><w:tblPr><w:tblW w:w="%1" w:type="dxa"/>)"
+                                 R"(<w:tblBorders>%2</w:tblBorders><w:tblLayout w:type="fixed"/>)"
+                                 R"(<w:tblLook w:val="0000" w:firstRow="0" w:lastRow="0")"
+                                 R"( w:firstColumn="0" w:lastColumn="0" w:noHBand="0")"
+                                 R"( w:noVBand="0"/></w:tblPr><w:tblGrid>)")
+                      .arg(width)
+                      .arg(borders);
+    for (const int w : columns)
+        xml += QStringLiteral(R"(<w:gridCol w:w="%1"/>)").arg(w);
+    return xml + QStringLiteral("</w:tblGrid>");
+}
+
+QString border(const char* side, const char* colour) {
+    return QStringLiteral(R"(<w:%1 w:val="single" w:sz="4" w:space="0" w:color="%2"/>)")
+        .arg(QLatin1String(side), QLatin1String(colour));
+}
+
 // The document's own parts: the pictures are numbered and related as they
-// are placed.
+// are placed, and the height used on the current page is counted, so that a
+// notes area can fill the rest of it.
 class Parts {
 public:
-    Parts() {
-        const Page page = localPage();
-        textWidth_ = qint64(page.width - 2 * Margin) * EmuPerTwip;
-        textHeight_ = qint64(page.height - 2 * Margin) * EmuPerTwip;
-        section_ =
-            QStringLiteral(
-                R"(<w:sectPr><w:headerReference w:type="default" r:id="rId3"/>)"
-                R"(<w:pgSz w:w="%1" w:h="%2"/><w:pgMar w:top="%3" w:right="%3" w:bottom="%3")"
-                R"( w:left="%3" w:header="720" w:footer="720" w:gutter="0"/></w:sectPr>)")
-                .arg(QString::number(page.width), QString::number(page.height),
-                     QString::number(Margin));
+    Parts() : page_(localPage()) {
+        textWidth_ = qint64(page_.width - 2 * Margin) * EmuPerTwip;
+        setTop(Margin);
     }
 
     // The logo: its own size, but never wider than the text or taller than an
-    // inch, so the header leaves the page to the report.
+    // inch, so the header leaves the page to the report. The text starts
+    // below it, so that no word processor has to push it down on its own.
     QString header(const QString& logo) {
         QString run;
         if (const auto picture = loadPicture(logo)) {
+            const Extent e = fitted(picture->pixels, textWidth_, EmuPerInch, false);
             run = QStringLiteral("<w:r>") +
-                  place(*picture, logo, QStringLiteral("rId1"), headerRels_,
-                        fitted(picture->pixels, textWidth_, EmuPerInch, false)) +
+                  place(*picture, logo, QStringLiteral("rId1"), headerRels_, e) +
                   QStringLiteral("</w:r>");
+            setTop(std::max<int>(Margin, HeaderDistance + int(e.cy / EmuPerTwip) + 240));
         }
         return XmlHead + QStringLiteral("<w:hdr") + PartNs +
                QStringLiteral(R"(><w:p><w:pPr><w:pStyle w:val="Header"/><w:jc w:val="center"/>)"
@@ -350,45 +406,172 @@ public:
                run + QStringLiteral("</w:p></w:hdr>");
     }
 
+    // "%1" the page, "%2" the number of pages.
+    QString footer(const QString& pattern) {
+        QString runs;
+        const QString props =
+            QStringLiteral(R"(<w:rPr><w:sz w:val="20"/><w:szCs w:val="20"/></w:rPr>)");
+        QString pending;
+        const auto flush = [&] {
+            runs += textRuns(pending, props);
+            pending.clear();
+        };
+        for (qsizetype i = 0; i < pattern.size(); ++i) {
+            if (pattern[i] == QLatin1Char('%') && i + 1 < pattern.size() &&
+                (pattern[i + 1] == QLatin1Char('1') || pattern[i + 1] == QLatin1Char('2'))) {
+                flush();
+                runs += field(pattern[i + 1] == QLatin1Char('1') ? QStringLiteral("PAGE")
+                                                                 : QStringLiteral("NUMPAGES"),
+                              props);
+                ++i;
+            } else {
+                pending += pattern[i];
+            }
+        }
+        flush();
+        hasFooter_ = true;
+        return XmlHead + QStringLiteral("<w:ftr") + PartNs +
+               QStringLiteral(R"(><w:p><w:pPr><w:pStyle w:val="Footer"/><w:jc w:val="center"/>)") +
+               props + QStringLiteral("</w:pPr>") + runs + QStringLiteral("</w:p></w:ftr>");
+    }
+
     QString paragraph(const WordParagraph& p) {
+        if (p.pageBreakBefore) used_ = 0;
+        if (p.table) return table(*p.table);
         const QString props = runProperties(p);
-        QString xml = QStringLiteral("<w:p>");
-        if (!props.isEmpty()) xml += QStringLiteral("<w:pPr>") + props + QStringLiteral("</w:pPr>");
-        if (p.pageBreakBefore)
-            xml +=
-                QStringLiteral("<w:r>") + props + QStringLiteral(R"(<w:br w:type="page"/></w:r>)");
+        QString mark;
+        if (!p.style.isEmpty())
+            mark += QStringLiteral(R"(<w:pStyle w:val="%1"/>)").arg(escaped(p.style));
+        if (p.pageBreakBefore) mark += QStringLiteral("<w:pageBreakBefore/>");
+        std::optional<Extent> extent;
+        std::optional<Picture> picture;
         if (!p.picture.isEmpty()) {
-            const auto picture = loadPicture(p.picture);
+            picture = loadPicture(p.picture);
             if (!picture)
                 throw store::Error(store::code::CantOpen,
                                    QStringLiteral("Could not read the picture ") + p.picture);
-            // Room is left on the page for a heading and the notes.
+            // As wide as the text; room is left on the page for a heading and notes.
+            extent = fitted(picture->pixels, textWidth_, textHeight_ * 3 / 4, true);
+            // Single lines: the line is as tall as the picture, nothing more.
+            mark += QStringLiteral(R"(<w:spacing w:after="120" w:line="240" w:lineRule="auto"/>)");
+        }
+        mark += props;
+        QString xml = QStringLiteral("<w:p>");
+        if (!mark.isEmpty()) xml += QStringLiteral("<w:pPr>") + mark + QStringLiteral("</w:pPr>");
+        if (picture)
             xml += QStringLiteral("<w:r>") + props +
                    place(*picture, p.picture, QStringLiteral("rId%1").arg(++bodyRelId_), bodyRels_,
-                         fitted(picture->pixels, textWidth_, textHeight_ * 3 / 4, true)) +
+                         *extent) +
                    QStringLiteral("</w:r>");
-        }
-        return xml + textRuns(p.text, props) + QStringLiteral("</w:p>");
+        xml += textRuns(p.text, props) + QStringLiteral("</w:p>");
+        used_ += height(p, extent);
+        if (p.ruledToPageEnd) xml += ruledLines();
+        return xml;
     }
 
     QString document(const QString& body) const {
+        QString references = QStringLiteral(R"(<w:headerReference w:type="default" r:id="rId3"/>)");
+        if (hasFooter_)
+            references += QStringLiteral(R"(<w:footerReference w:type="default" r:id="rId4"/>)");
+        const QString section =
+            QStringLiteral(
+                R"(<w:sectPr>%1<w:pgSz w:w="%2" w:h="%3"/><w:pgMar w:top="%4" w:right="%5")"
+                R"( w:bottom="%5" w:left="%5" w:header="%6" w:footer="%6" w:gutter="0"/></w:sectPr>)")
+                .arg(references, QString::number(page_.width), QString::number(page_.height),
+                     QString::number(top_), QString::number(Margin),
+                     QString::number(HeaderDistance));
         return XmlHead + QStringLiteral("<w:document") + PartNs + QStringLiteral("><w:body>") +
-               body + section_ + QStringLiteral("</w:body></w:document>");
+               body + section + QStringLiteral("</w:body></w:document>");
     }
 
     QString documentRels() const {
-        return relationships(relationship(QStringLiteral("rId1"), QStringLiteral("styles"),
-                                          QStringLiteral("styles.xml")) +
-                             relationship(QStringLiteral("rId2"), QStringLiteral("settings"),
-                                          QStringLiteral("settings.xml")) +
-                             relationship(QStringLiteral("rId3"), QStringLiteral("header"),
-                                          QStringLiteral("header1.xml")) +
-                             bodyRels_);
+        QString list = relationship(QStringLiteral("rId1"), QStringLiteral("styles"),
+                                    QStringLiteral("styles.xml")) +
+                       relationship(QStringLiteral("rId2"), QStringLiteral("settings"),
+                                    QStringLiteral("settings.xml")) +
+                       relationship(QStringLiteral("rId3"), QStringLiteral("header"),
+                                    QStringLiteral("header1.xml"));
+        if (hasFooter_)
+            list += relationship(QStringLiteral("rId4"), QStringLiteral("footer"),
+                                 QStringLiteral("footer1.xml"));
+        return relationships(list + bodyRels_);
     }
     const QString& headerRels() const { return headerRels_; }
     const std::vector<Part>& media() const { return media_; }
 
 private:
+    void setTop(int top) {
+        top_ = top;
+        textHeight_ = qint64(page_.height - top_ - Margin) * EmuPerTwip;
+    }
+
+    // What a paragraph takes of the page, in twips: a little more than a word
+    // processor gives it, so that a notes area never spills onto a page of its own.
+    static int height(const WordParagraph& p, const std::optional<Extent>& picture) {
+        if (p.style == Heading2Style) return Heading2Height;
+        const int points = p.points > 0 ? p.points : 11;
+        const int lines = 1 + int(p.text.count(QLatin1Char('\n')));
+        const int text = lines * points * 20 * 135 / 100;
+        return picture ? int(picture->cy / EmuPerTwip) + 120 + (p.text.isEmpty() ? 0 : text) : text;
+    }
+
+    QString table(const WordTable& t) {
+        const int width = int(textWidth_ / EmuPerTwip);
+        const size_t n = std::max(t.header.size(), t.rows.empty() ? size_t(0) : t.rows[0].size());
+        if (n == 0) return {};
+        // Without weights the first column (a number) is half as wide as the others.
+        std::vector<int> weights = t.weights;
+        if (weights.size() != n) {
+            weights.assign(n, 2);
+            weights[0] = 1;
+        }
+        int all = 0;
+        for (const int w : weights)
+            all += std::max(w, 1);
+        std::vector<int> columns(n, 0);
+        for (size_t c = 0; c < n; ++c)
+            columns[c] = width * std::max(weights[c], 1) / all;
+        const QString borders = QString(border("top", "auto")) + border("left", "auto") +
+                                border("bottom", "auto") + border("right", "auto") +
+                                border("insideH", "auto") + border("insideV", "auto");
+        QString xml = tableStart(width, borders, columns);
+        const auto row = [&](const std::vector<QString>& cells, bool header) {
+            xml += QStringLiteral("<w:tr>");
+            if (header) xml += QStringLiteral("<w:trPr><w:tblHeader/></w:trPr>");
+            const QString props =
+                header ? QStringLiteral("<w:rPr><w:b/><w:bCs/></w:rPr>") : QString();
+            for (size_t c = 0; c < n; ++c)
+                xml +=
+                    cell(columns[c], QStringLiteral(R"(<w:p><w:pPr><w:jc w:val="center"/>)") +
+                                         props + QStringLiteral("</w:pPr>") +
+                                         textRuns(c < cells.size() ? cells[c] : QString(), props) +
+                                         QStringLiteral("</w:p>"));
+            xml += QStringLiteral("</w:tr>");
+            used_ += 11 * 20 * 135 / 100;
+        };
+        if (!t.header.empty()) row(t.header, true);
+        for (const auto& r : t.rows)
+            row(r, false);
+        return xml + QStringLiteral("</w:tbl>");
+    }
+
+    // Rows of a fixed height with a thin line under each, as many as the page
+    // has room for.
+    QString ruledLines() {
+        const int rows = (int(textHeight_ / EmuPerTwip) - used_) / RuledLine - 1;
+        if (rows <= 0) return {};
+        const int width = int(textWidth_ / EmuPerTwip);
+        const QString borders = QString(border("bottom", "A6A6A6")) + border("insideH", "A6A6A6");
+        QString xml = tableStart(width, borders, {width});
+        for (int i = 0; i < rows; ++i)
+            xml += QStringLiteral(R"(<w:tr><w:trPr><w:trHeight w:val="%1" w:hRule="exact"/>)"
+                                  R"(</w:trPr>)")
+                       .arg(RuledLine) +
+                   cell(width, QStringLiteral("<w:p/>")) + QStringLiteral("</w:tr>");
+        used_ += rows * RuledLine;
+        return xml + QStringLiteral("</w:tbl>");
+    }
+
     QString place(const Picture& picture, const QString& file, const QString& relId, QString& rels,
                   Extent extent) {
         const QString name =
@@ -398,25 +581,46 @@ private:
         return drawing(int(media_.size()), QFileInfo(file).fileName(), relId, extent);
     }
 
+    Page page_;
     qint64 textWidth_ = 0;
     qint64 textHeight_ = 0;
-    QString section_;
+    int top_ = Margin;
+    int used_ = 0; // twips of the current page
+    bool hasFooter_ = false;
     QString headerRels_;
     QString bodyRels_;
-    int bodyRelId_ = 3;
+    int bodyRelId_ = 4;
     std::vector<Part> media_;
 };
 
 } // namespace
 
+QSize localPageTwips() {
+    if (QLocale::system().measurementSystem() == QLocale::ImperialUSSystem)
+        return {12240, 15840}; // Letter
+    return {11906, 16838};     // A4
+}
+
 QByteArray docxPackage(const WordDocument& document) {
     Parts made;
     const QString header = made.header(document.headerPicture);
+    const QString footer = document.footer.isEmpty() ? QString() : made.footer(document.footer);
     QString body;
     for (const WordParagraph& p : document.paragraphs)
         body += made.paragraph(p);
+    // A body cannot end with a table: the paragraph a word processor adds
+    // after it is kept too small to need a page of its own.
+    if (body.endsWith(QLatin1String("</w:tbl>")))
+        body +=
+            QStringLiteral(R"(<w:p><w:pPr><w:spacing w:after="0" w:line="20" w:lineRule="exact"/>)"
+                           R"(<w:rPr><w:sz w:val="2"/><w:szCs w:val="2"/></w:rPr></w:pPr></w:p>)");
     std::vector<Part> parts{
-        {QStringLiteral("[Content_Types].xml"), (XmlHead + ContentTypes).toUtf8()},
+        {QStringLiteral("[Content_Types].xml"),
+         (XmlHead + (footer.isEmpty() ? ContentTypes
+                                      : QString(ContentTypes)
+                                            .replace(QStringLiteral("</Types>"),
+                                                     FooterType + QStringLiteral("</Types>"))))
+             .toUtf8()},
         {QStringLiteral("_rels/.rels"), (XmlHead + PackageRels).toUtf8()},
         {QStringLiteral("docProps/core.xml"), corePart(document.title, document.created).toUtf8()},
         {QStringLiteral("word/document.xml"), made.document(body).toUtf8()},
@@ -425,6 +629,7 @@ QByteArray docxPackage(const WordDocument& document) {
         {QStringLiteral("word/settings.xml"), (XmlHead + Settings).toUtf8()},
         {QStringLiteral("word/header1.xml"), header.toUtf8()},
     };
+    if (!footer.isEmpty()) parts.push_back({QStringLiteral("word/footer1.xml"), footer.toUtf8()});
     if (!made.headerRels().isEmpty())
         parts.push_back({QStringLiteral("word/_rels/header1.xml.rels"),
                          relationships(made.headerRels()).toUtf8()});

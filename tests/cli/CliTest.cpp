@@ -96,6 +96,13 @@ TEST_F(CliTest, EveryCommandOnAFirstInstallation) {
     EXPECT_TRUE(fileBytes(docx).contains("word/media/image2.jpeg"));
     EXPECT_FALSE(fileBytes(docx).contains("word/media/image3.jpeg"));
     EXPECT_EQ(cli({"report", Sensor, "--docx", docx, "--graphs", "length"}).status, 1);
+    // The same report as a PDF: the graphs as vectors, so only the logo is a picture.
+    const QString pdf = documents.filePath("report.pdf");
+    r = cli({"report", Sensor, "--pdf", pdf, "--graphs", "time"});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out.trimmed(), pdf);
+    EXPECT_TRUE(fileBytes(pdf).startsWith("%PDF-"));
+    EXPECT_EQ(fileBytes(pdf).count("/Subtype /Image"), 1);
 
     r = cli({"backup"});
     EXPECT_EQ(r.status, 0);
@@ -122,7 +129,8 @@ TEST_F(CliTest, ExitStatusesAndNothingHalfDone) {
          {QStringList{}, QStringList{"frob"}, QStringList{"readings"},
           QStringList{"readings", Sensor, "--from", "1 April"}, QStringList{"sensors", "--csv"},
           QStringList{"import", "x.txt"}, QStringList{"export", Sensor},
-          QStringList{"add-sensor", Sensor, "--family", "rod"}}) {
+          QStringList{"add-sensor", Sensor, "--family", "rod"}, QStringList{"report", Sensor},
+          QStringList{"report", Sensor, "--docx", "a.docx", "--pdf", "a.pdf"}}) {
         const Result r = cli(wrong);
         EXPECT_EQ(r.status, 2) << wrong.join(' ').toStdString();
         EXPECT_TRUE(r.err.contains("\nusage: tolvane-cli")) << r.err.toStdString();

@@ -32,16 +32,23 @@ std::vector<Paragraph> paragraphs(const QByteArray& partXml) {
         return r.attributes().value(QLatin1String(name)).toString();
     };
     bool inMark = false;
+    int tableDepth = 0;
     while (!r.atEnd() && !r.hasError()) {
         r.readNext();
         const QStringView name = r.name();
         if (r.isEndElement() && name == u"pPr") inMark = false;
+        if (r.isEndElement() && name == u"tbl") --tableDepth;
         if (!r.isStartElement()) continue;
+        // A table is one entry, "[table]"; its cells are read by tables().
+        if (name == u"tbl" && tableDepth++ == 0) list.emplace_back().text = "[table]";
+        if (tableDepth > 0) continue;
         if (name == u"p") list.emplace_back();
         if (list.empty()) continue;
         Paragraph& p = list.back();
         // A run whose type differs from its paragraph mark shows as "|run <size>".
         if (name == u"pPr") inMark = true;
+        if (name == u"pStyle") p.style = attribute("w:val");
+        if (name == u"pageBreakBefore") p.pageBreak = true;
         if (name == u"sz" && inMark) p.size = attribute("w:val").toInt();
         if (name == u"sz" && !inMark && attribute("w:val").toInt() != p.size)
             p.text += "|run " + attribute("w:val");
@@ -53,16 +60,40 @@ std::vector<Paragraph> paragraphs(const QByteArray& partXml) {
             p.text += '\n';
         if (name == u"tab") p.text += '\t';
         if (name == u"blip") p.pictures << attribute("r:embed");
+        if (name == u"instrText") p.text += "{" + r.readElementText().trimmed() + "}";
     }
     if (r.hasError()) list.emplace_back().text = "XML error: " + r.errorString();
+    return list;
+}
+
+std::vector<std::vector<QStringList>> tables(const QByteArray& partXml) {
+    std::vector<std::vector<QStringList>> list;
+    QXmlStreamReader r(partXml);
+    int depth = 0;
+    while (!r.atEnd() && !r.hasError()) {
+        r.readNext();
+        if (r.isEndElement() && r.name() == u"tbl") --depth;
+        if (!r.isStartElement()) continue;
+        if (r.name() == u"tbl" && depth++ == 0) list.emplace_back();
+        if (depth == 0) continue;
+        auto& rows = list.back();
+        if (r.name() == u"tr") rows.emplace_back();
+        if (r.name() == u"tc" && !rows.empty()) rows.back() << "";
+        if (r.name() == u"t" && !rows.empty() && !rows.back().isEmpty())
+            rows.back().back() += r.readElementText();
+    }
     return list;
 }
 
 std::string describe(const std::vector<Paragraph>& list) {
     QStringList lines;
     for (const Paragraph& p : list)
-        lines << p.text + QStringLiteral("|%1").arg(p.size) + (p.bold ? "|bold" : "") +
-                     (p.pageBreak ? "|page" : "") + (p.pictures.isEmpty() ? "" : "|picture");
+        if (p.text == "[table]")
+            lines << p.text;
+        else
+            lines << p.text + QStringLiteral("|%1").arg(p.size) + (p.bold ? "|bold" : "") +
+                         (p.style.startsWith("Heading") ? "|" + p.style : QString()) +
+                         (p.pageBreak ? "|page" : "") + (p.pictures.isEmpty() ? "" : "|picture");
     return joined(lines);
 }
 

@@ -19,12 +19,16 @@ struct Paragraph {
     QString text; // "\n" for a line break, "\t" for a tab
     int size = 0; // half-points, of the paragraph mark and of every run
     bool bold = false;
-    bool pageBreak = false;
-    QStringList pictures; // relationship ids
+    bool pageBreak = false; // a page break in it, or before it
+    QString style;          // the paragraph style, empty for Normal
+    QStringList pictures;   // relationship ids
 };
 // A part that is not well-formed XML ends with a paragraph naming the fault.
+// A table is one entry, "[table]"; a field shows its instruction, "{PAGE}".
 std::vector<Paragraph> paragraphs(const QByteArray& partXml);
-// One line per paragraph: "text|size", then "|bold", "|page", "|picture" as they apply.
+// The tables of a part: rows of cell texts.
+std::vector<std::vector<QStringList>> tables(const QByteArray& partXml);
+// One line per paragraph: "text|size", then "|bold", "|<style>", "|page", "|picture" as they apply.
 std::string describe(const std::vector<Paragraph>& list);
 
 // The target of relationship id in a .rels part; "" when it has none.

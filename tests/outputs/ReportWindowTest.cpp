@@ -4,6 +4,7 @@
 #include "ReportPackage.h"
 #include "support/WindowSupport.h"
 
+#include "graphs/GraphSettings.h"
 #include "outputs/Texts.h"
 
 #include <QApplication>
@@ -12,6 +13,7 @@
 #include <QDir>
 #include <QImage>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTabWidget>
 
 #include <qcustomplot.h>
@@ -25,12 +27,14 @@ using Ticks = QList<bool>; // chkCover, chkTemp, chkSpatial
 
 class ReportWindowTest : public WindowTest {
 protected:
-    // The sensor with n readings ticked for both graphs, on the Readings tab.
-    void startWith(int n) {
+    // The sensor with n readings ticked for both graphs, on the Readings tab;
+    // the temperature's own axis as the stored preference.
+    void startWith(int n, bool temperatureOwnAxis = false) {
         store::Database& db = openNewDatabase();
         addSensor(db, SensorRow{"201391005", "L12"});
         addReadings(db, "201391005", n);
         db.execute("UPDATE `201391005` SET PlotSpatial = 1");
+        graphs::setTemperatureOwnAxis(db, temperatureOwnAxis);
         state->releaseDatabase();
         ASSERT_TRUE(startWindow());
         tabs()->setCurrentIndex(2);
@@ -100,25 +104,30 @@ TEST_F(ReportWindowTest, WritesTheChosenPagesAndKeepsTheChoice) {
     const QSize onScreen = control<QCustomPlot>("ChartT")->size();
     const QSize printed = QImage(dataFile("Temporal.jpg")).size();
     EXPECT_EQ(printed.width(), 2400);
-    EXPECT_NEAR(double(printed.height()) / printed.width(), double(onScreen.height()) / onScreen.width(),
-                0.01);
+    EXPECT_NEAR(double(printed.height()) / printed.width(),
+                double(onScreen.height()) / onScreen.width(), 0.01);
     auto written = body();
     EXPECT_EQ(pageBreaks(written), 2);
-    ASSERT_EQ(written.size(), 20u);
+    ASSERT_EQ(written.size(), 26u);
     EXPECT_EQ(written[9].text.toStdString(), "   Level: L12");
+    // The anchors of the sensor's type, measured from the first reading.
+    const auto anchors = tables(unzip(reportFile).value("word/document.xml")).at(0);
+    ASSERT_EQ(anchors.size(), 9u);
+    EXPECT_EQ(anchors[1].join('|').toStdString(), "1|||0.00|2025/03/01 00:00:00");
 
-    // Nothing ticked: the details alone, written all the same.
+    // Nothing ticked: the details and anchors alone, written all the same.
     report("cmdOK", Ticks{false, false, false});
-    EXPECT_EQ(body().size(), 14u);
+    EXPECT_EQ(body().size(), 18u);
     report("cmdCancel");
     EXPECT_EQ(shown, Ticks({false, false, false}));
     EXPECT_EQ(desktop.opened.size(), 2);
 }
 
-TEST_F(ReportWindowTest, TooFewReadingsStillGiveTheGraphPages) {
+// A graph of another sensor, or of nothing, is no page of this one's report.
+TEST_F(ReportWindowTest, TooFewReadingsLeaveTheGraphPagesOut) {
     startWith(1);
     report("cmdOK");
-    EXPECT_EQ(pageBreaks(body()), 2);
+    EXPECT_EQ(pageBreaks(body()), 0);
     EXPECT_EQ(tabs()->currentIndex(), 2);
     // Each graph tab refused, with its own hint, and went back to the readings.
     const QStringList shownTexts = promptTexts();
@@ -129,6 +138,34 @@ TEST_F(ReportWindowTest, TooFewReadingsStillGiveTheGraphPages) {
         shownTexts[1].endsWith("Plot Spatial box on the Readings Tab is checked in each case."));
 }
 
+// The format and the temperature axis: a PDF beside where the .docx goes,
+// without pictures left behind; the tick starts as the stored preference.
+TEST_F(ReportWindowTest, WritesAPdfWhenChosen) {
+    startWith(3, true);
+    bool axisShown = false;
+    onNextModal([&](QDialog* d) {
+        axisShown = d->findChild<QCheckBox*>("chkReportTempAxis")->isChecked();
+        d->findChild<QRadioButton*>("optPdf")->setChecked(true);
+        d->findChild<QPushButton*>("cmdOK")->click();
+    });
+    click("imgReport");
+    EXPECT_TRUE(axisShown);
+    const QString pdf = dataFile("Report 201391005.pdf");
+    EXPECT_EQ(joined(desktop.opened), joined({pdf}));
+    EXPECT_EQ(newFiles(), "\nReport 201391005.pdf");
+    EXPECT_TRUE(fileBytes(pdf).startsWith("%PDF-"));
+    EXPECT_EQ(tabs()->currentIndex(), 2);
+    EXPECT_EQ(joined(promptTexts()), "\n");
+
+    bool pdfKept = false;
+    onNextModal([&](QDialog* d) {
+        pdfKept = d->findChild<QRadioButton*>("optPdf")->isChecked();
+        d->findChild<QPushButton*>("cmdCancel")->click();
+    });
+    click("imgReport");
+    EXPECT_TRUE(pdfKept);
+}
+
 TEST_F(ReportWindowTest, SaysWhereTheReportIsWhenNothingOpensIt) {
     startWith(0);
     desktop.result = false;
@@ -136,7 +173,7 @@ TEST_F(ReportWindowTest, SaysWhereTheReportIsWhenNothingOpensIt) {
     EXPECT_EQ(onlyPrompt().text.toStdString(),
               outputs::texts::reportNotOpened(QDir::toNativeSeparators(reportFile)).toStdString());
     EXPECT_EQ(onlyPrompt().icon, app::Icon::Information);
-    EXPECT_EQ(body().size(), 14u);
+    EXPECT_EQ(body().size(), 18u);
 }
 
 TEST_F(ReportWindowTest, SaysWhenTheReportCannotBeSaved) {

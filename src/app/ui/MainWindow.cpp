@@ -44,6 +44,7 @@ MainWindow::MainWindow(const Environment& environment, QWidget* parent)
                                                      current);
     datasheet_ = std::make_unique<outputs::DatasheetPanel>(state_, ui_.datasheetUi,
                                                            *readings_, current);
+    ui_.reportUi.cboScale = ui_.graphUi.cboScale;
     report_ = std::make_unique<outputs::ReportPanel>(state_, ui_.reportUi, *readings_);
     backup_ = std::make_unique<maintenance::BackupPanel>(
         state_, ui_.backupUi,

@@ -1,6 +1,7 @@
 // The controls the report's glue reads and writes.
 #pragma once
 
+class QComboBox;
 class QTabWidget;
 class QToolButton;
 
@@ -15,6 +16,7 @@ struct ReportControls {
     QToolButton* imgReport = nullptr;
     graphs::Chart* ChartT = nullptr;
     graphs::Chart* ChartS = nullptr;
+    QComboBox* cboScale = nullptr; // the graphs' scale, which the report's graphs take too
 };
 
 } // namespace outputs

@@ -7,6 +7,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QVBoxLayout>
 
 namespace outputs {
@@ -50,7 +51,22 @@ ReportDialog::ReportDialog(QWidget* parent) : QDialog(parent) {
     length_ = box(QStringLiteral("chkSpatial"), texts::ReportLengthBox, plots);
     plotBoxes->addWidget(time_);
     plotBoxes->addWidget(length_);
+    temperatureAxis_ =
+        box(QStringLiteral("chkReportTempAxis"), texts::ReportTemperatureAxisBox, plots);
+    plotBoxes->addWidget(temperatureAxis_);
     layout->addWidget(plots);
+
+    auto* format = new QGroupBox(texts::ReportFormatFrame, this);
+    format->setObjectName(QStringLiteral("fraFormat"));
+    auto* formats = new QVBoxLayout(format);
+    docx_ = new QRadioButton(texts::ReportDocxOption, format);
+    docx_->setObjectName(QStringLiteral("optDocx"));
+    docx_->setChecked(true);
+    pdf_ = new QRadioButton(texts::ReportPdfOption, format);
+    pdf_->setObjectName(QStringLiteral("optPdf"));
+    formats->addWidget(docx_);
+    formats->addWidget(pdf_);
+    layout->addWidget(format);
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -62,14 +78,17 @@ ReportDialog::ReportDialog(QWidget* parent) : QDialog(parent) {
     layout->addLayout(buttons);
 
     connect(ok, &QPushButton::clicked, this, [this] {
-        choice_ = ReportChoice{ticked(cover_), ticked(time_), ticked(length_)};
+        choice_ = ReportChoice{ticked(cover_), ticked(time_), ticked(length_),
+                               pdf_->isChecked() ? ReportFormat::Pdf : ReportFormat::Docx,
+                               ticked(temperatureAxis_)};
         accept();
     });
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-std::optional<ReportChoice> ReportDialog::choose() {
+std::optional<ReportChoice> ReportDialog::choose(bool temperatureOwnAxis) {
     choice_.reset();
+    temperatureAxis_->setChecked(temperatureOwnAxis);
     exec();
     return choice_;
 }

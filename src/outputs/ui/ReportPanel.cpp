@@ -1,13 +1,19 @@
 #include "outputs/ui/ReportPanel.h"
 
 #include "app/Texts.h"
+#include "graphs/GraphSettings.h"
+#include "graphs/Texts.h"
 #include "graphs/ui/Chart.h"
 #include "outputs/Texts.h"
 #include "outputs/ui/ReportDialog.h"
+#include "outputs/ui/ReportWriter.h"
+#include "readings/Texts.h"
 #include "readings/ui/ReadingPanel.h"
 #include "store/Error.h"
 
+#include <QComboBox>
 #include <QDir>
+#include <QProgressDialog>
 #include <QTabWidget>
 #include <QToolButton>
 
@@ -16,15 +22,6 @@ namespace outputs {
 namespace {
 
 constexpr int ReadingsTab = 2;
-constexpr int TimeGraphTab = 3;
-constexpr int LengthGraphTab = 4;
-
-// The chart as it shows now; the chart writes aside and renames into place.
-void saveChartPicture(graphs::Chart& chart, const QString& path) {
-    if (!chart.exportJpeg(path))
-        throw store::Error(store::code::CantOpen,
-                           QStringLiteral("Could not write the picture ") + path);
-}
 
 } // namespace
 
@@ -36,25 +33,36 @@ ReportPanel::ReportPanel(app::AppState& state, const ReportControls& ui,
 
 void ReportPanel::makeReport() {
     if (!dialog_) dialog_ = new ReportDialog(ui_.SSTab1->window());
-    const std::optional<ReportChoice> choice = dialog_->choose();
+    bool ownAxis = false;
+    app::ignoreFailure([&] { ownAxis = graphs::temperatureOwnAxis(state_.database()); });
+    const std::optional<ReportChoice> choice = dialog_->choose(ownAxis);
     if (!choice) return;
+
+    // The report ends on the Readings tab: going there stores what was typed
+    // on the tab shown, and the reading shown is stored before the graphs
+    // read the readings.
+    if (ui_.SSTab1->currentIndex() != ReadingsTab) ui_.SSTab1->setCurrentIndex(ReadingsTab);
+    readings_.leaveReadingsTab();
 
     // The cover choice is kept for the window's sake; the details are always written.
     QString target;
     const bool made = app::logAndLeave(state_.log, texts::ReportLabel, [&] {
-        const ReportSensor sensor = reportSensor(state_.sensorRegister());
-        target = reportPath(state_.DataFolder, sensor.InstrumentID);
-        std::vector<ReportGraph> graphs;
-        if (choice->timeGraph)
-            graphs.push_back(graphPage(TimeGraphTab, ui_.ChartT, texts::TimeGraphPicture,
-                                       texts::TimeGraphHeading));
-        if (choice->lengthGraph)
-            graphs.push_back(graphPage(LengthGraphTab, ui_.ChartS, texts::LengthGraphPicture,
-                                       texts::LengthGraphHeading));
-        const QString logo = QDir(state_.DataFolder).filePath(app::texts::LogoFileName);
-        saveDocx(reportDocument(sensor, state_.env.clock->now(), graphs, logo), target);
+        ReportJob job;
+        job.sensor = reportSensor(state_.sensorRegister()).InstrumentID;
+        job.choice = *choice;
+        job.target = target = reportPath(state_.DataFolder, job.sensor, choice->format);
+        job.logo = QDir(state_.DataFolder).filePath(app::texts::LogoFileName);
+        job.pictureFolder = state_.DataFolder;
+        job.date = state_.env.clock->now();
+        if (ui_.cboScale) job.scaleText = ui_.cboScale->currentText();
+        if (ui_.ChartT) job.chartSize = ui_.ChartT->pictureSize();
+        QProgressDialog progress(texts::ReportProgress, QString(), 0, 1, ui_.SSTab1->window());
+        progress.setWindowModality(Qt::WindowModal);
+        progress.setMinimumDuration(1000);
+        writeReport(state_.database(), job, hooks(progress));
     });
-    if (ui_.SSTab1->currentIndex() != ReadingsTab) ui_.SSTab1->setCurrentIndex(ReadingsTab);
+    // The reading shown again: the graphs may have brought its columns up to date.
+    readings_.returnToBookmark();
 
     app::Prompter& prompter = *state_.env.prompter;
     const QString shown = QDir::toNativeSeparators(target);
@@ -67,14 +75,30 @@ void ReportPanel::makeReport() {
         prompter.ask({texts::reportNotOpened(shown), app::texts::Title, app::Icon::Information});
 }
 
-ReportGraph ReportPanel::graphPage(int tab, graphs::Chart* chart, const QString& file,
-                                   const QString& heading) {
-    // With fewer than two readings the tab change refuses and goes back; the
-    // page then shows the chart as it was last drawn.
-    ui_.SSTab1->setCurrentIndex(tab);
-    const QString picture = QDir(state_.DataFolder).filePath(file);
-    saveChartPicture(*chart, picture);
-    return {heading, picture};
+ReportHooks ReportPanel::hooks(QProgressDialog& progress) {
+    ReportHooks h;
+    // As the graph tabs log and tell the same.
+    h.mismatch = [this](const QString&) {
+        state_.log.WriteLog(app::errorEntry(
+            store::code::Mismatch, QStringLiteral("a channel has a value the zero reading lacks"),
+            readings::texts::SetZerosLabel));
+    };
+    h.preparationFailed = [this](graphs::GraphKind kind, const std::exception_ptr& failure) {
+        state_.log.WriteLog(app::errorEntry(failure, kind == graphs::GraphKind::Time
+                                                         ? graphs::texts::GetTemporalDataLabel
+                                                         : graphs::texts::GetSpatialDataLabel));
+    };
+    h.tooFew = [this](graphs::GraphKind kind, int) {
+        const QString hint = kind == graphs::GraphKind::Time ? graphs::texts::TooFewTemporal
+                                                             : graphs::texts::TooFewSpatial;
+        state_.env.prompter->ask(
+            {graphs::texts::TooFewReadings + hint, graphs::texts::Title, app::Icon::Information});
+    };
+    h.progress = [&progress](int done, int total) {
+        progress.setMaximum(total);
+        progress.setValue(done);
+    };
+    return h;
 }
 
 } // namespace outputs

@@ -1,5 +1,5 @@
-// The glue of the sensor report: its options window, the graphs drawn for it
-// and the document handed to the desktop.
+// The glue of the sensor report: its options window, the report written
+// from the current sensor and the document handed to the desktop.
 #pragma once
 
 #include "app/shell/AppState.h"
@@ -8,9 +8,8 @@
 
 #include <QObject>
 
-namespace graphs {
-class Chart;
-}
+class QProgressDialog;
+
 namespace readings {
 class ReadingPanel;
 }
@@ -18,6 +17,7 @@ class ReadingPanel;
 namespace outputs {
 
 class ReportDialog;
+struct ReportHooks;
 
 class ReportPanel : public QObject {
     Q_OBJECT
@@ -29,9 +29,8 @@ public:
     void makeReport();
 
 private:
-    // Draws the graph through its tab, as a user's visit does, and exports it.
-    ReportGraph graphPage(int tab, graphs::Chart* chart, const QString& file,
-                          const QString& heading);
+    // What the graph tabs log and tell, and the progress shown.
+    ReportHooks hooks(QProgressDialog& progress);
 
     app::AppState& state_;
     const ReportControls ui_;
