@@ -57,8 +57,7 @@ std::unique_ptr<store::Database> connect(const Workspace& workspace, bool readOn
 void writeTransaction(store::Database& db, const std::function<void()>& f) {
     // Taken at once, so that a writer waits at the start rather than failing
     // halfway when another program writes.
-    db.execute(QStringLiteral("BEGIN IMMEDIATE"));
-    try {
+    db.immediateTransaction([&] {
         // A compaction or restore renames a new file over this one: what is
         // written to the old one would be lost.
         if (db.hasMoved())
@@ -66,15 +65,8 @@ void writeTransaction(store::Database& db, const std::function<void()>& f) {
                                QStringLiteral("the database file was replaced while it was open; "
                                               "run the command again: ") +
                                    db.path());
-        db.transaction(f);
-        db.execute(QStringLiteral("COMMIT"));
-    } catch (...) {
-        try {
-            db.execute(QStringLiteral("ROLLBACK"));
-        } catch (...) {
-        }
-        throw;
-    }
+        f();
+    });
 }
 
 } // namespace operations

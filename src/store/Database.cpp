@@ -301,6 +301,11 @@ void Database::rollbackQuietly() noexcept {
     sqlite3_exec(db_, "ROLLBACK TO tolvane; RELEASE tolvane", nullptr, nullptr, nullptr);
 }
 
+void Database::rollbackTransactionQuietly() noexcept {
+    ++rollbacks_;
+    sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
 bool Database::hasMoved() const {
     int moved = 0;
     if (sqlite3_file_control(db_, "main", SQLITE_FCNTL_HAS_MOVED, &moved) != SQLITE_OK)

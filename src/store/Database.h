@@ -123,6 +123,20 @@ public:
         execute(QStringLiteral("RELEASE tolvane"));
     }
 
+    // Runs f in a transaction taken at once (BEGIN IMMEDIATE): a writer waits
+    // for others at its start rather than failing halfway. All of f is stored,
+    // or none of it. Not inside another transaction.
+    template <class F> void immediateTransaction(F&& f) {
+        execute(QStringLiteral("BEGIN IMMEDIATE"));
+        try {
+            f();
+        } catch (...) {
+            rollbackTransactionQuietly();
+            throw;
+        }
+        execute(QStringLiteral("COMMIT"));
+    }
+
     // Throws the connection's last error as store::Error.
     [[noreturn]] void raise() const;
     [[noreturn]] static void raise(sqlite3* db);
@@ -131,6 +145,7 @@ private:
     friend class Statement;
     Database(sqlite3* db, QString path);
     void rollbackQuietly() noexcept;
+    void rollbackTransactionQuietly() noexcept;
     static void rowWritten(void* self, int op, const char* database, const char* table,
                            long long rowid);
     static void rolledBack(void* self);

@@ -26,8 +26,7 @@ void setSchemaVersion(Database& db, int version) {
 }
 
 void upgradeSchema(Database& db, const std::function<void(int version)>& afterStep) {
-    db.execute(QStringLiteral("BEGIN IMMEDIATE"));
-    try {
+    db.immediateTransaction([&] {
         const int from = schemaVersion(db);
         if (from > currentSchemaVersion())
             throw Error(code::Error, QStringLiteral("the file is of schema version %1; this "
@@ -41,14 +40,7 @@ void upgradeSchema(Database& db, const std::function<void(int version)>& afterSt
             setSchemaVersion(db, step.version);
             if (afterStep) afterStep(step.version);
         }
-        db.execute(QStringLiteral("COMMIT"));
-    } catch (...) {
-        try {
-            db.execute(QStringLiteral("ROLLBACK"));
-        } catch (...) {
-        }
-        throw;
-    }
+    });
 }
 
 } // namespace store
