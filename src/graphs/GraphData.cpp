@@ -338,13 +338,7 @@ GraphSetup graphSetup(const QString& sensorNumber, const sensors::SensorRecord& 
     setup.numNodes = numNodes;
     setup.recess = record.recess;
     // The installation tab's boxes, worked out as the tab works them out.
-    sensors::RoofInput in;
-    in.recess = record.recess;
-    in.length = record.length;
-    in.nodes = record.nodes;
-    in.headAtCollar = record.headAtCollar;
-    in.numNodes = numNodes;
-    const sensors::RoofLocations roof = sensors::CalcReltoRoof(in);
+    const sensors::RoofLocations roof = sensors::roofLocationsOf(record, numNodes);
     setup.headLocation = roof.head;
     for (size_t k = 1; k <= 8; ++k)
         setup.anchors[k] = roof.anchors[k - 1];

@@ -49,13 +49,7 @@ AnchorTable anchorTable(store::Database& db, const QString& number) {
 
     AnchorTable table;
     table.headAtCollar = record.headAtCollar;
-    sensors::RoofInput in;
-    in.recess = record.recess;
-    in.length = record.length;
-    in.nodes = record.nodes;
-    in.headAtCollar = record.headAtCollar;
-    in.numNodes = anchors;
-    const sensors::RoofLocations roof = sensors::CalcReltoRoof(in);
+    const sensors::RoofLocations roof = sensors::roofLocationsOf(record, anchors);
     for (int k = 1; k <= anchors; ++k)
         table.rows.push_back({QString::number(k),
                               metres(record.nodes[size_t(k - 1)]),

@@ -31,6 +31,16 @@ QVariant boxText(const QString& text) {
 
 } // namespace
 
+RoofLocations roofLocationsOf(const SensorRecord& record, int numNodes) {
+    RoofInput in;
+    in.recess = record.recess;
+    in.length = record.length;
+    in.nodes = record.nodes;
+    in.headAtCollar = record.headAtCollar;
+    in.numNodes = numNodes;
+    return CalcReltoRoof(in);
+}
+
 SensorRecord readSensorRecord(const store::RowSet& rs) {
     SensorRecord r;
     r.instrumentId = shown(rs, column("InstrumentID"));

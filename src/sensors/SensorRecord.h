@@ -2,6 +2,7 @@
 // them and written back from them.
 #pragma once
 
+#include "sensors/RoofLocations.h"
 #include "store/RowSet.h"
 
 #include <QString>
@@ -26,6 +27,9 @@ struct SensorRecord {
 // The current row as the boxes show it: no value shows as empty text, the
 // install date year first. A column that cannot be read shows empty.
 SensorRecord readSensorRecord(const store::RowSet& rs);
+// The head's and the anchors' depths from the roof, from the record as the
+// installation tab works them out, for numNodes anchors.
+RoofLocations roofLocationsOf(const SensorRecord& record, int numNodes);
 
 // DateID to NodeLocation8 in the stored order: texts trimmed (empty as no value), the length as
 // "##0.00", the recess as a number, the head option, the node locations as
