@@ -287,7 +287,7 @@ void Chart::setAutomatic(Axis a, bool on) {
             keys =
                 anyKey ? QCPRange(std::min(keys.lower, k.lower), std::max(keys.upper, k.upper)) : k;
         anyKey = anyKey || found;
-        if (!onLeft(i)) continue;
+        if (a != Axis::Left || !onLeft(i)) continue;
         const QCPRange v = graph(i)->getValueRange(found);
         if (found)
             values = anyValue ? QCPRange(std::min(values.lower, v.lower),
@@ -360,28 +360,26 @@ void Chart::setNumberDecimals(Axis a, int decimals) {
         numbers->wholeSteps = decimals == 0;
 }
 
-double Chart::leftMinimum() {
+std::pair<double, double> Chart::leftExtremes() {
     resolveBindings();
-    std::optional<double> least;
+    // One pass over each series: a ten-year series is long.
+    std::optional<QCPRange> all;
     for (int i = 0; i < seriesCount(); ++i) {
         if (!onLeft(i)) continue;
         bool found = false;
         const QCPRange v = graph(i)->getValueRange(found);
-        if (found) least = least ? std::min(*least, v.lower) : v.lower;
+        if (found)
+            all = all ? QCPRange(std::min(all->lower, v.lower), std::max(all->upper, v.upper)) : v;
     }
-    return least.value_or(0);
+    return all ? std::pair(all->lower, all->upper) : std::pair(0.0, 0.0);
+}
+
+double Chart::leftMinimum() {
+    return leftExtremes().first;
 }
 
 double Chart::leftMaximum() {
-    resolveBindings();
-    std::optional<double> most;
-    for (int i = 0; i < seriesCount(); ++i) {
-        if (!onLeft(i)) continue;
-        bool found = false;
-        const QCPRange v = graph(i)->getValueRange(found);
-        if (found) most = most ? std::max(*most, v.upper) : v.upper;
-    }
-    return most.value_or(0);
+    return leftExtremes().second;
 }
 
 double Chart::dateTimeStep(int step) {

@@ -57,6 +57,8 @@ public:
     // left axis (0 when there are none).
     double leftMinimum();
     double leftMaximum();
+    // Both at once.
+    std::pair<double, double> leftExtremes();
 
     // Series i against the right-hand axis instead of the left one. The right
     // axis shows while an active series uses it; fitRightAxis() fits its range

@@ -40,8 +40,8 @@ void drawTimeGraph(Chart& chart, const GraphSetup& setup, const TimePoints& poin
     }
     chart.setAutomatic(Axis::Left, false);
     if (look.temperatureOwnAxis) chart.fitRightAxis();
-    const AxisScale s =
-        leftScale(GraphKind::Time, scaleText, chart.leftMinimum(), chart.leftMaximum());
+    const std::pair<double, double> extremes = chart.leftExtremes();
+    const AxisScale s = leftScale(GraphKind::Time, scaleText, extremes.first, extremes.second);
     chart.setMinimum(Axis::Left, s.minimum);
     chart.setIncrement(Axis::Left, s.increment);
     chart.setMaximum(Axis::Left, s.maximum);
@@ -97,8 +97,8 @@ LengthDrawing drawLengthGraph(Chart& chart, const GraphSetup& setup, const Lengt
         chart.setMinimum(Axis::Bottom, 0);
         chart.setMaximum(Axis::Bottom, lengthAxisMaximum(chart.seriesMaximumX(i)));
     }
-    const AxisScale s =
-        leftScale(GraphKind::Length, scaleText, chart.leftMinimum(), chart.leftMaximum());
+    const std::pair<double, double> extremes = chart.leftExtremes();
+    const AxisScale s = leftScale(GraphKind::Length, scaleText, extremes.first, extremes.second);
     chart.setMinimum(Axis::Left, s.minimum);
     chart.setIncrement(Axis::Left, s.increment);
     chart.setMaximum(Axis::Left, s.maximum);
