@@ -29,6 +29,7 @@ inline const std::vector<Goal>& goals() {
         {"BM_CheckDateTime/100000", {"BM_CheckDateTime/100"}, 3.0},
         {"BM_BatchDelete/50000/iterations:5", {"BM_BareDelete/50000/iterations:5"}, 3.0},
         {"BM_Backup", {"BM_FileCopy"}, 5.0},
+        {"BM_UpgradeSchema", {"BM_FileCopy", "BM_BackupCheck"}, 3.0},
         {"BM_PrepareTimeGraph/100000", {"BM_BareUpdate/100000"}, 3.0},
         {"BM_DrawTimeGraph/100000", {"BM_BareReplot/100000"}, 2.0},
         {"BM_ExportPicture/87600", {"BM_BareReplot/print/87600"}, 3.0},
