@@ -194,6 +194,15 @@ int main(int argc, char* argv[]) {
             window.findChild<QToolButton*>(QStringLiteral("imgAddTroveData"))->click();
         }
     }
+    // The report window, grabbed and cancelled: nothing is written.
+    tabs->setCurrentIndex(2);
+    QTimer::singleShot(0, [&] {
+        if (auto* report = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            report->grab().save(out.filePath(QStringLiteral("report.png")));
+            report->reject();
+        }
+    });
+    window.findChild<QToolButton*>(QStringLiteral("imgReport"))->click();
     // The about window, grabbed while it is up.
     QTimer::singleShot(0, [&] {
         if (auto* about = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
