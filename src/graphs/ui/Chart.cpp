@@ -374,14 +374,6 @@ std::pair<double, double> Chart::leftExtremes() {
     return all ? std::pair(all->lower, all->upper) : std::pair(0.0, 0.0);
 }
 
-double Chart::leftMinimum() {
-    return leftExtremes().first;
-}
-
-double Chart::leftMaximum() {
-    return leftExtremes().second;
-}
-
 double Chart::dateTimeStep(int step) {
     // In days, shortest first: 11 (two hours) and 12 (six hours) label a day
     // or two of readings without crowding the axis.

@@ -54,10 +54,7 @@ public:
     // Number labels with this many decimals.
     void setNumberDecimals(Axis axis, int decimals);
     // The smallest and largest values of the active series drawn against the
-    // left axis (0 when there are none).
-    double leftMinimum();
-    double leftMaximum();
-    // Both at once.
+    // left axis (0 when there are none), in one pass.
     std::pair<double, double> leftExtremes();
 
     // Series i against the right-hand axis instead of the left one. The right
