@@ -125,12 +125,13 @@ const operations::Workspace& Run::workspace() {
 }
 
 store::Database& Run::database(bool readOnly) {
-    if (!db_)
-        db_ = operations::connect(workspace(), readOnly, clock_.now().date(),
-                                  [this](const QString& news) {
-                                      print(streams_.err,
-                                            QStringLiteral("%1: %2\n").arg(Program, news));
-                                  });
+    if (!db_) {
+        db_ = operations::connect(
+            workspace(), readOnly, clock_.now().date(), [this](const QString& news) {
+                print(streams_.err, QStringLiteral("%1: %2\n").arg(Program, news));
+            });
+        db_->setActor({store::systemUserName(), [this] { return clock_.now(); }});
+    }
     return *db_;
 }
 

@@ -159,7 +159,17 @@ std::unique_ptr<Database> Database::create(const QString& path) {
     return std::unique_ptr<Database>(new Database(db, QFileInfo(path).absoluteFilePath()));
 }
 
-Database::Database(sqlite3* db, QString path) : db_(db), path_(std::move(path)) {
+QString systemUserName() {
+    for (const char* name : {"USER", "USERNAME", "LOGNAME"}) {
+        const QString user = qEnvironmentVariable(name).trimmed();
+        if (!user.isEmpty()) return user;
+    }
+    return QStringLiteral("unknown");
+}
+
+Database::Database(sqlite3* db, QString path)
+    : db_(db), path_(std::move(path)), actor_{systemUserName(),
+                                              [] { return QDateTime::currentDateTime(); }} {
     sqlite3_update_hook(db_, &Database::rowWritten, this);
     sqlite3_rollback_hook(db_, &Database::rolledBack, this);
 }

@@ -3,10 +3,12 @@
 
 #include "store/Error.h"
 
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -57,6 +59,15 @@ private:
     sqlite3_stmt* stmt_;
 };
 
+// Who changes the data through a connection, and the clock the changes are
+// stamped by: what the audit trail records of each change.
+struct Actor {
+    QString user;                   // the operating-system user name
+    std::function<QDateTime()> now; // local time
+};
+// The user the program runs as, or "unknown".
+QString systemUserName();
+
 class Database {
 public:
     // Opens an existing file for reading and writing. Never creates one: a path
@@ -81,6 +92,10 @@ public:
     // True when the file this connection reads was renamed over or removed
     // since it was opened: whatever is written through it is then lost.
     bool hasMoved() const;
+
+    // The real user and clock unless the caller names others (a test's clock).
+    const Actor& actor() const { return actor_; }
+    void setActor(Actor actor) { actor_ = std::move(actor); }
 
     // Runs one or more statements that return no rows.
     void execute(const QString& sql);
@@ -158,6 +173,7 @@ private:
     std::unordered_map<std::string, std::uint64_t> tableWrites_; // by lower-case name
     std::uint64_t attributedWrites_ = 0;
     std::uint64_t rollbacks_ = 0;
+    Actor actor_;
 };
 
 // Quotes a name for SQL with back-quotes, doubling any back-quote inside it.

@@ -142,7 +142,7 @@ void createDatabaseFile(const QString& path) {
                 db->execute(QString::fromLatin1(FixedTables));
             });
             // A new file takes the same steps as an old one brought up to date.
-            upgradeSchema(*db);
+            upgradeSchema(*db, {}, false);
         }
         if (!QFile::rename(aside, path))
             throw Error(code::CantOpen, QStringLiteral("cannot create %1").arg(path));

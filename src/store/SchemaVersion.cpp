@@ -1,12 +1,95 @@
 #include "store/SchemaVersion.h"
 
+#include "store/Audit.h"
+
 namespace store {
+
+namespace {
+
+// Written out in full: a step is history and never changes with the code.
+QStringList version3() {
+    const QString readingColumns = QStringLiteral(
+        "  DateTimeKey TEXT, ReadingDate TEXT, ReadingTime TEXT, ChannelT REAL,\n"
+        "  Channel1 REAL, Channel2 REAL, Channel3 REAL, Channel4 REAL, Channel5 REAL,\n"
+        "  Channel6 REAL, Channel7 REAL, Channel8 REAL, Channel9 REAL, Channel10 REAL,\n"
+        "  FullDate TEXT, IsDirty INTEGER, Plottemporal INTEGER, PlotSpatial INTEGER,\n"
+        "  zero1 REAL, zero2 REAL, zero3 REAL, zero4 REAL, zero5 REAL, zero6 REAL,\n"
+        "  zero7 REAL, zero8 REAL, zero9 REAL, zero10 REAL, NumTemp REAL,\n"
+        "  Disp1 REAL, Disp2 REAL, Disp3 REAL, Disp4 REAL, Disp5 REAL, Disp6 REAL,\n"
+        "  Disp7 REAL, Disp8 REAL, Reference REAL");
+    const QString sensorColumns = QStringLiteral(
+        "  InstrumentID TEXT, DateID TEXT, TypeID TEXT, SensorNo TEXT, Family TEXT,\n"
+        "  Model TEXT, SensorType TEXT, LengthofCable REAL, Level TEXT, Location TEXT,\n"
+        "  Borehole TEXT, InstallDate TEXT, InstallBy TEXT, Purpose TEXT, Notes TEXT,\n"
+        "  Recess REAL, HeadLocation INTEGER, NodeLocation1 REAL, NodeLocation2 REAL,\n"
+        "  NodeLocation3 REAL, NodeLocation4 REAL, NodeLocation5 REAL, NodeLocation6 REAL,\n"
+        "  NodeLocation7 REAL, NodeLocation8 REAL, Destroyed TEXT, DestructionDate TEXT");
+    return {
+        // A reading without a row here is valid.
+        QStringLiteral("CREATE TABLE ReadingQuality (\n"
+                       "  SensorID TEXT NOT NULL,\n"
+                       "  DateTimeKey TEXT NOT NULL,\n"
+                       "  Quality TEXT NOT NULL CHECK (Quality IN ('valid', 'suspect', "
+                       "'invalid')),\n"
+                       "  Note TEXT NOT NULL DEFAULT '',\n"
+                       "  SetBy TEXT NOT NULL,\n"
+                       "  SetAt TEXT NOT NULL,\n"
+                       "  PRIMARY KEY (SensorID, DateTimeKey)\n"
+                       ") STRICT"),
+        QStringLiteral("CREATE TABLE ZeroReadings (\n"
+                       "  ZeroID INTEGER PRIMARY KEY,\n"
+                       "  SensorID TEXT NOT NULL,\n"
+                       "  ZeroAt TEXT NOT NULL,\n"
+                       "  Reason TEXT NOT NULL,\n"
+                       "  CarryOver INTEGER NOT NULL,\n"
+                       "  SetBy TEXT NOT NULL,\n"
+                       "  SetAt TEXT NOT NULL,\n"
+                       "  RetiredBy TEXT,\n"
+                       "  RetiredAt TEXT,\n"
+                       "  RetiredReason TEXT\n"
+                       ") STRICT"),
+        QStringLiteral("CREATE INDEX ZeroReadings_SensorID ON ZeroReadings (SensorID, ZeroAt)"),
+        // A deleted reading keeps its quality flag beside it.
+        QStringLiteral(
+            "CREATE TABLE RecycledReadings (\n"
+            "  RecycleID INTEGER PRIMARY KEY,\n"
+            "  SensorID TEXT NOT NULL,\n"
+            "  DeletedAt TEXT NOT NULL,\n"
+            "  DeletedBy TEXT NOT NULL,\n"
+            "  Quality TEXT, QualityNote TEXT, QualitySetBy TEXT, QualitySetAt TEXT,\n") +
+            readingColumns + QStringLiteral("\n) STRICT"),
+        QStringLiteral("CREATE INDEX RecycledReadings_SensorID ON RecycledReadings (SensorID)"),
+        QStringLiteral("CREATE TABLE RecycledSensors (\n"
+                       "  RecycleID INTEGER PRIMARY KEY,\n"
+                       "  DeletedAt TEXT NOT NULL,\n"
+                       "  DeletedBy TEXT NOT NULL,\n") +
+            sensorColumns + QStringLiteral("\n) STRICT"),
+        QStringLiteral("CREATE TABLE AuditTrail (\n"
+                       "  AuditID INTEGER PRIMARY KEY,\n"
+                       "  At TEXT NOT NULL,\n"
+                       "  User TEXT NOT NULL,\n"
+                       "  Operation TEXT NOT NULL,\n"
+                       "  SensorID TEXT,\n"
+                       "  Target TEXT,\n"
+                       "  OldValue TEXT,\n"
+                       "  NewValue TEXT,\n"
+                       "  Count INTEGER,\n"
+                       "  Note TEXT\n"
+                       ") STRICT"),
+        QStringLiteral("CREATE INDEX AuditTrail_SensorID ON AuditTrail (SensorID, At)"),
+        QStringLiteral("CREATE INDEX AuditTrail_At ON AuditTrail (At)"),
+    };
+}
+
+} // namespace
 
 const std::vector<SchemaStep>& schemaSteps() {
     static const std::vector<SchemaStep> steps{
         {2,
          QStringLiteral("settings kept by name"),
          {QStringLiteral("CREATE TABLE Settings (Name TEXT PRIMARY KEY NOT NULL, Value TEXT)")}},
+        {3, QStringLiteral("quality flags, zero readings, the recycle area and the audit trail"),
+         version3()},
     };
     return steps;
 }
@@ -25,7 +108,7 @@ void setSchemaVersion(Database& db, int version) {
     db.execute(QStringLiteral("PRAGMA user_version = %1").arg(version));
 }
 
-void upgradeSchema(Database& db, const std::function<void(int version)>& afterStep) {
+void upgradeSchema(Database& db, const std::function<void(int version)>& afterStep, bool audited) {
     db.immediateTransaction([&] {
         const int from = schemaVersion(db);
         if (from > currentSchemaVersion())
@@ -39,6 +122,14 @@ void upgradeSchema(Database& db, const std::function<void(int version)>& afterSt
                 db.execute(statement);
             setSchemaVersion(db, step.version);
             if (afterStep) afterStep(step.version);
+        }
+        if (audited && from < currentSchemaVersion() && hasAuditTrail(db)) {
+            AuditEntry e;
+            e.operation = operation::SchemaUpgraded;
+            e.target = db.path();
+            e.oldValue = QString::number(from);
+            e.newValue = QString::number(currentSchemaVersion());
+            audit(db, e);
         }
     });
 }

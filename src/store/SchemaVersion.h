@@ -33,7 +33,9 @@ void setSchemaVersion(Database& db, int version);
 // one transaction taken at once: a failure, or the end of the program in the
 // middle, leaves the file as it was. afterStep runs inside the transaction
 // after each step (tests end the program there). Throws store::Error; a file
-// newer than this program is refused.
-void upgradeSchema(Database& db, const std::function<void(int version)>& afterStep = {});
+// newer than this program is refused. audited: the upgrade is written in the
+// audit trail (not for a file being made).
+void upgradeSchema(Database& db, const std::function<void(int version)>& afterStep = {},
+                   bool audited = true);
 
 } // namespace store

@@ -5,6 +5,7 @@
 
 #include "maintenance/Backup.h"
 #include "maintenance/Upgrade.h"
+#include "store/Audit.h"
 #include "store/SchemaVersion.h"
 #include "store/Settings.h"
 
@@ -59,6 +60,17 @@ TEST_F(UpgradeTest, AnOlderFileIsBroughtUpToDateAfterACheckedBackup) {
     // What version 2 brings works at once; a second opening changes nothing.
     store::writeFlag(*db, QStringLiteral("TemperatureOwnAxis"), true);
     EXPECT_TRUE(store::readFlag(*db, QStringLiteral("TemperatureOwnAxis"), false));
+    // The upgrade is the trail's first entry, stamped by the connection's actor.
+    std::vector<store::AuditRecord> trail;
+    store::forEachAuditRecord(*db, {}, [&](const store::AuditRecord& r) {
+        trail.push_back(r);
+        return true;
+    });
+    ASSERT_EQ(trail.size(), 1u);
+    EXPECT_EQ(trail[0].entry.operation, store::operation::SchemaUpgraded);
+    EXPECT_EQ(trail[0].entry.oldValue, "1");
+    EXPECT_EQ(trail[0].entry.newValue, QString::number(store::currentSchemaVersion()));
+    EXPECT_FALSE(trail[0].user.isEmpty());
     EXPECT_FALSE(maintenance::upgradeDatabase(*db, dataFolder, path, today));
 }
 
@@ -66,6 +78,10 @@ TEST_F(UpgradeTest, ANewFileIsOfTheCurrentVersion) {
     store::Database& db = openNewDatabase();
     EXPECT_EQ(store::schemaVersion(db), store::currentSchemaVersion());
     EXPECT_TRUE(db.hasTable(store::SettingsTable));
+    for (const char* table :
+         {"ReadingQuality", "ZeroReadings", "RecycledReadings", "RecycledSensors", "AuditTrail"})
+        EXPECT_TRUE(db.hasTable(QString::fromLatin1(table))) << table;
+    EXPECT_EQ(count(state->DBPath, "AuditTrail"), "0"); // a file being made is no upgrade
     EXPECT_FALSE(maintenance::upgradeDatabase(db, dataFolder, state->DBPath, today));
     EXPECT_FALSE(QFileInfo::exists(maintenance::backupFolder(dataFolder)));
 }
@@ -75,8 +91,7 @@ TEST_F(UpgradeTest, ANewerFileIsRefusedAndLeftAsItWas) {
     store::setSchemaVersion(db, store::currentSchemaVersion() + 1);
     const QByteArray before = fileBytes(state->DBPath);
     EXPECT_TRUE(maintenance::isNewerThanProgram(db));
-    EXPECT_THROW(maintenance::upgradeDatabase(db, dataFolder, state->DBPath, today),
-                 store::Error);
+    EXPECT_THROW(maintenance::upgradeDatabase(db, dataFolder, state->DBPath, today), store::Error);
     EXPECT_THROW(store::upgradeSchema(db), store::Error);
     EXPECT_EQ(fileBytes(state->DBPath), before);
     EXPECT_FALSE(QFileInfo::exists(maintenance::backupFolder(dataFolder)));

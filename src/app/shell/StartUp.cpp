@@ -89,12 +89,11 @@ bool bringUpToDate(AppState& state, const QString& path, bool quiet) {
         if (maintenance::isNewerThanProgram(db)) {
             told = texts::newerSchema(fileName, store::schemaVersion(db),
                                       store::currentSchemaVersion());
-        } else if (const auto done = maintenance::upgradeDatabase(
-                       db, state.DataFolder, path, state.env.clock->now().date())) {
-            state.env.prompter->ask(
-                {texts::upgraded(fileName, done->from, done->to,
-                                 QDir::toNativeSeparators(done->backup)),
-                 texts::AppTitle, Icon::Information});
+        } else if (const auto done = maintenance::upgradeDatabase(db, state.DataFolder, path,
+                                                                  state.env.clock->now().date())) {
+            state.env.prompter->ask({texts::upgraded(fileName, done->from, done->to,
+                                                     QDir::toNativeSeparators(done->backup)),
+                                     texts::AppTitle, Icon::Information});
             return true;
         } else {
             return true;
@@ -156,6 +155,10 @@ bool connectDatabase(AppState& state, const QString& path, ConnectionPrefetch* p
                 state.cnDatabase = store::Database::open(path, true);
             else
                 state.cnDatabase = prefetched ? std::move(prefetched) : store::Database::open(path);
+            // Changes are stamped by the program's clock, as every other "now".
+            if (state.env.clock)
+                state.cnDatabase->setActor(
+                    {store::systemUserName(), [clock = state.env.clock] { return clock->now(); }});
             if (!state.cnDatabase->hasTable(store::table::Sensors)) {
                 reason = texts::ReasonForeign;
                 number = SQLITE_NOTADB;
