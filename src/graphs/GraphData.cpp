@@ -2,8 +2,10 @@
 
 #include "app/TextFormat.h"
 #include "graphs/Texts.h"
+#include "readings/Quality.h"
 #include "readings/ReadingStore.h"
 #include "readings/Texts.h"
+#include "readings/ZeroHistory.h"
 #include "sensors/RoofLocations.h"
 #include "sensors/SensorRecord.h"
 #include "sensors/SensorTypes.h"
@@ -11,6 +13,7 @@
 #include "store/Schema.h"
 
 #include <QDateTime>
+#include <QSet>
 
 #include <sqlite3.h>
 
@@ -147,20 +150,30 @@ void passRows(store::Database& db, const QString& number, GraphKind kind, Pass p
     LengthProfiles drawn;
     // The last rows met, the ones the length graph draws.
     std::deque<std::pair<qint64, readings::Displacements>> last;
+    std::deque<bool> lastSuspect;
     // After the rowid and the columns of columnList().
     const int dateColumn = 1 + ChannelCount + 1 + ZeroCount + 1 + DispCount + 1;
+    const int keyColumn = dateColumn + 2;
+    // Suspect readings are drawn apart; a sensor has few of them, if any.
+    QSet<QString> suspect;
+    if (points || profiles)
+        for (const QString& key : readings::keysOfQuality(db, number, readings::Quality::Suspect))
+            suspect.insert(key);
     db.transaction([&] {
-        // The graph's own order, ties by rowid as its row set has them.
+        // The graph's own order, ties by rowid as its row set has them;
+        // invalid readings are never drawn, nor the zero.
         store::Statement select = db.prepare(
-            QStringLiteral("SELECT _rowid_, %1, FullDate, ReadingDate FROM %2 WHERE %3 = "
-                           "True ORDER BY FullDate, _rowid_")
-                .arg(columnList(), table, flag));
+            QStringLiteral("SELECT _rowid_, %1, FullDate, ReadingDate, DateTimeKey FROM %2 WHERE "
+                           "%3 = True%4 ORDER BY FullDate, _rowid_")
+                .arg(columnList(), table, flag,
+                     readings::invalidLeftOut(db, table + QStringLiteral(".DateTimeKey"), 1)));
+        select.bind(1, number);
         std::optional<store::Statement> update;
         if (prepare)
             update.emplace(db.prepare(QStringLiteral("UPDATE %1 SET %2 WHERE _rowid_ = ?%3")
                                           .arg(table, assignments)
                                           .arg(rowidSlot)));
-        readings::OffsetNumbers offsets;
+        readings::ZeroPlan plan;
         bool first = true;
         std::optional<qint64> lastRow;
         while (select.step()) {
@@ -175,10 +188,13 @@ void passRows(store::Database& db, const QString& number, GraphKind kind, Pass p
                 if (points)
                     collected.firstDate =
                         readings::shownValue(readings::ruleValue(st, dateColumn + 1));
-                // The earliest selected reading is the zero.
-                if (prepare) offsets = readings::offsetNumbers(readings::GetOffsets(channels));
+                // The earliest selected reading is the zero, until a stored one.
+                if (prepare) plan = readings::zeroPlan(db, number, channels);
                 first = false;
             }
+            const bool doubtful =
+                !suspect.isEmpty() &&
+                suspect.contains(readings::shownValue(readings::ruleValue(st, keyColumn)));
             readings::Displacements row;
             int c = ChannelCount + 2;
             for (int i = 1; i <= ZeroCount; ++i)
@@ -190,13 +206,19 @@ void passRows(store::Database& db, const QString& number, GraphKind kind, Pass p
             const readings::Displacements before = row;
 
             if (prepare) {
-                if (!readings::SetZeros(offsets, channels, channelT, row) && onMismatch)
+                const std::string_view fullDate(
+                    reinterpret_cast<const char*>(sqlite3_column_text(st, dateColumn)),
+                    size_t(sqlite3_column_bytes(st, dateColumn)));
+                const readings::OffsetNumbers* offsets = plan.offsetsAt(fullDate);
+                if ((!offsets || !readings::SetZeros(*offsets, channels, channelT, row)) &&
+                    onMismatch)
                     onMismatch(readings::shownValue(readings::ruleValue(st, dateColumn)));
                 readings::SetHeadlocs(head, numNodes, row);
             }
             if (points) {
                 lastRow = select.int64(0);
                 if (const std::optional<double> key = storedKey(st, dateColumn)) {
+                    if (doubtful) collected.suspect.push_back(collected.keys.size());
                     collected.keys.push_back(*key);
                     for (size_t f = 0; f < fields.size(); ++f)
                         collected.columns[f].second.push_back(fields[f].of(row));
@@ -205,6 +227,8 @@ void passRows(store::Database& db, const QString& number, GraphKind kind, Pass p
             if (profiles) {
                 ++drawn.selected;
                 last.emplace_back(select.int64(0), row);
+                lastSuspect.push_back(doubtful);
+                if (lastSuspect.size() > size_t(MaxProfiles)) lastSuspect.pop_front();
                 if (last.size() > size_t(MaxProfiles)) last.pop_front();
             }
             // A row that already holds what it would be given is left
@@ -233,8 +257,10 @@ void passRows(store::Database& db, const QString& number, GraphKind kind, Pass p
                 QStringLiteral("SELECT ReadingDate, ReadingTime FROM %1 WHERE _rowid_ = ?1")
                     .arg(table));
             const int n = std::clamp(numNodes, 0, 8);
+            size_t drawnRow = 0;
             for (const auto& [rowid, row] : last) {
                 Profile p;
+                p.suspect = lastSuspect[drawnRow++];
                 when.bind(1, rowid);
                 if (when.step()) {
                     p.readingDate = readings::shownValue(readings::ruleValue(when.get(), 0));

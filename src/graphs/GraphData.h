@@ -36,6 +36,7 @@ struct TimePoints {
     std::vector<double> keys;
     std::vector<std::pair<QString, std::vector<double>>> columns;
     QString firstDate, lastDate; // ReadingDate of the first and last selected reading
+    std::vector<size_t> suspect; // indices in keys of readings flagged suspect, ascending
     // Nothing when the column was not collected.
     const std::vector<double>* column(const QString& name) const;
     // True when every column the series of timeSeries(head, numNodes) read is here.
@@ -49,6 +50,7 @@ struct Profile {
     QString readingDate;
     QString readingTime;
     std::vector<std::pair<QString, std::optional<double>>> values;
+    bool suspect = false; // flagged suspect: drawn with hollow markers
     // Nothing for no value, or a column not collected.
     std::optional<double> value(const QString& column) const;
 };
@@ -75,8 +77,10 @@ using MismatchSink = std::function<void(const QString& fullDate)>;
 
 // Brings zero1..10, NumTemp, Disp1..N and Reference of every row the time graph
 // selects (Plottemporal) up to date, against the earliest selected reading as
-// the zero, in one transaction: a failure throws store::Error and leaves every
-// row as it was. Returns the points of timeSeries(head, numNodes).
+// the zero until the first zero reading stored for the sensor, then against
+// the latest stored zero at or before the row (see readings::ZeroPlan), in one
+// transaction. Invalid readings are left out and keep what they hold: a failure throws store::Error
+// and leaves every row as it was. Returns the points of timeSeries(head, numNodes).
 TimePoints prepareTimeGraph(store::Database& db, const QString& sensorNumber,
                             readings::HeadLocation head, int numNodes,
                             const MismatchSink& onMismatch = {});

@@ -76,23 +76,28 @@ void addSensor(store::Database& db, const NewSensor& sensor);
 // ---------------------------------------------------------------- readings
 
 // One reading as the tool lists it: the displacement of anchor k (1-based,
-// index k - 1) is the graphs' own, against the earliest reading ticked for
-// the time graph; none when no reading is ticked or a channel lacks a value.
+// index k - 1) is the graphs' own, against the earliest valid reading ticked
+// for the time graph or the stored zero reading in force; none when no zero
+// reaches it or a channel lacks a value.
 struct ReadingLine {
     QString date, time;
     std::optional<double> temperature;
     std::vector<std::optional<double>> channels;      // 1..anchors
     std::vector<std::optional<double>> displacements; // 1..anchors
+    QString quality;                                  // readings::qualityName
+    QString qualityNote;
 };
 struct ReadingsOf {
     int anchors = 0;
     bool headAtCollar = true;
 };
 // The readings of the days from..to (both included; open ends take all), in
-// date order, each handed to f as it is read.
+// date order, each handed to f as it is read. Invalid readings only when
+// withInvalid.
 ReadingsOf forEachReading(store::Database& db, const QString& number,
                           const std::optional<QDate>& from, const std::optional<QDate>& to,
-                          const std::function<void(const ReadingLine&)>& f);
+                          const std::function<void(const ReadingLine&)>& f,
+                          bool withInvalid = false);
 
 // ---------------------------------------------------------------- import
 

@@ -1,5 +1,7 @@
 #include "operations/Operations.h"
 #include "readings/Displacement.h"
+#include "readings/Quality.h"
+#include "readings/ZeroHistory.h"
 #include "sensors/SensorTypes.h"
 #include "store/Schema.h"
 
@@ -22,7 +24,7 @@ const QString ChannelColumns = [] {
 
 ReadingsOf forEachReading(store::Database& db, const QString& number,
                           const std::optional<QDate>& from, const std::optional<QDate>& to,
-                          const std::function<void(const ReadingLine&)>& f) {
+                          const std::function<void(const ReadingLine&)>& f, bool withInvalid) {
     ReadingsOf of;
     {
         store::Statement sensor = db.prepare(QStringLiteral(
@@ -46,32 +48,46 @@ ReadingsOf forEachReading(store::Database& db, const QString& number,
     const readings::HeadLocation head =
         of.headAtCollar ? readings::HeadLocation::Collar : readings::HeadLocation::Toe;
 
-    // The zero of the graphs: the earliest reading ticked for the time graph.
-    std::optional<readings::OffsetNumbers> offsets;
+    // The zeros of the graphs: the earliest valid reading ticked for the time
+    // graph, then the stored zero readings.
+    // The key names the reading table's own column: inside the condition's
+    // subquery a bare name would be the flag's.
+    const QString leftOut = readings::invalidLeftOut(db, QStringLiteral("t.DateTimeKey"), 3);
+    std::optional<readings::Channels> implicitZero;
     {
         store::Statement zero = db.prepare(
-            QStringLiteral("SELECT %1 FROM %2 WHERE Plottemporal = True ORDER BY FullDate, "
+            QStringLiteral("SELECT %1 FROM %2 t WHERE Plottemporal = True%3 ORDER BY FullDate, "
                            "_rowid_ LIMIT 1")
-                .arg(ChannelColumns, table));
+                .arg(ChannelColumns, table, leftOut));
+        zero.bind(3, number);
         if (zero.step()) {
             readings::Channels channels;
             for (int i = 1; i <= Channels; ++i)
                 channels[size_t(i)] = readings::ruleValue(zero.get(), i - 1);
-            offsets = readings::offsetNumbers(readings::GetOffsets(channels));
+            implicitZero = channels;
         }
+        zero.reset();
     }
+    readings::ZeroPlan plan = readings::zeroPlan(db, number, implicitZero);
+    const bool flags = db.hasTable(QStringLiteral("ReadingQuality"));
 
     // Whole days: FullDate text from the first second of from to before the
     // day after to.
     QString where;
     if (from) where += QStringLiteral(" AND FullDate >= ?1");
     if (to) where += QStringLiteral(" AND FullDate < ?2");
+    if (!withInvalid) where += leftOut;
+    const QString quality =
+        flags ? QStringLiteral("(SELECT q.Quality || char(31) || q.Note FROM ReadingQuality q "
+                               "WHERE q.SensorID = ?3 AND q.DateTimeKey = t.DateTimeKey)")
+              : QStringLiteral("NULL");
     store::Statement rows = db.prepare(
-        QStringLiteral("SELECT ReadingDate, ReadingTime, ChannelT, %1 FROM %2 WHERE 1%3 ORDER BY "
-                       "FullDate, _rowid_")
-            .arg(ChannelColumns, table, where));
+        QStringLiteral("SELECT ReadingDate, ReadingTime, ChannelT, %1, FullDate, %4 FROM %2 t "
+                       "WHERE 1%3 ORDER BY FullDate, _rowid_")
+            .arg(ChannelColumns, table, where, quality));
     if (from) rows.bind(1, from->toString(QStringLiteral("yyyy-MM-dd")));
     if (to) rows.bind(2, to->addDays(1).toString(QStringLiteral("yyyy-MM-dd")));
+    rows.bind(3, number);
     ReadingLine line;
     line.channels.resize(size_t(of.anchors));
     line.displacements.resize(size_t(of.anchors));
@@ -85,7 +101,12 @@ ReadingsOf forEachReading(store::Database& db, const QString& number,
             channels[size_t(i)] = readings::ruleValue(st, 2 + i);
         for (int k = 1; k <= of.anchors; ++k)
             line.channels[size_t(k - 1)] = readings::ruleNumber(st, 2 + k);
+        const QString flag = rows.text(3 + Channels + 1);
+        const qsizetype mark = flag.indexOf(QChar(31));
+        line.quality = mark < 0 ? QStringLiteral("valid") : flag.left(mark);
+        line.qualityNote = mark < 0 ? QString() : flag.mid(mark + 1);
         readings::Displacements d;
+        const readings::OffsetNumbers* offsets = plan.offsetsAt(rows.utf8(3 + Channels));
         if (offsets && readings::SetZeros(*offsets, channels, readings::ruleValue(st, 2), d)) {
             readings::SetHeadlocs(head, of.anchors, d);
             for (int k = 1; k <= of.anchors; ++k)
