@@ -8,6 +8,9 @@
 #include "operations/Csv.h"
 #include "operations/Operations.h"
 #include "outputs/Texts.h"
+#include "readings/Quality.h"
+#include "readings/ReadingKey.h"
+#include "readings/ZeroHistory.h"
 #include "sensors/Texts.h"
 
 #include <QDir>
@@ -98,6 +101,9 @@ public:
     int backup(const Arguments& a);
     int restore(const Arguments& a);
     int check(const Arguments& a);
+    int flag(const Arguments& a);
+    int zero(const Arguments& a);
+    int zeros(const Arguments& a);
 
 private:
     Arguments parse(const Command& command, const QStringList& words) const;
@@ -343,6 +349,7 @@ int Run::readings(const Arguments& a) {
     const auto to = dayOf(a.value(QStringLiteral("--to")), QStringLiteral("--to"));
     const QString number = a.positional[0];
     const bool json = format == QLatin1String("json");
+    const bool withInvalid = a.has(QStringLiteral("--with-invalid"));
     std::string out;
     out.reserve(1 << 16);
     auto flush = [&] {
@@ -351,6 +358,7 @@ int Run::readings(const Arguments& a) {
     };
     bool headerDone = false;
     bool first = true;
+    bool quality = false;
     auto header = [&](int n) {
         headerDone = true;
         if (json) {
@@ -362,12 +370,17 @@ int Run::readings(const Arguments& a) {
             out += ",channel" + std::to_string(k);
         for (int k = 1; k <= n; ++k)
             out += ",displacement" + std::to_string(k);
+        if (quality) out += ",quality";
         out += "\r\n";
     };
     // The anchors are known once the sensor is read; the header waits for them.
     store::Database& db = database(true);
-    const operations::ReadingsOf of =
-        operations::forEachReading(db, number, from, to, [&](const operations::ReadingLine& line) {
+    // Flagged readings leave with their flag; a sensor without flags lists as
+    // it always did.
+    quality = readings::hasDoubtfulReadings(db, number);
+    const operations::ReadingsOf of = operations::forEachReading(
+        db, number, from, to,
+        [&](const operations::ReadingLine& line) {
             if (!headerDone) header(int(line.channels.size()));
             if (json) {
                 out += first ? "\n  {" : ",\n  {";
@@ -386,7 +399,9 @@ int Run::readings(const Arguments& a) {
                     operations::csv::appendJson(out,
                                                 operations::csv::rounded(line.displacements[k]));
                 }
-                out += "]}";
+                out += "]";
+                if (quality) out += ", \"quality\": \"" + line.quality.toStdString() + "\"";
+                out += "}";
             } else {
                 operations::csv::appendField(out, line.date);
                 out += ',';
@@ -401,10 +416,15 @@ int Run::readings(const Arguments& a) {
                     out += ',';
                     operations::csv::appendNumber(out, operations::csv::rounded(v));
                 }
+                if (quality) {
+                    out += ',';
+                    operations::csv::appendField(out, line.quality);
+                }
                 out += "\r\n";
             }
             if (out.size() > (1 << 16) - 512) flush();
-        });
+        },
+        withInvalid);
     if (!headerDone) header(of.anchors);
     if (json) out += first ? "]\n" : "\n]\n";
     flush();
@@ -476,10 +496,11 @@ int Run::exportReadings(const Arguments& a) {
     const QString number = a.positional[0];
     store::Database& db = database(true);
     const operations::Progress shown = progress(QStringLiteral("Exporting %1").arg(number));
+    const bool withInvalid = a.has(QStringLiteral("--with-invalid"));
     if (xlsx)
-        operations::exportWorkbook(db, number, path, shown);
+        operations::exportWorkbook(db, number, path, shown, withInvalid);
     else
-        operations::exportCsv(db, number, path, shown);
+        operations::exportCsv(db, number, path, shown, withInvalid);
     endProgress();
     print(streams_.out, path + QLatin1Char('\n'));
     return Done;
@@ -572,6 +593,126 @@ int Run::check(const Arguments&) {
         QStringLiteral("%1 problem(s) found in %2").arg(found.size()).arg(db.path()));
 }
 
+// "YYYY/MM/DD HH:MM:SS" as the reading tables' FullDate.
+QString momentOf(const QString& text, const QString& flag) {
+    const QDateTime t =
+        QDateTime::fromString(text.trimmed(), QStringLiteral("yyyy/MM/dd HH:mm:ss"));
+    if (!t.isValid())
+        throw UsageError{QStringLiteral("%1 takes a moment as \"YYYY/MM/DD HH:MM:SS\", not \"%2\"")
+                             .arg(flag, text)};
+    return t.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+}
+
+QString required(const Arguments& a, const QString& flag, const QString& command) {
+    if (!a.has(flag)) throw UsageError{QStringLiteral("%1 needs %2").arg(command, flag)};
+    return a.value(flag);
+}
+
+int Run::flag(const Arguments& a) {
+    const QString number = a.positional[0];
+    const QString at = momentOf(required(a, QStringLiteral("--at"), QStringLiteral("flag")),
+                                QStringLiteral("--at"));
+    const QString to = a.has(QStringLiteral("--to"))
+                           ? momentOf(a.value(QStringLiteral("--to")), QStringLiteral("--to"))
+                           : at;
+    const QString name = required(a, QStringLiteral("--quality"), QStringLiteral("flag"));
+    const std::optional<readings::Quality> quality = readings::qualityFromName(name);
+    if (!quality)
+        throw UsageError{
+            QStringLiteral("--quality is valid, suspect or invalid, not \"%1\"").arg(name)};
+    store::Database& db = database();
+    if (!db.hasTable(number))
+        throw store::Error(store::code::NotFound,
+                           QStringLiteral("sensor %1 has no reading table").arg(number));
+    QStringList keys;
+    if (to == at) {
+        const QDateTime when = QDateTime::fromString(at, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        keys << readings::readingKey(number, when.date(), when.time());
+    } else {
+        keys = readings::keysBetween(db, number, at, to);
+        if (keys.isEmpty())
+            throw store::Error(
+                store::code::NotFound,
+                QStringLiteral("sensor %1 has no reading from %2 to %3")
+                    .arg(number, readings::momentText(at), readings::momentText(to)));
+    }
+    int changed = 0;
+    operations::writeTransaction(db, [&] {
+        changed =
+            readings::setQuality(db, number, keys, *quality, a.value(QStringLiteral("--note")));
+    });
+    print(streams_.out, QStringLiteral("%1 of %2 reading(s) of sensor %3 now %4\n")
+                            .arg(changed)
+                            .arg(keys.size())
+                            .arg(number, readings::qualityName(*quality)));
+    return Done;
+}
+
+int Run::zero(const Arguments& a) {
+    const QString number = a.positional[0];
+    const QString at = momentOf(required(a, QStringLiteral("--at"), QStringLiteral("zero")),
+                                QStringLiteral("--at"));
+    const QString reason = required(a, QStringLiteral("--reason"), QStringLiteral("zero"));
+    if (reason.trimmed().isEmpty()) throw UsageError{QStringLiteral("zero needs a --reason")};
+    const bool retire = a.has(QStringLiteral("--retire"));
+    if (retire && a.has(QStringLiteral("--carry-over")))
+        throw UsageError{QStringLiteral("zero takes --carry-over or --retire, not both")};
+    store::Database& db = database();
+    operations::writeTransaction(db, [&] {
+        if (!retire) {
+            readings::setZero(db, number, at, reason, a.has(QStringLiteral("--carry-over")));
+            return;
+        }
+        for (const readings::ZeroReading& z : readings::zeroReadings(db, number))
+            if (!z.retired() && z.at == at) return readings::retireZero(db, number, z.id, reason);
+        throw store::Error(store::code::NotFound,
+                           QStringLiteral("sensor %1 has no zero reading in force at %2")
+                               .arg(number, readings::momentText(at)));
+    });
+    print(streams_.out, QStringLiteral("%1 zero reading of sensor %2 at %3\n")
+                            .arg(retire ? QStringLiteral("retired the") : QStringLiteral("set a"),
+                                 number, readings::momentText(at)));
+    return Done;
+}
+
+int Run::zeros(const Arguments& a) {
+    const QString number = a.positional[0];
+    store::Database& db = database(true);
+    if (!db.hasTable(number))
+        throw store::Error(store::code::NotFound,
+                           QStringLiteral("sensor %1 has no reading table").arg(number));
+    const std::vector<readings::ZeroReading> list = readings::zeroReadings(db, number);
+    if (a.has(QStringLiteral("--json"))) {
+        QJsonArray all;
+        for (const readings::ZeroReading& z : list)
+            all.append(QJsonObject{{QStringLiteral("at"), readings::momentText(z.at)},
+                                   {QStringLiteral("reason"), z.reason},
+                                   {QStringLiteral("carryOver"), z.carryOver},
+                                   {QStringLiteral("setBy"), z.setBy},
+                                   {QStringLiteral("setAt"), readings::momentText(z.setAt)},
+                                   {QStringLiteral("retired"), z.retired()},
+                                   {QStringLiteral("retiredBy"), z.retiredBy},
+                                   {QStringLiteral("retiredAt"), readings::momentText(z.retiredAt)},
+                                   {QStringLiteral("retiredReason"), z.retiredReason}});
+        print(streams_.out, QString::fromUtf8(QJsonDocument(all).toJson()));
+        return Done;
+    }
+    std::string out = "at,reason,carry_over,set_by,set_at,retired_at,retired_by,retired_reason\r\n";
+    for (const readings::ZeroReading& z : list) {
+        for (const QString& field :
+             {readings::momentText(z.at), z.reason,
+              z.carryOver ? QStringLiteral("yes") : QStringLiteral("no"), z.setBy,
+              readings::momentText(z.setAt), readings::momentText(z.retiredAt), z.retiredBy,
+              z.retiredReason}) {
+            if (out.back() != '\n') out += ',';
+            operations::csv::appendField(out, field);
+        }
+        out += "\r\n";
+    }
+    std::fwrite(out.data(), 1, out.size(), streams_.out);
+    return Done;
+}
+
 const std::vector<Command>& commands() {
     static const std::vector<Command> list{
         {QStringLiteral("sensors"),
@@ -599,12 +740,16 @@ const std::vector<Command>& commands() {
          sensors::texts::AddTypedSensorLabel,
          &Run::addSensor},
         {QStringLiteral("readings"),
-         QStringLiteral("NUMBER [--from YYYY/MM/DD] [--to YYYY/MM/DD] [--format csv|json]"),
+         QStringLiteral("NUMBER [--from YYYY/MM/DD] [--to YYYY/MM/DD] [--format csv|json] "
+                        "[--with-invalid]"),
          QStringLiteral("a sensor's readings and displacements to standard output"),
          QStringLiteral("Whole days, both ends included. Each anchor's displacement is the "
-                        "graphs' own, against the earliest reading ticked for the time graph.\n"),
+                        "graphs' own, against the earliest reading ticked for the time graph, or "
+                        "the zero reading in force. Invalid readings are left out unless "
+                        "--with-invalid; when any reading is flagged, a last column gives each "
+                        "reading's quality.\n"),
          {QStringLiteral("--from"), QStringLiteral("--to"), QStringLiteral("--format")},
-         {},
+         {QStringLiteral("--with-invalid")},
          1,
          1,
          QStringLiteral(" tolvane-cli readings"),
@@ -624,11 +769,12 @@ const std::vector<Command>& commands() {
          importer::texts::AppendLabel,
          &Run::import},
         {QStringLiteral("export"),
-         QStringLiteral("NUMBER (--xlsx FILE | --csv FILE)"),
+         QStringLiteral("NUMBER (--xlsx FILE | --csv FILE) [--with-invalid]"),
          QStringLiteral("writes a sensor's datasheet as a workbook or as CSV"),
-         {},
+         QStringLiteral("Invalid readings are left out unless --with-invalid; when any reading "
+                        "is flagged, a last column gives each reading's quality.\n"),
          {QStringLiteral("--xlsx"), QStringLiteral("--csv")},
-         {},
+         {QStringLiteral("--with-invalid")},
          1,
          1,
          outputs::texts::ExportLabel,
@@ -679,6 +825,45 @@ const std::vector<Command>& commands() {
          0,
          QStringLiteral(" tolvane-cli check"),
          &Run::check},
+        {QStringLiteral("flag"),
+         QStringLiteral("NUMBER --at \"YYYY/MM/DD HH:MM:SS\" [--to \"YYYY/MM/DD HH:MM:SS\"] "
+                        "--quality valid|suspect|invalid [--note TEXT]"),
+         QStringLiteral("sets the quality of a reading, or of the readings from --at to --to"),
+         QStringLiteral("Invalid readings stay stored but are never the zero, never drawn and "
+                        "not exported unless asked for; suspect ones are drawn hollow. A zero "
+                        "reading cannot be made invalid while it is in force.\n"),
+         {QStringLiteral("--at"), QStringLiteral("--to"), QStringLiteral("--quality"),
+          QStringLiteral("--note")},
+         {},
+         1,
+         1,
+         QStringLiteral(" tolvane-cli flag"),
+         &Run::flag},
+        {QStringLiteral("zero"),
+         QStringLiteral("NUMBER --at \"YYYY/MM/DD HH:MM:SS\" --reason TEXT [--carry-over | "
+                        "--retire]"),
+         QStringLiteral("makes a reading a zero reading of the sensor, or retires one"),
+         QStringLiteral("Later readings are measured from it. With --carry-over the "
+                        "displacement of the reading before it is added to every later one, so "
+                        "the record runs on across a replaced anchor or head. --retire retires "
+                        "the zero in force at that moment; it stays listed.\n"),
+         {QStringLiteral("--at"), QStringLiteral("--reason")},
+         {QStringLiteral("--carry-over"), QStringLiteral("--retire")},
+         1,
+         1,
+         QStringLiteral(" tolvane-cli zero"),
+         &Run::zero},
+        {QStringLiteral("zeros"),
+         QStringLiteral("NUMBER [--json]"),
+         QStringLiteral("the zero readings of a sensor, retired ones included"),
+         QStringLiteral("Moment, reason, carry-over, who set it and when, and when, by whom and "
+                        "why it was retired.\n"),
+         {},
+         {QStringLiteral("--json")},
+         1,
+         1,
+         QStringLiteral(" tolvane-cli zeros"),
+         &Run::zeros},
     };
     return list;
 }

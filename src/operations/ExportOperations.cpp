@@ -2,6 +2,7 @@
 #include "operations/Csv.h"
 #include "operations/Operations.h"
 #include "outputs/DatasheetModel.h"
+#include "outputs/QualitySheet.h"
 #include "outputs/Texts.h"
 #include "outputs/Workbook.h"
 #include "store/ReadingTables.h"
@@ -55,23 +56,29 @@ struct Stopped {};
 } // namespace
 
 void exportWorkbook(store::Database& db, const QString& number, const QString& path,
-                    const Progress& progress) {
+                    const Progress& progress, bool withInvalid) {
     Datasheet sheet(db, number);
-    exportWorkbook(db, number, path, sheet.model, [&](int done, int total) {
-        if (progress) progress(done, total);
-        return true;
-    });
+    exportWorkbook(
+        db, number, path, sheet.model,
+        [&](int done, int total) {
+            if (progress) progress(done, total);
+            return true;
+        },
+        withInvalid);
 }
 
 bool exportWorkbook(store::Database& db, const QString& number, const QString& path,
                     const outputs::DatasheetModel& grid,
-                    const std::function<bool(int done, int total)>& progress) {
+                    const std::function<bool(int done, int total)>& progress, bool withInvalid) {
     namespace texts = outputs::texts;
-    const int rows = grid.sheetRowCount();
+    const outputs::QualitySheet sheet(grid, grid.sheetColumns(), readings::qualityFlags(db, number),
+                                      withInvalid);
+    const bool qualityColumn = sheet.columns().size() > grid.sheetColumns().size();
+    const int rows = sheet.sheetRowCount();
     const int total = 2 * rows;
     outputs::WorkbookWriter book(path);
-    const int datasheet = book.addSheet(number, grid.sheetColumns());
-    if (!outputs::addRows(book, datasheet, grid, progress, 0, total)) return false;
+    const int datasheet = book.addSheet(number, sheet.columns());
+    if (!outputs::addRows(book, datasheet, sheet, progress, 0, total)) return false;
 
     // The titles wait for the anchors of the sensor's type, which the walk of
     // its readings tells.
@@ -84,17 +91,20 @@ bool exportWorkbook(store::Database& db, const QString& number, const QString& p
             columns.push_back(
                 {texts::anchorTitle(k, k <= Anchors ? depths[size_t(k - 1)] : QString()),
                  outputs::SheetKind::Number});
+        if (qualityColumn) columns.push_back({outputs::QualityTitle, outputs::SheetKind::Text});
         displacements = book.addSheet(texts::DisplacementsSheet, columns);
     };
     int written = 0;
     std::vector<QVariant> cells;
     try {
-        const ReadingsOf of =
-            forEachReading(db, number, std::nullopt, std::nullopt, [&](const ReadingLine& line) {
+        const ReadingsOf of = forEachReading(
+            db, number, std::nullopt, std::nullopt,
+            [&](const ReadingLine& line) {
                 if (displacements < 0) titles(int(line.displacements.size()));
                 if (written % 1000 == 0 && progress && !progress(rows + written, total))
                     throw Stopped{};
-                cells.assign(line.displacements.size() + 1, QVariant());
+                cells.assign(line.displacements.size() + 1 + (qualityColumn ? 1 : 0), QVariant());
+                if (qualityColumn) cells.back() = line.quality;
                 cells[0] = (line.date + QLatin1Char(' ') + line.time).trimmed();
                 // Rounded as the readings command lists them: a subtraction's
                 // binary dust would show in a wide General cell.
@@ -102,7 +112,8 @@ bool exportWorkbook(store::Database& db, const QString& number, const QString& p
                     if (const auto d = csv::rounded(line.displacements[k])) cells[k + 1] = *d;
                 book.addRow(displacements, cells);
                 ++written;
-            });
+            },
+            withInvalid);
         if (displacements < 0) titles(of.anchors);
     } catch (const Stopped&) {
         return false;
@@ -113,19 +124,21 @@ bool exportWorkbook(store::Database& db, const QString& number, const QString& p
 }
 
 void exportCsv(store::Database& db, const QString& number, const QString& path,
-               const Progress& progress) {
-    Datasheet sheet(db, number);
+               const Progress& progress, bool withInvalid) {
+    Datasheet grid(db, number);
+    const outputs::QualitySheet sheet(grid.model, grid.model.sheetColumns(),
+                                      readings::qualityFlags(db, number), withInvalid);
     // Written aside and renamed into place: an older file is replaced whole.
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         throw store::Error(store::code::CantOpen, file.errorString() + QStringLiteral(": ") + path);
     QStringList titles;
-    for (const outputs::SheetColumn& c : sheet.model.sheetColumns())
+    for (const outputs::SheetColumn& c : sheet.columns())
         titles << csv::field(c.title);
     QByteArray out = titles.join(QLatin1Char(',')).toUtf8() + "\r\n";
-    const int total = sheet.model.sheetRowCount();
+    const int total = sheet.sheetRowCount();
     for (int first = 0; first < total; first += Block) {
-        for (const std::vector<QVariant>& row : sheet.model.sheetRows(first, Block)) {
+        for (const std::vector<QVariant>& row : sheet.sheetRows(first, Block)) {
             QStringList cells;
             for (const QVariant& v : row)
                 cells << csv::value(v);

@@ -131,16 +131,19 @@ ImportOutcome importLoggerFile(store::Database& db, const QString& dataFolder,
 // named after the sensor, then the sheet "Displacements": per reading, in the
 // same order, its moment and each anchor's displacement in mm as
 // forEachReading gives it, the anchors' stored depths in the titles.
+// Invalid readings are left out of both sheets unless withInvalid; when any
+// reading is flagged, each sheet ends in a Quality column.
 void exportWorkbook(store::Database& db, const QString& number, const QString& path,
-                    const Progress& progress = {});
+                    const Progress& progress = {}, bool withInvalid = false);
 // The same with the datasheet's sheet as the window's grid shows it, edits not
 // yet stored included. progress answering false stops it, and it returns false.
 bool exportWorkbook(store::Database& db, const QString& number, const QString& path,
                     const outputs::DatasheetModel& grid,
-                    const std::function<bool(int done, int total)>& progress);
+                    const std::function<bool(int done, int total)>& progress,
+                    bool withInvalid = false);
 // The same rows as CSV: a header line, "." as the decimal point, RFC 4180 quoting.
 void exportCsv(store::Database& db, const QString& number, const QString& path,
-               const Progress& progress = {});
+               const Progress& progress = {}, bool withInvalid = false);
 
 // ---------------------------------------------------------------- maintenance
 

@@ -231,3 +231,64 @@ TEST_F(CliTest, BesideTheWindow) {
 }
 
 } // namespace
+
+namespace {
+
+// Flags and zeros from a script: what the tool refuses, and what the listing
+// and the export then leave out or carry.
+TEST_F(CliTest, FlagsAndZeroReadings) {
+    ASSERT_EQ(cli({"add-sensor", Sensor}).status, 0);
+    ASSERT_EQ(cli({"import", loggerFile(3), "--sensor", Sensor, "--all"}).status, 0);
+
+    Result r = cli({"flag", Sensor, "--at", "2025/04/01 09:00:00", "--quality", "invalid"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.err.contains("no reading at 2025/04/01 09:00:00")) << r.err.toStdString();
+    EXPECT_EQ(cli({"flag", Sensor, "--at", "2025/04/01", "--quality", "invalid"}).status, 2);
+    EXPECT_EQ(cli({"flag", Sensor, "--at", "2025/04/01 06:00:00", "--quality", "bad"}).status, 2);
+
+    r = cli({"flag", Sensor, "--at", "2025/04/01 06:00:00", "--quality", "invalid", "--note",
+             "logger restarted"});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    r = cli({"flag", Sensor, "--at", "2025/04/01 07:00:00", "--to", "2025/04/01 08:00:00",
+             "--quality", "suspect"});
+    EXPECT_EQ(r.out, "2 of 2 reading(s) of sensor 202541001 now suspect\n");
+
+    // The invalid first reading is left out and is no longer the zero.
+    r = cli({"readings", Sensor});
+    QStringList lines = r.out.split("\r\n");
+    ASSERT_EQ(lines.size(), 4) << r.out.toStdString();
+    EXPECT_TRUE(lines[0].endsWith(",quality"));
+    EXPECT_EQ(lines[1].toStdString(), "2025/04/01,07:00:00,21.5,1.01,2.5,3,0,0,0,suspect");
+    EXPECT_EQ(cli({"readings", Sensor, "--with-invalid"}).out.split("\r\n").size(), 5);
+
+    const QString csv = documents.filePath("out.csv");
+    ASSERT_EQ(cli({"export", Sensor, "--csv", csv}).status, 0);
+    QFile f(csv);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QStringList rows = QString::fromUtf8(f.readAll()).split("\r\n", Qt::SkipEmptyParts);
+    ASSERT_EQ(rows.size(), 3);
+    EXPECT_TRUE(rows[0].endsWith(",Quality"));
+    EXPECT_TRUE(rows[1].endsWith(",suspect"));
+
+    // A zero at the invalid reading is refused; one at a good reading is listed.
+    EXPECT_EQ(cli({"zero", Sensor, "--at", "2025/04/01 06:00:00", "--reason", "x"}).status, 1);
+    r = cli({"zero", Sensor, "--at", "2025/04/01 08:00:00", "--reason", "head replaced",
+             "--carry-over"});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(cli({"zero", Sensor, "--at", "2025/04/01 08:00:00", "--reason", "again"}).status,
+              1); // never overwritten
+    EXPECT_EQ(cli({"zero", Sensor, "--at", "2025/04/01 08:00:00", "--reason", "wrong reading",
+                   "--retire"})
+                  .status,
+              0);
+    r = cli({"zeros", Sensor});
+    lines = r.out.split("\r\n");
+    ASSERT_EQ(lines.size(), 3) << r.out.toStdString();
+    EXPECT_TRUE(lines[1].startsWith("2025/04/01 08:00:00,head replaced,yes,"))
+        << lines[1].toStdString();
+    EXPECT_TRUE(lines[1].endsWith(",wrong reading"));
+    r = cli({"zeros", Sensor, "--json"});
+    EXPECT_TRUE(r.out.contains("\"retired\": true")) << r.out.toStdString();
+}
+
+} // namespace
