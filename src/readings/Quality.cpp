@@ -62,6 +62,22 @@ QHash<QString, QualityFlag> qualityFlags(store::Database& db, const QString& sen
     return flags;
 }
 
+std::optional<QualityFlag> qualityOf(store::Database& db, const QString& sensorNumber,
+                                     const QString& key) {
+    if (!db.hasTable(QualityTable)) return std::nullopt;
+    store::Statement st = db.prepare(
+        QStringLiteral("SELECT Quality, Note, SetBy, SetAt FROM ReadingQuality WHERE SensorID = "
+                       "?1 AND DateTimeKey = ?2"));
+    st.bind(1, sensorNumber);
+    st.bind(2, key);
+    std::optional<QualityFlag> flag;
+    if (st.step())
+        flag = QualityFlag{qualityFromName(st.text(0)).value_or(Quality::Valid), st.text(1),
+                           st.text(2), st.text(3)};
+    st.reset();
+    return flag;
+}
+
 QStringList keysOfQuality(store::Database& db, const QString& sensorNumber, Quality quality) {
     QStringList keys;
     if (!db.hasTable(QualityTable)) return keys;

@@ -31,6 +31,9 @@ struct QualityFlag {
 // The flags of a sensor's readings by DateTimeKey (valid ones with a note
 // included). Empty for a file without flags.
 QHash<QString, QualityFlag> qualityFlags(store::Database& db, const QString& sensorNumber);
+// The flag of one reading; nothing when it has none (it is valid).
+std::optional<QualityFlag> qualityOf(store::Database& db, const QString& sensorNumber,
+                                     const QString& key);
 // The keys of the sensor's readings flagged so; empty when none.
 QStringList keysOfQuality(store::Database& db, const QString& sensorNumber, Quality quality);
 // True when any reading of the sensor is flagged suspect or invalid.

@@ -5,6 +5,7 @@
 #include "store/Texts.h"
 
 #include <QString>
+#include <QStringList>
 
 namespace readings::texts {
 
@@ -98,5 +99,57 @@ inline const QString GetOffsetsLabel = QStringLiteral(" Module1_GetOffsets");
 
 // The logger import's working copy, removed whenever the Readings tab opens.
 inline const QString ImportWorkingFile = QStringLiteral("datafile.txt");
+
+// Quality flags and zero readings.
+inline const QString QualityCaption = QStringLiteral("Quality:");
+inline const QString NoteCaption = QStringLiteral("Note:");
+inline const QString QualityValid = QStringLiteral("Valid");
+inline const QString QualitySuspect = QStringLiteral("Suspect");
+inline const QString QualityInvalid = QStringLiteral("Invalid");
+inline const QString QualityTitle = QStringLiteral("Reading Quality");
+inline QString qualityNotSet(const QString& moment, const QString& reason) {
+    return QStringLiteral("The quality of the reading of %1 was not set: %2.").arg(moment, reason);
+}
+inline const QString QualityLabel = QStringLiteral(" SetQuality");
+inline const QString ZeroCommand = QStringLiteral("Set as zero reading\u2026");
+inline const QString ZeroHeading = QStringLiteral("Quality and Zero:");
+inline const QString ZeroTitle = QStringLiteral("Zero Reading");
+inline QString zeroQuestion(const QString& number, const QString& moment) {
+    return QStringLiteral("Make the reading of %2 a zero reading of sensor %1: later readings "
+                          "are measured from it.")
+        .arg(number, moment);
+}
+inline const QString ZeroReasonCaption = QStringLiteral("Reason:");
+inline const QString ReasonInstallation = QStringLiteral("installation");
+inline QString anchorReplaced(int anchor) {
+    return QStringLiteral("anchor %1 replaced").arg(anchor);
+}
+inline const QString ReasonHeadReplaced = QStringLiteral("head replaced");
+inline const QString CarryOverCaption =
+    QStringLiteral("Carry over: add the displacement just before it to every later one");
+inline const QString SetZeroButton = QStringLiteral("Set as zero reading");
+inline const QString ZeroListCaption = QStringLiteral("Zero readings of this sensor:");
+inline QStringList zeroListTitles() {
+    return {QStringLiteral("Zero reading"), QStringLiteral("Reason"), QStringLiteral("Carry over"),
+            QStringLiteral("Set by"),       QStringLiteral("Set on"), QStringLiteral("Retired")};
+}
+inline const QString Yes = QStringLiteral("Yes");
+inline const QString No = QStringLiteral("No");
+inline QString retiredOn(const QString& when, const QString& who, const QString& why) {
+    return QStringLiteral("%1 by %2: %3").arg(when, who, why);
+}
+inline const QString RetireButton = QStringLiteral("Retire\u2026");
+inline const QString RetireReason = QStringLiteral("Why is this zero reading retired?");
+inline const QString ChooseZeroToRetire =
+    QStringLiteral("Choose a zero reading in force in the list first.");
+inline const QString ZeroNeedsReason = QStringLiteral("Please give a reason.");
+inline QString zeroNotSet(const QString& moment, const QString& reason) {
+    return QStringLiteral("The reading of %1 was not made a zero reading: %2.").arg(moment, reason);
+}
+inline QString zeroSet(const QString& number, const QString& moment) {
+    return QStringLiteral("The reading of %2 is now a zero reading of sensor %1.")
+        .arg(number, moment);
+}
+inline const QString ZeroLabel = QStringLiteral(" SetZeroReading");
 
 } // namespace readings::texts

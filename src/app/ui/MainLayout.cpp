@@ -6,6 +6,7 @@
 #include "app/ui/MainControls.h"
 #include "graphs/Texts.h"
 #include "graphs/ui/Chart.h"
+#include "readings/Texts.h"
 #include "sensors/RoofLocations.h"
 
 #include <QApplication>
@@ -315,6 +316,14 @@ void buildReadings(QTabWidget* tabs, MainControls& c) {
     c.readingUi.chkSpatial->setText(QStringLiteral("Plot Spatial"));
     c.readingUi.chkSpatial->adjustSize();
     b.label(QStringLiteral("(Disp v Length)"), 150, 444);
+    // The reading's quality beside its plot flags: kept apart from its values.
+    b.label(readings::texts::QualityCaption, 290, 418);
+    c.readingUi.cboQuality = b.make<QComboBox>(QStringLiteral("cboQuality"), 350, 414, 120);
+    c.readingUi.cboQuality->addItems({readings::texts::QualityValid,
+                                      readings::texts::QualitySuspect,
+                                      readings::texts::QualityInvalid});
+    b.label(readings::texts::NoteCaption, 290, 444);
+    c.readingUi.txtQualityNote = b.box(QStringLiteral("txtQualityNote"), 350, 440, 130);
 
     c.sensorUi.lblError = b.make<QLabel>(QStringLiteral("lblError"), 20, 486, 460, 60);
     c.sensorUi.lblError->setText(QStringLiteral("Error:"));
@@ -351,6 +360,11 @@ void buildReadings(QTabWidget* tabs, MainControls& c) {
     c.reportUi.imgReport =
         b.command(QStringLiteral("imgReport"), standard(QStyle::SP_FileIcon),
                   QStringLiteral("Report"), 700, 228, QStringLiteral("Label46"), &c.Label46);
+
+    b.heading(readings::texts::ZeroHeading, 520, 404);
+    c.readingUi.imgSetZero =
+        b.command(QStringLiteral("imgSetZero"), standard(QStyle::SP_DialogResetButton),
+                  readings::texts::ZeroCommand, 520, 428);
 
     b.heading(QStringLiteral("Import Datafiles:"), 520, 300);
     c.importUi.imgAddTroveData =

@@ -4,6 +4,7 @@
 #include "app/ui/ControlArray.h"
 
 class QCheckBox;
+class QComboBox;
 class QDateEdit;
 class QLabel;
 class QLineEdit;
@@ -30,6 +31,9 @@ struct ReadingControls {
     QToolButton* imgLast = nullptr;
     QToolButton* imgAddReading = nullptr;
     QToolButton* imgDeleteReading = nullptr;
+    QComboBox* cboQuality = nullptr; // Valid, Suspect, Invalid
+    QLineEdit* txtQualityNote = nullptr;
+    QToolButton* imgSetZero = nullptr;
 };
 
 } // namespace readings

@@ -7,6 +7,7 @@
 #include "readings/ReadingStore.h"
 #include "readings/Texts.h"
 #include "readings/ui/BatchDeleteDialog.h"
+#include "readings/ui/QualityBox.h"
 #include "readings/ui/ReadingTableQuestions.h"
 
 #include <QCalendarWidget>
@@ -43,6 +44,9 @@ ReadingPanel::ReadingPanel(app::AppState& state, const ReadingControls& ui,
     for (int i = 1; i <= 8; ++i)
         ui_.txtChannel[size_t(i)]->installEventFilter(this);
     ui_.txtChannelT->installEventFilter(this);
+    if (ui_.cboQuality)
+        quality_ = new QualityBox(
+            state_, ui_, current_, [this] { return SaveReadings(); }, this);
 }
 
 ReadingPanel::~ReadingPanel() = default;
@@ -87,6 +91,7 @@ void ReadingPanel::showReading(const Reading& r) {
         ui_.txtChannel[size_t(i)]->setText(r.channels[size_t(i)]);
     ui_.chkTemporal->setChecked(r.temporal);
     ui_.chkSpatial->setChecked(r.spatial);
+    if (quality_) quality_->show(r.key, fullDateText(r.date, r.time));
     showCounter();
     CheckFutureDate();
     shown_ = std::make_unique<Reading>(typedReading());
@@ -102,6 +107,7 @@ void ReadingPanel::showUnsaved() {
 }
 
 void ReadingPanel::showEmpty() {
+    if (quality_) quality_->clear();
     ui_.txtReadingID->clear();
     setPickers(state_.env.clock->now().date(), storedTime(texts::NoonTime));
     ui_.txtChannelT->clear();
@@ -214,11 +220,11 @@ void ReadingPanel::CheckDateTime() {
             const std::exception_ptr failure = std::current_exception();
             state_.log.WriteLog(app::errorEntry(failure, texts::SaveReadingsLabel));
             if (shown_) {
-                prompter().ask({texts::readingNotMoved(number, keyDate(shown_->date),
-                                                       keyTime(shown_->time), keyDate(date),
-                                                       keyTime(time),
-                                                       app::saveFailureReason(failure, {})),
-                                texts::AppTitle, app::Icon::Warning});
+                prompter().ask(
+                    {texts::readingNotMoved(number, keyDate(shown_->date), keyTime(shown_->time),
+                                            keyDate(date), keyTime(time),
+                                            app::saveFailureReason(failure, {})),
+                     texts::AppTitle, app::Icon::Warning});
                 setPickers(shown_->date, shown_->time);
             }
             return;
@@ -307,8 +313,8 @@ void ReadingPanel::addReading() {
         // No readings open: no sensor to add them to (entering the tab said so).
         if (!readings()) return;
         if (hasRows() && !SaveReadings()) return;
-        const AddResult added = readings::addReading(*readings(), current_().number,
-                                                     state_.env.clock->now());
+        const AddResult added =
+            readings::addReading(*readings(), current_().number, state_.env.clock->now());
         if (added == AddResult::Duplicate) {
             prompter().ask({texts::DuplicateNow, texts::DuplicateTitle});
             ui_.dtpRdate->setFocus();

@@ -13,6 +13,7 @@
 namespace readings {
 
 class BatchDeleteDialog;
+class QualityBox;
 struct Reading;
 
 class ReadingPanel : public QObject {
@@ -73,6 +74,7 @@ private:
     const ReadingControls ui_;
     const sensors::CurrentSensorOf current_;
     BatchDeleteDialog* deletion_ = nullptr;
+    QualityBox* quality_ = nullptr;
     bool checking_ = false;
     // The row the boxes show: a reading is stored only over the row it was read
     // from, never over another that became current without being shown.
