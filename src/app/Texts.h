@@ -98,6 +98,7 @@ inline const QString DatabaseFilter = QStringLiteral("MPBX Database (*.mdb) | *.
 inline const QString FormLoad = QStringLiteral(" Form_Load");
 inline const QString FormUnload = QStringLiteral(" Form_Unload");
 inline const QString CompactLabel = QStringLiteral(" G_CompactDB");
+inline const QString PurgeLabel = QStringLiteral(" G_PurgeRecycleArea");
 inline const QString GetPrefsLabel = QStringLiteral(" Module1_GetPrefs");
 inline const QString ChangeLocationLabel = QStringLiteral(" Image3_Click");
 

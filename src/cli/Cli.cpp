@@ -10,6 +10,7 @@
 #include "outputs/Texts.h"
 #include "readings/Quality.h"
 #include "readings/ReadingKey.h"
+#include "readings/Recovery.h"
 #include "readings/ZeroHistory.h"
 #include "sensors/Texts.h"
 
@@ -104,6 +105,7 @@ public:
     int flag(const Arguments& a);
     int zero(const Arguments& a);
     int zeros(const Arguments& a);
+    int recover(const Arguments& a);
 
 private:
     Arguments parse(const Command& command, const QStringList& words) const;
@@ -713,6 +715,70 @@ int Run::zeros(const Arguments& a) {
     return Done;
 }
 
+int Run::recover(const Arguments& a) {
+    const QString number = a.positional[0];
+    const auto from = dayOf(a.value(QStringLiteral("--from")), QStringLiteral("--from"));
+    const auto to = dayOf(a.value(QStringLiteral("--to")), QStringLiteral("--to"));
+    const bool json = a.has(QStringLiteral("--json"));
+    if (a.has(QStringLiteral("--list"))) {
+        const std::vector<readings::RecycledReading> list =
+            operations::listRecycled(database(true), number, from, to);
+        if (json) {
+            QJsonArray array;
+            for (const readings::RecycledReading& r : list)
+                array.append(QJsonObject{{QStringLiteral("key"), r.key},
+                                         {QStringLiteral("date"), r.date},
+                                         {QStringLiteral("time"), r.time},
+                                         {QStringLiteral("deletedAt"), r.deletedAt},
+                                         {QStringLiteral("deletedBy"), r.deletedBy},
+                                         {QStringLiteral("quality"), r.quality}});
+            print(streams_.out,
+                  QString::fromUtf8(QJsonDocument(array).toJson(QJsonDocument::Indented)));
+            return Done;
+        }
+        std::string out = "date,time,deletedAt,deletedBy,quality\r\n";
+        for (const readings::RecycledReading& r : list) {
+            for (const QString* field : {&r.date, &r.time, &r.deletedAt, &r.deletedBy}) {
+                operations::csv::appendField(out, *field);
+                out += ',';
+            }
+            operations::csv::appendField(out, r.quality);
+            out += "\r\n";
+        }
+        std::fwrite(out.data(), 1, out.size(), streams_.out);
+        return Done;
+    }
+    const readings::Recovery r = operations::recover(database(), number, from, to);
+    for (const QString& key : r.skipped)
+        print(streams_.err,
+              QStringLiteral("%1: skipped %2: its key is in use again\n").arg(Program, key));
+    if (json) {
+        QJsonArray skipped;
+        for (const QString& key : r.skipped)
+            skipped.append(key);
+        const QJsonObject counts{{QStringLiteral("sensor"), number},
+                                 {QStringLiteral("sensorRecovered"), r.sensorRecovered},
+                                 {QStringLiteral("recovered"), r.recovered},
+                                 {QStringLiteral("skipped"), skipped}};
+        print(streams_.out,
+              QString::fromUtf8(QJsonDocument(counts).toJson(QJsonDocument::Indented)));
+        return Done;
+    }
+    QString line = r.sensorRecovered ? QStringLiteral("Sensor %1 recovered; ").arg(number)
+                                     : QStringLiteral("Sensor %1: ").arg(number);
+    if (r.recovered == 0 && !r.skipped.isEmpty())
+        line += QStringLiteral("nothing recovered, every key is in use again; %1 skipped")
+                    .arg(r.skipped.size());
+    else if (r.recovered == 0 && !r.sensorRecovered)
+        line += QStringLiteral("no deleted readings to recover");
+    else
+        line += QStringLiteral("%1 reading(s) recovered, %2 skipped")
+                    .arg(r.recovered)
+                    .arg(r.skipped.size());
+    print(streams_.out, line + QLatin1Char('\n'));
+    return Done;
+}
+
 const std::vector<Command>& commands() {
     static const std::vector<Command> list{
         {QStringLiteral("sensors"),
@@ -864,6 +930,23 @@ const std::vector<Command>& commands() {
          1,
          QStringLiteral(" tolvane-cli zeros"),
          &Run::zeros},
+        {QStringLiteral("recover"),
+         QStringLiteral("NUMBER [--list] [--from YYYY/MM/DD] [--to YYYY/MM/DD] [--json]"),
+         QStringLiteral("puts a sensor's deleted readings back from the recycle area"),
+         QStringLiteral("Deleted readings (and deleted sensors) are kept in the database's "
+                        "recycle area for the days the window's \"Keep deleted readings\" sets "
+                        "(365 unless changed). --list prints them (date, time, deletedAt, "
+                        "deletedBy, quality) and changes nothing. Otherwise the readings of the "
+                        "days --from..--to (both included; all without them) are put back with "
+                        "their quality flags; a deleted sensor's register row comes back first. "
+                        "A reading whose key is in use again is skipped, named on standard error, "
+                        "and stays in the area.\n"),
+         {QStringLiteral("--from"), QStringLiteral("--to")},
+         {QStringLiteral("--list"), QStringLiteral("--json")},
+         1,
+         1,
+         QStringLiteral(" tolvane-cli recover"),
+         &Run::recover},
     };
     return list;
 }

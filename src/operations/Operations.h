@@ -6,6 +6,7 @@
 #pragma once
 
 #include "importer/LoggerDates.h"
+#include "readings/Recovery.h"
 #include "store/Database.h"
 
 #include <QDate>
@@ -162,5 +163,18 @@ struct CheckFinding {
 // The engine's integrity check, the reading table of every sensor, and each
 // reading table's columns against the template.
 std::vector<CheckFinding> checkDatabase(store::Database& db);
+
+// ---------------------------------------------------------------- the recycle area
+
+// A sensor's deleted readings in the recycle area, dated on or between two
+// days (open ends take all), oldest first. A number that is neither in the
+// register nor a deleted sensor, and has none, is refused.
+std::vector<readings::RecycledReading> listRecycled(store::Database& db, const QString& number,
+                                                    const std::optional<QDate>& from,
+                                                    const std::optional<QDate>& to);
+// Puts those readings back (a deleted sensor first) as one write transaction;
+// keys in use again are skipped and stay in the area.
+readings::Recovery recover(store::Database& db, const QString& number,
+                           const std::optional<QDate>& from, const std::optional<QDate>& to);
 
 } // namespace operations

@@ -3,7 +3,9 @@
 #include "app/TextFormat.h"
 #include "readings/ReadingKey.h"
 #include "readings/Texts.h"
+#include "store/Audit.h"
 #include "store/Database.h"
+#include "store/RecycleArea.h"
 
 namespace readings {
 
@@ -41,6 +43,18 @@ void writeWhen(store::RowSet& rs, const QString& sensorNumber, const QDate& date
     rs.setValue(FullDate, fullDateText(date, time));
     rs.setValue(ReadingDate, keyDate(date));
     rs.setValue(ReadingTime, keyTime(time));
+}
+
+// One entry per deletion that took any reading.
+void auditDeletion(store::Database& db, const QString& sensorNumber, const QString& target,
+                   qint64 count) {
+    if (count == 0 || !store::hasAuditTrail(db)) return;
+    store::AuditEntry e;
+    e.operation = store::operation::ReadingsDeleted;
+    e.sensor = sensorNumber;
+    e.target = target;
+    e.count = count;
+    store::audit(db, e);
 }
 
 bool storedFalse(const QVariant& v) {
@@ -126,8 +140,18 @@ MoveResult moveReading(store::RowSet& rs, const QString& sensorNumber, qint64 ro
 }
 
 void deleteReading(store::RowSet& rs, qint64 rowid) {
+    store::Database& db = rs.database();
     rs.setBookmark(rowid);
-    rs.Delete();
+    const QString key = rs.value(DateTimeKey).toString();
+    // The copy and the delete are one change: a failure leaves both as they were.
+    db.transaction([&] {
+        store::ReadingRows row;
+        row.kind = store::ReadingRows::Kind::Row;
+        row.rowid = rowid;
+        store::recycleReadings(db, rs.tableName(), row);
+        rs.Delete();
+        auditDeletion(db, rs.tableName(), key, 1);
+    });
     rs.Requery();
 }
 
@@ -135,6 +159,11 @@ int deleteBetween(store::Database& db, const QString& sensorNumber, const QDate&
                   const QDate& end) {
     int deleted = 0;
     db.transaction([&] {
+        store::ReadingRows days;
+        days.kind = store::ReadingRows::Kind::Days;
+        days.firstDay = keyDate(start);
+        days.lastDay = keyDate(end);
+        store::recycleReadings(db, sensorNumber, days);
         store::Statement st =
             db.prepare(QStringLiteral("DELETE FROM ") + store::quoteName(sensorNumber) +
                        QStringLiteral(" WHERE ReadingDate >= ?1 AND ReadingDate <= ?2"));
@@ -142,13 +171,21 @@ int deleteBetween(store::Database& db, const QString& sensorNumber, const QDate&
         st.bind(2, keyDate(end));
         st.run();
         deleted = db.changes();
+        auditDeletion(db, sensorNumber, keyDate(start) + QStringLiteral(" \u2013 ") + keyDate(end),
+                      deleted);
     });
     return deleted;
 }
 
 int deleteAll(store::Database& db, const QString& sensorNumber) {
-    db.execute(QStringLiteral("DELETE FROM ") + store::quoteName(sensorNumber));
-    return db.changes();
+    int deleted = 0;
+    db.transaction([&] {
+        store::recycleReadings(db, sensorNumber, store::ReadingRows{});
+        db.execute(QStringLiteral("DELETE FROM ") + store::quoteName(sensorNumber));
+        deleted = db.changes();
+        auditDeletion(db, sensorNumber, QStringLiteral("all"), deleted);
+    });
+    return deleted;
 }
 
 } // namespace readings

@@ -66,6 +66,9 @@ enum class MoveResult {
 MoveResult moveReading(store::RowSet& readings, const QString& sensorNumber, qint64 rowid,
                        const QDate& date, const QTime& time);
 
+// The deletions below move what they delete into the recycle area, with one
+// audit entry each, in one transaction (store/RecycleArea.h).
+
 // Deletes the reading of rowid; the readings are read again.
 void deleteReading(store::RowSet& readings, qint64 rowid);
 

@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <algorithm>
+
 namespace readings::texts {
 
 using app::texts::AppTitle;
@@ -151,5 +153,56 @@ inline QString zeroSet(const QString& number, const QString& moment) {
         .arg(number, moment);
 }
 inline const QString ZeroLabel = QStringLiteral(" SetZeroReading");
+// ---------------------------------------------------------------- the recycle area
+
+inline const QString RecoverCaption = QStringLiteral("Recover deleted readings\u2026");
+inline const QString RecordsHeading = QStringLiteral("Records:");
+inline const QString RecoverTitle = QStringLiteral("Recover Deleted Readings");
+inline const QString RecoverSensor = QStringLiteral("Sensor:");
+inline const QString RecoverFrom = QStringLiteral("From:");
+inline const QString RecoverTo = QStringLiteral("To:");
+inline const QString RecoverShown = QStringLiteral("Recover Shown Readings");
+inline const QString RecoverClose = QStringLiteral("Close");
+inline const QString KeepFor = QStringLiteral("Keep deleted readings for");
+inline const QString KeepDays = QStringLiteral("days");
+inline const QString RecycledDate = QStringLiteral("Date");
+inline const QString RecycledTime = QStringLiteral("Time");
+inline const QString RecycledWhen = QStringLiteral("Deleted");
+inline const QString RecycledBy = QStringLiteral("Deleted By");
+inline const QString RecycleAreaEmpty = QStringLiteral("There are no deleted readings to recover");
+inline QString nothingRecycledOf(const QString& number) {
+    return QStringLiteral("There are no deleted readings of sensor ") + number +
+           QStringLiteral(" in the recycle area");
+}
+inline QString recycledShown(int shown, int all) {
+    return QStringLiteral("%1 of %2 deleted readings shown").arg(shown).arg(all);
+}
+inline QString deletedSensorNote(const QString& number) {
+    return QStringLiteral("Sensor ") + number +
+           QStringLiteral(" was deleted: recovering puts it back in the register");
+}
+// How many came back, and the keys in use again, a few of them by name.
+inline QString recoveredMessage(const QString& number, bool sensorRecovered, int recovered,
+                                const QStringList& skipped) {
+    QString text =
+        sensorRecovered
+            ? QStringLiteral("Sensor %1 was recovered with %2 readings").arg(number).arg(recovered)
+            : QStringLiteral("%1 readings were recovered").arg(recovered);
+    if (skipped.isEmpty()) return text;
+    constexpr int Named = 10;
+    text += QStringLiteral("\r\n%1 readings were skipped: a reading with the same date and time "
+                           "is stored again. They stay in the recycle area:")
+                .arg(skipped.size());
+    for (qsizetype i = 0; i < std::min<qsizetype>(Named, skipped.size()); ++i)
+        text += QStringLiteral("\r\n") + skipped[i];
+    if (skipped.size() > Named)
+        text += QStringLiteral("\r\n\u2026 and %1 more").arg(skipped.size() - Named);
+    return text;
+}
+inline QString notRecovered(const QString& reason) {
+    return QStringLiteral("The deleted readings could not be recovered:\r\n") + reason;
+}
+inline const QString RecoverLabel = QStringLiteral(" imgRecover_Click");
+inline const QString KeepDaysLabel = QStringLiteral(" spnKeepDays_Change");
 
 } // namespace readings::texts

@@ -2,9 +2,13 @@
 
 #include "app/TextFormat.h"
 #include "sensors/SensorTypes.h"
+#include "store/Audit.h"
+#include "store/RecycleArea.h"
 #include "store/Schema.h"
 
 #include <QStringList>
+
+#include <algorithm>
 
 namespace sensors {
 
@@ -156,8 +160,13 @@ QStringList sensorNumbers(const store::RowSet& rs) {
 
 void removeSensor(store::Database& db, store::RowSet& rs, const QString& number) {
     db.transaction([&] {
-        if (db.hasTable(number))
+        // The register row and the readings go to the recycle area first.
+        store::recycleSensorRow(db, rs.Bookmark());
+        qint64 readings = 0;
+        if (db.hasTable(number)) {
+            readings = std::max<qint64>(0, store::recycleReadings(db, number, {}));
             db.execute(QStringLiteral("DROP TABLE ") + store::quoteName(number));
+        }
         // The first row in SensorID order, as a find from the top would meet it.
         store::Statement st = db.prepare(QStringLiteral(
             "DELETE FROM NetworkConfig WHERE _rowid_ = (SELECT _rowid_ FROM NetworkConfig "
@@ -165,6 +174,13 @@ void removeSensor(store::Database& db, store::RowSet& rs, const QString& number)
         st.bind(1, number);
         st.run();
         rs.Delete();
+        if (store::hasAuditTrail(db)) {
+            store::AuditEntry e;
+            e.operation = store::operation::SensorDeleted;
+            e.sensor = number;
+            e.count = readings;
+            store::audit(db, e);
+        }
     });
 }
 

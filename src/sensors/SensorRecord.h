@@ -65,7 +65,8 @@ QStringList sensorNumbers(const store::RowSet& rs);
 
 // Removes a sensor in one transaction: its reading table (when there is one),
 // the first NetworkConfig row naming it and its register row, the current row
-// of rs. Either all of it is removed or none of it.
+// of rs. The register row and the readings go to the recycle area, with one
+// audit entry. Either all of it is removed or none of it.
 void removeSensor(store::Database& db, store::RowSet& rs, const QString& number);
 
 } // namespace sensors

@@ -1,5 +1,7 @@
 #include "store/ReadingTables.h"
 
+#include "store/Audit.h"
+#include "store/RecycleArea.h"
 #include "store/Schema.h"
 
 #include <QFileInfo>
@@ -50,6 +52,16 @@ void createReadingTable(Database& db, const QString& sensorNumber) {
 
 void replaceReadingTable(Database& db, const QString& sensorNumber) {
     db.transaction([&] {
+        // The readings the old table held can be recovered.
+        const qint64 recycled = recycleReadings(db, sensorNumber, ReadingRows{});
+        if (recycled > 0 && hasAuditTrail(db)) {
+            AuditEntry e;
+            e.operation = operation::ReadingsDeleted;
+            e.sensor = sensorNumber;
+            e.target = QStringLiteral("all");
+            e.count = recycled;
+            audit(db, e);
+        }
         db.execute(QStringLiteral("DROP TABLE ") + quoteName(sensorNumber));
         copyTemplate(db, sensorNumber);
     });

@@ -26,6 +26,7 @@ void createReadingTable(Database& db, const QString& sensorNumber);
 
 // Drops the sensor's reading table and makes it anew, empty, in one
 // transaction: a failure leaves the old table and its readings as they were.
+// The readings it held go to the recycle area.
 void replaceReadingTable(Database& db, const QString& sensorNumber);
 
 // The sensor's readings, oldest first, into readings, the first one current.

@@ -760,6 +760,11 @@ void RowSet::Update() {
     cachedRowid_ = 0;
 }
 
+Database& RowSet::database() const {
+    requireOpen();
+    return *db_;
+}
+
 void RowSet::Delete() {
     requireOpen();
     if (mode_ == Mode::Add) {

@@ -28,6 +28,8 @@ public:
     RowSet& operator=(const RowSet&) = delete;
 
     bool isOpen() const { return db_ != nullptr; }
+    // The connection the set reads; a closed set raises store::Error.
+    Database& database() const;
     // Stores a pending edit, then releases the row set.
     void Close();
 

@@ -3,6 +3,7 @@
 #include "app/FileReplace.h"
 #include "app/Texts.h"
 #include "store/Database.h"
+#include "store/RecycleArea.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -57,6 +58,18 @@ bool CompactDB(const QString& database, Prompter& prompter, const Log& log,
         log.WriteLog(errorEntry(std::current_exception(), texts::CompactLabel));
         return false;
     }
+}
+
+qint64 PurgeRecycleArea(const QString& database, const Clock& clock, const Log& log) {
+    qint64 purged = 0;
+    logAndLeave(log, texts::PurgeLabel, [&] {
+        auto db = store::Database::open(database);
+        db->setActor({store::systemUserName(), [&clock] { return clock.now(); }});
+        if (!store::hasRecycleArea(*db)) return;
+        const QDate before = clock.now().date().addDays(-store::recycleKeepDays(*db));
+        db->immediateTransaction([&] { purged = store::purgeRecycleArea(*db, before); });
+    });
+    return purged;
 }
 
 } // namespace app

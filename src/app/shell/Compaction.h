@@ -29,4 +29,10 @@ bool worthCompacting(store::Database& db);
 bool CompactDB(const QString& database, Prompter& prompter, const Log& log,
                const std::function<void()>& beforeReplace = {});
 
+// Before the compaction: removes from the recycle area what was deleted more
+// than its keep days (the file's setting) before today, with one audit entry
+// stamped by clock. A failure is logged (" G_PurgeRecycleArea") and leaves the
+// area as it was. Returns how many rows went.
+qint64 PurgeRecycleArea(const QString& database, const Clock& clock, const Log& log);
+
 } // namespace app

@@ -11,6 +11,7 @@
 #include "outputs/ui/DatasheetControls.h"
 #include "outputs/ui/ReportControls.h"
 #include "readings/ui/ReadingControls.h"
+#include "readings/ui/RecoverControls.h"
 #include "sensors/ui/FilterControls.h"
 #include "sensors/ui/SensorControls.h"
 
@@ -31,6 +32,7 @@ struct MainControls {
     graphs::GraphControls graphUi;          // tabs 4 and 5
     sensors::FilterControls filterUi;       // tab 6: the filter
     maintenance::BackupControls backupUi;   // tab 6: backup and restore
+    readings::RecoverControls recoverUi;    // tab 6: the recycle area
 
     // The window's own.
     QLabel* Label46 = nullptr;     // "Report"

@@ -465,6 +465,10 @@ void buildUtilities(QTabWidget* tabs, MainControls& c) {
                                QStringLiteral("Change Database Location"), 20, 354);
     b.label(QStringLiteral("Change Database Location"), 66, 366);
 
+    b.heading(readings::texts::RecordsHeading, 20, 410);
+    c.recoverUi.imgRecover = b.command(QStringLiteral("imgRecover"), standard(QStyle::SP_TrashIcon),
+                                       readings::texts::RecoverCaption, 20, 434);
+
     b.heading(QStringLiteral("Choose an mdb file to restore from:"), 520, 18);
     c.backupUi.lstFiles = b.make<QListWidget>(QStringLiteral("lstFiles"), 520, 42, 320, 200);
     c.backupUi.imgBackup =

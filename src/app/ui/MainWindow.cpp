@@ -10,6 +10,7 @@
 #include "outputs/ui/DatasheetPanel.h"
 #include "outputs/ui/ReportPanel.h"
 #include "readings/ui/ReadingPanel.h"
+#include "readings/ui/RecoverPanel.h"
 #include "sensors/ui/FilterPanel.h"
 #include "sensors/ui/SensorPanel.h"
 
@@ -48,6 +49,9 @@ MainWindow::MainWindow(const Environment& environment, QWidget* parent)
     report_ = std::make_unique<outputs::ReportPanel>(state_, ui_.reportUi, *readings_);
     backup_ = std::make_unique<maintenance::BackupPanel>(
         state_, ui_.backupUi,
+        [this](const QString& path, const QString& label) { return reloadDatabase(path, label); });
+    recover_ = std::make_unique<readings::RecoverPanel>(
+        state_, ui_.recoverUi, current,
         [this](const QString& path, const QString& label) { return reloadDatabase(path, label); });
     const QSize around(TabWidth + 2 * twips(120), TabHeight + 2 * twips(120));
     setMinimumSize(around);
@@ -173,8 +177,12 @@ void MainWindow::shutDown() {
         ignoreFailure([&] { state_.releaseDatabase(); });
         // Only the holder of the database's lock may put a new file in place of
         // it; a file opened read-only is left exactly as it is.
-        if (state_.DBLock && state_.DBLock->taken() && !state_.ReadOnly)
+        if (state_.DBLock && state_.DBLock->taken() && !state_.ReadOnly) {
+            // What the recycle area no longer keeps goes before the compaction,
+            // so that the compaction gives its room back.
+            if (state_.env.clock) PurgeRecycleArea(state_.DBPath, *state_.env.clock, state_.log);
             ignoreFailure([&] { CompactDB(state_.DBPath, *state_.env.prompter, state_.log); });
+        }
     }
     state_.DBLock.reset();
     lock_.reset();

@@ -26,7 +26,8 @@ class BackupPanel;
 }
 namespace readings {
 class ReadingPanel;
-}
+class RecoverPanel;
+} // namespace readings
 namespace sensors {
 class FilterPanel;
 class SensorPanel;
@@ -99,6 +100,7 @@ private:
     std::unique_ptr<outputs::DatasheetPanel> datasheet_;
     std::unique_ptr<outputs::ReportPanel> report_;
     std::unique_ptr<maintenance::BackupPanel> backup_;
+    std::unique_ptr<readings::RecoverPanel> recover_;
     AboutDialog* splash_ = nullptr;
     Life life_ = Life::Constructed;
     int previousTab_ = 0;
