@@ -1,9 +1,12 @@
 #include "outputs/DatasheetModel.h"
 
+#include "outputs/QualitySheet.h"
 #include "outputs/Texts.h"
 #include "readings/ReadingStore.h"
 #include "store/Database.h"
 #include "store/RowSet.h"
+
+#include <QColor>
 
 #include <algorithm>
 
@@ -28,9 +31,32 @@ bool DatasheetModel::populate(store::RowSet* rs, const QString& sensorNumber) {
         columns_ = datasheetColumns(sensorNumber);
         for (const DatasheetColumn& c : columns_)
             fields_.push_back(rs->fieldIndex(c.field));
+        sensor_ = sensorNumber;
+        flags_ = readings::qualityFlags(rs->database(), sensorNumber);
+    } else {
+        sensor_.clear();
+        flags_.clear();
     }
     endResetModel();
     return bound;
+}
+
+readings::Quality DatasheetModel::quality(int row) const {
+    if (flags_.isEmpty()) return readings::Quality::Valid;
+    const auto it = flags_.constFind(key(row));
+    return it == flags_.constEnd() ? readings::Quality::Valid : it->quality;
+}
+
+void DatasheetModel::readQuality() {
+    if (!rs_) return;
+    QHash<QString, readings::QualityFlag> flags = readings::qualityFlags(rs_->database(), sensor_);
+    const bool shown = showsQuality(), show = !flags.isEmpty() && hasReadings();
+    if (show && !shown) beginInsertColumns({}, qualityColumn(), qualityColumn());
+    if (!show && shown && hasReadings()) beginRemoveColumns({}, qualityColumn(), qualityColumn());
+    flags_ = std::move(flags);
+    if (show && !shown) endInsertColumns();
+    if (!show && shown && hasReadings()) endRemoveColumns();
+    if (rows_ > 0) emit dataChanged(index(0, 0), index(rows_ - 1, columnCount() - 1));
 }
 
 void DatasheetModel::release() {
@@ -39,7 +65,7 @@ void DatasheetModel::release() {
 
 bool DatasheetModel::validCell(const QModelIndex& index) const {
     return index.isValid() && !index.parent().isValid() && hasReadings() && index.row() >= 0 &&
-           index.row() < rows_ && index.column() >= 0 && index.column() < int(columns_.size());
+           index.row() < rows_ && index.column() >= 0 && index.column() < columnCount();
 }
 
 const DatasheetModel::Row& DatasheetModel::storedRow(int row) const {
@@ -74,6 +100,10 @@ bool DatasheetModel::storedTick(const Row& values, int column) const {
 
 QString DatasheetModel::text(int row, int column) const {
     if (kind(column) == CellKind::Flag) return {};
+    if (column == qualityColumn()) {
+        const readings::Quality q = quality(row);
+        return q == readings::Quality::Valid ? QString() : readings::qualityName(q);
+    }
     if (const auto edit = edits_.find(row); edit != edits_.end())
         if (const auto t = edit->second.texts.find(column); t != edit->second.texts.end())
             return t->second;
@@ -242,7 +272,7 @@ int DatasheetModel::rowCount(const QModelIndex& parent) const {
 
 int DatasheetModel::columnCount(const QModelIndex& parent) const {
     if (parent.isValid() || !rs_) return 0;
-    return hasReadings() ? int(columns_.size()) : 1;
+    return hasReadings() ? qualityColumn() + (showsQuality() ? 1 : 0) : 1;
 }
 
 QVariant DatasheetModel::data(const QModelIndex& index, int role) const {
@@ -257,6 +287,13 @@ QVariant DatasheetModel::data(const QModelIndex& index, int role) const {
     case Qt::CheckStateRole:
         if (k != CellKind::Flag) return {};
         return int(ticked(row, column) ? Qt::Checked : Qt::Unchecked);
+    case Qt::ForegroundRole:
+        // Invalid readings stay listed, greyed: they are never drawn nor exported.
+        if (quality(row) == readings::Quality::Invalid) return QColor(Qt::gray);
+        return {};
+    case Qt::ToolTipRole:
+        if (column != qualityColumn() || flags_.isEmpty()) return {};
+        return flags_.value(key(row)).note;
     case Qt::TextAlignmentRole:
         if (k == CellKind::Flag) return int(Qt::AlignCenter);
         if (k == CellKind::Channel) return int(Qt::AlignRight | Qt::AlignVCenter);
@@ -271,7 +308,8 @@ QVariant DatasheetModel::headerData(int section, Qt::Orientation orientation, in
     if (orientation == Qt::Vertical)
         return section >= 0 && section < rowCount() ? QVariant(section + 1) : QVariant();
     if (section < 0 || section >= columnCount()) return {};
-    return hasReadings() ? columns_[size_t(section)].title : texts::NoReadings;
+    if (!hasReadings()) return texts::NoReadings;
+    return section == qualityColumn() ? QualityTitle : columns_[size_t(section)].title;
 }
 
 Qt::ItemFlags DatasheetModel::flags(const QModelIndex& index) const {

@@ -6,6 +6,7 @@
 
 #include "outputs/Datasheet.h"
 #include "outputs/Workbook.h"
+#include "readings/Quality.h"
 #include "store/Error.h"
 
 #include <QAbstractTableModel>
@@ -48,7 +49,17 @@ public:
     // A sensor without readings shows "No Readings" as its only title.
     bool hasReadings() const { return rs_ && rows_ > 0; }
     const std::vector<DatasheetColumn>& gridColumns() const { return columns_; }
-    CellKind kind(int column) const { return columns_[size_t(column)].kind; }
+    // After the grid's columns, the reading's quality: shown, never typed
+    // into, and only while some reading of the sensor has a flag.
+    int qualityColumn() const { return int(columns_.size()); }
+    bool showsQuality() const { return !flags_.isEmpty(); }
+    CellKind kind(int column) const {
+        return column < int(columns_.size()) ? columns_[size_t(column)].kind : CellKind::Key;
+    }
+    // The quality of a row, and the flags read again after they changed.
+    readings::Quality quality(int row) const;
+    QString key(int row) const { return storedText(storedRow(row), 0); }
+    void readQuality();
 
     // The changed flag: set by any edit or tick change, even one undone again.
     bool isChanged() const { return changed_; }
@@ -105,6 +116,8 @@ private:
     int rows_ = 0;
     bool changed_ = false;
     std::unordered_map<int, Edit> edits_; // by grid row
+    QString sensor_;
+    QHash<QString, readings::QualityFlag> flags_; // by reading key
 
     // The pages of rows read lately, the oldest first out.
     static constexpr int PageRows = 128;

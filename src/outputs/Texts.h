@@ -140,4 +140,14 @@ inline QString latestReadingLine(const QString& when) {
                      .arg(when);
 }
 
+// Quality flags in the datasheet.
+inline const QString ExportWithInvalid = QStringLiteral("Export invalid readings too");
+inline const QString SelectedQualityCaption = QStringLiteral("Quality of the selected readings:");
+inline const QString QualityNoteCaption = QStringLiteral("Note:");
+inline const QString SetQualityButton = QStringLiteral("Set Quality");
+inline const QString ChooseReadings = QStringLiteral("Select the readings in the grid first.");
+inline QString qualityRefused(const QString& reason) {
+    return QStringLiteral("The quality was not set: %1.").arg(reason);
+}
+
 } // namespace outputs::texts

@@ -7,17 +7,22 @@
 #include "operations/Operations.h"
 #include "outputs/DatasheetModel.h"
 #include "outputs/Texts.h"
+#include "readings/Quality.h"
 #include "readings/ui/ReadingPanel.h"
 #include "readings/ui/ReadingTableQuestions.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPainter>
 #include <QProgressDialog>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <QToolButton>
@@ -107,7 +112,8 @@ DatasheetDialog::DatasheetDialog(app::AppState& state, readings::ReadingPanel& r
     grid_->setItemDelegate(new TickDelegate(ticks[0], ticks[1], grid_));
     // Values change by the key rule only, never through an editor.
     grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    grid_->setSelectionMode(QAbstractItemView::SingleSelection);
+    // Several readings at once can be given a quality.
+    grid_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     grid_->setSelectionBehavior(QAbstractItemView::SelectItems);
     grid_->setTabKeyNavigation(true);
     grid_->setWordWrap(false);
@@ -119,10 +125,33 @@ DatasheetDialog::DatasheetDialog(app::AppState& state, readings::ReadingPanel& r
     top->addWidget(header_);
     top->addStretch();
     top->addWidget(export_);
+    withInvalid_ = new QCheckBox(texts::ExportWithInvalid, this);
+    withInvalid_->setObjectName(QStringLiteral("chkWithInvalid"));
+    top->insertWidget(top->count() - 1, withInvalid_);
+
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(new QLabel(texts::SelectedQualityCaption, this));
+    quality_ = new QComboBox(this);
+    quality_->setObjectName(QStringLiteral("cboSheetQuality"));
+    quality_->addItems({readings::qualityName(readings::Quality::Valid),
+                        readings::qualityName(readings::Quality::Suspect),
+                        readings::qualityName(readings::Quality::Invalid)});
+    bottom->addWidget(quality_);
+    bottom->addWidget(new QLabel(texts::QualityNoteCaption, this));
+    note_ = new QLineEdit(this);
+    note_->setObjectName(QStringLiteral("txtSheetNote"));
+    bottom->addWidget(note_, 1);
+    auto* setQuality = new QPushButton(texts::SetQualityButton, this);
+    setQuality->setObjectName(QStringLiteral("cmdSetQuality"));
+    setQuality->setAutoDefault(false);
+    bottom->addWidget(setQuality);
+
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addWidget(grid_);
+    layout->addLayout(bottom);
     resize(800, 600);
+    connect(setQuality, &QPushButton::clicked, this, &DatasheetDialog::setQualityOfSelected);
 
     connect(grid_, &DatasheetView::keyTyped, this, &DatasheetDialog::keyTyped);
     connect(grid_, &QTableView::clicked, this, &DatasheetDialog::cellClicked);
@@ -152,12 +181,15 @@ void DatasheetDialog::Form_Load() {
         const int padding = 2 * grid_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 8;
         int width = 0;
         for (int c = 0; c < model_->columnCount(); ++c) {
-            const int twips = model_->hasReadings() ? columns[size_t(c)].widthTwips : 0;
+            const bool gridColumn = model_->hasReadings() && c < int(columns.size());
+            const int twips = gridColumn ? columns[size_t(c)].widthTwips : 0;
             int pixels = twips > 0 ? app::twips(twips) : titles->defaultSectionSize();
             if (model_->hasReadings())
                 pixels = std::max(
                     {pixels,
-                     titles->fontMetrics().horizontalAdvance(columns[size_t(c)].title) + padding,
+                     titles->fontMetrics().horizontalAdvance(
+                         model_->headerData(c, Qt::Horizontal).toString()) +
+                         padding,
                      grid_->fontMetrics().horizontalAdvance(model_->text(0, c)) + padding});
             titles->resizeSection(c, pixels);
             width += pixels;
@@ -213,8 +245,9 @@ void DatasheetDialog::keyTyped(int key) {
                 {texts::ChannelsNumeric, texts::DatasheetMessageTitle, app::Icon::Information});
             break;
         case KeyAction::NextCell: {
+            // The walk goes over the reading's own columns, not its quality.
             const GridCell next = nextCell({current.row(), current.column()}, model_->rowCount(),
-                                           model_->columnCount());
+                                           int(model_->gridColumns().size()));
             grid_->setCurrentIndex(model_->index(next.row, next.column));
             break;
         }
@@ -241,12 +274,14 @@ void DatasheetDialog::Image1_Click() {
             progress.setMinimumDuration(1000);
             try {
                 // The tool's export, with the grid as it is shown.
-                written = operations::exportWorkbook(state_.database(), sensor_, path, *model_,
-                                                     [&](int done, int total) {
-                                                         progress.setMaximum(std::max(total, 1));
-                                                         progress.setValue(done);
-                                                         return !progress.wasCanceled();
-                                                     });
+                written = operations::exportWorkbook(
+                    state_.database(), sensor_, path, *model_,
+                    [&](int done, int total) {
+                        progress.setMaximum(std::max(total, 1));
+                        progress.setValue(done);
+                        return !progress.wasCanceled();
+                    },
+                    withInvalid_->isChecked());
             } catch (...) {
                 prompter().ask({texts::workbookFailed(path), texts::DatasheetMessageTitle,
                                 app::Icon::Warning});
@@ -257,6 +292,34 @@ void DatasheetDialog::Image1_Click() {
             prompter().ask(
                 {texts::workbookSaved(path), texts::DatasheetMessageTitle, app::Icon::Information});
     });
+}
+
+void DatasheetDialog::setQualityOfSelected() {
+    if (!model_->hasReadings()) return;
+    std::vector<int> rows;
+    for (const QModelIndex& cell : grid_->selectionModel()->selectedIndexes())
+        rows.push_back(cell.row());
+    if (rows.empty() && grid_->currentIndex().isValid())
+        rows.push_back(grid_->currentIndex().row());
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    if (rows.empty()) {
+        prompter().ask(
+            {texts::ChooseReadings, texts::DatasheetMessageTitle, app::Icon::Information});
+        return;
+    }
+    QStringList keys;
+    for (const int row : rows)
+        keys << model_->key(row);
+    const auto quality = readings::Quality(quality_->currentIndex());
+    try {
+        readings::setQuality(state_.database(), sensor_, keys, quality, note_->text());
+    } catch (const store::Error& e) {
+        prompter().ask({texts::qualityRefused(e.description()), texts::DatasheetMessageTitle,
+                        app::Icon::Warning});
+        return;
+    }
+    model_->readQuality();
 }
 
 } // namespace outputs

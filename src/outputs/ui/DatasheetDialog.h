@@ -8,7 +8,10 @@
 #include <QDialog>
 #include <QTableView>
 
+class QCheckBox;
+class QComboBox;
 class QLabel;
+class QLineEdit;
 class QToolButton;
 
 namespace readings {
@@ -52,6 +55,8 @@ private:
     void keyTyped(int key);
     void cellClicked(const QModelIndex& index);
     void Image1_Click();
+    // The quality chosen below the grid, with its note, for every selected row.
+    void setQualityOfSelected();
     app::Prompter& prompter() const { return *state_.env.prompter; }
 
     app::AppState& state_;
@@ -61,6 +66,9 @@ private:
     DatasheetView* grid_ = nullptr;
     QToolButton* export_ = nullptr;
     DatasheetModel* model_ = nullptr;
+    QCheckBox* withInvalid_ = nullptr;
+    QComboBox* quality_ = nullptr;
+    QLineEdit* note_ = nullptr;
 };
 
 } // namespace outputs
