@@ -553,7 +553,8 @@ int Run::restore(const Arguments& a) {
                          ? QString()
                          : QStringLiteral(" by %1 on %2").arg(lock.ownerUser(), lock.ownerHost()),
                      w.database));
-    operations::restore(w, a.positional[0]);
+    operations::restore(w, a.positional[0],
+                        {store::systemUserName(), [this] { return clock_.now(); }});
     print(streams_.out, QStringLiteral("Restored %1\n").arg(w.database));
     return Done;
 }

@@ -143,8 +143,9 @@ void exportCsv(store::Database& db, const QString& number, const QString& path,
 // its path.
 QString backup(const Workspace& workspace, const QDate& today);
 // The backup file (a name in the backup folder, or a path) in place of the
-// database, once it passed the full check. The caller holds the database's lock.
-void restore(const Workspace& workspace, const QString& backupFile);
+// database, once it passed the full check, with the restore's audit entry by
+// the actor in it. The caller holds the database's lock.
+void restore(const Workspace& workspace, const QString& backupFile, const store::Actor& by = {});
 
 // What the check found; empty when nothing is wrong.
 struct CheckFinding {
