@@ -6,6 +6,7 @@
 #include "app/ui/MainControls.h"
 #include "graphs/Texts.h"
 #include "graphs/ui/Chart.h"
+#include "maintenance/Texts.h"
 #include "sensors/RoofLocations.h"
 
 #include <QApplication>
@@ -450,6 +451,11 @@ void buildUtilities(QTabWidget* tabs, MainControls& c) {
     c.Image3 = b.pictureButton(QStringLiteral("Image3"), drawn(pictures::databaseIcon()),
                                QStringLiteral("Change Database Location"), 20, 354);
     b.label(QStringLiteral("Change Database Location"), 66, 366);
+
+    b.heading(maintenance::texts::RecordsHeading, 20, 410);
+    c.imgHistory =
+        b.command(QStringLiteral("imgHistory"), standard(QStyle::SP_FileDialogDetailedView),
+                  maintenance::texts::HistoryCaption, 20, 484);
 
     b.heading(QStringLiteral("Choose an mdb file to restore from:"), 520, 18);
     c.backupUi.lstFiles = b.make<QListWidget>(QStringLiteral("lstFiles"), 520, 42, 320, 200);

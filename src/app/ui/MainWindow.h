@@ -81,6 +81,7 @@ private:
     void openManual();
     void openWebSite();
     void showAbout();
+    void showHistory();
 
     void fillfields();
     void savefields();
