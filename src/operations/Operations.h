@@ -6,6 +6,7 @@
 #pragma once
 
 #include "importer/LoggerDates.h"
+#include "store/Audit.h"
 #include "store/Database.h"
 
 #include <QDate>
@@ -155,5 +156,13 @@ struct CheckFinding {
 // The engine's integrity check, the reading table of every sensor, and each
 // reading table's columns against the template.
 std::vector<CheckFinding> checkDatabase(store::Database& db);
+
+// ---------------------------------------------------------------- history
+
+// The audit trail's entries that match, oldest first, each handed to f as it
+// is read (f returning false stops). Reads only; a file without the trail
+// has none.
+void forEachHistoryEntry(store::Database& db, const store::AuditQuery& query,
+                         const std::function<bool(const store::AuditRecord&)>& f);
 
 } // namespace operations
