@@ -48,6 +48,13 @@ inline const std::vector<Goal>& goals() {
         {"BM_ImportFile/100000", {"BM_ImportFileLimit/100000", "BM_BareInsert/100000"}, 3.0},
         {"BM_Report/87600", {"BM_ReportLimit/87600"}, 2.0},
         {"BM_ReportPdf/87600", {"BM_ReportPdfLimit/87600"}, 2.0},
+        // The audit trail: an entry costs little beside its change.
+        {"BM_StepReading/100", {"BM_StepReadingUnaudited/100"}, 1.10},
+        {"BM_StepReading/100000", {"BM_StepReadingUnaudited/100000"}, 1.10},
+        {"BM_AddReading/100/iterations:500", {"BM_AddReadingUnaudited/100/iterations:500"}, 1.10},
+        {"BM_AddReading/100000/iterations:500",
+         {"BM_AddReadingUnaudited/100000/iterations:500"},
+         1.10},
         // The command-line tool.
         {"BM_CliReadingsCsv/87600", {"BM_BareReadingsCsv/87600"}, 3.0},
     };

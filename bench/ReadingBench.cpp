@@ -1,10 +1,11 @@
 // The Readings tab in the real main window, on a sensor with few and with very
 // many readings: entering the tab, stepping, adding and moving a reading must
-// not cost more with more readings. And the batch deletion against one bare
-// DELETE of the same rows.
+// not cost more with more readings, nor much more for their audit entries.
+// And the batch deletion against one bare DELETE of the same rows.
 #include "DataSet.h"
 #include "Windows.h"
 
+#include "store/Audit.h"
 #include "store/Database.h"
 
 #include <benchmark/benchmark.h>
@@ -13,12 +14,16 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDialog>
+#include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTimeEdit>
 #include <QTimer>
 #include <QToolButton>
+
+#include <map>
 
 namespace {
 
@@ -76,11 +81,33 @@ void BM_EnterReadingsTab(benchmark::State& st) {
 }
 BENCHMARK(BM_EnterReadingsTab)->Arg(100)->Arg(100000)->Unit(benchmark::kMicrosecond);
 
+// The shared data set without the audit trail, as a file of the version
+// before it: the same window does the same work, without writing the entries.
+QString unauditedDataSet(int sensors, int readingsPerSensor) {
+    static QTemporaryDir folder;
+    static std::map<std::pair<int, int>, QString> made;
+    const auto key = std::make_pair(sensors, readingsPerSensor);
+    if (auto it = made.find(key); it != made.end()) return it->second;
+    const QString path =
+        QDir(folder.path())
+            .filePath(QStringLiteral("unaudited_%1_%2.mdb").arg(sensors).arg(readingsPerSensor));
+    QFile::copy(bench::sharedDataSet(sensors, readingsPerSensor), path);
+    store::Database::open(path)->execute(QStringLiteral("DROP TABLE AuditTrail"));
+    return made[key] = path;
+}
+
+qint64 auditEntries(const QString& database) {
+    auto db = store::Database::open(database, true);
+    if (!store::hasAuditTrail(*db)) return 0;
+    store::Statement st = db->prepare(QStringLiteral("SELECT count(*) FROM AuditTrail"));
+    return st.step() ? st.int64(0) : 0;
+}
+
 // Next and Previous in turn from the last reading but one: every click stores the
-// reading shown and moves.
-void BM_StepReading(benchmark::State& st) {
+// reading shown and moves. Nothing changes, so nothing is written to the trail.
+void stepReading(benchmark::State& st, const QString& dataSet) {
     const int readings = int(st.range(0));
-    RunningWindow w(1, readings);
+    RunningWindow w(dataSet);
     toLateReading(w);
     auto* next = w.control<QToolButton>("imgNextData");
     auto* previous = w.control<QToolButton>("imgPrevData");
@@ -95,15 +122,24 @@ void BM_StepReading(benchmark::State& st) {
     const int position = counter->text().section(QLatin1Char(' '), 0, 0).toInt();
     if (position < readings - 1) st.SkipWithError("the reading moved away from the end");
     if (w.prompter.shown != 0) st.SkipWithError("a message was shown");
+    if (auditEntries(w.documents.database) != 0) st.SkipWithError("a step wrote an entry");
+}
+void BM_StepReading(benchmark::State& st) {
+    stepReading(st, bench::sharedDataSet(1, int(st.range(0))));
 }
 BENCHMARK(BM_StepReading)->Arg(100)->Arg(100000)->Unit(benchmark::kMicrosecond);
+void BM_StepReadingUnaudited(benchmark::State& st) {
+    stepReading(st, unauditedDataSet(1, int(st.range(0))));
+}
+BENCHMARK(BM_StepReadingUnaudited)->Arg(100)->Arg(100000)->Unit(benchmark::kMicrosecond);
 
-// The add command: the shown reading stored, a new row, the requery and the
-// move to the new last row. A fixed number of adds keeps the two sizes apart.
-void BM_AddReading(benchmark::State& st) {
+// The add command: the shown reading stored, a new row and its audit entry, the
+// requery and the move to the new last row. A fixed number of adds keeps the
+// two sizes apart.
+void addReading(benchmark::State& st, const QString& dataSet, bool audited) {
     const int readings = int(st.range(0));
     SteppingClock clock;
-    RunningWindow w(1, readings, &clock);
+    RunningWindow w(dataSet, &clock);
     tabsOf(w)->setCurrentIndex(2);
     auto* add = w.control<QToolButton>("imgAddReading");
     auto* counter = w.control<QLineEdit>("txtRcount");
@@ -117,8 +153,21 @@ void BM_AddReading(benchmark::State& st) {
     if (counter->text() != QStringLiteral("%1 of %1").arg(count))
         st.SkipWithError("the new reading is not shown last");
     if (w.prompter.shown != 0) st.SkipWithError("a message was shown");
+    if (auditEntries(w.documents.database) != (audited ? count - readings : 0))
+        st.SkipWithError("not one entry for each reading added");
+}
+void BM_AddReading(benchmark::State& st) {
+    addReading(st, bench::sharedDataSet(1, int(st.range(0))), true);
 }
 BENCHMARK(BM_AddReading)->Arg(100)->Arg(100000)->Iterations(500)->Unit(benchmark::kMicrosecond);
+void BM_AddReadingUnaudited(benchmark::State& st) {
+    addReading(st, unauditedDataSet(1, int(st.range(0))), false);
+}
+BENCHMARK(BM_AddReadingUnaudited)
+    ->Arg(100)
+    ->Arg(100000)
+    ->Iterations(500)
+    ->Unit(benchmark::kMicrosecond);
 
 // The last reading but one's time moved one second on and back again, as a user's
 // edit of the time picker: each move is stored and re-sorted.

@@ -6,7 +6,7 @@
 // the installation tab is pictured with the head at the collar and at the toe.
 // The sample sensor gets three readings, typed in on the Readings tab and
 // ticked for both graphs, and a backup; the deletion window is pictured too, and the review window
-// of a generated logger file.
+// of a generated logger file, and the history of all of it.
 #include "ToolDoubles.h"
 #include "app/Environment.h"
 #include "app/SystemServices.h"
@@ -203,6 +203,17 @@ int main(int argc, char* argv[]) {
         }
     });
     window.findChild<QToolButton*>(QStringLiteral("imgReport"))->click();
+    // The history of every change made above, down to the newest.
+    QTimer::singleShot(0, [&] {
+        if (auto* history = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            QApplication::processEvents();
+            history->grab().save(out.filePath(QStringLiteral("history.png")));
+            history->reject();
+        }
+    });
+    tabs->setCurrentIndex(5);
+    if (auto* command = window.findChild<QWidget*>(QStringLiteral("imgHistory")))
+        QMetaObject::invokeMethod(command, "click");
     // The about window, grabbed while it is up.
     QTimer::singleShot(0, [&] {
         if (auto* about = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {

@@ -106,6 +106,7 @@ public:
     int zero(const Arguments& a);
     int zeros(const Arguments& a);
     int recover(const Arguments& a);
+    int history(const Arguments& a);
 
 private:
     Arguments parse(const Command& command, const QStringList& words) const;
@@ -576,7 +577,8 @@ int Run::restore(const Arguments& a) {
                          ? QString()
                          : QStringLiteral(" by %1 on %2").arg(lock.ownerUser(), lock.ownerHost()),
                      w.database));
-    operations::restore(w, a.positional[0]);
+    operations::restore(w, a.positional[0],
+                        {store::systemUserName(), [this] { return clock_.now(); }});
     print(streams_.out, QStringLiteral("Restored %1\n").arg(w.database));
     return Done;
 }
@@ -779,6 +781,56 @@ int Run::recover(const Arguments& a) {
     return Done;
 }
 
+int Run::history(const Arguments& a) {
+    store::AuditQuery query;
+    if (!a.positional.isEmpty()) query.sensor = a.positional[0];
+    query.from = dayOf(a.value(QStringLiteral("--from")), QStringLiteral("--from"));
+    query.to = dayOf(a.value(QStringLiteral("--to")), QStringLiteral("--to"));
+    const bool json = a.has(QStringLiteral("--json"));
+    std::string out;
+    out.reserve(1 << 16);
+    auto flush = [&] {
+        std::fwrite(out.data(), 1, out.size(), streams_.out);
+        out.clear();
+    };
+    out += json ? "[" : "at,user,operation,sensor,target,old,new,count,note\r\n";
+    bool first = true;
+    // Read-only: a file of an older version is read as it is, never upgraded.
+    operations::forEachHistoryEntry(database(true), query, [&](const store::AuditRecord& r) {
+        const store::AuditEntry& e = r.entry;
+        if (json) {
+            QJsonObject o{
+                {QStringLiteral("at"), r.at},
+                {QStringLiteral("user"), r.user},
+                {QStringLiteral("operation"), e.operation},
+                {QStringLiteral("sensor"), e.sensor},
+                {QStringLiteral("target"), e.target},
+                {QStringLiteral("old"), e.oldValue},
+                {QStringLiteral("new"), e.newValue},
+                {QStringLiteral("count"), e.count ? QJsonValue(double(*e.count)) : QJsonValue()},
+                {QStringLiteral("note"), e.note}};
+            out += first ? "\n  " : ",\n  ";
+            out += QJsonDocument(o).toJson(QJsonDocument::Compact).toStdString();
+        } else {
+            for (const QString* text :
+                 {&r.at, &r.user, &e.operation, &e.sensor, &e.target, &e.oldValue, &e.newValue}) {
+                operations::csv::appendField(out, *text);
+                out += ',';
+            }
+            if (e.count) out += std::to_string(*e.count);
+            out += ',';
+            operations::csv::appendField(out, e.note);
+            out += "\r\n";
+        }
+        first = false;
+        if (out.size() > (1 << 16)) flush();
+        return true;
+    });
+    if (json) out += first ? "]\n" : "\n]\n";
+    flush();
+    return Done;
+}
+
 const std::vector<Command>& commands() {
     static const std::vector<Command> list{
         {QStringLiteral("sensors"),
@@ -947,6 +999,19 @@ const std::vector<Command>& commands() {
          1,
          QStringLiteral(" tolvane-cli recover"),
          &Run::recover},
+        {QStringLiteral("history"),
+         QStringLiteral("[NUMBER] [--from YYYY/MM/DD] [--to YYYY/MM/DD] [--json]"),
+         QStringLiteral("the audit trail: who changed what, and when"),
+         QStringLiteral("Oldest first; NUMBER keeps one sensor's entries. Whole days, both ends "
+                        "included. CSV with a header line (at, user, operation, sensor, target, "
+                        "old, new, count, note), or with --json one array of objects. Reads "
+                        "only: an older file without the trail gives the header alone.\n"),
+         {QStringLiteral("--from"), QStringLiteral("--to")},
+         {QStringLiteral("--json")},
+         0,
+         1,
+         QStringLiteral(" tolvane-cli history"),
+         &Run::history},
     };
     return list;
 }

@@ -2,6 +2,7 @@
 
 #include "app/FileReplace.h"
 #include "importer/Texts.h"
+#include "store/Audit.h"
 
 #include <QDir>
 #include <QFile>
@@ -122,6 +123,14 @@ AppendOutcome appendReadings(store::Database& db, const AppendTarget& target,
             ++outcome.appended;
         }
         if (progress) progress(done);
+        if (outcome.appended > 0) {
+            store::AuditEntry e;
+            e.operation = store::operation::ReadingsImported;
+            e.sensor = target.sensorNumber;
+            e.target = table.source();
+            e.count = outcome.appended;
+            store::audit(db, e);
+        }
     });
     if (outcome.notDates == 1) {
         outcome.messages << texts::notADate(firstNotDates[0].first, firstNotDates[0].second);

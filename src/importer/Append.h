@@ -42,8 +42,9 @@ using Progress = std::function<void(int done)>;
 // channels 1 up to importedChannels, IsDirty, Plottemporal, not PlotSpatial.
 // A line whose key is taken (by a stored reading or an earlier line) and a
 // line whose column 1 is no date and time in the layout are skipped; each
-// kind is told in one message, however many lines it has. All or nothing: a
-// failure throws store::Error and stores none.
+// kind is told in one message, however many lines it has. One audit entry
+// names the table's source and the count stored. All or nothing: a failure
+// throws store::Error and stores none.
 AppendOutcome appendReadings(store::Database& db, const AppendTarget& target,
                              const TextTable& table, const std::vector<std::uint8_t>& ticks,
                              DateLayout layout, DayOrder order, const Progress& progress = {});

@@ -42,6 +42,11 @@ public:
     // zeros, text in two-byte characters). The rows are read all the same.
     bool binary() const { return binary_; }
 
+    // The file the rows came from, as the user named it (the driver reads a
+    // working copy); what the audit trail names.
+    const QString& source() const { return source_; }
+    void setSource(const QString& name) { source_ = name; }
+
     int RecordCount() const { return rows_; }
     int fieldCount() const { return int(names_.size()); }
     const QString& fieldName(int column) const { return names_[column]; }
@@ -74,6 +79,7 @@ private:
     bool utf8_ = false;
     bool binary_ = false;
     QStringList names_;
+    QString source_;
     std::vector<Field> fields_; // row by row, fieldCount() to a row
     int rows_ = 0;
 };

@@ -57,7 +57,9 @@ std::unique_ptr<TextTable> openLoggerFile(const QString& dataFolder, const QStri
     writeSchemaIni(folder.path());
     if (!FileExists(path)) return nullptr;
     copyWorkingFile(path, folder.filePath(texts::ImportWorkingFile));
-    return TextTable::open(folder.path(), texts::ImportWorkingFile);
+    std::unique_ptr<TextTable> table = TextTable::open(folder.path(), texts::ImportWorkingFile);
+    if (table) table->setSource(QFileInfo(path).fileName());
+    return table;
 }
 
 } // namespace importer

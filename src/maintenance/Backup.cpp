@@ -2,6 +2,7 @@
 
 #include "app/FileReplace.h"
 #include "maintenance/Texts.h"
+#include "store/Audit.h"
 #include "store/Database.h"
 #include "store/Schema.h"
 
@@ -44,6 +45,20 @@ void copyDatabase(const QString& from, const QString& to, bool shared) {
         throw;
     }
     source->execute(QStringLiteral("COMMIT"));
+}
+
+// The restore's entry, written into the restored copy before it takes the
+// database's place: the trail of the file in use tells of the restore that
+// made it. A backup of a version without the trail gets none.
+void recordRestore(const QString& copy, const QString& source, const store::Actor& by) {
+    auto db = store::Database::open(copy);
+    db->setActor(by);
+    db->transaction([&] {
+        store::AuditEntry e;
+        e.operation = store::operation::BackupRestored;
+        e.target = QFileInfo(source).absoluteFilePath();
+        store::audit(*db, e);
+    });
 }
 
 // "MPBXbackup_" for the default database, "<base name>backup_" for another.
@@ -145,8 +160,8 @@ bool BackupDB(const QString& dataFolder, const QString& database, const QDate& t
     return true;
 }
 
-void restoreFrom(const QString& source, const QString& database,
-                 const BeforeReplace& beforeReplace) {
+void restoreFrom(const QString& source, const QString& database, const BeforeReplace& beforeReplace,
+                 const store::Actor& by) {
     // Beside the database, so that the rename stays on one file system.
     const QString part = partFor(database);
     try {
@@ -159,6 +174,7 @@ void restoreFrom(const QString& source, const QString& database,
                                copy.errorString() + QStringLiteral(": ") + source);
         // A file from anywhere: checked through, indexes included.
         checkOurDatabase(part, Check::Full);
+        recordRestore(part, source, by);
         if (beforeReplace) beforeReplace();
         // A journal a crash left belongs to the file being replaced; the
         // engine would play it back into the restored one.
@@ -171,9 +187,11 @@ void restoreFrom(const QString& source, const QString& database,
 }
 
 bool RestoreDB(const QString& dataFolder, const QString& database, const QString& backupName,
-               app::Prompter& prompter, const app::Log& log, const BeforeReplace& beforeReplace) {
+               app::Prompter& prompter, const app::Log& log, const BeforeReplace& beforeReplace,
+               const store::Actor& by) {
     try {
-        restoreFrom(QDir(backupFolder(dataFolder)).filePath(backupName), database, beforeReplace);
+        restoreFrom(QDir(backupFolder(dataFolder)).filePath(backupName), database, beforeReplace,
+                    by);
     } catch (...) {
         prompter.ask({texts::RestoreFailed, texts::AppTitle});
         log.WriteLog(app::errorEntry(std::current_exception(), texts::RestoreLabel));

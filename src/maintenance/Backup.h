@@ -4,6 +4,7 @@
 
 #include "app/Environment.h"
 #include "app/Log.h"
+#include "store/Database.h"
 
 #include <QDate>
 #include <QString>
@@ -60,12 +61,13 @@ bool BackupDB(const QString& dataFolder, const QString& database, const QDate& t
 // at every moment. The database must not be open, and its lock must be ours. Shows "Restore was
 // successful", or the error message with " G_RestoreDB" in the log and the
 // database left as it was.
-// The restore itself from a file anywhere, asking nothing. Throws
-// store::Error, leaving the database as it was.
+// The restore itself from a file anywhere, asking nothing. The restored file
+// holds the restore's audit entry, by the actor. Throws store::Error, leaving
+// the database as it was.
 void restoreFrom(const QString& source, const QString& database,
-                 const BeforeReplace& beforeReplace = {});
+                 const BeforeReplace& beforeReplace = {}, const store::Actor& by = {});
 bool RestoreDB(const QString& dataFolder, const QString& database, const QString& backupName,
                app::Prompter& prompter, const app::Log& log,
-               const BeforeReplace& beforeReplace = {});
+               const BeforeReplace& beforeReplace = {}, const store::Actor& by = {});
 
 } // namespace maintenance

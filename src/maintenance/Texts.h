@@ -5,6 +5,7 @@
 #include "store/Texts.h"
 
 #include <QString>
+#include <QStringList>
 
 namespace maintenance::texts {
 
@@ -49,5 +50,24 @@ inline const QString BackupLabel = QStringLiteral(" G_BackupDB");
 inline const QString RestoreLabel = QStringLiteral(" G_RestoreDB");
 inline const QString BackupClickLabel = QStringLiteral(" imgBackup_Click");
 inline const QString RestoreClickLabel = QStringLiteral(" imgRestore_Click");
+
+// ---------------------------------------------------------------- the history
+
+inline const QString RecordsHeading = QStringLiteral("Records:");
+inline const QString HistoryCaption = QStringLiteral("History\u2026");
+inline const QString HistoryTitle = QStringLiteral("History");
+inline const QStringList HistoryColumns{
+    QStringLiteral("When"),      QStringLiteral("Who"),        QStringLiteral("Operation"),
+    QStringLiteral("Sensor"),    QStringLiteral("Reading(s)"), QStringLiteral("Old value"),
+    QStringLiteral("New value"), QStringLiteral("Count"),      QStringLiteral("Note")};
+inline const QString AllSensors = QStringLiteral("All sensors");
+inline const QString SensorFilterCaption = QStringLiteral("Sensor:");
+inline const QString FromCaption = QStringLiteral("From:");
+inline const QString ToCaption = QStringLiteral("To:");
+inline const QString CloseCaption = QStringLiteral("Close");
+inline QString historyCount(qsizetype entries) {
+    return entries == 1 ? QStringLiteral("1 entry") : QStringLiteral("%1 entries").arg(entries);
+}
+inline const QString HistoryClickLabel = QStringLiteral(" imgHistory_Click");
 
 } // namespace maintenance::texts

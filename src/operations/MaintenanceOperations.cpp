@@ -12,7 +12,7 @@ QString backup(const Workspace& workspace, const QDate& today) {
     return maintenance::makeBackup(workspace.dataFolder, workspace.database, today, {}, true);
 }
 
-void restore(const Workspace& workspace, const QString& backupFile) {
+void restore(const Workspace& workspace, const QString& backupFile, const store::Actor& by) {
     // A bare name is one of the backup folder's files, as the window lists them.
     const QString inFolder =
         QDir(maintenance::backupFolder(workspace.dataFolder)).filePath(backupFile);
@@ -22,7 +22,7 @@ void restore(const Workspace& workspace, const QString& backupFile) {
     if (!QFileInfo(source).isFile())
         throw store::Error(store::code::CantOpen, QStringLiteral("no such file: ") + source);
     try {
-        maintenance::restoreFrom(source, workspace.database);
+        maintenance::restoreFrom(source, workspace.database, {}, by);
     } catch (const store::Error& e) {
         // The engine's reason alone does not say which file it was.
         if (e.description().contains(source)) throw;

@@ -7,6 +7,7 @@
 
 #include "importer/LoggerDates.h"
 #include "readings/Recovery.h"
+#include "store/Audit.h"
 #include "store/Database.h"
 
 #include <QDate>
@@ -152,8 +153,9 @@ void exportCsv(store::Database& db, const QString& number, const QString& path,
 // its path.
 QString backup(const Workspace& workspace, const QDate& today);
 // The backup file (a name in the backup folder, or a path) in place of the
-// database, once it passed the full check. The caller holds the database's lock.
-void restore(const Workspace& workspace, const QString& backupFile);
+// database, once it passed the full check, with the restore's audit entry by
+// the actor in it. The caller holds the database's lock.
+void restore(const Workspace& workspace, const QString& backupFile, const store::Actor& by = {});
 
 // What the check found; empty when nothing is wrong.
 struct CheckFinding {
@@ -176,5 +178,12 @@ std::vector<readings::RecycledReading> listRecycled(store::Database& db, const Q
 // keys in use again are skipped and stay in the area.
 readings::Recovery recover(store::Database& db, const QString& number,
                            const std::optional<QDate>& from, const std::optional<QDate>& to);
+// ---------------------------------------------------------------- history
+
+// The audit trail's entries that match, oldest first, each handed to f as it
+// is read (f returning false stops). Reads only; a file without the trail
+// has none.
+void forEachHistoryEntry(store::Database& db, const store::AuditQuery& query,
+                         const std::function<bool(const store::AuditRecord&)>& f);
 
 } // namespace operations

@@ -61,6 +61,64 @@ bool storedFalse(const QVariant& v) {
     return !v.isNull() && v.toLongLong() == 0;
 }
 
+QString valueOf(const std::vector<store::RowSet::FieldChange>& changes, const QString& field,
+                const QVariant& otherwise, bool after) {
+    for (const store::RowSet::FieldChange& c : changes)
+        if (c.field.compare(field, Qt::CaseInsensitive) == 0)
+            return shownValue(after ? c.after : c.before);
+    return shownValue(otherwise);
+}
+
+// A reading's quality flag and its active zeros are kept by its key and its
+// moment: when those change, they go with it. Written in the caller's
+// transaction; a file without the tables has nothing to move.
+void followMove(store::Database& db, const QString& sensorNumber, const QString& oldKey,
+                const QString& newKey, const QString& oldFullDate, const QString& newFullDate) {
+    if (oldKey != newKey && db.hasTable(QStringLiteral("ReadingQuality"))) {
+        store::Statement st = db.prepare(QStringLiteral(
+            "UPDATE ReadingQuality SET DateTimeKey = ?3 WHERE SensorID = ?1 AND DateTimeKey = ?2"));
+        st.bind(1, sensorNumber);
+        st.bind(2, oldKey);
+        st.bind(3, newKey);
+        st.run();
+    }
+    if (oldFullDate != newFullDate && db.hasTable(QStringLiteral("ZeroReadings"))) {
+        store::Statement st = db.prepare(
+            QStringLiteral("UPDATE ZeroReadings SET ZeroAt = ?3 WHERE SensorID = ?1 AND ZeroAt = "
+                           "?2 AND RetiredAt IS NULL"));
+        st.bind(1, sensorNumber);
+        st.bind(2, oldFullDate);
+        st.bind(3, newFullDate);
+        st.run();
+    }
+}
+
+// The pending edit of the current reading stored with its entry, in one
+// transaction; an edit that changes nothing stores no entry.
+void storeEdit(store::RowSet& rs, const QString& sensorNumber) {
+    if (!rs.isEditing()) return;
+    const std::vector<store::RowSet::FieldChange> changes = rs.pendingChanges();
+    if (changes.empty()) {
+        rs.Update();
+        return;
+    }
+    store::Database& db = rs.database();
+    db.transaction([&] {
+        const QString oldKey = valueOf(changes, DateTimeKey, rs.value(DateTimeKey), false);
+        const QString newKey = valueOf(changes, DateTimeKey, rs.value(DateTimeKey), true);
+        const QString oldFull = valueOf(changes, FullDate, rs.value(FullDate), false);
+        const QString newFull = valueOf(changes, FullDate, rs.value(FullDate), true);
+        rs.Update();
+        followMove(db, sensorNumber, oldKey, newKey, oldFull, newFull);
+        store::AuditEntry e;
+        e.operation = store::operation::ReadingEdited;
+        e.sensor = sensorNumber;
+        e.target = newKey;
+        store::describeChanges(e, changes);
+        store::audit(db, e);
+    });
+}
+
 } // namespace
 
 QString shownValue(const QVariant& value) {
@@ -90,6 +148,7 @@ void storeReading(store::RowSet& rs, const QString& sensorNumber, const Reading&
                   const Reading* shown) {
     // Only what changed since the reading was shown: an unchanged box never
     // writes over what another program stored meanwhile.
+    std::exception_ptr refused;
     try {
         if (!shown || typed.date != shown->date || typed.time != shown->time)
             writeWhen(rs, sensorNumber, typed.date, typed.time);
@@ -103,11 +162,14 @@ void storeReading(store::RowSet& rs, const QString& sensorNumber, const Reading&
         if (!shown || typed.temporal != shown->temporal) rs.setValue(Plottemporal, typed.temporal);
         if (!shown || typed.spatial != shown->spatial) rs.setValue(PlotSpatial, typed.spatial);
     } catch (...) {
-        // What was written before the refused column stays written.
-        app::ignoreFailure([&] { rs.Update(); });
-        throw;
+        refused = std::current_exception();
     }
-    rs.Update();
+    if (refused) {
+        // What was written before the refused column stays written.
+        app::ignoreFailure([&] { storeEdit(rs, sensorNumber); });
+        std::rethrow_exception(refused);
+    }
+    storeEdit(rs, sensorNumber);
 }
 
 AddResult addReading(store::RowSet& rs, const QString& sensorNumber, const QDateTime& when) {
@@ -119,7 +181,21 @@ AddResult addReading(store::RowSet& rs, const QString& sensorNumber, const QDate
     rs.setValue(Plottemporal, true);
     rs.setValue(PlotSpatial, false);
     rs.setValue(IsDirty, true);
-    rs.Update();
+    store::Database& db = rs.database();
+    try {
+        db.transaction([&] {
+            rs.Update();
+            store::AuditEntry e;
+            e.operation = store::operation::ReadingAdded;
+            e.sensor = sensorNumber;
+            e.target = readingKey(sensorNumber, date, time);
+            store::audit(db, e);
+        });
+    } catch (...) {
+        // The row set counted the row the rollback took back.
+        app::ignoreFailure([&] { rs.Requery(); });
+        throw;
+    }
     rs.Requery();
     rs.MoveLast();
     return AddResult::Added;
@@ -132,8 +208,21 @@ MoveResult moveReading(store::RowSet& rs, const QString& sensorNumber, qint64 ro
     if (rs.value(DateTimeKey).toString() == key) return MoveResult::Unchanged;
     const qint64 holder = keyHolder(rs, key);
     if (holder != 0 && holder != rowid) return MoveResult::Taken;
-    writeWhen(rs, sensorNumber, date, time);
-    rs.Update();
+    const QString oldKey = shownValue(rs.value(DateTimeKey));
+    const QString oldFullDate = shownValue(rs.value(FullDate));
+    store::Database& db = rs.database();
+    db.transaction([&] {
+        writeWhen(rs, sensorNumber, date, time);
+        rs.Update();
+        followMove(db, sensorNumber, oldKey, key, oldFullDate, fullDateText(date, time));
+        store::AuditEntry e;
+        e.operation = store::operation::ReadingMoved;
+        e.sensor = sensorNumber;
+        e.target = key;
+        e.oldValue = oldKey;
+        e.newValue = key;
+        store::audit(db, e);
+    });
     rs.Requery();
     findReading(rs, key);
     return rs.isEOF() ? MoveResult::Lost : MoveResult::Moved;

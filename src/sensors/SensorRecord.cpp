@@ -1,5 +1,6 @@
 #include "sensors/SensorRecord.h"
 
+#include "app/Log.h"
 #include "app/TextFormat.h"
 #include "sensors/SensorTypes.h"
 #include "store/Audit.h"
@@ -134,12 +135,40 @@ void addSensorRow(store::RowSet& rs, const NewSensor& s) {
     rs.setValue(column("HeadLocation"), true);
     rs.setValue(column("LengthofCable"), 0.0);
     rs.setValue(column("Recess"), 0.0);
+    store::Database& db = rs.database();
     try {
-        rs.Update();
+        db.transaction([&] {
+            rs.Update();
+            store::AuditEntry e;
+            e.operation = store::operation::SensorAdded;
+            e.sensor = s.number;
+            store::audit(db, e);
+        });
     } catch (...) {
         rs.CancelUpdate();
+        // The row set counted the row the rollback took back.
+        app::ignoreFailure([&] { rs.Requery(); });
         throw;
     }
+}
+
+void storeRecord(store::RowSet& rs) {
+    if (!rs.isEditing()) return;
+    const std::vector<store::RowSet::FieldChange> changes = rs.pendingChanges();
+    if (changes.empty()) {
+        rs.Update();
+        return;
+    }
+    store::Database& db = rs.database();
+    const QString number = rs.value(column("InstrumentID")).toString();
+    db.transaction([&] {
+        rs.Update();
+        store::AuditEntry e;
+        e.operation = store::operation::SensorSaved;
+        e.sensor = number;
+        store::describeChanges(e, changes);
+        store::audit(db, e);
+    });
 }
 
 bool registerHolds(store::Database& db, const QString& number) {

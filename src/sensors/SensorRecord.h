@@ -46,6 +46,11 @@ void writeRecordColumns(store::RowSet& rs, const SensorRecord& record,
 void writeDestroyed(store::RowSet& rs, const SensorRecord& record,
                     const SensorRecord* shown = nullptr);
 
+// Stores the pending edit of the current row with its audit entry, in one
+// transaction: the columns whose value changed. An edit that changes nothing
+// writes no entry.
+void storeRecord(store::RowSet& rs);
+
 // The row values of a new sensor, with the defaults it starts with.
 struct NewSensor {
     QString number;
@@ -54,7 +59,7 @@ struct NewSensor {
     QString installDate; // "yyyy/MM/dd"
 };
 // Adds the register row (head at the collar, length 0, recess 0, not destroyed)
-// and stores it; it stays the current row.
+// and stores it with its audit entry; it stays the current row.
 void addSensorRow(store::RowSet& rs, const NewSensor& sensor);
 
 // True when the register table holds this number, whatever a filter shows.

@@ -4,12 +4,14 @@
 #pragma once
 
 #include "store/Database.h"
+#include "store/RowSet.h"
 
 #include <QDate>
 #include <QString>
 
 #include <functional>
 #include <optional>
+#include <vector>
 
 namespace store {
 
@@ -33,6 +35,19 @@ inline const QString BackupRestored = QStringLiteral("backup restored");
 inline const QString SchemaUpgraded = QStringLiteral("schema upgraded");
 } // namespace operation
 
+// What the entries of the changes hold, beside the operation and the sensor:
+// - sensor added: nothing more.
+// - sensor saved, reading edited: one line per changed column, "Column: value",
+//   the stored values in OldValue and the new ones in NewValue, line for line
+//   in the same order (the reading's key in Target).
+// - reading added: its key in Target.
+// - reading moved: the new key in Target, the old key in OldValue and the new
+//   one in NewValue; its quality flag and its zeros go with it.
+// - readings imported: the logger file's name in Target, the readings stored
+//   in Count.
+// - backup restored: the backup file's path in Target, written into the
+//   restored file itself.
+// - schema upgraded: the file in Target, the versions in OldValue and NewValue.
 struct AuditEntry {
     QString operation;
     QString sensor;              // empty for the whole file
@@ -50,8 +65,15 @@ QString stampText(const QDateTime& when);
 bool hasAuditTrail(Database& db);
 
 // Writes the entry, stamped with the connection's actor. Call it inside the
-// change's transaction.
+// change's transaction. A file without the trail (an older version written
+// by a tool of its own time) gets nothing.
 void audit(Database& db, const AuditEntry& entry);
+
+// A stored value as an entry shows it: no value as empty text, numbers in
+// their shortest exact form.
+QString auditValue(const QVariant& value);
+// The changed columns as OldValue and NewValue lines (see above).
+void describeChanges(AuditEntry& entry, const std::vector<RowSet::FieldChange>& changes);
 
 struct AuditRecord {
     qint64 id = 0;
@@ -67,5 +89,13 @@ struct AuditQuery {
 // stops the walk. Nothing when the file has no trail.
 void forEachAuditRecord(Database& db, const AuditQuery& query,
                         const std::function<bool(const AuditRecord&)>& f);
+
+// The ids of the entries that match, oldest first: a view's keyset, read
+// without their values. Empty when the file has no trail.
+std::vector<qint64> auditRecordIds(Database& db, const AuditQuery& query);
+// The entries of these ids, in the same order; an id no longer stored is left out.
+std::vector<AuditRecord> auditRecords(Database& db, const std::vector<qint64>& ids);
+// The sensor numbers the trail names, in text order.
+QStringList auditedSensors(Database& db);
 
 } // namespace store

@@ -765,6 +765,28 @@ Database& RowSet::database() const {
     return *db_;
 }
 
+namespace {
+
+// Stored and typed forms of one value: a number read back as 1 equals the
+// 1.0 written, and no value equals no value.
+bool sameValue(const QVariant& a, const QVariant& b) {
+    if (a.isNull() || b.isNull()) return a.isNull() == b.isNull();
+    if (isNumberType(a) && isNumberType(b)) return a.toDouble() == b.toDouble();
+    return a.toString() == b.toString() && isNumberType(a) == isNumberType(b);
+}
+
+} // namespace
+
+std::vector<RowSet::FieldChange> RowSet::pendingChanges() const {
+    std::vector<FieldChange> changes;
+    if (mode_ != Mode::Edit) return changes;
+    const std::vector<QVariant>& stored = currentValues();
+    for (size_t i = 0; i < columns_.size(); ++i)
+        if (dirty_[i] && !sameValue(stored[i], editValues_[i]))
+            changes.push_back({columns_[i].name, stored[i], editValues_[i]});
+    return changes;
+}
+
 void RowSet::Delete() {
     requireOpen();
     if (mode_ == Mode::Add) {

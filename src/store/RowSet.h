@@ -83,6 +83,14 @@ public:
     void Update();
     void CancelUpdate();
     bool isEditing() const { return mode_ != Mode::None; }
+    // What the pending edit of the current row would change: the columns set
+    // whose value differs from the stored one, in column order. Empty when no
+    // row is being edited, or for a new row of AddNew.
+    struct FieldChange {
+        QString field;
+        QVariant before, after;
+    };
+    std::vector<FieldChange> pendingChanges() const;
     // Removes the current row from the table. The next MoveNext goes to the row
     // that followed it; until then no row is current.
     void Delete();

@@ -7,7 +7,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
+#include <QStandardPaths>
 
 using namespace testing_support;
 
@@ -116,7 +120,7 @@ TEST_F(CliTest, EveryCommandOnAFirstInstallation) {
 
     EXPECT_EQ(cli({"--version"}).out, "tolvane-cli " TOLVANE_VERSION "\n");
     for (const char* command : {"sensors", "add-sensor", "readings", "import", "export", "report",
-                                "backup", "restore", "check"}) {
+                                "backup", "restore", "check", "history"}) {
         r = cli({command, "--help"});
         EXPECT_EQ(r.status, 0);
         EXPECT_TRUE(r.out.startsWith("usage: tolvane-cli")) << command;
@@ -228,6 +232,68 @@ TEST_F(CliTest, BesideTheWindow) {
     EXPECT_EQ(waited.status, 1);
     EXPECT_TRUE(waited.err.contains("locked")) << waited.err.toStdString();
     EXPECT_FALSE(cli({"sensors"}).out.contains("202541002"));
+}
+
+// The trail as CSV and as JSON, one sensor's or all, by days; and nothing
+// but the header from a file that has no trail, which stays untouched.
+TEST_F(CliTest, HistoryAsCsvAndJson) {
+    ASSERT_EQ(cli({"add-sensor", Sensor}).status, 0);
+    ASSERT_EQ(cli({"add-sensor", "202541002"}).status, 0);
+    ASSERT_EQ(cli({"import", loggerFile(49), "--sensor", Sensor, "--all"}).status, 0);
+
+    Result r = cli({"history", Sensor});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    const QString today = QDate::currentDate().toString("yyyy-MM-dd");
+    QStringList lines = r.out.split("\r\n");
+    ASSERT_EQ(lines.size(), 4) << r.out.toStdString();
+    EXPECT_EQ(lines[0], "at,user,operation,sensor,target,old,new,count,note");
+    EXPECT_TRUE(lines[1].startsWith(today)) << lines[1].toStdString();
+    EXPECT_EQ(lines[1].section(',', 2), "sensor added,202541001,,,,,");
+    EXPECT_EQ(lines[2].section(',', 2), "readings imported,202541001,202541001.txt,,,49,");
+    EXPECT_EQ(lines[3], "");
+    EXPECT_EQ(cli({"history"}).out.count("\r\n"), 4);
+    EXPECT_EQ(cli({"history", "--to", "2000/01/01"}).out,
+              "at,user,operation,sensor,target,old,new,count,note\r\n");
+
+    r = cli({"history", "--json", "--from", QDate::currentDate().toString("yyyy/MM/dd")});
+    EXPECT_EQ(r.status, 0);
+    QJsonParseError error;
+    const QJsonArray all = QJsonDocument::fromJson(r.out.toUtf8(), &error).array();
+    EXPECT_EQ(error.error, QJsonParseError::NoError) << r.out.toStdString();
+    ASSERT_EQ(all.size(), 3);
+    EXPECT_EQ(all[1].toObject()["sensor"].toString(), "202541002");
+    EXPECT_EQ(all[2].toObject()["count"].toInt(), 49);
+    EXPECT_TRUE(all[0].toObject()["count"].isNull());
+
+    // What a script's own JSON reader makes of it.
+    const QString python = QStandardPaths::findExecutable("python3");
+    if (python.isEmpty()) {
+        std::printf("python3 is not installed: the JSON is not read by another program\n");
+    } else {
+        QProcess p;
+        p.start(python, {"-c", "import json, sys\n"
+                               "d = json.load(sys.stdin)\n"
+                               "print(len(d), d[2]['operation'], d[2]['count'], d[0]['note'])"});
+        p.write(r.out.toUtf8());
+        p.closeWriteChannel();
+        ASSERT_TRUE(p.waitForFinished(60000));
+        EXPECT_EQ(QString::fromUtf8(p.readAllStandardOutput()), "3 readings imported 49 \n")
+            << p.readAllStandardError().toStdString();
+    }
+
+    EXPECT_EQ(cli({"history", "--from", "2025/13/01"}).status, 2);
+    EXPECT_EQ(cli({"history", Sensor, "202541002"}).status, 2);
+
+    const QString old = documents.filePath("old.mdb");
+    ASSERT_TRUE(QFile::copy(QStringLiteral(TOLVANE_TEST_DATA "/version1.mdb"), old));
+    QFile::setPermissions(old, QFile::ReadOwner | QFile::WriteOwner);
+    const QByteArray before = fileBytes(old);
+    r = cli({"--database", old, "history"});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, "at,user,operation,sensor,target,old,new,count,note\r\n");
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(cli({"--database", old, "history", "--json"}).out, "[]\n");
+    EXPECT_EQ(fileBytes(old), before); // never upgraded, never written
 }
 
 } // namespace

@@ -176,4 +176,18 @@ int rowCount(store::Database& db, const QString& table) {
     return int(st.int64(0));
 }
 
+std::vector<store::AuditRecord> auditTrail(store::Database& db) {
+    std::vector<store::AuditRecord> all;
+    store::forEachAuditRecord(db, {}, [&](const store::AuditRecord& r) {
+        all.push_back(r);
+        return true;
+    });
+    return all;
+}
+
+void refuseAuditEntries(store::Database& db) {
+    db.execute(QStringLiteral("CREATE TRIGGER RefuseAudit BEFORE INSERT ON AuditTrail "
+                              "BEGIN SELECT RAISE(ABORT, 'disk full'); END"));
+}
+
 } // namespace testing_support

@@ -3,6 +3,7 @@
 
 #include "app/Environment.h"
 #include "app/shell/AppState.h"
+#include "store/Audit.h"
 #include "store/Database.h"
 
 #include <QDateTime>
@@ -112,6 +113,10 @@ QString readingKey(const QString& number, const QDateTime& when);
 // Opens the register as start-up does, highest number first.
 void openRegister(app::AppState& state);
 int rowCount(store::Database& db, const QString& table);
+// Every entry of the audit trail, oldest first.
+std::vector<store::AuditRecord> auditTrail(store::Database& db);
+// Makes every later audit entry fail, as a full disk would.
+void refuseAuditEntries(store::Database& db);
 
 // A new default database as the state's connection, and a sensor made the
 // register's current one on request.

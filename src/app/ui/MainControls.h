@@ -40,6 +40,7 @@ struct MainControls {
     QToolButton* imgHelp = nullptr;
     QToolButton* imgInternet = nullptr;
     QToolButton* imgAbout = nullptr;
+    QToolButton* imgHistory = nullptr; // the audit trail
 };
 
 // Builds the six tabs of SSTab1 with every control in place (no behaviour).

@@ -6,6 +6,7 @@
 #include "app/ui/MainControls.h"
 #include "graphs/Texts.h"
 #include "graphs/ui/Chart.h"
+#include "maintenance/Texts.h"
 #include "readings/Texts.h"
 #include "sensors/RoofLocations.h"
 
@@ -468,6 +469,9 @@ void buildUtilities(QTabWidget* tabs, MainControls& c) {
     b.heading(readings::texts::RecordsHeading, 20, 410);
     c.recoverUi.imgRecover = b.command(QStringLiteral("imgRecover"), standard(QStyle::SP_TrashIcon),
                                        readings::texts::RecoverCaption, 20, 434);
+    c.imgHistory =
+        b.command(QStringLiteral("imgHistory"), standard(QStyle::SP_FileDialogDetailedView),
+                  maintenance::texts::HistoryCaption, 20, 484);
 
     b.heading(QStringLiteral("Choose an mdb file to restore from:"), 520, 18);
     c.backupUi.lstFiles = b.make<QListWidget>(QStringLiteral("lstFiles"), 520, 42, 320, 200);

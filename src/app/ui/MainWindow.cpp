@@ -6,7 +6,9 @@
 #include "app/ui/AboutDialog.h"
 #include "graphs/ui/GraphPanel.h"
 #include "importer/ui/ImportPanel.h"
+#include "maintenance/Texts.h"
 #include "maintenance/ui/BackupPanel.h"
+#include "maintenance/ui/HistoryDialog.h"
 #include "outputs/ui/DatasheetPanel.h"
 #include "outputs/ui/ReportPanel.h"
 #include "readings/ui/ReadingPanel.h"
@@ -67,6 +69,7 @@ void MainWindow::wireCommands() {
     connect(ui_.imgHelp, &QToolButton::clicked, this, &MainWindow::openManual);
     connect(ui_.imgInternet, &QToolButton::clicked, this, &MainWindow::openWebSite);
     connect(ui_.imgAbout, &QToolButton::clicked, this, &MainWindow::showAbout);
+    connect(ui_.imgHistory, &QToolButton::clicked, this, &MainWindow::showHistory);
     connect(ui_.SSTab1, &QTabWidget::currentChanged, this, &MainWindow::onTabChanged);
 }
 
@@ -267,6 +270,17 @@ void MainWindow::openWebSite() {
 void MainWindow::showAbout() {
     if (!splash_) splash_ = new AboutDialog(this);
     splash_->exec();
+}
+
+void MainWindow::showHistory() {
+    logAndLeave(state_.log, maintenance::texts::HistoryClickLabel, [&] {
+        if (!state_.cnDatabase) return;
+        // The sensor the first tabs show, if any, is the one preselected.
+        QString sensor;
+        ignoreFailure([&] { sensor = sensors_->current().number; });
+        maintenance::HistoryDialog history(*state_.cnDatabase, *state_.env.clock, sensor, this);
+        history.exec();
+    });
 }
 
 void MainWindow::fillfields() {

@@ -82,6 +82,7 @@ private:
     void openManual();
     void openWebSite();
     void showAbout();
+    void showHistory();
 
     void fillfields();
     void savefields();

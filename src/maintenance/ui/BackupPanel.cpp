@@ -72,8 +72,10 @@ void BackupPanel::restore() {
                                                  app::Icon::Warning, app::Buttons::YesNo});
         if (answer != app::Answer::Yes) return;
         const QString database = state_.DBPath;
+        // The restore's entry is stamped as every change of the window.
+        const store::Actor by = state_.cnDatabase ? state_.cnDatabase->actor() : store::Actor{};
         state_.releaseDatabase();
-        RestoreDB(state_.DataFolder, database, chosen, prompter, state_.log);
+        RestoreDB(state_.DataFolder, database, chosen, prompter, state_.log, {}, by);
         reload_(database, texts::RestoreClickLabel);
     });
 }

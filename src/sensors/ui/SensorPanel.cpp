@@ -199,7 +199,7 @@ bool SensorPanel::savefields() {
             writeRecordColumns(*rs, r, shown_.get());
             CalcReltoRoof();
             writeDestroyed(*rs, r, shown_.get());
-            rs->Update();
+            storeRecord(*rs);
         } catch (...) {
             failure = std::current_exception();
             throw;
