@@ -3,6 +3,7 @@
 #include "outputs/QualitySheet.h"
 #include "outputs/Texts.h"
 #include "readings/ReadingStore.h"
+#include "store/Audit.h"
 #include "store/Database.h"
 #include "store/RowSet.h"
 
@@ -193,7 +194,18 @@ void DatasheetModel::writeBack(store::Database& db) {
                 }
                 for (const auto& [column, tick] : edit.ticks)
                     rs_->setValue(fields_[size_t(column)], tick);
+                // One entry per reading whose stored values change.
+                const std::vector<store::RowSet::FieldChange> changes = rs_->pendingChanges();
+                const QString reading = storedText(storedRow(row), 0);
                 rs_->Update();
+                if (!changes.empty()) {
+                    store::AuditEntry e;
+                    e.operation = store::operation::ReadingEdited;
+                    e.sensor = sensor_;
+                    e.target = reading;
+                    store::describeChanges(e, changes);
+                    store::audit(db, e);
+                }
             }
         });
     } catch (...) {

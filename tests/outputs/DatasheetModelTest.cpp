@@ -5,6 +5,7 @@
 #include "support/Support.h"
 
 #include "outputs/DatasheetModel.h"
+#include "store/Audit.h"
 #include "store/ReadingTables.h"
 #include "store/RowSet.h"
 
@@ -128,6 +129,16 @@ TEST_F(DatasheetModelTest, WriteBackStoresTheChangedCellsOfTheChangedRowsInOneTr
         EXPECT_EQ(after[r], before[r]) << r;
     EXPECT_EQ(model.editedRows(), 0);
     EXPECT_EQ(model.data(cell(1, Channel2)).toString(), "7.25");
+    // Each reading changed is one entry of the trail, in the same commit.
+    std::vector<store::AuditRecord> trail;
+    store::forEachAuditRecord(db(), {}, [&](const store::AuditRecord& r) {
+        trail.push_back(r);
+        return true;
+    });
+    ASSERT_EQ(trail.size(), 3u);
+    EXPECT_EQ(trail[0].entry.operation, store::operation::ReadingEdited);
+    EXPECT_TRUE(trail[0].entry.newValue.contains("7.25")) << trail[0].entry.newValue.toStdString();
+    EXPECT_TRUE(trail[1].entry.newValue.contains("Plottemporal"));
 }
 
 TEST_F(DatasheetModelTest, NothingToStoreWritesNothing) {
