@@ -198,14 +198,7 @@ void DatasheetModel::writeBack(store::Database& db) {
                 const std::vector<store::RowSet::FieldChange> changes = rs_->pendingChanges();
                 const QString reading = storedText(storedRow(row), 0);
                 rs_->Update();
-                if (!changes.empty()) {
-                    store::AuditEntry e;
-                    e.operation = store::operation::ReadingEdited;
-                    e.sensor = sensor_;
-                    e.target = reading;
-                    store::describeChanges(e, changes);
-                    store::audit(db, e);
-                }
+                if (!changes.empty()) store::auditEdit(db, sensor_, reading, changes);
             }
         });
     } catch (...) {

@@ -130,10 +130,8 @@ int setQuality(store::Database& db, const QString& sensorNumber, const QStringLi
             "VALUES (?1, ?2, ?3, ?4, ?5, ?6) ON CONFLICT (SensorID, DateTimeKey) DO UPDATE SET "
             "Quality = excluded.Quality, Note = excluded.Note, SetBy = excluded.SetBy, SetAt = "
             "excluded.SetAt WHERE Quality <> excluded.Quality OR Note <> excluded.Note"));
-        const store::Actor& actor = db.actor();
-        const QString who = actor.user.isEmpty() ? store::systemUserName() : actor.user;
-        const QString when =
-            store::stampText(actor.now ? actor.now() : QDateTime::currentDateTime());
+        const QString who = store::actorUser(db);
+        const QString when = store::actorStamp(db);
         // A valid reading without a note needs no row: it is valid by default.
         const bool plain = quality == Quality::Valid && note.isEmpty();
         for (const QString& key : keys) {

@@ -110,12 +110,7 @@ void storeEdit(store::RowSet& rs, const QString& sensorNumber) {
         const QString newFull = valueOf(changes, FullDate, rs.value(FullDate), true);
         rs.Update();
         followMove(db, sensorNumber, oldKey, newKey, oldFull, newFull);
-        store::AuditEntry e;
-        e.operation = store::operation::ReadingEdited;
-        e.sensor = sensorNumber;
-        e.target = newKey;
-        store::describeChanges(e, changes);
-        store::audit(db, e);
+        store::auditEdit(db, sensorNumber, newKey, changes);
     });
 }
 

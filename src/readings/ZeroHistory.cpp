@@ -26,30 +26,18 @@ Channels channelsOf(store::Statement& st) {
     return channels;
 }
 
-// The channels of the sensor's valid or suspect reading at fullDate.
-std::optional<Channels> usableReadingAt(store::Database& db, const QString& sensorNumber,
-                                        const QString& fullDate) {
-    store::Statement st =
-        db.prepare(QStringLiteral("SELECT %1 FROM %2 t WHERE t.FullDate = ?2%3 ORDER BY "
-                                  "t._rowid_ LIMIT 1")
-                       .arg(channelList(), store::quoteName(sensorNumber),
-                            invalidLeftOut(db, QStringLiteral("t.DateTimeKey"), 1)));
-    st.bind(1, sensorNumber);
-    st.bind(2, fullDate);
-    std::optional<Channels> found;
-    if (st.step()) found = channelsOf(st);
-    st.reset();
-    return found;
-}
-
-// The last valid or suspect reading before fullDate.
-std::optional<Channels> usableReadingBefore(store::Database& db, const QString& sensorNumber,
-                                            const QString& fullDate) {
-    store::Statement st =
-        db.prepare(QStringLiteral("SELECT %1 FROM %2 t WHERE t.FullDate < ?2%3 ORDER BY "
-                                  "t.FullDate DESC, t._rowid_ DESC LIMIT 1")
-                       .arg(channelList(), store::quoteName(sensorNumber),
-                            invalidLeftOut(db, QStringLiteral("t.DateTimeKey"), 1)));
+// The channels of the sensor's valid or suspect reading at fullDate, or of
+// the last one before it.
+enum class Where { At, Before };
+std::optional<Channels> usableReading(store::Database& db, const QString& sensorNumber,
+                                      const QString& fullDate, Where where) {
+    store::Statement st = db.prepare(
+        QStringLiteral("SELECT %1 FROM %2 t WHERE t.FullDate %3 ?2%4 ORDER BY %5 LIMIT 1")
+            .arg(channelList(), store::quoteName(sensorNumber),
+                 where == Where::At ? QStringLiteral("=") : QStringLiteral("<"),
+                 invalidLeftOut(db, QStringLiteral("t.DateTimeKey"), 1),
+                 where == Where::At ? QStringLiteral("t._rowid_")
+                                    : QStringLiteral("t.FullDate DESC, t._rowid_ DESC")));
     st.bind(1, sensorNumber);
     st.bind(2, fullDate);
     std::optional<Channels> found;
@@ -111,7 +99,6 @@ qint64 setZero(store::Database& db, const QString& sensorNumber, const QString& 
                                    QStringLiteral("sensor %1 has a zero reading at %2 already; "
                                                   "retire it first")
                                        .arg(sensorNumber, moment));
-        const store::Actor& actor = db.actor();
         store::Statement insert = db.prepare(QStringLiteral(
             "INSERT INTO ZeroReadings (SensorID, ZeroAt, Reason, CarryOver, SetBy, SetAt) VALUES "
             "(?1, ?2, ?3, ?4, ?5, ?6)"));
@@ -119,8 +106,8 @@ qint64 setZero(store::Database& db, const QString& sensorNumber, const QString& 
         insert.bind(2, fullDate);
         insert.bind(3, reason);
         insert.bind(4, qint64(carryOver ? 1 : 0));
-        insert.bind(5, actor.user.isEmpty() ? store::systemUserName() : actor.user);
-        insert.bind(6, store::stampText(actor.now ? actor.now() : QDateTime::currentDateTime()));
+        insert.bind(5, store::actorUser(db));
+        insert.bind(6, store::actorStamp(db));
         insert.run();
         id = sqlite3_last_insert_rowid(db.handle());
         store::AuditEntry e;
@@ -145,12 +132,11 @@ void retireZero(store::Database& db, const QString& sensorNumber, qint64 id,
                                QStringLiteral("sensor %1 has no zero reading %2 in force")
                                    .arg(sensorNumber)
                                    .arg(id));
-        const store::Actor& actor = db.actor();
         store::Statement st = db.prepare(
             QStringLiteral("UPDATE ZeroReadings SET RetiredBy = ?1, RetiredAt = ?2, RetiredReason "
                            "= ?3 WHERE ZeroID = ?4"));
-        st.bind(1, actor.user.isEmpty() ? store::systemUserName() : actor.user);
-        st.bind(2, store::stampText(actor.now ? actor.now() : QDateTime::currentDateTime()));
+        st.bind(1, store::actorUser(db));
+        st.bind(2, store::actorStamp(db));
         st.bind(3, reason);
         st.bind(4, id);
         st.run();
@@ -170,14 +156,14 @@ ZeroPlan zeroPlan(store::Database& db, const QString& sensorNumber,
     for (const ZeroReading& z : zeroReadings(db, sensorNumber)) {
         if (z.retired()) continue;
         // A zero whose reading was deleted or made invalid no longer counts.
-        const std::optional<Channels> zero = usableReadingAt(db, sensorNumber, z.at);
+        const std::optional<Channels> zero = usableReading(db, sensorNumber, z.at, Where::At);
         if (!zero) continue;
         OffsetNumbers offsets = numbersOf(*zero);
         if (z.carryOver && !plan.segments_.empty()) {
             // The reading before the zero is measured by the last segment so
             // far: every earlier segment starts at or before it.
             if (const std::optional<Channels> before =
-                    usableReadingBefore(db, sensorNumber, z.at)) {
+                    usableReading(db, sensorNumber, z.at, Where::Before)) {
                 const OffsetNumbers& previous = plan.segments_.back().offsets;
                 const OffsetNumbers last = numbersOf(*before);
                 for (size_t i = 1; i <= 10; ++i)

@@ -6,6 +6,25 @@ QString stampText(const QDateTime& when) {
     return when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 }
 
+QString actorStamp(Database& db) {
+    const Actor& actor = db.actor();
+    return stampText(actor.now ? actor.now() : QDateTime::currentDateTime());
+}
+
+QString actorUser(Database& db) {
+    return db.actor().user.isEmpty() ? systemUserName() : db.actor().user;
+}
+
+void auditEdit(Database& db, const QString& sensor, const QString& target,
+               const std::vector<RowSet::FieldChange>& changes) {
+    AuditEntry e;
+    e.operation = operation::ReadingEdited;
+    e.sensor = sensor;
+    e.target = target;
+    describeChanges(e, changes);
+    audit(db, e);
+}
+
 bool hasAuditTrail(Database& db) {
     return db.hasTable(QStringLiteral("AuditTrail"));
 }
@@ -58,9 +77,8 @@ void audit(Database& db, const AuditEntry& e) {
     Statement st = db.prepare(
         QStringLiteral("INSERT INTO AuditTrail (At, User, Operation, SensorID, Target, OldValue, "
                        "NewValue, Count, Note) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)"));
-    const Actor& actor = db.actor();
-    st.bind(1, stampText(actor.now ? actor.now() : QDateTime::currentDateTime()));
-    st.bind(2, actor.user.isEmpty() ? systemUserName() : actor.user);
+    st.bind(1, actorStamp(db));
+    st.bind(2, actorUser(db));
     st.bind(3, e.operation);
     bindText(st, 4, e.sensor);
     bindText(st, 5, e.target);

@@ -61,6 +61,16 @@ struct AuditEntry {
 // "yyyy-MM-dd HH:mm:ss": the form of every moment the new tables keep.
 QString stampText(const QDateTime& when);
 
+// Who and when, as the connection's actor gives them: what the new tables
+// record beside a flag, a zero, a deletion.
+QString actorUser(Database& db);
+QString actorStamp(Database& db);
+
+// An edit of stored values: one entry with the changed columns' old and new
+// values (see describeChanges).
+void auditEdit(Database& db, const QString& sensor, const QString& target,
+               const std::vector<RowSet::FieldChange>& changes);
+
 // True when the file has the trail (an older file opened read-only has not).
 bool hasAuditTrail(Database& db);
 

@@ -62,15 +62,6 @@ QStringList sharedColumns(Database& db, const QString& table, const QString& oth
     return shared;
 }
 
-QString actorStamp(Database& db) {
-    const Actor& actor = db.actor();
-    return stampText(actor.now ? actor.now() : QDateTime::currentDateTime());
-}
-
-QString actorUser(Database& db) {
-    return db.actor().user.isEmpty() ? systemUserName() : db.actor().user;
-}
-
 qint64 recycleReadings(Database& db, const QString& sensorNumber, const ReadingRows& rows) {
     if (!hasRecycleArea(db)) return -1;
     const QStringList columns = sharedColumns(db, sensorNumber, RecycledReadings);

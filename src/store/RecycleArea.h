@@ -47,10 +47,6 @@ qint64 recycleReadings(Database& db, const QString& sensorNumber, const ReadingR
 // Copies the register row of rowid into the area (nothing without the area).
 void recycleSensorRow(Database& db, qint64 rowid);
 
-// The stamp and the user of a deletion as the connection's actor gives them.
-QString actorStamp(Database& db);
-QString actorUser(Database& db);
-
 // Removes what was deleted before the day `before` (readings and register
 // rows), in one transaction with one audit entry when anything went; returns
 // how many rows went.
