@@ -1,7 +1,8 @@
 // Pictures of the two graph tabs on realistic data, for looking at the graphs
 // without a display: a six-anchor extensometer with a year of hourly readings
 // (monthly readings ticked for the length graph), drawn with the head at the
-// collar and at the toe, and a second one read hourly over a single day. A
+// collar and at the toe, and a second one read hourly over a single day, each
+// with a few suspect and invalid readings. A
 // point of the time graph is clicked, so that its annotation shows too, and
 // the sensor's report is written and copied beside the pictures.
 // Usage: tolvane_graph_screenshots DOCUMENTS_FOLDER OUTPUT_FOLDER
@@ -12,6 +13,7 @@
 #include "app/ui/MainWindow.h"
 #include "graphs/ui/Chart.h"
 #include "outputs/ReportDocument.h"
+#include "readings/Quality.h"
 #include "store/Database.h"
 
 #include <QApplication>
@@ -112,6 +114,19 @@ int main(int argc, char* argv[]) {
         const QDateTime start(QDate(2025, 12, 1), QTime(0, 0), Qt::UTC);
         addReadings(*db, year, start, 24 * 365, 24 * 28);
         addReadings(*db, day, start, 13, 3);
+        // A few doubtful readings: suspect ones show hollow, invalid ones not at all.
+        const auto key = [&](const QString& number, int hour) {
+            return number + start.addSecs(3600LL * hour).toString(" yyyy/MM/dd HH:mm:ss");
+        };
+        readings::setQuality(*db, year,
+                             {key(year, 24 * 40), key(year, 24 * 150), key(year, 24 * 28 * 11)},
+                             readings::Quality::Suspect, QStringLiteral("spike"));
+        readings::setQuality(*db, year, {key(year, 24 * 28 * 9)}, readings::Quality::Invalid,
+                             QStringLiteral("logger fault"));
+        readings::setQuality(*db, day, {key(day, 4), key(day, 9)}, readings::Quality::Suspect,
+                             QStringLiteral("spike"));
+        readings::setQuality(*db, day, {key(day, 6)}, readings::Quality::Invalid,
+                             QStringLiteral("logger fault"));
     }
 
     int failed = 0;

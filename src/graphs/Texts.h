@@ -17,6 +17,8 @@ inline const QString TemperatureAxisTick = QStringLiteral("Temperature on its ow
 inline const QString LengthBottomTitle = QStringLiteral("Distance from Roof (m)");
 inline const QString NodeLabelUnit = QStringLiteral(" m");
 inline const QString AutoScale = QStringLiteral("AutoScale");
+// Our own: after the description of a clicked point drawn hollow.
+inline const QString SuspectPointNote = QStringLiteral("  (suspect)");
 
 inline const QString TimePicture = QStringLiteral("Temporal.jpg");
 inline const QString LengthPicture = QStringLiteral("DvL.jpg");

@@ -2,6 +2,9 @@
 
 #include "app/TextFormat.h"
 #include "operations/Operations.h"
+#include "outputs/Texts.h"
+#include "readings/Quality.h"
+#include "readings/ZeroHistory.h"
 #include "sensors/RoofLocations.h"
 #include "sensors/SensorRecord.h"
 #include "sensors/SensorTypes.h"
@@ -28,9 +31,26 @@ QString shownDateTime(const QString& stored) {
     return t.isValid() ? t.toString(QStringLiteral("yyyy/MM/dd HH:mm:ss")) : stored;
 }
 
-QString oneText(store::Database& db, const QString& sql) {
+// The first column of the first row; ?1 is the sensor's number.
+QString oneText(store::Database& db, const QString& sql, const QString& number,
+                const QString& second = {}) {
     store::Statement st = db.prepare(sql);
+    if (sql.contains(QStringLiteral("?1"))) st.bind(1, number);
+    if (!second.isNull()) st.bind(2, second);
     return st.step() ? st.text(0) : QString();
+}
+
+ZeroRow zeroRow(const readings::ZeroReading& z) {
+    ZeroRow row;
+    row.moment = shownDateTime(z.at);
+    row.reason = z.reason;
+    row.carryOver = z.carryOver ? texts::CarryOverYes : texts::CarryOverNo;
+    row.setBy = z.setBy;
+    row.setOn = shownDateTime(z.setAt);
+    row.status = z.retired()
+                     ? texts::zeroRetired(shownDateTime(z.retiredAt), z.retiredBy, z.retiredReason)
+                     : texts::ZeroInForce;
+    return row;
 }
 
 } // namespace
@@ -56,20 +76,36 @@ AnchorTable anchorTable(store::Database& db, const QString& number) {
                               roof.anchors[size_t(k - 1)],
                               {},
                               {}});
+    const std::vector<readings::ZeroReading> zeros = readings::zeroReadings(db, number);
+    for (const readings::ZeroReading& z : zeros)
+        table.zeros.push_back(zeroRow(z));
     if (anchors == 0 || !db.hasTable(number)) return table;
 
     // Only the latest day is read: a ten-year table is not walked for one row.
-    const QString readings = store::quoteName(number);
-    const QString latest = oneText(
-        db, QStringLiteral("SELECT FullDate FROM %1 WHERE FullDate IS NOT NULL ORDER BY FullDate "
-                           "DESC, _rowid_ DESC LIMIT 1")
-                .arg(readings));
+    // Invalid readings are neither the latest nor a zero.
+    const QString readingTable = store::quoteName(number);
+    const QString leftOut = readings::invalidLeftOut(db, QStringLiteral("t.DateTimeKey"), 1);
+    const QString latest =
+        oneText(db,
+                QStringLiteral("SELECT FullDate FROM %1 t WHERE FullDate IS NOT NULL%2 ORDER BY "
+                               "FullDate DESC, _rowid_ DESC LIMIT 1")
+                    .arg(readingTable, leftOut),
+                number);
     const QDate latestDay = QDate::fromString(latest.left(10), QStringLiteral("yyyy-MM-dd"));
     if (!latestDay.isValid()) return table;
-    const QString zero = oneText(
-        db, QStringLiteral("SELECT FullDate FROM %1 WHERE Plottemporal = True ORDER BY FullDate, "
-                           "_rowid_ LIMIT 1")
-                .arg(readings));
+    QString zero =
+        oneText(db,
+                QStringLiteral("SELECT FullDate FROM %1 t WHERE Plottemporal = True%2 ORDER BY "
+                               "FullDate, _rowid_ LIMIT 1")
+                    .arg(readingTable, leftOut),
+                number);
+    // The stored zero in force at the latest reading, as readings::zeroPlan
+    // takes them: not retired, and its reading still there and not invalid.
+    const QString usable = QStringLiteral("SELECT FullDate FROM %1 t WHERE FullDate = ?2%3 LIMIT 1")
+                               .arg(readingTable, leftOut);
+    for (const readings::ZeroReading& z : zeros)
+        if (!z.retired() && z.at <= latest && !oneText(db, usable, number, z.at).isEmpty())
+            zero = z.at;
     std::optional<operations::ReadingLine> last;
     operations::forEachReading(db, number, latestDay, latestDay,
                                [&](const operations::ReadingLine& line) { last = line; });

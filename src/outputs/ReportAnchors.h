@@ -19,16 +19,32 @@ struct AnchorRow {
     QString zeroReading;   // date and time of the zero reading it is measured from
 };
 
+// One stored zero reading of the sensor as printed.
+struct ZeroRow {
+    QString moment; // "yyyy/MM/dd HH:mm:ss" of the reading that is the zero
+    QString reason;
+    QString carryOver; // "yes" or "no"
+    QString setBy;
+    QString setOn;  // "yyyy/MM/dd HH:mm:ss"
+    QString status; // "in force", or "retired <when> by <who>: <why>"
+    std::vector<QString> cells() const { return {moment, reason, carryOver, setBy, setOn, status}; }
+};
+
 struct AnchorTable {
     bool headAtCollar = true;
     QString latestReading; // "yyyy/MM/dd HH:mm:ss" of the reading displaced; empty without one
     std::vector<AnchorRow> rows;
+    // Every zero reading stored for the sensor, retired ones too, in date
+    // order; empty when it has none (and the report lists none).
+    std::vector<ZeroRow> zeros;
 };
 
 // From the register row and the reading table of sensor number. The depths
 // come from the stored record (never from a box), the displacement is the
-// graphs' own: the latest reading against the earliest one ticked for the
-// time graph. Throws store::Error when the register lacks the number.
+// graphs' own: the latest reading that is not invalid against the zero in
+// force then (the latest stored zero reading at or before it, else the
+// earliest valid reading ticked for the time graph). Throws store::Error when
+// the register lacks the number.
 AnchorTable anchorTable(store::Database& db, const QString& number);
 
 } // namespace outputs

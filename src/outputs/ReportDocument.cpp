@@ -78,6 +78,18 @@ WordDocument reportDocument(const Report& report) {
         t.table = table;
         p.push_back(t);
         line(texts::latestReadingLine(a.latestReading));
+        if (!a.zeros.empty()) {
+            line({});
+            p.push_back(paragraph(texts::ZeroReadingsHeading, 12, false, false, Heading2Style));
+            WordTable zeros;
+            zeros.weights = texts::ZeroReadingsWeights;
+            zeros.header = texts::ZeroReadingsHeader;
+            for (const ZeroRow& z : a.zeros)
+                zeros.rows.push_back(z.cells());
+            WordParagraph list;
+            list.table = zeros;
+            p.push_back(list);
+        }
     }
     for (const ReportGraph& g : report.graphs) {
         p.push_back(paragraph(g.heading, 12, false, true, Heading2Style));

@@ -78,8 +78,8 @@ QString reportDateText(const QDateTime& date);
 
 // The document, paragraph by paragraph as the report has always been typed:
 // an empty bold paragraph, the title in 16-point bold (Heading 1), then
-// everything in 12-point regular: the nine detail lines, the anchors table
-// and, each from a new page, the graphs (Heading 2) with a notes area filling
+// everything in 12-point regular: the nine detail lines, the anchors table,
+// the table of stored zero readings when there are any and, each from a new page, the graphs (Heading 2) with a notes area filling
 // the rest of the page. The page numbers go in the footer.
 WordDocument reportDocument(const Report& report);
 

@@ -71,8 +71,25 @@ public:
             line({}, body);
             line(texts::AnchorsHeading, font(12, true));
             y_ += 120;
-            table(*report_.anchors);
-            line(texts::latestReadingLine(report_.anchors->latestReading), body);
+            const AnchorTable& a = *report_.anchors;
+            std::vector<std::vector<QString>> rows;
+            for (const AnchorRow& r : a.rows)
+                rows.push_back(
+                    {r.anchor, r.depthFromHead, r.depthFromRoof, r.displacement, r.zeroReading});
+            table({texts::AnchorTitle,
+                   a.headAtCollar ? texts::DepthFromCollarTitle : texts::DepthFromToeTitle,
+                   texts::DepthFromRoofTitle, texts::DisplacementTitle, texts::ZeroReadingTitle},
+                  rows, AnchorColumnWeights);
+            line(texts::latestReadingLine(a.latestReading), body);
+            if (!a.zeros.empty()) {
+                rows.clear();
+                for (const ZeroRow& z : a.zeros)
+                    rows.push_back(z.cells());
+                line({}, body);
+                line(texts::ZeroReadingsHeading, font(12, true));
+                y_ += 120;
+                table(texts::ZeroReadingsHeader, rows, texts::ZeroReadingsWeights);
+            }
         }
         for (const ReportGraph& g : report_.graphs)
             graph(g);
@@ -115,26 +132,24 @@ private:
         y_ += h;
     }
 
-    void table(const AnchorTable& t) {
-        const std::vector<QString> header{
-            texts::AnchorTitle,
-            t.headAtCollar ? texts::DepthFromCollarTitle : texts::DepthFromToeTitle,
-            texts::DepthFromRoofTitle, texts::DisplacementTitle, texts::ZeroReadingTitle};
+    // Columns as wide as the .docx makes them, by their weights.
+    void table(const std::vector<QString>& header, const std::vector<std::vector<QString>>& rows,
+               const std::vector<int>& weights) {
         const size_t n = header.size();
-        // As the .docx.
         double all = 0;
-        for (const int w : AnchorColumnWeights)
-            all += w;
+        for (size_t c = 0; c < n; ++c)
+            all += c < weights.size() ? weights[c] : 1;
         std::vector<double> widths(n);
         for (size_t c = 0; c < n; ++c)
-            widths[c] = textWidth() * AnchorColumnWeights[c] / all;
+            widths[c] = textWidth() * (c < weights.size() ? weights[c] : 1) / all;
         constexpr double Pad = 108;
         const auto rowHeight = [&](const std::vector<QString>& cells, const QFont& f) {
             double h = metrics(f).lineSpacing();
             for (size_t c = 0; c < n; ++c)
                 h = std::max(h, metrics(f)
                                     .boundingRect(QRectF(0, 0, widths[c] - 2 * Pad, 1e7),
-                                                  Qt::TextWordWrap | Qt::AlignHCenter, cells[c])
+                                                  Qt::TextWordWrap | Qt::AlignHCenter,
+                                                  c < cells.size() ? cells[c] : QString())
                                     .height());
             return h + 2 * 40;
         };
@@ -162,9 +177,7 @@ private:
         const double headerHeight = rowHeight(header, bold);
         if (y_ + headerHeight + rowHeight(header, plain) > bottom()) startPage(true);
         row(header, bold, true);
-        for (const AnchorRow& r : t.rows) {
-            const std::vector<QString> cells{r.anchor, r.depthFromHead, r.depthFromRoof,
-                                             r.displacement, r.zeroReading};
+        for (const std::vector<QString>& cells : rows) {
             // A table that runs on takes its titles along.
             if (y_ + rowHeight(cells, plain) > bottom()) {
                 startPage(true);

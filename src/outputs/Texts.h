@@ -6,6 +6,8 @@
 
 #include <QString>
 
+#include <vector>
+
 namespace outputs::texts {
 
 // Datasheet and workbook export.
@@ -132,6 +134,18 @@ inline const QString DepthFromToeTitle = QStringLiteral("Depth from toe (m)");
 inline const QString DepthFromRoofTitle = QStringLiteral("Depth from roof (m)");
 inline const QString DisplacementTitle = QStringLiteral("Displacement (mm)");
 inline const QString ZeroReadingTitle = QStringLiteral("Zero reading");
+// The sensor's stored zero readings, below the anchors.
+inline const QString ZeroReadingsHeading = QStringLiteral("Zero readings");
+inline const std::vector<QString> ZeroReadingsHeader{
+    QStringLiteral("Moment"), QStringLiteral("Reason"), QStringLiteral("Carry-over"),
+    QStringLiteral("Set by"), QStringLiteral("Set on"), QStringLiteral("Status")};
+inline const std::vector<int> ZeroReadingsWeights{18, 18, 11, 15, 18, 20};
+inline const QString CarryOverYes = QStringLiteral("yes");
+inline const QString CarryOverNo = QStringLiteral("no");
+inline const QString ZeroInForce = QStringLiteral("in force");
+inline QString zeroRetired(const QString& when, const QString& who, const QString& why) {
+    return QStringLiteral("retired %1 by %2: %3").arg(when, who, why);
+}
 inline QString latestReadingLine(const QString& when) {
     return when.isEmpty()
                ? QStringLiteral("   No reading to show a displacement of.")

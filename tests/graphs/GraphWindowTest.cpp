@@ -8,6 +8,7 @@
 #include "graphs/Texts.h"
 #include "graphs/ui/Chart.h"
 #include "graphs/ui/GraphDrawing.h"
+#include "readings/Quality.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -382,7 +383,8 @@ TEST_F(GraphWindowTest, TheExportedPictureIsTheGraphAlone) {
     startWith(3);
     tabs()->setCurrentIndex(3);
     graphs::Chart* time = chart("ChartT");
-    const QString before = documents.filePath("before.jpg"), after = documents.filePath("after.jpg");
+    const QString before = documents.filePath("before.jpg"),
+                  after = documents.filePath("after.jpg");
     ASSERT_TRUE(time->exportJpeg(before));
     time->replot();
     QCPGraph* line = time->graph(1);
@@ -395,6 +397,78 @@ TEST_F(GraphWindowTest, TheExportedPictureIsTheGraphAlone) {
     EXPECT_EQ(QImage(after), QImage(before));
     EXPECT_EQ(QImage(after).width(), graphs::Chart::PrintWidth);
     EXPECT_FALSE(time->annotation().isEmpty());
+}
+
+// Suspect readings are drawn with hollow markers on every series that reads
+// them, invalid ones not at all; a click on a hollow point says so.
+TEST_F(GraphWindowTest, SuspectReadingsAreMarkedHollowAndInvalidOnesLeftOut) {
+    {
+        store::Database& db = openNewDatabase();
+        addSensor(db, Sensor);
+        for (int k = 0; k < 6; ++k)
+            addReadings(db, Sensor, 1, day(k));
+        execute(db, QStringLiteral("UPDATE `%1` SET PlotSpatial = 1").arg(Sensor));
+        const auto key = [&](int k) { return readingKey(Sensor, day(k)); };
+        readings::setQuality(db, Sensor, {key(2), key(4)}, readings::Quality::Suspect, "spike");
+        readings::setQuality(db, Sensor, {key(3)}, readings::Quality::Invalid, "logger fault");
+        state->releaseDatabase();
+    }
+    ASSERT_TRUE(startWindow());
+    const auto seconds = [&](int k) {
+        return double(QDateTime(day(k).date(), day(k).time(), Qt::UTC).toSecsSinceEpoch());
+    };
+    tabs()->setCurrentIndex(3);
+    graphs::Chart* time = chart("ChartT");
+    time->replot();
+    const std::vector<double> suspect{seconds(2), seconds(4)};
+    int series = 0;
+    for (int i = 0; i < time->seriesCount(); ++i) {
+        if (!time->isActive(i)) {
+            EXPECT_TRUE(time->hollowKeys(i).empty()) << i;
+            continue;
+        }
+        ++series;
+        EXPECT_EQ(time->graph(i)->dataCount(), 5) << i; // the invalid reading left out
+        EXPECT_EQ(time->hollowKeys(i), suspect) << i;
+    }
+    EXPECT_EQ(series, 5); // the temperature, the head and three anchors
+
+    // The exported picture draws them too, and hides no more than the screen.
+    ASSERT_TRUE(time->exportJpeg(documents.filePath("time.jpg")));
+    EXPECT_EQ(time->hollowKeys(1), suspect);
+    // A series hidden by its legend box marks nothing.
+    time->graph(1)->setVisible(false);
+    time->replot();
+    EXPECT_TRUE(time->hollowKeys(1).empty());
+    time->graph(1)->setVisible(true);
+    time->replot();
+
+    const QCPGraphData flagged = *time->graph(0)->data()->at(3);
+    ASSERT_EQ(flagged.key, seconds(4));
+    QTest::mouseClick(time, Qt::LeftButton, {},
+                      QPoint(int(time->xAxis->coordToPixel(flagged.key)),
+                             int(time->yAxis->coordToPixel(flagged.value))));
+    EXPECT_TRUE(time->annotation().endsWith(texts::SuspectPointNote))
+        << time->annotation().toStdString();
+    const QCPGraphData plain = *time->graph(0)->data()->at(0);
+    QTest::mouseClick(time, Qt::LeftButton, {},
+                      QPoint(int(time->xAxis->coordToPixel(plain.key)),
+                             int(time->yAxis->coordToPixel(plain.value))));
+    EXPECT_FALSE(time->annotation().contains(texts::SuspectPointNote))
+        << time->annotation().toStdString();
+
+    // The length graph: the suspect profile hollow throughout, the invalid one gone.
+    tabs()->setCurrentIndex(4);
+    graphs::Chart* length = chart("ChartS");
+    length->replot();
+    EXPECT_EQ(activeTitles(length), QStringList({"1:2026/03/01", "2:2026/03/02", "3:2026/03/03",
+                                                 "4:2026/03/05", "5:2026/03/06"}));
+    for (int i = 1; i <= 5; ++i) {
+        const bool hollow = i == 3 || i == 4;
+        EXPECT_EQ(length->hollowKeys(i).size(), hollow ? size_t(length->graph(i)->dataCount()) : 0u)
+            << i;
+    }
+    EXPECT_EQ(length->graph(3)->dataCount(), 4); // the head and three anchors
 }
 
 // Markers only where a point stands apart from both neighbours along the

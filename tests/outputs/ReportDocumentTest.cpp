@@ -13,7 +13,6 @@
 #include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QStandardPaths>
 
 using namespace testing_support;
 using namespace reporttest;
@@ -211,20 +210,6 @@ TEST_P(ReportGraphShapes, FillThePageAndNoMore) {
 INSTANTIATE_TEST_SUITE_P(Shapes, ReportGraphShapes,
                          ::testing::Values(QSize(850, 638), QSize(2400, 1800), QSize(900, 800),
                                            QSize(2400, 400)));
-
-// The package as a program nobody here wrote reads it: python-docx, where
-// installed (Debian's python3-docx).
-QString pythonWithDocx() {
-    QStringList candidates{QStandardPaths::findExecutable("python3"), "/usr/bin/python3"};
-    for (const QString& python : candidates) {
-        if (python.isEmpty()) continue;
-        QProcess p;
-        p.start(python, {"-c", "import docx"});
-        if (p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0)
-            return python;
-    }
-    return {};
-}
 
 TEST_F(ReportDocumentTest, ReadsAsAWordDocumentToPythonDocx) {
     const QString python = pythonWithDocx();

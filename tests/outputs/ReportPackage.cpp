@@ -1,6 +1,8 @@
 #include "ReportPackage.h"
 
+#include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QXmlStreamReader>
 
 #include <zip.h>
@@ -105,6 +107,18 @@ QString relTarget(const QByteArray& relsXml, const QString& id) {
 
 std::string joined(const QStringList& list) {
     return "\n" + list.join('\n').toStdString();
+}
+
+QString pythonWithDocx() {
+    QStringList candidates{QStandardPaths::findExecutable("python3"), "/usr/bin/python3"};
+    for (const QString& python : candidates) {
+        if (python.isEmpty()) continue;
+        QProcess p;
+        p.start(python, {"-c", "import docx"});
+        if (p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0)
+            return python;
+    }
+    return {};
 }
 
 } // namespace reporttest

@@ -36,4 +36,8 @@ QString relTarget(const QByteArray& relsXml, const QString& id);
 
 std::string joined(const QStringList& list);
 
+// The package as a program nobody here wrote reads it: a python3 with
+// python-docx (Debian's python3-docx), or "" when none is installed.
+QString pythonWithDocx();
+
 } // namespace reporttest

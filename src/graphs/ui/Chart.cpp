@@ -9,6 +9,7 @@
 #include <QRubberBand>
 #include <QSaveFile>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <map>
@@ -151,7 +152,63 @@ protected:
             scatters, !keyAxis() || keyAxis()->orientation() == Qt::Horizontal, MinimumSpacing);
         if (!apart.isEmpty()) QCPGraph::drawScatterPlot(painter, apart, style);
     }
+
+public:
+    // Suspect points: hollow markers over the series' own drawing, however
+    // close together, so that none is lost in a dense line.
+    std::vector<size_t> hollow; // ascending data indices
+    bool allHollow = false;
+    std::vector<double> drawnHollow; // keys marked at the last drawing
+
+    bool isHollow(int index) const {
+        return allHollow || std::binary_search(hollow.begin(), hollow.end(), size_t(index));
+    }
+    void forgetHollow() {
+        hollow.clear();
+        allHollow = false;
+        drawnHollow.clear();
+    }
+
+protected:
+    void draw(QCPPainter* painter) override {
+        QCPGraph::draw(painter);
+        drawnHollow.clear();
+        if (allHollow || !hollow.empty()) drawHollow(painter);
+    }
+
+private:
+    void drawHollow(QCPPainter* painter) {
+        QCPAxis* k = keyAxis();
+        QCPAxis* v = valueAxis();
+        if (!k || !v) return;
+        const QCPRange keys = k->range(), values = v->range();
+        // Larger than the diamond, which it covers where both fall on a point.
+        const QCPScatterStyle style(QCPScatterStyle::ssCircle, QPen(pen().color(), 1.5),
+                                    QBrush(Qt::white), 9);
+        painter->save();
+        painter->setAntialiasing(true);
+        style.applyTo(painter, pen());
+        const auto mark = [&](const QCPGraphData& d) {
+            if (!std::isfinite(d.value) || !keys.contains(d.key) || !values.contains(d.value))
+                return;
+            style.drawShape(painter, coordsToPixels(d.key, d.value));
+            drawnHollow.push_back(d.key);
+        };
+        if (allHollow) {
+            for (auto it = mDataContainer->constBegin(); it != mDataContainer->constEnd(); ++it)
+                mark(*it);
+        } else {
+            const size_t n = size_t(mDataContainer->size());
+            for (const size_t i : hollow)
+                if (i < n) mark(*mDataContainer->at(int(i)));
+        }
+        painter->restore();
+    }
 };
+
+SpacedMarkerGraph* spaced(QCPGraph* g) {
+    return static_cast<SpacedMarkerGraph*>(g);
+}
 
 } // namespace
 
@@ -394,6 +451,7 @@ int Chart::seriesCount() const {
 
 void Chart::clearSeries(int i) {
     bindings_[size_t(i)].reset();
+    spaced(graph(i))->forgetHollow();
     graph(i)->data()->clear();
     annotation_->setText(QString()); // it described a point of the old drawing
 }
@@ -454,7 +512,26 @@ void Chart::setSeriesTitle(int i, const QString& title) {
 
 void Chart::bind(int i, const store::RowSet* rs, const QString& xColumn, const QString& yColumn) {
     graph(i)->data()->clear();
+    spaced(graph(i))->forgetHollow();
     bindings_[size_t(i)] = Binding{rs, xColumn, yColumn};
+}
+
+void Chart::setHollowPoints(int i, std::vector<size_t> indices) {
+    SpacedMarkerGraph* g = spaced(graph(i));
+    g->hollow = std::move(indices);
+    g->allHollow = false;
+}
+
+void Chart::setHollowSeries(int i, bool hollow) {
+    SpacedMarkerGraph* g = spaced(graph(i));
+    g->hollow.clear();
+    g->allHollow = hollow;
+}
+
+std::vector<double> Chart::hollowKeys(int i) const {
+    const QCPGraph* g = graph(i);
+    if (!active_[size_t(i)] || !g->visible()) return {};
+    return static_cast<const SpacedMarkerGraph*>(g)->drawnHollow;
 }
 
 void Chart::addPoint(int i, double x, double y) {
@@ -478,6 +555,7 @@ double Chart::seriesMaximumY(int i) {
 
 void Chart::setPoints(int i, const std::vector<double>& keys, const std::vector<double>& values) {
     bindings_[size_t(i)].reset();
+    spaced(graph(i))->forgetHollow();
     QVector<QCPGraphData> points;
     points.reserve(qsizetype(std::min(keys.size(), values.size())));
     for (size_t k = 0; k < keys.size() && k < values.size(); ++k)
@@ -578,6 +656,7 @@ void Chart::describePoint(QCPAbstractPlottable* plottable, int dataIndex) {
         text =
             QStringLiteral("%1:  %2  %3").arg(g->name(), x, QString::number(point.value, 'f', 2));
     }
+    if (spaced(g)->isHollow(dataIndex)) text += texts::SuspectPointNote;
     annotation_->setText(text);
     replot();
 }

@@ -82,6 +82,15 @@ public:
     // the next drawing.
     void setPoints(int i, const std::vector<double>& keys, const std::vector<double>& values);
     void addPoint(int i, double x, double y);
+    // Points drawn with a hollow marker (an open circle in the series' colour,
+    // white inside): suspect readings. indices: ascending positions in the
+    // points setPoints gave; setPoints, bind and clearSeries forget them.
+    void setHollowPoints(int i, std::vector<size_t> indices);
+    // Every point of series i hollow (a suspect profile), added points too.
+    void setHollowSeries(int i, bool hollow);
+    // The keys of the points series i had drawn hollow in view at its last
+    // drawing; none while the series is not shown.
+    std::vector<double> hollowKeys(int i) const;
     double seriesMaximumX(int i);
     double seriesMaximumY(int i);
 

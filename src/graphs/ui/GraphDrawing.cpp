@@ -35,6 +35,7 @@ void drawTimeGraph(Chart& chart, const GraphSetup& setup, const TimePoints& poin
     for (const SeriesBinding& s : series) {
         const std::vector<double>* values = points.column(s.column);
         chart.setPoints(s.index, points.keys, values ? *values : none);
+        chart.setHollowPoints(s.index, points.suspect);
         chart.setSeriesTitle(s.index, s.title);
         chart.setActive(s.index, true);
     }
@@ -89,6 +90,7 @@ LengthDrawing drawLengthGraph(Chart& chart, const GraphSetup& setup, const Lengt
         const Profile& reading = profiles.profiles[from + size_t(i - 1)];
         chart.setActive(i, true);
         chart.setSeriesTitle(i, titles[size_t(i - 1)]);
+        chart.setHollowSeries(i, reading.suspect);
         drawn.profileTimes[size_t(i)] =
             QStringLiteral("%1 %2").arg(profileDate(reading), reading.readingTime);
         const auto value = [&](const QString& column) { return reading.value(column); };
