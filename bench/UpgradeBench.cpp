@@ -23,8 +23,12 @@ QString versionOneSite() {
         QFile::copy(bench::siteDataSet(), made);
         QFile::setPermissions(made, QFile::ReadOwner | QFile::WriteOwner);
         auto db = store::Database::open(made);
-        db->execute(QStringLiteral("DROP TABLE Settings"));
+        // Every table a later version brought, so that all the steps run.
+        for (const char* table : {"Settings", "ReadingQuality", "ZeroReadings",
+                                  "RecycledReadings", "RecycledSensors", "AuditTrail"})
+            db->execute(QStringLiteral("DROP TABLE ") + QString::fromLatin1(table));
         store::setSchemaVersion(*db, 0);
+        db->execute(QStringLiteral("VACUUM"));
         return made;
     }();
     return path;
