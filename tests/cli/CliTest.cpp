@@ -2,6 +2,8 @@
 // status, its standard output and its one line on standard error.
 #include "support/Support.h"
 
+#include "cli/CliRun.h"
+
 #include "app/DatabaseLock.h"
 #include "store/SchemaVersion.h"
 
@@ -17,25 +19,11 @@ using namespace testing_support;
 
 namespace {
 
-struct Result {
-    int status = -1;
-    QString out, err;
-};
+using Result = CliResult;
 
 class CliTest : public ::testing::Test {
 protected:
-    Result cli(QStringList arguments) {
-        QProcess p;
-        p.setProgram(QStringLiteral(TOLVANE_CLI));
-        arguments.prepend(documents.path());
-        arguments.prepend(QStringLiteral("--documents"));
-        p.setArguments(arguments);
-        p.start();
-        EXPECT_TRUE(p.waitForFinished(60000)) << arguments.join(' ').toStdString();
-        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-                QString::fromUtf8(p.readAllStandardOutput()),
-                QString::fromUtf8(p.readAllStandardError())};
-    }
+    Result cli(const QStringList& arguments) { return runCli(documents.path(), arguments); }
     QString data(const QString& name) const {
         return documents.filePath(QStringLiteral("Vornhald/Tolvane/") + name);
     }

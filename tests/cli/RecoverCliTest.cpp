@@ -2,6 +2,8 @@
 // counts, the keys skipped on standard error, and the exit statuses.
 #include "support/Support.h"
 
+#include "cli/CliRun.h"
+
 #include "readings/ReadingStore.h"
 
 #include <QJsonArray>
@@ -13,25 +15,11 @@ using namespace testing_support;
 
 namespace {
 
-struct Result {
-    int status = -1;
-    QString out, err;
-};
+using Result = CliResult;
 
 class RecoverCliTest : public ::testing::Test {
 protected:
-    Result cli(QStringList arguments) {
-        QProcess p;
-        p.setProgram(QStringLiteral(TOLVANE_CLI));
-        arguments.prepend(documents.path());
-        arguments.prepend(QStringLiteral("--documents"));
-        p.setArguments(arguments);
-        p.start();
-        EXPECT_TRUE(p.waitForFinished(60000)) << arguments.join(' ').toStdString();
-        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-                QString::fromUtf8(p.readAllStandardOutput()),
-                QString::fromUtf8(p.readAllStandardError())};
-    }
+    Result cli(const QStringList& arguments) { return runCli(documents.path(), arguments); }
     std::unique_ptr<store::Database> open() {
         return store::Database::open(
             documents.filePath(QStringLiteral("Vornhald/Tolvane/TolvaneMPBX.mdb")));
