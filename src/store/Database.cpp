@@ -5,6 +5,11 @@
 
 #include <sqlite3.h>
 
+#ifdef Q_OS_UNIX
+#include <pwd.h>
+#include <unistd.h>
+#endif
+
 #include <cctype>
 #include <mutex>
 
@@ -164,6 +169,12 @@ QString systemUserName() {
         const QString user = qEnvironmentVariable(name).trimmed();
         if (!user.isEmpty()) return user;
     }
+#ifdef Q_OS_UNIX
+    // A service or a cron job may run without those variables; the account is
+    // still known.
+    if (const passwd* account = getpwuid(getuid()); account && account->pw_name)
+        return QString::fromLocal8Bit(account->pw_name);
+#endif
     return QStringLiteral("unknown");
 }
 
