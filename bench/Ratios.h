@@ -57,6 +57,8 @@ inline const std::vector<Goal>& goals() {
          1.10},
         // The command-line tool.
         {"BM_CliReadingsCsv/87600", {"BM_BareReadingsCsv/87600"}, 3.0},
+        // An earlier version's Jet file copied, against mdbtools' CSV export of it.
+        {"BM_MdbCopy", {"BM_MdbExportCsv"}, 3.0},
     };
     return all;
 }

@@ -5,6 +5,8 @@
 #include "app/Log.h"
 #include "importer/Texts.h"
 #include "maintenance/Texts.h"
+#include "migration/Migration.h"
+#include "migration/Texts.h"
 #include "operations/Csv.h"
 #include "operations/Operations.h"
 #include "outputs/Texts.h"
@@ -107,6 +109,9 @@ public:
     int zeros(const Arguments& a);
     int recover(const Arguments& a);
     int history(const Arguments& a);
+    int mdbTables(const Arguments& a);
+    int mdbCopy(const Arguments& a);
+    int migrate(const Arguments& a);
 
 private:
     Arguments parse(const Command& command, const QStringList& words) const;
@@ -114,6 +119,7 @@ private:
     const operations::Workspace& workspace();
     store::Database& database(bool readOnly = false);
     operations::Progress progress(const QString& what);
+    migration::Progress tableProgress();
     void endProgress();
 
     const QProcessEnvironment& environment_;
@@ -150,6 +156,18 @@ operations::Progress Run::progress(const QString& what) {
         print(streams_.err, QStringLiteral("\r%1: %2 of %3").arg(what).arg(done).arg(total));
         std::fflush(streams_.err);
         progressShown_ = true;
+    };
+}
+
+migration::Progress Run::tableProgress() {
+    if (!streams_.errIsTerminal) return {};
+    return [this](const QString& what, qint64 done, qint64 total) {
+        print(streams_.err, QStringLiteral("\r%1%2 % ")
+                                .arg(what.isEmpty() ? QString() : what + QStringLiteral(": "))
+                                .arg(total > 0 ? done * 100 / total : 100, 3));
+        std::fflush(streams_.err);
+        progressShown_ = true;
+        return true;
     };
 }
 
@@ -831,6 +849,44 @@ int Run::history(const Arguments& a) {
     return Done;
 }
 
+// ---------------------------------------------------------------- earlier versions' files
+
+int Run::mdbTables(const Arguments& a) {
+    auto jet = migration::JetFile::open(a.positional[0]);
+    for (const QString& name : jet->tableNames())
+        print(streams_.out, QStringLiteral("%1\t%2\n").arg(name).arg(jet->table(name).rows));
+    return Done;
+}
+
+int Run::mdbCopy(const Arguments& a) {
+    auto jet = migration::JetFile::open(a.positional[0]);
+    const std::vector<migration::CopiedTable> copied =
+        migration::copyJetFile(*jet, a.positional[1], tableProgress());
+    endProgress();
+    for (const migration::CopiedTable& t : copied)
+        print(streams_.out, QStringLiteral("%1\t%2\n").arg(t.name).arg(t.rows));
+    return Done;
+}
+
+int Run::migrate(const Arguments& a) {
+    const QString jetPath = QFileInfo(a.positional[0]).absoluteFilePath();
+    const migration::Migration m =
+        migration::migrate(jetPath, a.value(QStringLiteral("--to")), tableProgress());
+    endProgress();
+    print(streams_.out, m.text);
+    // The data folder that names the old file goes on with the converted one,
+    // as the window's Yes does; another file's conversion leaves it alone.
+    // --database names a file for one run only: the location file decides.
+    const operations::Workspace& w = workspace();
+    const QString located = app::databasePathFromLocationFile(w.dataFolder, nullptr);
+    if (QFileInfo(located).absoluteFilePath() == jetPath) {
+        app::writeLocationFile(w.dataFolder, m.converted);
+        print(streams_.err, QStringLiteral("%1: the data folder now uses %2\n")
+                                .arg(Program, QDir::toNativeSeparators(m.converted)));
+    }
+    return Done;
+}
+
 const std::vector<Command>& commands() {
     static const std::vector<Command> list{
         {QStringLiteral("sensors"),
@@ -1012,6 +1068,44 @@ const std::vector<Command>& commands() {
          1,
          QStringLiteral(" tolvane-cli history"),
          &Run::history},
+        {QStringLiteral("mdb-tables"),
+         QStringLiteral("FILE"),
+         QStringLiteral("lists the tables of an earlier version's Jet file with their rows"),
+         QStringLiteral("One line per user table: its name, a tab, the rows its definition "
+                        "records. The file is only read.\n"),
+         {},
+         {},
+         1,
+         1,
+         QStringLiteral(" tolvane-cli mdb-tables"),
+         &Run::mdbTables},
+        {QStringLiteral("mdb-copy"),
+         QStringLiteral("FILE OUT.sqlite"),
+         QStringLiteral("copies every table of a Jet file into a new SQLite file"),
+         QStringLiteral(
+             "Columns are typed as the Jet columns are (DATETIME as \"YYYY-MM-DD "
+             "HH:MM:SS\" text, BOOLEAN 0 or 1, CURRENCY exact); rows as they are, in one "
+             "transaction. OUT must not exist. Prints each table and the rows "
+             "copied.\n"),
+         {},
+         {},
+         2,
+         2,
+         QStringLiteral(" tolvane-cli mdb-copy"),
+         &Run::mdbCopy},
+        {QStringLiteral("migrate"),
+         QStringLiteral("OLD.mdb [--to NEW]"),
+         QStringLiteral("converts an earlier version's Jet database into a Tolvane database"),
+         QStringLiteral("Writes NEW (by default OLD-converted.mdb beside OLD) and the migration "
+                        "report beside it, checks it, and prints the report. When the data "
+                        "folder uses OLD, it uses NEW from then on. OLD is never written to; a "
+                        "failure leaves nothing behind.\n"),
+         {QStringLiteral("--to")},
+         {},
+         1,
+         1,
+         migration::texts::ConvertLabel,
+         &Run::migrate},
     };
     return list;
 }

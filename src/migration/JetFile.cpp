@@ -141,7 +141,14 @@ std::unique_ptr<JetFile> JetFile::open(const QString& path) {
     if (!info.exists()) throw failure(store::code::CantOpen, texts::Missing);
     if (info.size() == 0) throw failure(SQLITE_NOTADB, texts::Empty);
     if (!info.isReadable()) throw failure(SQLITE_PERM, texts::Unreadable);
-    if (!isJetFile(path)) throw failure(SQLITE_NOTADB, texts::NotJet);
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) throw failure(SQLITE_PERM, texts::Unreadable);
+    const QByteArray head = f.read(0x15);
+    if (!hasJetHeader(head)) throw failure(SQLITE_NOTADB, texts::NotJet);
+    // A Jet file is whole pages (2 KB for Jet 3, 4 KB after): anything else was cut short.
+    const qint64 pageSize = head.size() > 0x14 && head[0x14] == 0 ? 2048 : 4096;
+    if (info.size() % pageSize != 0 || info.size() < 3 * pageSize)
+        throw failure(SQLITE_CORRUPT, texts::Damaged);
     auto h = std::make_unique<Handle>();
     h->fileSize = info.size();
     h->mdb = mdb_open(QFile::encodeName(path).constData(), MDB_NOFLAGS);
@@ -172,7 +179,9 @@ void JetFile::readCatalog() {
     mdb_set_bind_size(mdb, 64 * 1024);
     GPtrArray* catalog = mdb_read_catalog(mdb, MDB_TABLE);
     // An ACE file with a password is encrypted: its catalog reads as nothing.
-    if (!catalog || catalog->len == 0) throw failure(SQLITE_CORRUPT, texts::Damaged);
+    if (!catalog || catalog->len == 0)
+        throw failure(SQLITE_CORRUPT, mdb->f->jet_version > MDB_VER_JET4 ? texts::DamagedOrPassword
+                                                                         : texts::Damaged);
     for (guint i = 0; i < catalog->len; ++i) {
         auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(catalog, i));
         if (entry->object_type == MDB_TABLE && mdb_is_user_table(entry))

@@ -22,6 +22,8 @@ inline const QString Damaged =
 inline const QString Password =
     QStringLiteral("The file is protected by a password; remove the password with the program "
                    "that set it, then convert it again. Nothing was converted");
+inline const QString DamagedOrPassword =
+    QStringLiteral("The file is damaged, or protected by a password; nothing was converted");
 inline const QString Empty = QStringLiteral("The file is empty (0 bytes); nothing was converted");
 inline const QString Folder =
     QStringLiteral("The path names a folder, not a database file; nothing was converted");

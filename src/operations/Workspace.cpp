@@ -1,6 +1,8 @@
 #include "app/DataFolder.h"
 #include "app/Texts.h"
 #include "maintenance/Upgrade.h"
+#include "migration/JetFile.h"
+#include "migration/Texts.h"
 #include "operations/Operations.h"
 #include "store/Schema.h"
 #include "store/SchemaVersion.h"
@@ -31,6 +33,9 @@ std::unique_ptr<store::Database> connect(const Workspace& workspace, bool readOn
     const QString& path = workspace.database;
     if (const QString reason = app::reasonBeforeOpening(path); !reason.isEmpty())
         throw store::Error(store::code::CantOpen, reason + QStringLiteral(": ") + path);
+    // Nothing here may ask whether to convert it: the tool's own command does.
+    if (migration::isJetFile(path))
+        throw store::Error(SQLITE_NOTADB, migration::texts::useMigrate(path));
     std::unique_ptr<store::Database> db;
     try {
         db = store::Database::open(path, readOnly);

@@ -33,6 +33,7 @@ inline const QString ZeroSet = QStringLiteral("zero set");
 inline const QString ZeroRetired = QStringLiteral("zero retired");
 inline const QString BackupRestored = QStringLiteral("backup restored");
 inline const QString SchemaUpgraded = QStringLiteral("schema upgraded");
+inline const QString DatabaseConverted = QStringLiteral("database converted");
 } // namespace operation
 
 // What the entries of the changes hold, beside the operation and the sensor:
@@ -48,6 +49,8 @@ inline const QString SchemaUpgraded = QStringLiteral("schema upgraded");
 // - backup restored: the backup file's path in Target, written into the
 //   restored file itself.
 // - schema upgraded: the file in Target, the versions in OldValue and NewValue.
+// - database converted: the earlier version's file in Target, the rows that
+//   were kept aside in Count.
 struct AuditEntry {
     QString operation;
     QString sensor;              // empty for the whole file

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QString>
 
@@ -30,3 +31,29 @@ inline QString jetTestFile(const QString& name) {
     GTEST_SKIP() << "the Jet test file " name " is not in "                                        \
                  << testing_support::jetTestFolder().toStdString()                                 \
                  << "; run scripts/fetch-test-databases to get mdbtools' test databases"
+
+namespace testing_support {
+
+// nwind.mdb made a file "of ours" by its tables alone: the table Umsätze
+// renamed Sensors and its column RequiredDate renamed InstrumentID, byte for
+// byte (both names keep their length). No program here writes Jet files; this
+// is the nearest to an earlier version's file the tests can have. Empty when
+// nwind.mdb is absent.
+inline QString oursFromNwind(const QString& folder) {
+    const QString nwind = jetTestFile(QStringLiteral("nwind.mdb"));
+    if (nwind.isEmpty()) return {};
+    QFile in(nwind);
+    if (!in.open(QIODevice::ReadOnly)) return {};
+    QByteArray bytes = in.readAll();
+    bytes.replace(QByteArray("Ums\xe4tze"), QByteArray("Sensors"));
+    // The column is renamed in Umsätze's definition page alone (page 753).
+    const qsizetype column = bytes.indexOf("RequiredDate", 753 * 2048);
+    if (column < 0 || column >= 754 * 2048) return {};
+    bytes.replace(column, 12, "InstrumentID");
+    const QString path = QDir(folder).filePath(QStringLiteral("TolvaneMPBX.mdb"));
+    QFile out(path);
+    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size()) return {};
+    return path;
+}
+
+} // namespace testing_support

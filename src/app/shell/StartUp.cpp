@@ -5,6 +5,8 @@
 #include "app/Pictures.h"
 #include "app/Texts.h"
 #include "maintenance/Upgrade.h"
+#include "migration/JetFile.h"
+#include "migration/Texts.h"
 #include "sensors/SensorRecord.h"
 #include "store/RowSet.h"
 #include "store/Schema.h"
@@ -146,6 +148,11 @@ bool connectDatabase(AppState& state, const QString& path, ConnectionPrefetch* p
     int number = reason == texts::ReasonEmpty     ? SQLITE_NOTADB
                  : reason == texts::ReasonDamaged ? SQLITE_CORRUPT
                                                   : store::code::CantOpen;
+    // The user said No to converting it; the engine would only call it no database.
+    if (reason.isEmpty() && migration::isJetFile(path)) {
+        reason = migration::texts::NotConverted;
+        number = SQLITE_NOTADB;
+    }
     if (reason.isEmpty()) {
         try {
             if (!state.DBLock) state.DBLock = std::make_unique<DatabaseLock>(path);

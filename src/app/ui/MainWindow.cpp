@@ -9,6 +9,8 @@
 #include "maintenance/Texts.h"
 #include "maintenance/ui/BackupPanel.h"
 #include "maintenance/ui/HistoryDialog.h"
+#include "migration/JetFile.h"
+#include "migration/ui/ConvertDialog.h"
 #include "outputs/ui/DatasheetPanel.h"
 #include "outputs/ui/ReportPanel.h"
 #include "readings/ui/ReadingPanel.h"
@@ -43,10 +45,9 @@ MainWindow::MainWindow(const Environment& environment, QWidget* parent)
     const sensors::CurrentSensorOf current = [this] { return sensors_->current(); };
     readings_ = std::make_unique<readings::ReadingPanel>(state_, ui_.readingUi, current);
     graphs_ = std::make_unique<graphs::GraphPanel>(state_, ui_.graphUi, current);
-    import_ = std::make_unique<importer::ImportPanel>(state_, ui_.importUi, *readings_,
-                                                     current);
-    datasheet_ = std::make_unique<outputs::DatasheetPanel>(state_, ui_.datasheetUi,
-                                                           *readings_, current);
+    import_ = std::make_unique<importer::ImportPanel>(state_, ui_.importUi, *readings_, current);
+    datasheet_ =
+        std::make_unique<outputs::DatasheetPanel>(state_, ui_.datasheetUi, *readings_, current);
     ui_.reportUi.cboScale = ui_.graphUi.cboScale;
     report_ = std::make_unique<outputs::ReportPanel>(state_, ui_.reportUi, *readings_);
     backup_ = std::make_unique<maintenance::BackupPanel>(
@@ -96,6 +97,10 @@ bool MainWindow::startUp() {
             prepareDataFolder(state_.DataFolder,
                               state_.DBPath == defaultDatabasePath(state_.DataFolder));
         });
+        // An earlier version's Jet file is converted first, or not opened at all.
+        if (migration::isJetFile(state_.DBPath))
+            if (const auto converted = migration::offerConversion(state_, state_.DBPath))
+                state_.DBPath = *converted;
         const bool connected = connectDatabase(state_, state_.DBPath, &prefetch_);
         showAccess();
         if (!connected) {
@@ -150,8 +155,14 @@ void MainWindow::showRegister(const QStringList& numbers) {
 }
 
 void MainWindow::changeDatabaseLocation() {
-    const QString path = state_.env.prompter->openFileName(texts::DatabaseFilter);
+    QString path = state_.env.prompter->openFileName(texts::DatabaseFilter);
     if (path.isEmpty()) return;
+    // An earlier version's file: its converted copy, or nothing changes.
+    if (migration::isJetFile(path)) {
+        const auto converted = migration::offerConversion(state_, path);
+        if (!converted) return;
+        path = *converted;
+    }
     // The choice is kept even when the file then fails to open.
     logAndLeave(state_.log, texts::ChangeLocationLabel,
                 [&] { writeLocationFile(state_.DataFolder, path); });
