@@ -871,7 +871,8 @@ int Run::mdbCopy(const Arguments& a) {
 int Run::migrate(const Arguments& a) {
     const QString jetPath = QFileInfo(a.positional[0]).absoluteFilePath();
     const migration::Migration m =
-        migration::migrate(jetPath, a.value(QStringLiteral("--to")), tableProgress());
+        migration::migrate(jetPath, a.value(QStringLiteral("--to")), tableProgress(),
+                           {store::systemUserName(), [this] { return clock_.now(); }});
     endProgress();
     print(streams_.out, m.text);
     // The data folder that names the old file goes on with the converted one,

@@ -368,7 +368,7 @@ public:
         QStringList numbers;
         std::set<QString> seen;
         copyRows(from, store::table::Sensors, sensorTargets(),
-                 [&](sqlite3_stmt* st, const Mapping& m, const std::vector<Value>& v, qint64 row) {
+                 [&](sqlite3_stmt* st, const Mapping&, std::vector<Value>& v, qint64 row) {
                      const QString number = v[0] ? v[0]->toString().trimmed() : QString();
                      if (number.isEmpty()) {
                          setAside(from, row, st, QStringLiteral("no sensor number"));
@@ -380,7 +380,14 @@ public:
                              QStringLiteral("sensor number %1 twice; the first kept").arg(number));
                          return false;
                      }
-                     (void)m;
+                     // The reading table is found by the number without the blanks.
+                     if (v[0]->toString() != number) {
+                         ++report_.changed;
+                         finding(from, number,
+                                 QStringLiteral("InstrumentID \"%1\" stored without its blanks")
+                                     .arg(v[0]->toString()));
+                         v[0] = QVariant(number);
+                     }
                      numbers << number;
                      return true;
                  });
@@ -674,7 +681,8 @@ std::vector<Target> textTargets(std::initializer_list<const char*> names) {
 } // namespace
 
 AdoptReport adoptCopy(const QString& copyPath, const QString& target, const QString& origin,
-                      const Progress& progress, const FindingSink& findings) {
+                      const Progress& progress, const FindingSink& findings,
+                      const store::Actor& by) {
     if (QFileInfo::exists(target))
         throw store::Error(store::code::CantOpen,
                            texts::TargetExists + QStringLiteral(": ") + target);
@@ -688,6 +696,7 @@ AdoptReport adoptCopy(const QString& copyPath, const QString& target, const QStr
         store::createDatabaseFile(aside);
         {
             auto db = store::Database::open(aside);
+            if (by.now) db->setActor(by);
             Adopter adopter(*source, *db, progress, findings, report);
             const auto sensors = adopter.sourceTable(store::table::Sensors);
             if (!sensors || !adopter.hasColumn(*sensors, QStringLiteral("InstrumentID")))

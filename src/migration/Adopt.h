@@ -44,9 +44,11 @@ using FindingSink = std::function<void(const QString& line)>;
 // table, found by name with letter case ignored. Missing optional columns
 // take their defaults; extra columns are kept in SetAsideTable; a reading
 // whose key is taken already or whose date cannot be read is kept there too.
-// origin names the file converted in the audit trail. Throws store::Error: a
-// copy without Sensors is a database of another program.
+// origin names the file converted in the audit trail, whose entry is by the
+// actor. Throws store::Error: a copy without Sensors is a database of another
+// program.
 AdoptReport adoptCopy(const QString& copyPath, const QString& target, const QString& origin,
-                      const Progress& progress = {}, const FindingSink& findings = {});
+                      const Progress& progress = {}, const FindingSink& findings = {},
+                      const store::Actor& by = {});
 
 } // namespace migration

@@ -15,7 +15,10 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <vector>
 
 namespace migration {
 
@@ -95,9 +98,37 @@ double singleToDouble(float value) {
     return std::strtod(text, nullptr);
 }
 
+namespace {
+
+struct TableDef {
+    MdbTableDef* def = nullptr;
+    ~TableDef() {
+        if (def) mdb_free_tabledef(def);
+    }
+};
+
+// mdbtools walks a table's pages by its usage map without looking at it
+// first: an empty one (a damaged definition) would be read through a null
+// pointer.
+bool readable(const MdbTableDef* t) {
+    return t && t->usage_map && t->map_sz >= 1;
+}
+
+// A Jet file is whole pages (2 KB for Jet 3, 4 KB after), at least the header,
+// a page map and the catalog: anything else was cut short.
+void checkShape(const QByteArray& head, qint64 size) {
+    if (!hasJetHeader(head)) throw failure(SQLITE_NOTADB, texts::NotJet);
+    const qint64 pageSize = head.size() > 0x14 && head[0x14] == 0 ? 2048 : 4096;
+    if (size % pageSize != 0 || size < 3 * pageSize) throw failure(SQLITE_CORRUPT, texts::Damaged);
+}
+
+} // namespace
+
 struct JetFile::Handle {
     MdbHandle* mdb = nullptr;
     qint64 fileSize = 0;
+    // The user tables' catalog entries; a table definition points at its own.
+    std::vector<std::unique_ptr<MdbCatalogEntry>> catalog;
     ~Handle() {
         if (mdb) mdb_close(mdb);
     }
@@ -143,12 +174,7 @@ std::unique_ptr<JetFile> JetFile::open(const QString& path) {
     if (!info.isReadable()) throw failure(SQLITE_PERM, texts::Unreadable);
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly)) throw failure(SQLITE_PERM, texts::Unreadable);
-    const QByteArray head = f.read(0x15);
-    if (!hasJetHeader(head)) throw failure(SQLITE_NOTADB, texts::NotJet);
-    // A Jet file is whole pages (2 KB for Jet 3, 4 KB after): anything else was cut short.
-    const qint64 pageSize = head.size() > 0x14 && head[0x14] == 0 ? 2048 : 4096;
-    if (info.size() % pageSize != 0 || info.size() < 3 * pageSize)
-        throw failure(SQLITE_CORRUPT, texts::Damaged);
+    checkShape(f.read(0x15), info.size());
     auto h = std::make_unique<Handle>();
     h->fileSize = info.size();
     h->mdb = mdb_open(QFile::encodeName(path).constData(), MDB_NOFLAGS);
@@ -160,7 +186,7 @@ std::unique_ptr<JetFile> JetFile::open(const QString& path) {
 
 std::unique_ptr<JetFile> JetFile::openBytes(const QByteArray& bytes) {
     if (bytes.isEmpty()) throw failure(SQLITE_NOTADB, texts::Empty);
-    if (!hasJetHeader(bytes)) throw failure(SQLITE_NOTADB, texts::NotJet);
+    checkShape(bytes.left(0x15), bytes.size());
     auto h = std::make_unique<Handle>();
     h->fileSize = bytes.size();
     h->mdb =
@@ -174,19 +200,45 @@ std::unique_ptr<JetFile> JetFile::openBytes(const QByteArray& bytes) {
 void JetFile::readCatalog() {
     MdbHandle* mdb = h_->mdb;
     if (hasPassword(mdb)) throw failure(SQLITE_AUTH, texts::Password);
-    // Values are read raw or into buffers of our own; this only bounds the
-    // text of a Text column (255 characters) and the catalog's names.
+    // Values are read raw or into buffers of our own; this bounds the
+    // catalog's names and the text of a Text column (255 characters).
     mdb_set_bind_size(mdb, 64 * 1024);
-    GPtrArray* catalog = mdb_read_catalog(mdb, MDB_TABLE);
-    // An ACE file with a password is encrypted: its catalog reads as nothing.
-    if (!catalog || catalog->len == 0)
-        throw failure(SQLITE_CORRUPT, mdb->f->jet_version > MDB_VER_JET4 ? texts::DamagedOrPassword
-                                                                         : texts::Damaged);
-    for (guint i = 0; i < catalog->len; ++i) {
-        auto* entry = static_cast<MdbCatalogEntry*>(g_ptr_array_index(catalog, i));
-        if (entry->object_type == MDB_TABLE && mdb_is_user_table(entry))
-            tables_ << QString::fromUtf8(entry->object_name);
+    const QString damaged =
+        mdb->f->jet_version > MDB_VER_JET4 ? texts::DamagedOrPassword : texts::Damaged;
+    // The catalog is read here rather than by mdb_read_catalog, which also
+    // parses every object's properties and loops for ever on a damaged
+    // property block. The tables need none of them.
+    MdbCatalogEntry objects{};
+    objects.mdb = mdb;
+    objects.object_type = MDB_TABLE;
+    objects.table_pg = 2;
+    std::snprintf(objects.object_name, sizeof objects.object_name, "MSysObjects");
+    TableDef holder;
+    holder.def = mdb_read_table(&objects);
+    if (!readable(holder.def) || !mdb_read_columns(holder.def))
+        throw failure(SQLITE_CORRUPT, damaged);
+    std::vector<std::vector<char>> bound(4, std::vector<char>(mdb->bind_size + 1, '\0'));
+    const char* names[] = {"Id", "Name", "Type", "Flags"};
+    for (int i = 0; i < 4; ++i)
+        if (mdb_bind_column_by_name(holder.def, const_cast<gchar*>(names[i]), bound[i].data(),
+                                    nullptr) == -1)
+            throw failure(SQLITE_CORRUPT, damaged);
+    mdb_rewind_table(holder.def);
+    while (mdb_fetch_row(holder.def)) {
+        const int type = std::atoi(bound[2].data());
+        if ((type & 0x7f) != MDB_TABLE) continue;
+        auto entry = std::make_unique<MdbCatalogEntry>();
+        std::memset(entry.get(), 0, sizeof(MdbCatalogEntry));
+        entry->mdb = mdb;
+        std::snprintf(entry->object_name, sizeof entry->object_name, "%s", bound[1].data());
+        entry->object_type = type & 0x7f;
+        entry->table_pg = std::strtoul(bound[0].data(), nullptr, 10) & 0x00ffffff;
+        entry->flags = int(std::strtol(bound[3].data(), nullptr, 10));
+        if (!mdb_is_user_table(entry.get())) continue;
+        tables_ << QString::fromUtf8(entry->object_name);
+        h_->catalog.push_back(std::move(entry));
     }
+    if (h_->catalog.empty()) throw failure(SQLITE_CORRUPT, damaged);
 }
 
 QString JetFile::version() const {
@@ -202,17 +254,15 @@ QString JetFile::version() const {
 
 namespace {
 
-struct TableDef {
-    MdbTableDef* def = nullptr;
-    ~TableDef() {
-        if (def) mdb_free_tabledef(def);
-    }
-};
-
-MdbTableDef* readTable(MdbHandle* mdb, const QString& name, TableDef& holder) {
-    QByteArray n = name.toUtf8();
-    holder.def = mdb_read_table_by_name(mdb, n.data(), MDB_TABLE);
-    if (!holder.def || !mdb_read_columns(holder.def))
+MdbTableDef* readTable(const std::vector<std::unique_ptr<MdbCatalogEntry>>& catalog,
+                       const QString& name, TableDef& holder) {
+    const QByteArray n = name.toUtf8();
+    for (const auto& entry : catalog)
+        if (g_ascii_strcasecmp(entry->object_name, n.constData()) == 0) {
+            holder.def = mdb_read_table(entry.get());
+            break;
+        }
+    if (!readable(holder.def) || !mdb_read_columns(holder.def))
         throw failure(SQLITE_CORRUPT,
                       texts::Damaged + QStringLiteral(" (the table %1 cannot be read)").arg(name));
     return holder.def;
@@ -226,7 +276,7 @@ MdbColumn* columnAt(MdbTableDef* t, unsigned i) {
 
 JetTable JetFile::table(const QString& name) {
     TableDef holder;
-    MdbTableDef* t = readTable(h_->mdb, name, holder);
+    MdbTableDef* t = readTable(h_->catalog, name, holder);
     JetTable result;
     result.name = name;
     result.rows = t->num_rows;
@@ -463,7 +513,7 @@ private:
 qint64 JetFile::readRows(const QString& name,
                          const std::function<bool(const std::vector<JetValue>&)>& f) {
     TableDef holder;
-    MdbTableDef* t = readTable(h_->mdb, name, holder);
+    MdbTableDef* t = readTable(h_->catalog, name, holder);
     RowReader reader(h_->mdb, t, h_->fileSize);
     mdb_rewind_table(t);
     qint64 rows = 0;

@@ -55,15 +55,15 @@ Progress half(const Progress& progress, int which) {
 }
 
 QString reportText(const QString& jetPath, const QString& version, const QString& converted,
-                   const std::vector<CopiedTable>& copied, const AdoptReport& adopted,
-                   QFile& details) {
+                   const QDateTime& written, const std::vector<CopiedTable>& copied,
+                   const AdoptReport& adopted, QFile& details) {
     QString text;
     QTextStream out(&text);
     out << "Migration report\n\n"
         << "From:    " << QDir::toNativeSeparators(jetPath) << " (" << version << "; not changed)\n"
         << "To:      " << QDir::toNativeSeparators(converted) << " (schema version "
         << store::currentSchemaVersion() << ")\n"
-        << "Written: " << QDateTime::currentDateTime().toString(Qt::ISODate) << "\n\n"
+        << "Written: " << written.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) << "\n\n"
         << "Tables of the original file (rows read):\n";
     for (const CopiedTable& t : copied)
         out << "  " << t.name << ": " << t.rows << "\n";
@@ -95,7 +95,8 @@ QString reportText(const QString& jetPath, const QString& version, const QString
 
 } // namespace
 
-Migration migrate(const QString& jetPath, const QString& to, const Progress& progress) {
+Migration migrate(const QString& jetPath, const QString& to, const Progress& progress,
+                  const store::Actor& by) {
     Migration m;
     m.converted = to.isEmpty() ? convertedPath(jetPath) : QFileInfo(to).absoluteFilePath();
     m.report = reportPath(m.converted);
@@ -118,9 +119,12 @@ Migration migrate(const QString& jetPath, const QString& to, const Progress& pro
         const std::vector<CopiedTable> copied = copyJetFile(*jet, copy, half(progress, 0));
         m.adopted = adoptCopy(
             copy, m.converted, QDir::toNativeSeparators(QFileInfo(jetPath).absoluteFilePath()),
-            half(progress, 1), [&](const QString& line) { details.write((line + '\n').toUtf8()); });
+            half(progress, 1), [&](const QString& line) { details.write((line + '\n').toUtf8()); },
+            by);
         QFile::remove(copy);
-        m.text = reportText(jetPath, jet->version(), m.converted, copied, m.adopted, details);
+        m.text = reportText(jetPath, jet->version(), m.converted,
+                            by.now ? by.now() : QDateTime::currentDateTime(), copied, m.adopted,
+                            details);
         QSaveFile report(m.report);
         if (!report.open(QIODevice::WriteOnly) || report.write(m.text.toUtf8()) < 0 ||
             !report.commit())

@@ -32,6 +32,8 @@ struct Migration {
 // Converts jetPath into to (default: convertedPath), which must not exist.
 // progress hears the table being copied, then the one being converted; its
 // false cancels. All or nothing: a failure leaves no file behind.
-Migration migrate(const QString& jetPath, const QString& to = {}, const Progress& progress = {});
+// by stamps the report and the audit trail's entry (the program's clock).
+Migration migrate(const QString& jetPath, const QString& to = {}, const Progress& progress = {},
+                  const store::Actor& by = {});
 
 } // namespace migration

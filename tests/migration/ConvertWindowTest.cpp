@@ -46,6 +46,9 @@ TEST_F(ConvertWindowTest, YesConvertsTheFileBesideItAndOpensTheCopy) {
                                     QDir::toNativeSeparators(migration::reportPath(converted))));
     EXPECT_EQ(located(), converted);
     EXPECT_EQ(fileBytes(old), before);
+    // Stamped by the program's clock, as every "now" is.
+    EXPECT_TRUE(
+        fileBytes(migration::reportPath(converted)).contains("Written: 2026-12-07 15:04:05"));
     EXPECT_GT(itemsOf(control<QComboBox>(QStringLiteral("cboSensors"))).size(), 100);
     closeWindow();
 }

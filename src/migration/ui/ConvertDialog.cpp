@@ -42,7 +42,10 @@ std::optional<QString> convert(app::AppState& state, const QString& path) {
         return !progress.wasCanceled();
     };
     try {
-        const Migration m = migrate(path, {}, tell);
+        store::Actor by;
+        by.user = store::systemUserName();
+        if (state.env.clock) by.now = [clock = state.env.clock] { return clock->now(); };
+        const Migration m = migrate(path, {}, tell, by);
         progress.close();
         app::writeLocationFile(state.DataFolder, m.converted);
         prompter.ask({texts::converted(QDir::toNativeSeparators(m.converted),
