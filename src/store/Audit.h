@@ -33,6 +33,8 @@ inline const QString ZeroSet = QStringLiteral("zero set");
 inline const QString ZeroRetired = QStringLiteral("zero retired");
 inline const QString BackupRestored = QStringLiteral("backup restored");
 inline const QString SchemaUpgraded = QStringLiteral("schema upgraded");
+inline const QString TriggersChanged = QStringLiteral("trigger levels changed");
+inline const QString SiteLevelsChanged = QStringLiteral("site levels changed");
 } // namespace operation
 
 // What the entries of the changes hold, beside the operation and the sensor:
@@ -48,6 +50,8 @@ inline const QString SchemaUpgraded = QStringLiteral("schema upgraded");
 // - backup restored: the backup file's path in Target, written into the
 //   restored file itself.
 // - schema upgraded: the file in Target, the versions in OldValue and NewValue.
+// - trigger levels changed, site levels changed: the settings before and after,
+//   one line each, in OldValue and NewValue.
 struct AuditEntry {
     QString operation;
     QString sensor;              // empty for the whole file

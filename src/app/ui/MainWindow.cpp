@@ -6,6 +6,7 @@
 #include "app/ui/AboutDialog.h"
 #include "graphs/ui/GraphPanel.h"
 #include "importer/ui/ImportPanel.h"
+#include "levels/ui/StatusPanel.h"
 #include "maintenance/Texts.h"
 #include "maintenance/ui/BackupPanel.h"
 #include "maintenance/ui/HistoryDialog.h"
@@ -23,6 +24,7 @@
 #include <QLineEdit>
 #include <QScreen>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolButton>
 
 namespace app {
@@ -43,10 +45,9 @@ MainWindow::MainWindow(const Environment& environment, QWidget* parent)
     const sensors::CurrentSensorOf current = [this] { return sensors_->current(); };
     readings_ = std::make_unique<readings::ReadingPanel>(state_, ui_.readingUi, current);
     graphs_ = std::make_unique<graphs::GraphPanel>(state_, ui_.graphUi, current);
-    import_ = std::make_unique<importer::ImportPanel>(state_, ui_.importUi, *readings_,
-                                                     current);
-    datasheet_ = std::make_unique<outputs::DatasheetPanel>(state_, ui_.datasheetUi,
-                                                           *readings_, current);
+    import_ = std::make_unique<importer::ImportPanel>(state_, ui_.importUi, *readings_, current);
+    datasheet_ =
+        std::make_unique<outputs::DatasheetPanel>(state_, ui_.datasheetUi, *readings_, current);
     ui_.reportUi.cboScale = ui_.graphUi.cboScale;
     report_ = std::make_unique<outputs::ReportPanel>(state_, ui_.reportUi, *readings_);
     backup_ = std::make_unique<maintenance::BackupPanel>(
@@ -55,6 +56,13 @@ MainWindow::MainWindow(const Environment& environment, QWidget* parent)
     recover_ = std::make_unique<readings::RecoverPanel>(
         state_, ui_.recoverUi, current,
         [this](const QString& path, const QString& label) { return reloadDatabase(path, label); });
+    status_ = std::make_unique<levels::StatusPanel>(
+        state_, ui_.statusUi, current,
+        [this](const QString& number) {
+            ui_.SSTab1->setCurrentIndex(0);
+            sensors_->showSensor(number);
+        },
+        [this](const QHash<QString, QColor>& marks) { sensors_->setMarks(marks); });
     const QSize around(TabWidth + 2 * twips(120), TabHeight + 2 * twips(120));
     setMinimumSize(around);
     resize(around);
@@ -147,6 +155,10 @@ void MainWindow::showAccess() {
 
 void MainWindow::showRegister(const QStringList& numbers) {
     sensors_->showSensors(numbers);
+    sensors_->setMarks({});
+    // The statuses of a large register take a moment: the window is shown
+    // first, the marks follow.
+    QTimer::singleShot(300, this, [this] { status_->refreshMarks(); });
 }
 
 void MainWindow::changeDatabaseLocation() {
@@ -253,9 +265,14 @@ void MainWindow::onTabChanged(int tab) {
     case 5:
         ignoreFailure([&] { backup_->refreshList(); });
         break;
+    case 6:
+        status_->enterStatusTab();
+        return;
     default:
         break;
     }
+    // Whatever the tab left behind may have moved a sensor's status.
+    status_->refreshMarks();
 }
 
 void MainWindow::openManual() {
