@@ -103,7 +103,10 @@ QVariant StatusModel::data(const QModelIndex& index, int role) const {
         if (!c.isValid()) return {};
         if (role == Qt::BackgroundRole) return c;
         if (role == Qt::ForegroundRole)
-            return c.lightnessF() < 0.55 ? QColor(Qt::white) : QColor(Qt::black);
+            // Dark text on a light colour by its perceived brightness.
+            return 0.299 * c.redF() + 0.587 * c.greenF() + 0.114 * c.blueF() < 0.55
+                       ? QColor(Qt::white)
+                       : QColor(Qt::black);
     }
     if (role == Qt::TextAlignmentRole && index.column() >= Anchor && index.column() <= Rate)
         return int(Qt::AlignRight | Qt::AlignVCenter);
