@@ -11,6 +11,7 @@
 #include "app/Environment.h"
 #include "app/SystemServices.h"
 #include "app/ui/MainWindow.h"
+#include "levels/TriggerLevels.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -98,6 +99,20 @@ int main(int argc, char* argv[]) {
             emit date->editingFinished();
         }
         tabs->setCurrentIndex(0);
+    }
+    if (sampleAdded) {
+        // Thresholds the sample's readings reach, so that the Status tab and
+        // the sensor list show a level.
+        auto db = store::Database::open(
+            QDir(args[1]).filePath(QStringLiteral("Vornhald/Tolvane/TolvaneMPBX.mdb")));
+        levels::SensorTriggers t;
+        t.displacement[0] =
+            levels::parseThresholds(QStringLiteral("Alert=0.01,Alarm=50,Action=100"),
+                                    levels::siteLevels(*db), QStringLiteral("sample"));
+        t.rate[0] = levels::parseThresholds(QStringLiteral("Alarm=5"), levels::siteLevels(*db),
+                                            QStringLiteral("sample"));
+        t.staleAfterHours = 24 * 30;
+        levels::setSensorTriggers(*db, QStringLiteral("202571001"), t);
     }
     int failed = 0;
     const auto picture = [&](const QString& name) {
@@ -213,6 +228,17 @@ int main(int argc, char* argv[]) {
     });
     tabs->setCurrentIndex(5);
     if (auto* command = window.findChild<QWidget*>(QStringLiteral("imgHistory")))
+        QMetaObject::invokeMethod(command, "click");
+    // The sample's trigger levels.
+    QTimer::singleShot(0, [&] {
+        if (auto* levels = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            QApplication::processEvents();
+            levels->grab().save(out.filePath(QStringLiteral("trigger-levels.png")));
+            levels->reject();
+        }
+    });
+    tabs->setCurrentIndex(1);
+    if (auto* command = window.findChild<QWidget*>(QStringLiteral("imgTriggerLevels")))
         QMetaObject::invokeMethod(command, "click");
     // The about window, grabbed while it is up.
     QTimer::singleShot(0, [&] {

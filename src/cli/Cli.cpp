@@ -4,6 +4,8 @@
 #include "app/DatabaseLock.h"
 #include "app/Log.h"
 #include "importer/Texts.h"
+#include "levels/SensorStatus.h"
+#include "levels/TriggerLevels.h"
 #include "maintenance/Texts.h"
 #include "migration/Migration.h"
 #include "migration/Texts.h"
@@ -109,6 +111,8 @@ public:
     int zeros(const Arguments& a);
     int recover(const Arguments& a);
     int history(const Arguments& a);
+    int levels(const Arguments& a);
+    int status(const Arguments& a);
     int mdbTables(const Arguments& a);
     int mdbCopy(const Arguments& a);
     int migrate(const Arguments& a);
@@ -849,6 +853,237 @@ int Run::history(const Arguments& a) {
     return Done;
 }
 
+namespace {
+
+QString decimal(std::optional<double> v, int places) {
+    return v ? QString::number(*v, 'f', places) : QString();
+}
+
+QJsonValue jsonNumber(std::optional<double> v) {
+    return v ? QJsonValue(*v) : QJsonValue();
+}
+
+QJsonObject thresholdsJson(const levels::Thresholds& t,
+                           const std::vector<levels::TriggerLevel>& site) {
+    QJsonObject o;
+    for (const auto& [position, value] : t)
+        if (position <= int(site.size())) o.insert(site[size_t(position - 1)].name, value);
+    return o;
+}
+
+} // namespace
+
+int Run::levels(const Arguments& a) {
+    const QString number = a.positional[0];
+    const bool writes = a.has(QStringLiteral("--set")) || a.has(QStringLiteral("--rate")) ||
+                        a.has(QStringLiteral("--window")) ||
+                        a.has(QStringLiteral("--stale-after")) || a.has(QStringLiteral("--clear"));
+    int anchor = 0;
+    if (a.has(QStringLiteral("--anchor"))) {
+        bool ok = false;
+        anchor = a.value(QStringLiteral("--anchor")).toInt(&ok);
+        if (!ok || anchor < 1 || anchor > levels::MaxAnchors)
+            throw UsageError{QStringLiteral("--anchor takes an anchor from 1 to 8, not \"%1\"")
+                                 .arg(a.value(QStringLiteral("--anchor")))};
+        if (!writes)
+            throw UsageError{QStringLiteral("--anchor goes with --set, --rate or --clear")};
+    }
+    if (anchor > 0 && (a.has(QStringLiteral("--window")) || a.has(QStringLiteral("--stale-after"))))
+        throw UsageError{
+            QStringLiteral("--window and --stale-after are the sensor's, not an anchor's")};
+    store::Database& db = database(!writes);
+    int anchors = -1;
+    for (const operations::SensorSummary& s : operations::listSensors(db))
+        if (s.number == number) anchors = s.anchors;
+    if (anchors < 0)
+        throw store::Error(store::code::NotFound,
+                           QStringLiteral("no sensor %1 in the register").arg(number));
+    if (anchor > anchors)
+        throw UsageError{
+            QStringLiteral("--anchor: sensor %1 has %2 anchor(s)").arg(number).arg(anchors)};
+    const std::vector<levels::TriggerLevel> site = levels::siteLevels(db);
+    levels::SensorTriggers t = levels::sensorTriggers(db, number);
+    if (writes) {
+        const auto thresholds = [&](const QString& flag) {
+            try {
+                return levels::parseThresholds(a.value(flag), site, flag);
+            } catch (const store::Error& e) {
+                throw UsageError{e.description()};
+            }
+        };
+        const auto hours = [&](const QString& flag) {
+            bool ok = false;
+            const double h = a.value(flag).toDouble(&ok);
+            if (!ok || !(h > 0) || !std::isfinite(h))
+                throw UsageError{QStringLiteral("%1 takes a number of hours above 0, not \"%2\"")
+                                     .arg(flag, a.value(flag))};
+            return h;
+        };
+        const size_t k = size_t(anchor);
+        if (a.has(QStringLiteral("--clear"))) {
+            t.displacement[k].clear();
+            t.rate[k].clear();
+        }
+        if (a.has(QStringLiteral("--set"))) t.displacement[k] = thresholds(QStringLiteral("--set"));
+        if (a.has(QStringLiteral("--rate"))) t.rate[k] = thresholds(QStringLiteral("--rate"));
+        if (a.has(QStringLiteral("--window"))) t.windowHours = hours(QStringLiteral("--window"));
+        if (a.has(QStringLiteral("--stale-after"))) {
+            if (a.value(QStringLiteral("--stale-after"))
+                    .compare(QStringLiteral("off"), Qt::CaseInsensitive) == 0)
+                t.staleAfterHours.reset();
+            else
+                t.staleAfterHours = hours(QStringLiteral("--stale-after"));
+        }
+        operations::writeTransaction(db, [&] { levels::setSensorTriggers(db, number, t); });
+        t = levels::sensorTriggers(db, number);
+    }
+    if (a.has(QStringLiteral("--json"))) {
+        QJsonArray names;
+        for (const levels::TriggerLevel& l : site)
+            names.append(QJsonObject{{QStringLiteral("name"), l.name},
+                                     {QStringLiteral("colour"), levels::colourText(l.colour)}});
+        QJsonObject own;
+        for (int k = 1; k <= levels::MaxAnchors; ++k)
+            if (!t.displacement[size_t(k)].empty() || !t.rate[size_t(k)].empty())
+                own.insert(
+                    QString::number(k),
+                    QJsonObject{{QStringLiteral("displacement"),
+                                 thresholdsJson(t.displacement[size_t(k)], site)},
+                                {QStringLiteral("rate"), thresholdsJson(t.rate[size_t(k)], site)}});
+        const QJsonObject o{
+            {QStringLiteral("sensor"), number},
+            {QStringLiteral("levels"), names},
+            {QStringLiteral("windowHours"), t.windowHours},
+            {QStringLiteral("staleAfterHours"), jsonNumber(t.staleAfterHours)},
+            {QStringLiteral("allAnchors"),
+             QJsonObject{{QStringLiteral("displacement"), thresholdsJson(t.displacement[0], site)},
+                         {QStringLiteral("rate"), thresholdsJson(t.rate[0], site)}}},
+            {QStringLiteral("anchors"), own}};
+        print(streams_.out, QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Indented)));
+        return Done;
+    }
+    QStringList names;
+    for (const levels::TriggerLevel& l : site)
+        names << l.name;
+    QString out =
+        QStringLiteral("Sensor %1, %2 anchor(s)\nLevels: %3\nRate window: %4 h\n"
+                       "No new data after: %5\n")
+            .arg(number)
+            .arg(anchors)
+            .arg(names.join(QStringLiteral(", ")))
+            .arg(t.windowHours)
+            .arg(t.staleAfterHours ? QString::number(*t.staleAfterHours) + QStringLiteral(" h")
+                                   : QStringLiteral("off"));
+    const auto line = [&](const QString& scope, size_t k) {
+        const QString d = levels::thresholdsText(t.displacement[k], site);
+        const QString r = levels::thresholdsText(t.rate[k], site);
+        out += QStringLiteral("%1: displacement (mm) %2; rate (mm/day) %3\n")
+                   .arg(scope, d.isEmpty() ? QStringLiteral("none") : d,
+                        r.isEmpty() ? QStringLiteral("none") : r);
+    };
+    line(QStringLiteral("All anchors"), 0);
+    for (int k = 1; k <= levels::MaxAnchors; ++k)
+        if (!t.displacement[size_t(k)].empty() || !t.rate[size_t(k)].empty())
+            line(QStringLiteral("Anchor %1").arg(k), size_t(k));
+    print(streams_.out, out);
+    return Done;
+}
+
+int Run::status(const Arguments& a) {
+    std::optional<QString> at;
+    QDateTime now = clock_.now();
+    if (a.has(QStringLiteral("--at"))) {
+        at = momentOf(a.value(QStringLiteral("--at")), QStringLiteral("--at"));
+        now = QDateTime::fromString(*at, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    }
+    store::Database& db = database(true);
+    const std::vector<levels::TriggerLevel> site = levels::siteLevels(db);
+    int atLeast = 1;
+    if (a.has(QStringLiteral("--level"))) {
+        const QString name = a.value(QStringLiteral("--level"));
+        atLeast = 0;
+        for (const levels::TriggerLevel& l : site)
+            if (l.name.compare(name, Qt::CaseInsensitive) == 0) atLeast = l.position;
+        if (atLeast == 0) {
+            QStringList names;
+            for (const levels::TriggerLevel& l : site)
+                names << l.name;
+            throw UsageError{QStringLiteral("--level: there is no level \"%1\" (the levels are %2)")
+                                 .arg(name, names.join(QStringLiteral(", ")))};
+        }
+    }
+    std::vector<levels::SensorStatus> all = levels::siteStatus(db, at);
+    levels::sortWorstFirst(all, now);
+    // What a scheduled job is told of: a level at or above the one asked
+    // for, or no new data.
+    const auto counts = [&](const levels::SensorStatus& s) {
+        return s.level >= atLeast || levels::noNewData(s, now);
+    };
+    bool attention = false;
+    for (const levels::SensorStatus& s : all)
+        attention = attention || counts(s);
+    const auto stamp = [](const QString& fullDate) {
+        return fullDate.isEmpty() ? QString() : readings::momentText(fullDate);
+    };
+    if (a.has(QStringLiteral("--json"))) {
+        QJsonArray array;
+        for (const levels::SensorStatus& s : all) {
+            if (a.has(QStringLiteral("--level")) && !counts(s)) continue;
+            const std::optional<double> age = levels::ageHours(s, now);
+            array.append(QJsonObject{
+                {QStringLiteral("sensor"), s.number},
+                {QStringLiteral("status"), levels::statusText(s, site, now)},
+                {QStringLiteral("level"), s.level > 0 && s.level <= int(site.size())
+                                              ? QJsonValue(site[size_t(s.level - 1)].name)
+                                              : QJsonValue()},
+                {QStringLiteral("noNewData"), levels::noNewData(s, now)},
+                {QStringLiteral("anchor"), s.anchor > 0 ? QJsonValue(s.anchor) : QJsonValue()},
+                {QStringLiteral("displacement"), jsonNumber(s.displacement)},
+                {QStringLiteral("rate"), jsonNumber(s.rate)},
+                {QStringLiteral("decidedBy"),
+                 s.level > 0 ? QJsonValue(levels::kindName(s.decidedBy)) : QJsonValue()},
+                {QStringLiteral("suspect"), s.suspect},
+                {QStringLiteral("latest"),
+                 s.noReadings ? QJsonValue() : QJsonValue(stamp(s.latestAt))},
+                {QStringLiteral("ageHours"), jsonNumber(age)},
+                {QStringLiteral("mineLevel"), s.mineLevel},
+                {QStringLiteral("location"), s.location}});
+        }
+        print(streams_.out,
+              QString::fromUtf8(QJsonDocument(array).toJson(QJsonDocument::Indented)));
+        return attention ? Attention : Done;
+    }
+    QString out;
+    for (const levels::SensorStatus& s : all) {
+        if (levels::condition(s, now) == levels::Condition::Normal) continue;
+        if (a.has(QStringLiteral("--level")) && !counts(s)) continue;
+        QString line = QStringLiteral("%1 %2").arg(s.number, levels::statusText(s, site, now));
+        if (s.level > 0)
+            line +=
+                QStringLiteral(": anchor %1 at %2 mm%3 (by %4)")
+                    .arg(s.anchor)
+                    .arg(decimal(s.displacement, 2),
+                         s.rate ? QStringLiteral(", %1 mm/day").arg(decimal(s.rate, 2)) : QString(),
+                         levels::kindName(s.decidedBy));
+        if (!s.noReadings) {
+            const std::optional<double> age = levels::ageHours(s, now);
+            line += QStringLiteral("; latest reading %1, %2 h ago")
+                        .arg(stamp(s.latestAt), decimal(age, 1));
+            if (levels::noNewData(s, now) && s.level > 0) line += QStringLiteral(", no new data");
+            if (s.staleAfterHours && levels::noNewData(s, now))
+                line += QStringLiteral(" (limit %1 h)").arg(*s.staleAfterHours);
+        }
+        if (s.suspect) line += QStringLiteral("; the reading is flagged suspect");
+        QStringList where;
+        if (!s.mineLevel.isEmpty()) where << s.mineLevel;
+        if (!s.location.isEmpty()) where << s.location;
+        if (!where.isEmpty()) line += QStringLiteral("; ") + where.join(QStringLiteral(", "));
+        out += line + QLatin1Char('\n');
+    }
+    print(streams_.out, out);
+    return attention ? Attention : Done;
+}
+
 // ---------------------------------------------------------------- earlier versions' files
 
 int Run::mdbTables(const Arguments& a) {
@@ -1069,6 +1304,44 @@ const std::vector<Command>& commands() {
          1,
          QStringLiteral(" tolvane-cli history"),
          &Run::history},
+        {QStringLiteral("levels"),
+         QStringLiteral("NUMBER [--anchor K] [--set \"Alert=5,Alarm=10,Action=20\"] [--rate "
+                        "\"Alert=0.5,Alarm=1\"] [--window HOURS] [--stale-after HOURS|off] "
+                        "[--clear] [--json]"),
+         QStringLiteral("a sensor's trigger levels: show them, or set them"),
+         QStringLiteral(
+             "Without a setting, shows the sensor's thresholds. --set gives the displacement "
+             "thresholds (mm, on the absolute displacement of each anchor) and --rate the rate "
+             "thresholds (mm/day over the trailing window) by level name, each replacing the "
+             "list it names, for every anchor or, with --anchor K, for anchor K alone (its own "
+             "list replaces the sensor's for that anchor; --clear removes it). --window sets the "
+             "rate window (24 hours by default), --stale-after the age after which a sensor "
+             "without a new reading has \"no new data\" (off by default). Values must be "
+             "numbers, not negative, and increase from one level to the next. Every change is "
+             "written in the audit trail.\n"),
+         {QStringLiteral("--anchor"), QStringLiteral("--set"), QStringLiteral("--rate"),
+          QStringLiteral("--window"), QStringLiteral("--stale-after")},
+         {QStringLiteral("--clear"), QStringLiteral("--json")},
+         1,
+         1,
+         QStringLiteral(" tolvane-cli levels"),
+         &Run::levels},
+        {QStringLiteral("status"),
+         QStringLiteral("[--json] [--level LEVEL] [--at \"YYYY/MM/DD HH:MM:SS\"]"),
+         QStringLiteral("every sensor's status against its trigger levels"),
+         QStringLiteral(
+             "One line per sensor not at normal, worst first: the level reached by its latest "
+             "valid reading (the anchor, its displacement and rate), \"no new data\" when that "
+             "reading is older than the sensor's limit, or \"no readings\". --json gives every "
+             "sensor. --level keeps the sensors at that level or above (and those with no new "
+             "data); --at gives the status at an earlier moment. Exit status 3 when a sensor "
+             "has reached a level or has no new data, 0 otherwise.\n"),
+         {QStringLiteral("--level"), QStringLiteral("--at")},
+         {QStringLiteral("--json")},
+         0,
+         0,
+         QStringLiteral(" tolvane-cli status"),
+         &Run::status},
         {QStringLiteral("mdb-tables"),
          QStringLiteral("FILE"),
          QStringLiteral("lists the tables of an earlier version's Jet file with their rows"),

@@ -14,7 +14,8 @@
 namespace cli {
 
 // Exit statuses: scripts rely on them.
-enum Status { Done = 0, Failed = 1, WrongUsage = 2 };
+// Attention: `status` found a sensor at a trigger level or with no new data.
+enum Status { Done = 0, Failed = 1, WrongUsage = 2, Attention = 3 };
 
 // The report needs the graphs, which are drawn with the window's charting
 // component: the program that links it hands the writer in. Returns the

@@ -50,24 +50,8 @@ ReadingsOf forEachReading(store::Database& db, const QString& number,
 
     // The zeros of the graphs: the earliest valid reading ticked for the time
     // graph, then the stored zero readings.
-    // The key names the reading table's own column: inside the condition's
-    // subquery a bare name would be the flag's.
     const QString leftOut = readings::invalidLeftOut(db, QStringLiteral("t.DateTimeKey"), 3);
-    std::optional<readings::Channels> implicitZero;
-    {
-        store::Statement zero = db.prepare(
-            QStringLiteral("SELECT %1 FROM %2 t WHERE Plottemporal = True%3 ORDER BY FullDate, "
-                           "_rowid_ LIMIT 1")
-                .arg(ChannelColumns, table, leftOut));
-        zero.bind(3, number);
-        if (zero.step()) {
-            readings::Channels channels;
-            for (int i = 1; i <= Channels; ++i)
-                channels[size_t(i)] = readings::ruleValue(zero.get(), i - 1);
-            implicitZero = channels;
-        }
-        zero.reset();
-    }
+    const std::optional<readings::Channels> implicitZero = readings::graphZeroReading(db, number);
     readings::ZeroPlan plan = readings::zeroPlan(db, number, implicitZero);
     const bool flags = db.hasTable(QStringLiteral("ReadingQuality"));
 

@@ -149,6 +149,21 @@ void retireZero(store::Database& db, const QString& sensorNumber, qint64 id,
     });
 }
 
+std::optional<Channels> graphZeroReading(store::Database& db, const QString& sensorNumber) {
+    // The key names the reading table's own column: inside the condition's
+    // subquery a bare name would be the flag's.
+    store::Statement st = db.prepare(
+        QStringLiteral("SELECT %1 FROM %2 t WHERE t.Plottemporal = True%3 ORDER BY t.FullDate, "
+                       "t._rowid_ LIMIT 1")
+            .arg(channelList(), store::quoteName(sensorNumber),
+                 invalidLeftOut(db, QStringLiteral("t.DateTimeKey"), 1)));
+    st.bind(1, sensorNumber);
+    std::optional<Channels> found;
+    if (st.step()) found = channelsOf(st);
+    st.reset();
+    return found;
+}
+
 ZeroPlan zeroPlan(store::Database& db, const QString& sensorNumber,
                   const std::optional<Channels>& implicitZero) {
     ZeroPlan plan;

@@ -61,6 +61,10 @@ private:
     bool stored_ = false;
 };
 
+// The channels of the earliest valid reading ticked for the time graph: the
+// zero before the first stored one. Nothing when no reading is ticked.
+std::optional<Channels> graphZeroReading(store::Database& db, const QString& sensorNumber);
+
 // The plan of the sensor. implicitZero: the channels of the earliest reading
 // the graph selects (nothing: no reading is selected).
 ZeroPlan zeroPlan(store::Database& db, const QString& sensorNumber,

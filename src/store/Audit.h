@@ -33,6 +33,8 @@ inline const QString ZeroSet = QStringLiteral("zero set");
 inline const QString ZeroRetired = QStringLiteral("zero retired");
 inline const QString BackupRestored = QStringLiteral("backup restored");
 inline const QString SchemaUpgraded = QStringLiteral("schema upgraded");
+inline const QString TriggersChanged = QStringLiteral("trigger levels changed");
+inline const QString SiteLevelsChanged = QStringLiteral("site levels changed");
 inline const QString DatabaseConverted = QStringLiteral("database converted");
 } // namespace operation
 
@@ -49,6 +51,8 @@ inline const QString DatabaseConverted = QStringLiteral("database converted");
 // - backup restored: the backup file's path in Target, written into the
 //   restored file itself.
 // - schema upgraded: the file in Target, the versions in OldValue and NewValue.
+// - trigger levels changed, site levels changed: the settings before and after,
+//   one line each, in OldValue and NewValue.
 // - database converted: the earlier version's file in Target, the rows that
 //   were kept aside in Count.
 struct AuditEntry {

@@ -5,6 +5,8 @@
 
 #include <sqlite3.h>
 
+#include <atomic>
+
 #ifdef Q_OS_UNIX
 #include <pwd.h>
 #include <unistd.h>
@@ -181,6 +183,8 @@ QString systemUserName() {
 Database::Database(sqlite3* db, QString path)
     : db_(db), path_(std::move(path)), actor_{systemUserName(),
                                               [] { return QDateTime::currentDateTime(); }} {
+    static std::atomic<std::uint64_t> opened{0};
+    serial_ = ++opened;
     sqlite3_update_hook(db_, &Database::rowWritten, this);
     sqlite3_rollback_hook(db_, &Database::rolledBack, this);
 }
@@ -198,10 +202,14 @@ void Database::rolledBack(void* self) {
     ++static_cast<Database*>(self)->rollbacks_;
 }
 
+std::uint64_t Database::writesTo(const QString& table) const {
+    const auto it = tableWrites_.find(table.toLower().toStdString());
+    return it == tableWrites_.end() ? 0 : it->second;
+}
+
 Database::ChangeStamp Database::changeStamp(const QString& table) {
     ChangeStamp stamp;
-    const auto it = tableWrites_.find(table.toLower().toStdString());
-    if (it != tableWrites_.end()) stamp.table = it->second;
+    stamp.table = writesTo(table);
     // Rows the update hook never saw (a DELETE without WHERE empties the table
     // at once) still count among the connection's changes.
     stamp.unattributed =

@@ -88,6 +88,9 @@ public:
     Database& operator=(const Database&) = delete;
 
     const QString& path() const { return path_; }
+    // Unique among the connections this process opened: tells a new connection
+    // from an old one that stood at the same address.
+    std::uint64_t serial() const { return serial_; }
     sqlite3* handle() const { return db_; }
     // True when the file this connection reads was renamed over or removed
     // since it was opened: whatever is written through it is then lost.
@@ -117,6 +120,9 @@ public:
         bool operator==(const ChangeStamp&) const = default;
     };
     ChangeStamp changeStamp(const QString& table);
+    // Rows written to the table through this connection so far (changeStamp's
+    // first part, without its queries).
+    std::uint64_t writesTo(const QString& table) const;
 
     // True when a table of exactly this name is in the file (engine tables included).
     bool hasTable(const QString& name);
@@ -174,6 +180,7 @@ private:
     std::uint64_t attributedWrites_ = 0;
     std::uint64_t rollbacks_ = 0;
     Actor actor_;
+    std::uint64_t serial_ = 0;
 };
 
 // Quotes a name for SQL with back-quotes, doubling any back-quote inside it.

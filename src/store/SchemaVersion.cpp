@@ -81,6 +81,34 @@ QStringList version3() {
     };
 }
 
+// Trigger levels: the site's ordered list, each sensor's thresholds (anchor 0
+// stands for every anchor) and its rate window and data-age limit.
+QStringList version4() {
+    return {
+        QStringLiteral("CREATE TABLE TriggerLevels (\n"
+                       "  Position INTEGER PRIMARY KEY NOT NULL CHECK (Position BETWEEN 1 AND 5),\n"
+                       "  Name TEXT NOT NULL UNIQUE COLLATE NOCASE,\n"
+                       "  Colour TEXT NOT NULL\n"
+                       ") STRICT"),
+        QStringLiteral(
+            "INSERT INTO TriggerLevels (Position, Name, Colour) VALUES "
+            "(1, 'Alert', '#ffbf00'), (2, 'Alarm', '#ff4500'), (3, 'Action', '#e00000')"),
+        QStringLiteral("CREATE TABLE SensorTriggers (\n"
+                       "  SensorID TEXT PRIMARY KEY NOT NULL,\n"
+                       "  RateWindowHours REAL NOT NULL DEFAULT 24 CHECK (RateWindowHours > 0),\n"
+                       "  StaleAfterHours REAL CHECK (StaleAfterHours > 0)\n"
+                       ") STRICT"),
+        QStringLiteral("CREATE TABLE SensorThresholds (\n"
+                       "  SensorID TEXT NOT NULL,\n"
+                       "  Anchor INTEGER NOT NULL CHECK (Anchor BETWEEN 0 AND 8),\n"
+                       "  Kind TEXT NOT NULL CHECK (Kind IN ('displacement', 'rate')),\n"
+                       "  Level INTEGER NOT NULL CHECK (Level BETWEEN 1 AND 5),\n"
+                       "  Value REAL NOT NULL CHECK (Value >= 0),\n"
+                       "  PRIMARY KEY (SensorID, Anchor, Kind, Level)\n"
+                       ") STRICT"),
+    };
+}
+
 } // namespace
 
 const std::vector<SchemaStep>& schemaSteps() {
@@ -90,6 +118,7 @@ const std::vector<SchemaStep>& schemaSteps() {
          {QStringLiteral("CREATE TABLE Settings (Name TEXT PRIMARY KEY NOT NULL, Value TEXT)")}},
         {3, QStringLiteral("quality flags, zero readings, the recycle area and the audit trail"),
          version3()},
+        {4, QStringLiteral("trigger levels and thresholds"), version4()},
     };
     return steps;
 }

@@ -29,10 +29,11 @@ TEST_F(MainWindowTest, WindowAndTabs) {
     EXPECT_EQ(window->objectName(), QStringLiteral("frmTolvane"));
     EXPECT_EQ(window->windowTitle(), QStringLiteral("Tolvane MPBX/ROVA"));
     auto* tabs = control<QTabWidget>(QStringLiteral("SSTab1"));
-    ASSERT_EQ(tabs->count(), 6);
+    ASSERT_EQ(tabs->count(), 7);
     const QStringList captions{"1. Identification", "2. Installation",  "3. Readings",
-                               "4. Disp v Time",    "5. Disp v Length", "6. Utilities"};
-    for (int i = 0; i < 6; ++i)
+                               "4. Disp v Time",    "5. Disp v Length", "6. Utilities",
+                               "7. Status"};
+    for (int i = 0; i < 7; ++i)
         EXPECT_EQ(tabs->tabText(i), captions[i]);
     EXPECT_EQ(tabs->currentIndex(), 0);
     EXPECT_FALSE(control(QStringLiteral("lblError"))->isVisibleTo(window.get()));

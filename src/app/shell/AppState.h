@@ -7,6 +7,7 @@
 #include "app/DatabaseLock.h"
 #include "app/Environment.h"
 #include "app/Log.h"
+#include "levels/SensorStatus.h"
 #include "store/Database.h"
 #include "store/RowSet.h"
 
@@ -47,6 +48,8 @@ struct AppState {
     std::unique_ptr<store::RowSet> rsPrefs;
     std::unique_ptr<store::RowSet> rsNetworkConfig;
     std::unique_ptr<store::RowSet> rsGraphData;
+    // The sensors' statuses, kept up to date on the connection (see board()).
+    std::unique_ptr<levels::StatusBoard> statusBoard;
 
     // The preferences.
     QString PrefMaxY, PrefMinY, PrefMinX, PrefMaxX;
@@ -64,8 +67,18 @@ struct AppState {
         return *rsSensors;
     }
 
+    // The status board of the connection in use; a new one after the
+    // connection changed (a restore, another database).
+    levels::StatusBoard& board() {
+        store::Database& db = database();
+        if (!statusBoard || statusBoard->serial() != db.serial())
+            statusBoard = std::make_unique<levels::StatusBoard>(db);
+        return *statusBoard;
+    }
+
     // Row sets first: none may outlive the connection it reads.
     void releaseDatabase() {
+        statusBoard.reset();
         rsSensorData.reset();
         rsGraphData.reset();
         rsNetworkConfig.reset();

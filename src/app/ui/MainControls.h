@@ -7,6 +7,7 @@
 #include "app/ui/Twips.h"
 #include "graphs/ui/GraphControls.h"
 #include "importer/ui/ImportControls.h"
+#include "levels/ui/StatusControls.h"
 #include "maintenance/ui/BackupControls.h"
 #include "outputs/ui/DatasheetControls.h"
 #include "outputs/ui/ReportControls.h"
@@ -33,6 +34,7 @@ struct MainControls {
     sensors::FilterControls filterUi;       // tab 6: the filter
     maintenance::BackupControls backupUi;   // tab 6: backup and restore
     readings::RecoverControls recoverUi;    // tab 6: the recycle area
+    levels::StatusControls statusUi;        // tab 7, and the trigger levels of tabs 2 and 6
 
     // The window's own.
     QLabel* Label46 = nullptr;     // "Report"
@@ -43,7 +45,7 @@ struct MainControls {
     QToolButton* imgHistory = nullptr; // the audit trail
 };
 
-// Builds the six tabs of SSTab1 with every control in place (no behaviour).
+// Builds the seven tabs of SSTab1 with every control in place (no behaviour).
 MainControls buildMainControls(QTabWidget* tabs);
 
 // The pixel size of the tab control; the window is laid out around it.

@@ -21,6 +21,7 @@
 #include <QRadioButton>
 #include <QStyle>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTimeEdit>
 #include <QToolButton>
 
@@ -276,6 +277,9 @@ void buildInstallation(QTabWidget* tabs, MainControls& c) {
     c.sensorUi.lblRecess =
         b.label(QStringLiteral("m protruding from hole"), 766, 608, QStringLiteral("lblRecess"));
     c.sensorUi.lblRecess->resize(200, c.sensorUi.lblRecess->height());
+    c.statusUi.imgTriggerLevels =
+        b.command(QStringLiteral("imgTriggerLevels"), standard(QStyle::SP_MessageBoxWarning),
+                  QStringLiteral("Trigger levels…"), 20, 430);
 }
 
 void buildReadings(QTabWidget* tabs, MainControls& c) {
@@ -472,6 +476,9 @@ void buildUtilities(QTabWidget* tabs, MainControls& c) {
     c.imgHistory =
         b.command(QStringLiteral("imgHistory"), standard(QStyle::SP_FileDialogDetailedView),
                   maintenance::texts::HistoryCaption, 20, 484);
+    c.statusUi.imgSiteLevels =
+        b.command(QStringLiteral("imgSiteLevels"), standard(QStyle::SP_MessageBoxWarning),
+                  QStringLiteral("Trigger levels of the site…"), 20, 534);
 
     b.heading(QStringLiteral("Choose an mdb file to restore from:"), 520, 18);
     c.backupUi.lstFiles = b.make<QListWidget>(QStringLiteral("lstFiles"), 520, 42, 320, 200);
@@ -491,6 +498,24 @@ void buildUtilities(QTabWidget* tabs, MainControls& c) {
                            QStringLiteral("About Vornhald's Tolvane"), 520, 504);
 }
 
+void buildStatus(QTabWidget* tabs, MainControls& c) {
+    Builder b(newPage(tabs, QStringLiteral("7. Status")));
+    b.heading(QStringLiteral("Every sensor against its trigger levels, worst first:"), 20, 18);
+    b.label(QStringLiteral("Level:"), 20, 50);
+    c.statusUi.cboStatusLevel = b.make<QComboBox>(QStringLiteral("cboStatusLevel"), 70, 46, 180);
+    b.label(QStringLiteral("Location:"), 280, 50);
+    c.statusUi.cboStatusLocation =
+        b.make<QComboBox>(QStringLiteral("cboStatusLocation"), 350, 46, 220);
+    c.statusUi.cmdStatusExport =
+        b.make<QPushButton>(QStringLiteral("cmdStatusExport"), 620, 44, 170, 28);
+    c.statusUi.cmdStatusExport->setText(QStringLiteral("Export to Excel"));
+    c.statusUi.cmdStatusPrint =
+        b.make<QPushButton>(QStringLiteral("cmdStatusPrint"), 800, 44, 170, 28);
+    c.statusUi.cmdStatusPrint->setText(QStringLiteral("Print to PDF"));
+    c.statusUi.tblStatus = b.make<QTableView>(QStringLiteral("tblStatus"), 20, 84, 965, 530);
+    c.statusUi.lblStatusCount = b.make<QLabel>(QStringLiteral("lblStatusCount"), 20, 626);
+}
+
 } // namespace
 
 MainControls buildMainControls(QTabWidget* tabs) {
@@ -503,6 +528,7 @@ MainControls buildMainControls(QTabWidget* tabs) {
     buildReadings(tabs, c);
     buildGraphs(tabs, c);
     buildUtilities(tabs, c);
+    buildStatus(tabs, c);
     // The controls more than one panel is given.
     c.sensorUi.SSTab1 = tabs;
     c.readingUi.SSTab1 = tabs;

@@ -6,6 +6,7 @@
 #include "app/ui/AboutDialog.h"
 #include "graphs/ui/GraphPanel.h"
 #include "importer/ui/ImportPanel.h"
+#include "levels/ui/StatusPanel.h"
 #include "maintenance/Texts.h"
 #include "maintenance/ui/BackupPanel.h"
 #include "maintenance/ui/HistoryDialog.h"
@@ -18,6 +19,7 @@
 #include "sensors/ui/FilterPanel.h"
 #include "sensors/ui/SensorPanel.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFileInfo>
@@ -25,6 +27,7 @@
 #include <QLineEdit>
 #include <QScreen>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolButton>
 
 namespace app {
@@ -56,6 +59,21 @@ MainWindow::MainWindow(const Environment& environment, QWidget* parent)
     recover_ = std::make_unique<readings::RecoverPanel>(
         state_, ui_.recoverUi, current,
         [this](const QString& path, const QString& label) { return reloadDatabase(path, label); });
+    status_ = std::make_unique<levels::StatusPanel>(
+        state_, ui_.statusUi, current,
+        [this](const QString& number) {
+            ui_.SSTab1->setCurrentIndex(0);
+            sensors_->showSensor(number);
+        },
+        [this](const QHash<QString, QColor>& marks) { sensors_->setMarks(marks); });
+    // The marks follow a reading typed or flagged without a change of tab; a
+    // look that finds nothing changed costs a fraction of a millisecond.
+    auto* marksTimer = new QTimer(this);
+    marksTimer->setInterval(2000);
+    connect(marksTimer, &QTimer::timeout, this, [this] {
+        if (life_ == Life::Running && !QApplication::activeModalWidget()) status_->refreshMarks();
+    });
+    marksTimer->start();
     const QSize around(TabWidth + 2 * twips(120), TabHeight + 2 * twips(120));
     setMinimumSize(around);
     resize(around);
@@ -152,6 +170,10 @@ void MainWindow::showAccess() {
 
 void MainWindow::showRegister(const QStringList& numbers) {
     sensors_->showSensors(numbers);
+    sensors_->setMarks({});
+    // The statuses of a large register take a moment: the window is shown
+    // first, the marks follow.
+    QTimer::singleShot(300, this, [this] { status_->refreshMarks(); });
 }
 
 void MainWindow::changeDatabaseLocation() {
@@ -264,9 +286,14 @@ void MainWindow::onTabChanged(int tab) {
     case 5:
         ignoreFailure([&] { backup_->refreshList(); });
         break;
+    case 6:
+        status_->enterStatusTab();
+        return;
     default:
         break;
     }
+    // Whatever the tab left behind may have moved a sensor's status.
+    status_->refreshMarks();
 }
 
 void MainWindow::openManual() {

@@ -28,6 +28,9 @@ namespace readings {
 class ReadingPanel;
 class RecoverPanel;
 } // namespace readings
+namespace levels {
+class StatusPanel;
+}
 namespace sensors {
 class FilterPanel;
 class SensorPanel;
@@ -102,6 +105,7 @@ private:
     std::unique_ptr<outputs::ReportPanel> report_;
     std::unique_ptr<maintenance::BackupPanel> backup_;
     std::unique_ptr<readings::RecoverPanel> recover_;
+    std::unique_ptr<levels::StatusPanel> status_;
     AboutDialog* splash_ = nullptr;
     Life life_ = Life::Constructed;
     int previousTab_ = 0;

@@ -13,9 +13,12 @@
 #include "store/ReadingTables.h"
 
 #include <QComboBox>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
+#include <QPixmap>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStringListModel>
@@ -23,6 +26,41 @@
 #include <QToolButton>
 
 namespace sensors {
+
+// The list's numbers with a coloured dot beside those that have a mark.
+class SensorPanel::MarkedNumbers : public QStringListModel {
+public:
+    using QStringListModel::QStringListModel;
+    void setMarks(const QHash<QString, QColor>& marks) {
+        if (marks == marks_) return;
+        marks_ = marks;
+        icons_.clear();
+        if (rowCount() > 0) emit dataChanged(index(0), index(rowCount() - 1), {Qt::DecorationRole});
+    }
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (role != Qt::DecorationRole) return QStringListModel::data(index, role);
+        const auto mark =
+            marks_.constFind(QStringListModel::data(index, Qt::DisplayRole).toString());
+        if (mark == marks_.constEnd()) return {};
+        auto icon = icons_.find(mark->rgb());
+        if (icon == icons_.end()) icon = icons_.insert(mark->rgb(), dot(*mark));
+        return *icon;
+    }
+
+private:
+    static QIcon dot(const QColor& colour) {
+        QPixmap p(12, 12);
+        p.fill(Qt::transparent);
+        QPainter painter(&p);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(colour.darker(140));
+        painter.setBrush(colour);
+        painter.drawEllipse(QRectF(1.5, 1.5, 9, 9));
+        return QIcon(p);
+    }
+    QHash<QString, QColor> marks_;
+    mutable QHash<QRgb, QIcon> icons_;
+};
 
 namespace {
 
@@ -50,7 +88,7 @@ SensorPanel::SensorPanel(app::AppState& state, const SensorControls& ui, QObject
     // The list completes typed numbers itself, by its own rule. A string list
     // model takes a register of thousands in one reset, not item by item.
     ui_.cboSensors->setCompleter(nullptr);
-    numbers_ = new QStringListModel(ui_.cboSensors);
+    numbers_ = new MarkedNumbers(ui_.cboSensors);
     ui_.cboSensors->setModel(numbers_);
     // Keys reach the list itself, which hands them to its line edit without
     // that edit's event filters: the list's key rules watch the list.
@@ -299,6 +337,19 @@ void SensorPanel::showSensors(const QStringList& numbers) {
     fillfields();
     if (!numbers.isEmpty()) ui_.cboSensors->setCurrentIndex(0);
     ui_.txtSCount->setText(QString::number(numbers.size()));
+}
+
+void SensorPanel::setMarks(const QHash<QString, QColor>& marks) {
+    numbers_->setMarks(marks);
+}
+
+void SensorPanel::showSensor(const QString& number) {
+    const int index = ui_.cboSensors->findText(number, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (index >= 0)
+        ui_.cboSensors->setCurrentIndex(index);
+    else
+        ui_.cboSensors->setEditText(number);
+    sensorListClicked();
 }
 
 void SensorPanel::setListText(const QString& number) {

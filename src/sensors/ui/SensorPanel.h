@@ -7,6 +7,8 @@
 #include "sensors/SensorKind.h"
 #include "sensors/ui/SensorControls.h"
 
+#include <QColor>
+#include <QHash>
 #include <QObject>
 #include <QStringList>
 
@@ -44,6 +46,11 @@ public:
     // The list refilled with numbers (the order of rsSensors), the first sensor
     // shown and counted.
     void showSensors(const QStringList& numbers);
+    // A coloured mark beside each listed sensor that has one (its status);
+    // the others go without.
+    void setMarks(const QHash<QString, QColor>& marks);
+    // The sensor shown on the first tab, as a click in cboSensors picks it.
+    void showSensor(const QString& number);
 
     // Leaving tab 0 or 1 stores the record and shows it again; entering them
     // prepares each.
@@ -89,7 +96,8 @@ private:
 
     app::AppState& state_;
     const SensorControls ui_;
-    QStringListModel* numbers_ = nullptr; // the items of cboSensors
+    class MarkedNumbers;
+    MarkedNumbers* numbers_ = nullptr; // the items of cboSensors
     SensorKind kind_;
     bool loading_ = false;
     QString NewSensorNo;

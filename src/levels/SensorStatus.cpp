@@ -1,0 +1,453 @@
+#include "levels/SensorStatus.h"
+
+#include "readings/Displacement.h"
+#include "readings/Quality.h"
+#include "readings/ZeroHistory.h"
+#include "sensors/SensorTypes.h"
+#include "store/Schema.h"
+
+#include <sqlite3.h>
+
+#include <QStringList>
+
+#include <algorithm>
+#include <cmath>
+
+namespace levels {
+
+namespace {
+
+const QString StoredForm = QStringLiteral("yyyy-MM-dd HH:mm:ss");
+
+QString channelColumns() {
+    QStringList c;
+    for (int i = 1; i <= 10; ++i)
+        c << QStringLiteral("t.Channel%1").arg(i);
+    return c.join(QStringLiteral(", "));
+}
+
+// A stored moment as a point on a clock without daylight saving, for spans.
+std::optional<QDateTime> moment(const QString& fullDate) {
+    const QDateTime t = QDateTime::fromString(fullDate, StoredForm);
+    if (!t.isValid()) return std::nullopt;
+    return QDateTime(t.date(), t.time(), Qt::UTC);
+}
+
+struct RegisterRow {
+    QString number, mineLevel, location;
+    int anchors = 0;
+    bool headAtCollar = true;
+    bool destroyed = false;
+};
+
+std::vector<RegisterRow> registerRows(store::Database& db, const QString& only = QString()) {
+    std::vector<RegisterRow> rows;
+    store::Statement st = db.prepare(
+        QStringLiteral("SELECT InstrumentID, Level, Location, SensorType, ifnull(HeadLocation, 1), "
+                       "Destroyed FROM Sensors%1 ORDER BY InstrumentID")
+            .arg(only.isNull() ? QString() : QStringLiteral(" WHERE InstrumentID = ?1")));
+    if (!only.isNull()) st.bind(1, only);
+    while (st.step()) {
+        RegisterRow r;
+        r.number = st.text(0);
+        r.mineLevel = st.text(1);
+        r.location = st.text(2);
+        if (const sensors::SensorType* type = sensors::findSensorType(st.text(3)))
+            r.anchors = type->nodes;
+        r.headAtCollar = st.int64(4) != 0;
+        r.destroyed = st.text(5).compare(QStringLiteral("Yes"), Qt::CaseInsensitive) == 0;
+        rows.push_back(r);
+    }
+    return rows;
+}
+
+struct Reading {
+    QString fullDate, key;
+    readings::Channels channels;
+    QVariant channelT;
+};
+
+// The latest valid reading of the table at or before the moment.
+std::optional<Reading> latestValid(store::Database& db, const QString& number,
+                                   const std::optional<QString>& atOrBefore) {
+    store::Statement st = db.prepare(
+        QStringLiteral("SELECT t.ChannelT, %1, t.FullDate, t.DateTimeKey FROM %2 t WHERE "
+                       "t.FullDate IS NOT NULL%3%4 ORDER BY t.FullDate DESC, t._rowid_ DESC "
+                       "LIMIT 1")
+            .arg(channelColumns(), store::quoteName(number),
+                 atOrBefore ? QStringLiteral(" AND t.FullDate <= ?2") : QString(),
+                 readings::invalidLeftOut(db, QStringLiteral("t.DateTimeKey"), 1)));
+    st.bind(1, number);
+    if (atOrBefore) st.bind(2, *atOrBefore);
+    std::optional<Reading> found;
+    if (st.step()) {
+        Reading r;
+        r.channelT = readings::ruleValue(st.get(), 0);
+        for (int i = 1; i <= 10; ++i)
+            r.channels[size_t(i)] = readings::ruleValue(st.get(), i);
+        r.fullDate = st.text(11);
+        r.key = st.text(12);
+        found = r;
+    }
+    st.reset();
+    return found;
+}
+
+// Each anchor's displacement at the reading, as the graphs compute it.
+std::vector<std::optional<double>> anchorDisplacements(readings::ZeroPlan& plan, const Reading& r,
+                                                       const RegisterRow& row) {
+    std::vector<std::optional<double>> out(size_t(row.anchors));
+    readings::Displacements d;
+    const readings::OffsetNumbers* offsets = plan.offsetsAt(r.fullDate.toStdString());
+    if (!offsets || !readings::SetZeros(*offsets, r.channels, r.channelT, d)) return out;
+    readings::SetHeadlocs(row.headAtCollar ? readings::HeadLocation::Collar
+                                           : readings::HeadLocation::Toe,
+                          row.anchors, d);
+    for (int k = 1; k <= row.anchors; ++k)
+        out[size_t(k - 1)] = d.disp[size_t(k)];
+    return out;
+}
+
+int reached(const Thresholds& thresholds, std::optional<double> value, int levelCount) {
+    if (!value) return 0;
+    int level = 0;
+    for (const auto& [position, limit] : thresholds)
+        if (position <= levelCount && std::abs(*value) >= limit) level = std::max(level, position);
+    return level;
+}
+
+SensorStatus compute(store::Database& db, const RegisterRow& row, const SensorTriggers& triggers,
+                     int levelCount, const std::optional<QString>& at) {
+    SensorStatus s;
+    s.number = row.number;
+    s.mineLevel = row.mineLevel;
+    s.location = row.location;
+    s.destroyed = row.destroyed;
+    s.staleAfterHours = triggers.staleAfterHours;
+    if (row.anchors <= 0 || !db.hasTable(row.number)) return s;
+    const std::optional<Reading> latest = latestValid(db, row.number, at);
+    if (!latest) return s;
+    s.noReadings = false;
+    s.latestAt = latest->fullDate;
+    if (const std::optional<readings::QualityFlag> flag =
+            readings::qualityOf(db, row.number, latest->key))
+        s.suspect = flag->quality == readings::Quality::Suspect;
+
+    std::optional<Reading> earlier;
+    if (const std::optional<QDateTime> t = moment(latest->fullDate)) {
+        const QString back =
+            t->addSecs(-qint64(std::llround(triggers.windowHours * 3600))).toString(StoredForm);
+        earlier = latestValid(db, row.number, back);
+    }
+    // The stored zeros first; the graph's own zero only where a reading
+    // comes before them all (it costs a query of its own).
+    readings::ZeroPlan plan = readings::zeroPlan(db, row.number, std::nullopt);
+    const bool reachedByStored =
+        plan.offsetsAt((earlier ? earlier->fullDate : latest->fullDate).toStdString()) &&
+        plan.offsetsAt(latest->fullDate.toStdString());
+    if (!reachedByStored)
+        plan = readings::zeroPlan(db, row.number, readings::graphZeroReading(db, row.number));
+
+    std::vector<std::optional<double>> before;
+    if (earlier) before = anchorDisplacements(plan, *earlier, row);
+    const std::vector<std::optional<double>> now = anchorDisplacements(plan, *latest, row);
+    double days = 0;
+    if (earlier)
+        days = double(moment(earlier->fullDate)->secsTo(*moment(latest->fullDate))) / 86400.0;
+
+    double most = -1;
+    for (int k = 1; k <= row.anchors; ++k) {
+        const std::optional<double> d = now[size_t(k - 1)];
+        std::optional<double> rate;
+        if (d && earlier && days > 0 && before[size_t(k - 1)])
+            rate = (*d - *before[size_t(k - 1)]) / days;
+        const int byDisp = reached(triggers.forAnchor(Kind::Displacement, k), d, levelCount);
+        const int byRate = reached(triggers.forAnchor(Kind::Rate, k), rate, levelCount);
+        const int level = std::max(byDisp, byRate);
+        const double size = d ? std::abs(*d) : -0.5;
+        // The highest level decides; among equals, the anchor that moved most.
+        if (level > s.level || (level == s.level && size > most)) {
+            s.level = level;
+            s.anchor = k;
+            s.displacement = d;
+            s.rate = rate;
+            s.decidedBy = byDisp >= byRate ? Kind::Displacement : Kind::Rate;
+            most = size;
+        }
+    }
+    return s;
+}
+
+int levelCountOf(store::Database& db, std::vector<TriggerLevel>* keep = nullptr) {
+    std::vector<TriggerLevel> levels = siteLevels(db);
+    const int n = int(levels.size());
+    if (keep) *keep = std::move(levels);
+    return n;
+}
+
+} // namespace
+
+std::optional<double> ageHours(const SensorStatus& s, const QDateTime& now) {
+    if (s.noReadings) return std::nullopt;
+    const QDateTime t = QDateTime::fromString(s.latestAt, StoredForm);
+    if (!t.isValid()) return std::nullopt;
+    return double(t.secsTo(now)) / 3600.0;
+}
+
+bool noNewData(const SensorStatus& s, const QDateTime& now) {
+    if (!s.staleAfterHours || s.destroyed || s.noReadings) return false;
+    const std::optional<double> age = ageHours(s, now);
+    return age && *age > *s.staleAfterHours;
+}
+
+Condition condition(const SensorStatus& s, const QDateTime& now) {
+    if (s.level > 0) return Condition::Level;
+    if (noNewData(s, now)) return Condition::NoNewData;
+    if (s.noReadings) return Condition::NoReadings;
+    return Condition::Normal;
+}
+
+QString statusText(const SensorStatus& s, const std::vector<TriggerLevel>& levels,
+                   const QDateTime& now) {
+    switch (condition(s, now)) {
+    case Condition::Level:
+        return s.level <= int(levels.size()) ? levels[size_t(s.level - 1)].name
+                                             : QStringLiteral("Level %1").arg(s.level);
+    case Condition::NoNewData:
+        return QStringLiteral("no new data");
+    case Condition::NoReadings:
+        return QStringLiteral("no readings");
+    case Condition::Normal:
+        break;
+    }
+    return QStringLiteral("normal");
+}
+
+bool needsAttention(const SensorStatus& s, const QDateTime& now) {
+    return s.level > 0 || noNewData(s, now);
+}
+
+int severity(const SensorStatus& s, const QDateTime& now) {
+    switch (condition(s, now)) {
+    case Condition::Level:
+        return 10 + s.level;
+    case Condition::NoNewData:
+        return 3;
+    case Condition::NoReadings:
+        return 2;
+    case Condition::Normal:
+        break;
+    }
+    return 1;
+}
+
+void sortWorstFirst(std::vector<SensorStatus>& statuses, const QDateTime& now) {
+    std::stable_sort(statuses.begin(), statuses.end(),
+                     [&](const SensorStatus& a, const SensorStatus& b) {
+                         const int sa = severity(a, now), sb = severity(b, now);
+                         if (sa != sb) return sa > sb;
+                         return a.number < b.number;
+                     });
+}
+
+std::vector<SensorStatus> siteStatus(store::Database& db, const std::optional<QString>& at) {
+    const int levelCount = levelCountOf(db);
+    const std::map<QString, SensorTriggers> triggers = allSensorTriggers(db);
+    const SensorTriggers none;
+    std::vector<SensorStatus> out;
+    for (const RegisterRow& row : registerRows(db)) {
+        const auto it = triggers.find(row.number);
+        out.push_back(compute(db, row, it == triggers.end() ? none : it->second, levelCount, at));
+    }
+    return out;
+}
+
+SensorStatus sensorStatus(store::Database& db, const QString& sensorNumber,
+                          const std::optional<QString>& at) {
+    const std::vector<RegisterRow> rows = registerRows(db, sensorNumber);
+    if (rows.empty())
+        throw store::Error(store::code::NotFound,
+                           QStringLiteral("no sensor %1 in the register").arg(sensorNumber));
+    return compute(db, rows.front(), sensorTriggers(db, sensorNumber), levelCountOf(db), at);
+}
+
+// ---------------------------------------------------------------- the board
+
+// What the board watches: the sensors named by writes to the tables that
+// many sensors share (a temporary table filled by temporary triggers, seen by
+// this connection only), the writes to each reading table, and whatever this
+// connection cannot attribute or another program committed.
+struct StatusBoard::Watch {
+    std::map<QString, std::uint64_t> readingWrites;      // by sensor
+    std::map<QString, std::pair<qint64, qint64>> tables; // reading tables as last seen
+    std::uint64_t levelsWrites = 0;
+    std::uint64_t unattributed = 0;
+    std::int64_t schema = 0, others = 0;
+    bool triggers = false;
+};
+
+namespace {
+
+const char* const DirtyTable = "temp.tolvane_status_dirty";
+
+// What tells a reading table made again from the one before: where it starts
+// in the file and its last row (a dropped table's pages may be used again).
+std::optional<std::pair<qint64, qint64>> tableMark(store::Database& db, const QString& number) {
+    store::Statement page = db.prepare(
+        QStringLiteral("SELECT rootpage FROM sqlite_schema WHERE type = 'table' AND name = ?1"));
+    page.bind(1, number);
+    if (!page.step()) return std::nullopt;
+    const qint64 root = page.int64(0);
+    page.reset();
+    store::Statement last = db.prepare(
+        QStringLiteral("SELECT ifnull(max(_rowid_), -1) FROM %1").arg(store::quoteName(number)));
+    return std::pair<qint64, qint64>{root, last.step() ? last.int64(0) : -1};
+}
+
+std::map<QString, std::pair<qint64, qint64>> tableMarks(store::Database& db,
+                                                        const std::vector<SensorStatus>& sensors) {
+    std::map<QString, std::pair<qint64, qint64>> marks;
+    for (const SensorStatus& s : sensors)
+        if (const auto mark = tableMark(db, s.number)) marks[s.number] = *mark;
+    return marks;
+}
+
+void installWatch(store::Database& db) {
+    db.execute(QStringLiteral(
+        "CREATE TEMP TABLE IF NOT EXISTS tolvane_status_dirty (SensorID TEXT PRIMARY KEY)"));
+    struct Shared {
+        const char* table;
+        const char* column;
+    };
+    const Shared shared[] = {{"ReadingQuality", "SensorID"},
+                             {"ZeroReadings", "SensorID"},
+                             {"SensorThresholds", "SensorID"},
+                             {"SensorTriggers", "SensorID"},
+                             {"Sensors", "InstrumentID"}};
+    for (const Shared& t : shared) {
+        if (!db.hasTable(QString::fromLatin1(t.table))) continue;
+        const QString name = QString::fromLatin1(t.table);
+        const QString column = QString::fromLatin1(t.column);
+        // Unqualified: a trigger may not name the schema; the temporary
+        // table is found first. No conflict to resolve: the outer statement's
+        // own conflict clause would override any the trigger gave.
+        const auto note = [&](const char* row) {
+            return QStringLiteral("INSERT INTO tolvane_status_dirty SELECT %1.%2 WHERE NOT EXISTS "
+                                  "(SELECT 1 FROM tolvane_status_dirty WHERE SensorID IS %1.%2);")
+                .arg(QString::fromLatin1(row), column);
+        };
+        db.execute(QStringLiteral("CREATE TEMP TRIGGER IF NOT EXISTS tolvane_status_%1_ins AFTER "
+                                  "INSERT ON main.%1 BEGIN %2 END")
+                       .arg(name, note("NEW")));
+        db.execute(QStringLiteral("CREATE TEMP TRIGGER IF NOT EXISTS tolvane_status_%1_upd AFTER "
+                                  "UPDATE ON main.%1 BEGIN %2 %3 END")
+                       .arg(name, note("OLD"), note("NEW")));
+        db.execute(QStringLiteral("CREATE TEMP TRIGGER IF NOT EXISTS tolvane_status_%1_del AFTER "
+                                  "DELETE ON main.%1 BEGIN %2 END")
+                       .arg(name, note("OLD")));
+    }
+}
+
+} // namespace
+
+StatusBoard::StatusBoard(store::Database& db)
+    : db_(db), watch_(std::make_unique<Watch>()), serial_(db.serial()) {}
+
+StatusBoard::~StatusBoard() = default;
+
+const SensorStatus* StatusBoard::find(const QString& number) const {
+    for (const SensorStatus& s : statuses_)
+        if (s.number == number) return &s;
+    return nullptr;
+}
+
+std::set<QString> StatusBoard::refresh() {
+    if (!watch_->triggers) {
+        installWatch(db_);
+        watch_->triggers = true;
+    }
+    // Taken before reading, so that a write meanwhile is seen next time.
+    const store::Database::ChangeStamp stamp = db_.changeStamp(QStringLiteral("TriggerLevels"));
+    std::set<QString> dirty;
+    {
+        store::Statement st = db_.prepare(
+            QStringLiteral("SELECT SensorID FROM %1").arg(QString::fromLatin1(DirtyTable)));
+        while (st.step())
+            dirty.insert(st.text(0));
+    }
+    if (!dirty.empty())
+        db_.execute(QStringLiteral("DELETE FROM %1 WHERE 1").arg(QString::fromLatin1(DirtyTable)));
+    const store::Database::ChangeStamp after = db_.changeStamp(QStringLiteral("TriggerLevels"));
+
+    const bool everything = !built_ || stamp.table != watch_->levelsWrites ||
+                            stamp.unattributed != watch_->unattributed ||
+                            stamp.others != watch_->others;
+    // A sensor added or deleted changes the schema too (its reading table):
+    // only the tables that came, went or were made again count.
+    if (!everything && stamp.schema != watch_->schema) {
+        auto marks = tableMarks(db_, statuses_);
+        for (const SensorStatus& s : statuses_) {
+            const auto now = marks.find(s.number);
+            const auto before = watch_->tables.find(s.number);
+            const bool same = now == marks.end()
+                                  ? before == watch_->tables.end()
+                                  : before != watch_->tables.end() && before->second == now->second;
+            if (!same) dirty.insert(s.number);
+        }
+        watch_->tables = std::move(marks);
+    }
+    std::set<QString> changed;
+    if (everything) {
+        levelCountOf(db_, &levels_);
+        statuses_ = siteStatus(db_);
+        for (const SensorStatus& s : statuses_)
+            changed.insert(s.number);
+        computed_ += qint64(statuses_.size());
+        watch_->readingWrites.clear();
+        for (const SensorStatus& s : statuses_)
+            watch_->readingWrites[s.number] = db_.writesTo(s.number);
+        watch_->tables = tableMarks(db_, statuses_);
+        built_ = true;
+    } else {
+        for (const SensorStatus& s : statuses_)
+            if (db_.writesTo(s.number) != watch_->readingWrites[s.number]) dirty.insert(s.number);
+        const int levelCount = int(levels_.size());
+        for (const QString& number : dirty) {
+            const std::vector<RegisterRow> rows = registerRows(db_, number);
+            auto it = std::find_if(statuses_.begin(), statuses_.end(),
+                                   [&](const SensorStatus& s) { return s.number == number; });
+            if (rows.empty()) { // deleted, or renamed away
+                if (it != statuses_.end()) statuses_.erase(it);
+                watch_->readingWrites.erase(number);
+                watch_->tables.erase(number);
+                changed.insert(number);
+                continue;
+            }
+            SensorStatus s =
+                compute(db_, rows.front(), sensorTriggers(db_, number), levelCount, std::nullopt);
+            ++computed_;
+            if (it != statuses_.end()) {
+                *it = std::move(s);
+            } else {
+                const auto at = std::lower_bound(
+                    statuses_.begin(), statuses_.end(), number,
+                    [](const SensorStatus& a, const QString& n) { return a.number < n; });
+                statuses_.insert(at, std::move(s));
+            }
+            watch_->readingWrites[number] = db_.writesTo(number);
+            if (const auto mark = tableMark(db_, number))
+                watch_->tables[number] = *mark;
+            else
+                watch_->tables.erase(number);
+            changed.insert(number);
+        }
+    }
+    // The board's own writes to its temporary table are not a change.
+    watch_->levelsWrites = after.table;
+    watch_->unattributed = after.unattributed;
+    watch_->schema = after.schema;
+    watch_->others = after.others;
+    return changed;
+}
+
+} // namespace levels

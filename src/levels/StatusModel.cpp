@@ -1,0 +1,123 @@
+#include "levels/StatusModel.h"
+
+#include "readings/Quality.h"
+
+#include <cmath>
+
+namespace levels {
+
+QColor statusColour(const SensorStatus& s, const std::vector<TriggerLevel>& levels,
+                    const QDateTime& now) {
+    switch (condition(s, now)) {
+    case Condition::Level:
+        return s.level <= int(levels.size()) ? levels[size_t(s.level - 1)].colour : QColor(Qt::red);
+    case Condition::NoNewData:
+        return QColor(0x9e, 0x9e, 0x9e);
+    default:
+        break;
+    }
+    return {};
+}
+
+QString ageText(std::optional<double> hours) {
+    if (!hours) return {};
+    const qint64 h = qint64(std::floor(std::max(0.0, *hours)));
+    if (h < 48) return QStringLiteral("%1 h").arg(h);
+    return QStringLiteral("%1 d %2 h").arg(h / 24).arg(h % 24);
+}
+
+QStringList StatusModel::titles() {
+    return {QStringLiteral("Sensor"),
+            QStringLiteral("Level"),
+            QStringLiteral("Location"),
+            QStringLiteral("Status"),
+            QStringLiteral("Anchor"),
+            QStringLiteral("Displacement (mm)"),
+            QStringLiteral("Rate (mm/day)"),
+            QStringLiteral("Latest reading"),
+            QStringLiteral("Age")};
+}
+
+void StatusModel::setStatuses(std::vector<SensorStatus> statuses, std::vector<TriggerLevel> levels,
+                              const QDateTime& now, const QString& mineLevel,
+                              const QString& location) {
+    beginResetModel();
+    rows_.clear();
+    for (SensorStatus& s : statuses)
+        if ((mineLevel.isEmpty() || s.mineLevel == mineLevel) &&
+            (location.isEmpty() || s.location == location))
+            rows_.push_back(std::move(s));
+    sortWorstFirst(rows_, now);
+    levels_ = std::move(levels);
+    now_ = now;
+    endResetModel();
+}
+
+int StatusModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : int(rows_.size());
+}
+
+int StatusModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QString StatusModel::cellText(int row, int column) const {
+    const SensorStatus& s = rows_[size_t(row)];
+    const auto number = [](std::optional<double> v) {
+        return v ? QString::number(*v, 'f', 2) : QString();
+    };
+    switch (column) {
+    case Sensor:
+        return s.number;
+    case MineLevel:
+        return s.mineLevel;
+    case Location:
+        return s.location;
+    case Status: {
+        QString text = statusText(s, levels_, now_);
+        if (s.level > 0 && noNewData(s, now_)) text += QStringLiteral(", no new data");
+        if (s.suspect && !s.noReadings) text += QStringLiteral(" (suspect)");
+        return text;
+    }
+    case Anchor:
+        return s.anchor > 0 ? QString::number(s.anchor) : QString();
+    case Displacement:
+        return number(s.displacement);
+    case Rate:
+        return number(s.rate);
+    case Latest:
+        return s.noReadings ? QString() : readings::momentText(s.latestAt);
+    case Age:
+        return ageText(ageHours(s, now_));
+    default:
+        break;
+    }
+    return {};
+}
+
+QVariant StatusModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= int(rows_.size())) return {};
+    if (role == Qt::DisplayRole) return cellText(index.row(), index.column());
+    if (index.column() == Status) {
+        const QColor c = statusColour(rows_[size_t(index.row())], levels_, now_);
+        if (!c.isValid()) return {};
+        if (role == Qt::BackgroundRole) return c;
+        if (role == Qt::ForegroundRole)
+            // Dark text on a light colour by its perceived brightness.
+            return 0.299 * c.redF() + 0.587 * c.greenF() + 0.114 * c.blueF() < 0.55
+                       ? QColor(Qt::white)
+                       : QColor(Qt::black);
+    }
+    if (role == Qt::TextAlignmentRole && index.column() >= Anchor && index.column() <= Rate)
+        return int(Qt::AlignRight | Qt::AlignVCenter);
+    return {};
+}
+
+QVariant StatusModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 &&
+        section < ColumnCount)
+        return titles()[section];
+    return QAbstractTableModel::headerData(section, orientation, role);
+}
+
+} // namespace levels
