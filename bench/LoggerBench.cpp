@@ -162,6 +162,7 @@ struct Folder {
             if (!f.open(QIODevice::WriteOnly)) continue;
             f.write(toa5Header("L" + QByteArray::number(i), 8, "mm") +
                     toa5Lines(FolderLines, "mm", random));
+            f.flush();
             f.setFileTime(QDateTime(QDate(2020, 1, 1), QTime(0, 0)),
                           QFileDevice::FileModificationTime);
         }

@@ -265,6 +265,7 @@ LoggerHeader readLoggerHeader(const QByteArray& start) {
     splitLine(lines[0], ',', fields, scratch);
     if (!fields.empty() && fields[0] == "TOA5") {
         h.format = LoggerFormat::Toa5;
+        h.headed = true;
         h.environment = decodeAll(fields);
         h.headerLines = 4;
         std::array<QStringList, 3> rows;
@@ -275,8 +276,10 @@ LoggerHeader readLoggerHeader(const QByteArray& start) {
         for (qsizetype k = 0; k < rows[0].size(); ++k)
             h.fields.push_back({rows[0][k], rows[1].value(k), rows[2].value(k)});
     } else {
-        // A date first: the sixteen-column layout, which has no header.
-        if (!fields.empty() && anyOrderStamp(fields[0])) return h;
+        // A date (or anything starting with a digit, as a header's names
+        // never do) first: the sixteen-column layout, which has no header.
+        const std::string_view first = fields.empty() ? std::string_view() : trimmed(fields[0]);
+        if (!first.empty() && (isDigit(first.front()) || anyOrderStamp(first))) return h;
         h.format = LoggerFormat::Csv;
         // The delimiter that gives the header's field count on every line
         // looked at; of several, the one that gives most fields.
@@ -295,6 +298,7 @@ LoggerHeader readLoggerHeader(const QByteArray& start) {
                 h.delimiter = d;
             }
         }
+        h.headed = best > 0;
         if (best == 0) {
             // No steady split: the one the header line splits most by.
             for (char d : {',', ';', '\t'}) {

@@ -42,6 +42,9 @@ struct LoggerHeader {
     char delimiter = ',';
     char decimal = '.';
     int headerLines = 0; // lines before the first reading
+    // A header line of names whose count every line looked at has: a file
+    // that needs a mapping, never one of the sixteen-column layout.
+    bool headed = false;
     std::vector<LoggerField> fields;
     // Recognised from the file's first lines; nothing when they leave day
     // and month undecided (every number 12 or less).

@@ -146,6 +146,11 @@ std::vector<MappedOutcome> importMapped(store::Database& db, LoggerReader& reade
             else
                 s.columns.push_back(c);
         }
+        if (s.timeField < 0)
+            throw store::Error(store::code::NotFound,
+                               QStringLiteral("the mapping of sensor %1 names no field for the "
+                                              "time")
+                                   .arg(m.sensor));
         const QString table = store::quoteName(m.sensor);
         {
             store::Statement last =

@@ -90,7 +90,7 @@ bool isMappedFile(store::Database& db, const QString& path, const QString& senso
     const importer::LoggerHeader header = importer::readLoggerHeader(file.read(HeaderBytes));
     if (header.format == importer::LoggerFormat::Toa5) return true;
     if (header.format != importer::LoggerFormat::Csv) return false;
-    if (!map.isEmpty()) return true;
+    if (!map.isEmpty() || header.headed) return true;
     for (const importer::Mapping& m :
          importer::savedMappings(db, importer::loggerKey(header, QFileInfo(path).fileName())))
         if (m.sensor == sensor) return true;

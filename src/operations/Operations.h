@@ -139,8 +139,9 @@ using Progress = std::function<void(int done, int total)>;
 ImportOutcome importLoggerFile(store::Database& db, const QString& dataFolder,
                                const ImportRequest& request, const QDate& today,
                                const Progress& progress = {});
-// True when the file at path is read by a mapping: a TOA5 file, or a headed
-// file with map given or a mapping saved for its logger and the sensor.
+// True when the file at path is read by a mapping: a TOA5 file, a file whose
+// header line names as many fields as its lines hold, or another headed file
+// with map given or a mapping saved for its logger and the sensor.
 bool isMappedFile(store::Database& db, const QString& path, const QString& sensor,
                   const QString& map = {});
 

@@ -125,6 +125,19 @@ TEST(LoggerFileTest, StreamsAcrossItsBufferWithoutLosingOrMergingLines) {
     EXPECT_EQ(r.numbers.back(), count + 4);
 }
 
+TEST(LoggerFileTest, TheSixteenColumnLayoutIsNeverTakenForAHeadedFile) {
+    const std::vector<std::pair<QByteArray, LoggerFormat>> cases{
+        {"2025/04/01 06:00:00,TR01,91,005,21.5\r\n", LoggerFormat::Sixteen},
+        {"2000/01/01 00:00:80,TR01,91,005,21.5\r\n", LoggerFormat::Sixteen}, // the marker line
+        {"05/04/25 10:20,TR01,91,005,21.5\r\n", LoggerFormat::Sixteen},
+        {"Time,A\r\n2025-04-01 06:00,1\r\n", LoggerFormat::Csv}};
+    for (const auto& [bytes, format] : cases)
+        EXPECT_EQ(readLoggerHeader(bytes).format, format) << bytes.toStdString();
+    EXPECT_TRUE(readLoggerHeader("Time,A\r\n2025-04-01 06:00,1\r\n").headed);
+    // A line of text above the readings is no header of theirs.
+    EXPECT_FALSE(readLoggerHeader("Logger export\r\n2025/04/01 06:00:00,TR01,91\r\n").headed);
+}
+
 struct Dialect {
     const char* name;
     QByteArray text;

@@ -261,7 +261,27 @@ TEST_F(MappedImportTest, AFolderIsImportedFileByFileAndOneFailureStopsNoOther) {
     EXPECT_EQ(rowCount(*db, Other), 1);
     const QDir archive(folder.filePath("imported/2026-12-07"));
     EXPECT_EQ(archive.entryList(QDir::Files, QDir::Name).join(','), "TV202541001.txt,a.dat");
-    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files, QDir::Name).join(','), "b.dat,c.dat,notes.txt");
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files, QDir::Name).join(','),
+              "b.dat,c.dat,notes.txt");
+}
+
+TEST_F(MappedImportTest, AHeadedCsvIsMappedByItsNamePattern) {
+    // Semicolons, decimal commas, the day first: seen from the lines, not guessed.
+    const QByteArray lines = "Zeit;Weg 1;Temp\r\n01.11.2026 06:00;1,5;20,5\r\n"
+                             "13.11.2026 06:00;-0,25;21\r\n";
+    const operations::ImportOutcome o =
+        import(write("site_20261113.csv", lines),
+               QStringLiteral("Zeit=time,Weg 1=channel1:mm,Temp=temperature"));
+    EXPECT_EQ(o.appended, 2);
+    EXPECT_EQ(rows().join('\n'), "2026-11-01 06:00:00|20.50|1.50||\n"
+                                 "2026-11-13 06:00:00|21.00|-0.25||");
+    // The next day's file of the same logger needs no mapping.
+    EXPECT_EQ(
+        import(write("site_20261114.csv", "Zeit;Weg 1;Temp\r\n14.11.2026 06:00;2;21\r\n")).appended,
+        1);
+    // Another logger's headed file: no mapping is guessed, and it is said so.
+    EXPECT_THROW(import(write("other_20261114.csv", lines)), store::Error);
+    EXPECT_EQ(rowCount(*db, Sensor), 3);
 }
 
 } // namespace
