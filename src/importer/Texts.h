@@ -36,7 +36,9 @@ inline const QString FolderFileFilter =
     QStringLiteral("Any file of the folder to import (*) | *.*");
 inline const QString ImportLoggerCaption = QStringLiteral("TOA5/CSV file...");
 inline const QString ImportFolderCaption = QStringLiteral("Import a folder...");
-inline const QString ArchiveImportedTick = QStringLiteral("Move imported files to imported/<date>");
+inline const QString ArchiveImportedTick = QStringLiteral("Archive imported files");
+inline const QString ArchiveImportedTip =
+    QStringLiteral("Move each imported file to the folder's imported/<date>/");
 inline const QString ImportFolderLabel = QStringLiteral(" imgImportFolder_Click");
 inline const QString ImportProgress = QStringLiteral("Importing logger files...");
 inline QString importFailed(const QString& why) {

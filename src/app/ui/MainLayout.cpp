@@ -386,6 +386,7 @@ void buildReadings(QTabWidget* tabs, MainControls& c) {
     c.importUi.chkArchiveImported =
         b.make<QCheckBox>(QStringLiteral("chkArchiveImported"), 800, 410, 260, 24);
     c.importUi.chkArchiveImported->setText(importer::texts::ArchiveImportedTick);
+    c.importUi.chkArchiveImported->setToolTip(importer::texts::ArchiveImportedTip);
 }
 
 graphs::Chart* chart(Builder& b, graphs::Chart* plot, const QString& name) {
