@@ -71,7 +71,12 @@ inline QString folderLine(const QString& file, const QString& sensor, const QStr
 }
 inline QString folderSummary(const QString& folder, const QStringList& lines) {
     if (lines.isEmpty()) return QStringLiteral("No files in %1.").arg(folder);
-    return QStringLiteral("Files of %1:\r\n").arg(folder) + lines.join(QStringLiteral("\r\n"));
+    // A message box holds a screenful; tolvane-cli import-folder lists all.
+    constexpr qsizetype Shown = 40;
+    QString text = QStringLiteral("Files of %1:\r\n").arg(folder) +
+                   lines.mid(0, Shown).join(QStringLiteral("\r\n"));
+    if (lines.size() > Shown) text += QStringLiteral("\r\nand %1 more").arg(lines.size() - Shown);
+    return text;
 }
 
 // The text driver's files in the data folder.
