@@ -55,6 +55,10 @@ inline const std::vector<Goal>& goals() {
         {"BM_AddReading/100000/iterations:500",
          {"BM_AddReadingUnaudited/100000/iterations:500"},
          1.10},
+        // Logger files as loggers write them: a long TOA5 file converted and
+        // appended, and a folder of small files into as many sensors.
+        {"BM_ImportToa5/100000", {"BM_BareInsert/100000", "BM_BareToa5Read/100000"}, 3.0},
+        {"BM_ImportFolder", {"BM_BareFolderInsert"}, 3.0},
         // The command-line tool.
         {"BM_CliReadingsCsv/87600", {"BM_BareReadingsCsv/87600"}, 3.0},
         // An earlier version's Jet file copied, against mdbtools' CSV export of it.

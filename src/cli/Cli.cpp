@@ -3,6 +3,7 @@
 #include "app/DataFolder.h"
 #include "app/DatabaseLock.h"
 #include "app/Log.h"
+#include "importer/Calibration.h"
 #include "importer/Texts.h"
 #include "levels/SensorStatus.h"
 #include "levels/TriggerLevels.h"
@@ -101,6 +102,9 @@ public:
     int addSensor(const Arguments& a);
     int readings(const Arguments& a);
     int import(const Arguments& a);
+    int importFolder(const Arguments& a);
+    int calibrate(const Arguments& a);
+    int listCalibrations(const Arguments& a);
     int exportReadings(const Arguments& a);
     int report(const Arguments& a);
     int backup(const Arguments& a);
@@ -229,7 +233,9 @@ void Run::help(const Command* command) const {
                                "  --help           this text; COMMAND --help for a command\n"
                                "  --version        the version\n\nCommands:\n");
     for (const Command& c : commands())
-        text += QStringLiteral("  %1%2\n").arg(c.name.leftJustified(12), c.summary);
+        text +=
+            QStringLiteral("  %1%2\n")
+                .arg(c.name.leftJustified(std::max<qsizetype>(12, c.name.size() + 1)), c.summary);
     text +=
         QStringLiteral("\nExit status: 0 done, 1 failed (the reason on standard error), 2 wrong "
                        "usage.\n");
@@ -478,6 +484,10 @@ int Run::import(const Arguments& a) {
     }
     r.all = a.has(QStringLiteral("--all"));
     r.dryRun = a.has(QStringLiteral("--dry-run"));
+    r.map = a.value(QStringLiteral("--map"));
+    if (a.has(QStringLiteral("--map")) && r.map.trimmed().isEmpty())
+        throw UsageError{QStringLiteral("--map needs FIELD=target pairs")};
+    r.now = clock_.now();
     const QString file = QFileInfo(r.file).absoluteFilePath();
     r.file = file;
     const operations::ImportOutcome o =
@@ -485,16 +495,44 @@ int Run::import(const Arguments& a) {
                                      progress(QStringLiteral("Appending to %1").arg(r.sensor)));
     endProgress();
     if (a.has(QStringLiteral("--json"))) {
-        const QJsonObject counts{{QStringLiteral("file"), file},
-                                 {QStringLiteral("sensor"), r.sensor},
-                                 {QStringLiteral("dryRun"), r.dryRun},
-                                 {QStringLiteral("lines"), o.lines},
-                                 {QStringLiteral("appended"), o.appended},
-                                 {QStringLiteral("duplicates"), o.duplicates},
-                                 {QStringLiteral("notDates"), o.notDates},
-                                 {QStringLiteral("notProposed"), o.notProposed}};
+        QJsonObject counts{{QStringLiteral("file"), file},
+                           {QStringLiteral("sensor"), r.sensor},
+                           {QStringLiteral("dryRun"), r.dryRun},
+                           {QStringLiteral("lines"), o.lines},
+                           {QStringLiteral("appended"), o.appended},
+                           {QStringLiteral("duplicates"), o.duplicates},
+                           {QStringLiteral("notDates"), o.notDates},
+                           {QStringLiteral("notProposed"), o.notProposed}};
+        if (o.mapped) {
+            counts.insert(QStringLiteral("repeated"), o.repeated);
+            counts.insert(QStringLiteral("wrongFieldCount"), o.wrongFieldCount);
+            counts.insert(QStringLiteral("future"), o.future);
+            counts.insert(QStringLiteral("suspect"), o.suspect);
+            counts.insert(QStringLiteral("messages"), QJsonArray::fromStringList(o.messages));
+        }
         print(streams_.out,
               QString::fromUtf8(QJsonDocument(counts).toJson(QJsonDocument::Indented)));
+        return Done;
+    }
+    if (o.mapped) {
+        print(streams_.out,
+              QStringLiteral("%1\nLines read: %2\n%3: %4\nSkipped, already stored: %5\n"
+                             "Skipped, repeating an earlier line's time: %6\nSkipped, too few or "
+                             "too many fields: %7\nSkipped, no date and time: %8\nSkipped, dated "
+                             "in the future: %9\n")
+                      .arg(file)
+                      .arg(o.lines)
+                      .arg(r.dryRun ? QStringLiteral("Would be appended")
+                                    : QStringLiteral("Appended"))
+                      .arg(o.appended)
+                      .arg(o.duplicates)
+                      .arg(o.repeated)
+                      .arg(o.wrongFieldCount)
+                      .arg(o.notDates)
+                      .arg(o.future) +
+                  QStringLiteral("Flagged suspect: %1\n").arg(o.suspect));
+        for (const QString& m : o.messages)
+            print(streams_.err, QStringLiteral("%1: %2\n").arg(Program, m));
         return Done;
     }
     print(
@@ -508,6 +546,218 @@ int Run::import(const Arguments& a) {
             .arg(o.duplicates)
             .arg(o.notDates)
             .arg(o.notProposed));
+    return Done;
+}
+
+QString momentOf(const QString& text, const QString& flag);
+QString required(const Arguments& a, const QString& flag, const QString& command);
+
+int Run::importFolder(const Arguments& a) {
+    operations::FolderRequest r;
+    r.folder = QFileInfo(a.positional[0]).absoluteFilePath();
+    r.archive = a.has(QStringLiteral("--archive"));
+    r.now = clock_.now();
+    const std::vector<operations::FolderFileOutcome> list = operations::importFolder(
+        database(), workspace().dataFolder, r, progress(QStringLiteral("Importing files")));
+    endProgress();
+    int failed = 0;
+    for (const operations::FolderFileOutcome& f : list)
+        if (f.status == operations::FolderFileOutcome::Status::Failed) ++failed;
+    if (a.has(QStringLiteral("--json"))) {
+        QJsonArray array;
+        for (const operations::FolderFileOutcome& f : list)
+            array.append(
+                QJsonObject{{QStringLiteral("file"), f.file},
+                            {QStringLiteral("sensor"), f.sensor},
+                            {QStringLiteral("status"), operations::statusName(f.status)},
+                            {QStringLiteral("appended"), f.appended},
+                            {QStringLiteral("duplicates"), f.duplicates},
+                            {QStringLiteral("skipped"), f.skipped},
+                            {QStringLiteral("suspect"), f.suspect},
+                            {QStringLiteral("error"), f.error},
+                            {QStringLiteral("messages"), QJsonArray::fromStringList(f.messages)}});
+        print(streams_.out,
+              QString::fromUtf8(QJsonDocument(array).toJson(QJsonDocument::Indented)));
+    } else {
+        std::string out = "file,sensor,status,appended,duplicates,skipped,suspect,errors\r\n";
+        for (const operations::FolderFileOutcome& f : list) {
+            for (const QString* text : {&f.file, &f.sensor}) {
+                operations::csv::appendField(out, *text);
+                out += ',';
+            }
+            operations::csv::appendField(out, operations::statusName(f.status));
+            out += ',' + std::to_string(f.appended) + ',' + std::to_string(f.duplicates) + ',' +
+                   std::to_string(f.skipped) + ',' + std::to_string(f.suspect) + ',';
+            QStringList errors = f.messages;
+            if (!f.error.isEmpty()) errors.prepend(f.error);
+            operations::csv::appendField(out, errors.join(QStringLiteral(" / ")));
+            out += "\r\n";
+        }
+        std::fwrite(out.data(), 1, out.size(), streams_.out);
+    }
+    for (const operations::FolderFileOutcome& f : list)
+        if (f.status == operations::FolderFileOutcome::Status::Failed)
+            print(streams_.err,
+                  QStringLiteral("%1: %2 failed: %3\n").arg(Program, f.file, f.error));
+    if (failed > 0) {
+        const app::Log log(workspace().dataFolder, &clock_);
+        log.WriteLog(QStringLiteral("Err #1: %1 of %2 file(s) of %3 failed to import tolvane-cli "
+                                    "import-folder")
+                         .arg(failed)
+                         .arg(list.size())
+                         .arg(r.folder));
+        return Failed;
+    }
+    return Done;
+}
+
+namespace {
+
+// "A,B,C" as numbers; exactly count of them.
+std::vector<double> numbersOf(const QString& text, const QString& flag, int least, int most) {
+    std::vector<double> list;
+    for (const QString& part : text.split(QLatin1Char(','))) {
+        bool ok = false;
+        const double v = part.trimmed().toDouble(&ok);
+        if (!ok)
+            throw UsageError{
+                QStringLiteral("%1 takes numbers separated by commas, not \"%2\"").arg(flag, text)};
+        list.push_back(v);
+    }
+    if (int(list.size()) < least || int(list.size()) > most)
+        throw UsageError{
+            least == most
+                ? QStringLiteral("%1 takes %2 number(s)").arg(flag).arg(least)
+                : QStringLiteral("%1 takes %2 to %3 numbers").arg(flag).arg(least).arg(most)};
+    return list;
+}
+
+} // namespace
+
+int Run::calibrate(const Arguments& a) {
+    operations::CalibrationRequest r;
+    r.sensor = a.positional[0];
+    const QString channel = required(a, QStringLiteral("--channel"), QStringLiteral("calibrate"));
+    if (channel == QLatin1String("thermistor")) {
+        r.channel = 0;
+    } else {
+        bool ok = false;
+        r.channel = channel.toInt(&ok);
+        if (!ok || r.channel < 1 || r.channel > 10)
+            throw UsageError{QStringLiteral("--channel is 1 to 10 or thermistor, not ") + channel};
+    }
+    r.validFrom = momentOf(required(a, QStringLiteral("--from"), QStringLiteral("calibrate")),
+                           QStringLiteral("--from"));
+    const int kinds = int(a.has(QStringLiteral("--gauge"))) + int(a.has(QStringLiteral("--poly"))) +
+                      int(a.has(QStringLiteral("--steinhart")));
+    if (r.channel == 0) {
+        if (a.has(QStringLiteral("--gauge")) || a.has(QStringLiteral("--poly")))
+            throw UsageError{QStringLiteral("the thermistor takes --steinhart A,B,C or nothing")};
+        r.kind = QStringLiteral("thermistor");
+        if (a.has(QStringLiteral("--steinhart"))) {
+            const auto v = numbersOf(a.value(QStringLiteral("--steinhart")),
+                                     QStringLiteral("--steinhart"), 3, 3);
+            r.thermA = v[0];
+            r.thermB = v[1];
+            r.thermC = v[2];
+        }
+    } else {
+        if (kinds != 1 || a.has(QStringLiteral("--steinhart")))
+            throw UsageError{QStringLiteral("a channel takes one of --gauge G and --poly A,B")};
+        if (a.has(QStringLiteral("--gauge"))) {
+            r.kind = QStringLiteral("linear");
+            r.gaugeFactor =
+                numbersOf(a.value(QStringLiteral("--gauge")), QStringLiteral("--gauge"), 1, 1)[0];
+        } else {
+            r.kind = QStringLiteral("polynomial");
+            const auto v =
+                numbersOf(a.value(QStringLiteral("--poly")), QStringLiteral("--poly"), 2, 2);
+            r.polyA = v[0];
+            r.polyB = v[1];
+        }
+        if (a.has(QStringLiteral("--thermal"))) {
+            const auto v =
+                numbersOf(a.value(QStringLiteral("--thermal")), QStringLiteral("--thermal"), 2, 2);
+            r.thermalM = v[0];
+            r.thermalB = v[1];
+        }
+        if (a.has(QStringLiteral("--zero"))) {
+            const auto v =
+                numbersOf(a.value(QStringLiteral("--zero")), QStringLiteral("--zero"), 1, 2);
+            r.zeroDigits = v[0];
+            if (v.size() > 1) r.zeroTemperature = v[1];
+        }
+        if (a.has(QStringLiteral("--range"))) {
+            const auto v =
+                numbersOf(a.value(QStringLiteral("--range")), QStringLiteral("--range"), 2, 2);
+            r.minDigits = v[0];
+            r.maxDigits = v[1];
+        }
+    }
+    operations::setCalibration(database(), r);
+    print(streams_.out, QStringLiteral("Calibration of %1 of sensor %2 from %3 stored\n")
+                            .arg(r.channel == 0 ? QStringLiteral("the thermistor")
+                                                : QStringLiteral("channel %1").arg(r.channel),
+                                 r.sensor, readings::momentText(r.validFrom)));
+    return Done;
+}
+
+int Run::listCalibrations(const Arguments& a) {
+    const std::vector<importer::Calibration> list =
+        importer::calibrations(database(true), a.positional[0]);
+    auto num = [](const std::optional<double>& v) { return v ? QJsonValue(*v) : QJsonValue(); };
+    QJsonArray array;
+    std::string out =
+        "channel,from,kind,gauge,polyA,polyB,thermalM,thermalB,zeroDigits,zeroTemperature,"
+        "minDigits,maxDigits,steinhartA,steinhartB,steinhartC\r\n";
+    for (const importer::Calibration& c : list) {
+        const bool linear = !c.thermistor && c.kind == importer::GaugeKind::Linear;
+        const bool poly = !c.thermistor && c.kind == importer::GaugeKind::Polynomial;
+        const QString kind = c.thermistor ? QStringLiteral("thermistor")
+                             : linear     ? QStringLiteral("linear")
+                                          : QStringLiteral("polynomial");
+        const std::vector<std::optional<double>> values{
+            linear ? std::optional(c.gaugeFactor) : std::nullopt,
+            poly ? std::optional(c.polyA) : std::nullopt,
+            poly ? std::optional(c.polyB) : std::nullopt,
+            c.thermistor ? std::nullopt : std::optional(c.thermalM),
+            c.thermistor ? std::nullopt : std::optional(c.thermalB),
+            c.zeroDigits,
+            c.zeroTemperature,
+            c.minDigits,
+            c.maxDigits,
+            c.thermistor ? std::optional(c.steinhart.a) : std::nullopt,
+            c.thermistor ? std::optional(c.steinhart.b) : std::nullopt,
+            c.thermistor ? std::optional(c.steinhart.c) : std::nullopt};
+        const QString channel =
+            c.thermistor ? QStringLiteral("thermistor") : QString::number(c.channel);
+        QJsonObject o{{QStringLiteral("channel"), channel},
+                      {QStringLiteral("from"), readings::momentText(c.validFrom)},
+                      {QStringLiteral("kind"), kind}};
+        const QStringList names{QStringLiteral("gauge"),           QStringLiteral("polyA"),
+                                QStringLiteral("polyB"),           QStringLiteral("thermalM"),
+                                QStringLiteral("thermalB"),        QStringLiteral("zeroDigits"),
+                                QStringLiteral("zeroTemperature"), QStringLiteral("minDigits"),
+                                QStringLiteral("maxDigits"),       QStringLiteral("steinhartA"),
+                                QStringLiteral("steinhartB"),      QStringLiteral("steinhartC")};
+        operations::csv::appendField(out, channel);
+        out += ',';
+        operations::csv::appendField(out, readings::momentText(c.validFrom));
+        out += ',';
+        operations::csv::appendField(out, kind);
+        for (size_t k = 0; k < values.size(); ++k) {
+            o.insert(names[qsizetype(k)], num(values[k]));
+            out += ',';
+            operations::csv::appendNumber(out, values[k]);
+        }
+        out += "\r\n";
+        array.append(o);
+    }
+    if (a.has(QStringLiteral("--json")))
+        print(streams_.out,
+              QString::fromUtf8(QJsonDocument(array).toJson(QJsonDocument::Indented)));
+    else
+        std::fwrite(out.data(), 1, out.size(), streams_.out);
     return Done;
 }
 
@@ -1165,19 +1415,82 @@ const std::vector<Command>& commands() {
          QStringLiteral(" tolvane-cli readings"),
          &Run::readings},
         {QStringLiteral("import"),
-         QStringLiteral("FILE --sensor NUMBER [--date-order ymd|dmy|mdy] [--every HOURS] [--all] "
-                        "[--dry-run] [--json]"),
+         QStringLiteral("FILE --sensor NUMBER [--map MAPPING] [--date-order ymd|dmy|mdy] [--every "
+                        "HOURS] [--all] [--dry-run] [--json]"),
          QStringLiteral("appends a logger file's readings to a sensor"),
-         QStringLiteral("One reading per period of --every clock hours (24 unless given) is "
-                        "appended, as the review window proposes; --all appends every line. Lines "
-                        "whose reading is stored already are skipped. All or nothing: a failure "
-                        "stores none. --dry-run counts without storing.\n"),
-         {QStringLiteral("--sensor"), QStringLiteral("--date-order"), QStringLiteral("--every")},
+         QStringLiteral(
+             "One reading per period of --every clock hours (24 unless given) is "
+             "appended, as the review window proposes; --all appends every line. Lines "
+             "whose reading is stored already are skipped. All or nothing: a failure "
+             "stores none. --dry-run counts without storing.\n\nA TOA5 file, or any "
+             "CSV with a header line, is read by its mapping: every line is appended, "
+             "converted. --map \"TIMESTAMP=time,Temp=temperature:ohm,Freq(1)=channel1:Hz,"
+             "Disp(2)=channel2:mm\" gives it (units: mm, m, in, Hz, digits, ohm, degC, "
+             "degF; the header's unit when none is given; time:dmy or time:mdy for a "
+             "day-first or month-first date) and saves it for the file's logger and the "
+             "sensor; without --map the saved one is used. Lines with too few or too "
+             "many fields, no date, a date in the future or a time repeated in the file "
+             "are skipped and named on standard error; a fault marker (NAN, -9999999) "
+             "or a raw value outside the gauge's range is stored as no value and the "
+             "reading flagged suspect.\n"),
+         {QStringLiteral("--sensor"), QStringLiteral("--date-order"), QStringLiteral("--every"),
+          QStringLiteral("--map")},
          {QStringLiteral("--all"), QStringLiteral("--dry-run"), QStringLiteral("--json")},
          1,
          1,
          importer::texts::AppendLabel,
          &Run::import},
+        {QStringLiteral("import-folder"),
+         QStringLiteral("DIR [--archive] [--json]"),
+         QStringLiteral("imports every logger file of a folder into its sensors"),
+         QStringLiteral(
+             "Each file with a saved mapping (see import --map), or named TV<number>.txt "
+             "or <number>.txt in the sixteen-column layout, is imported in name order, "
+             "every line, each file in one transaction: a file that fails leaves "
+             "nothing behind and the others go on. A file changed in the last 10 "
+             "seconds is left for next time. --archive moves each imported file to "
+             "DIR/imported/YYYY-MM-DD/. One line per file and sensor: file, sensor, "
+             "status (imported, failed, waiting, not mapped), appended, duplicates, "
+             "skipped, suspect, errors. Exit status 1 when any file failed.\n"),
+         {},
+         {QStringLiteral("--archive"), QStringLiteral("--json")},
+         1,
+         1,
+         QStringLiteral(" tolvane-cli import-folder"),
+         &Run::importFolder},
+        {QStringLiteral("calibrate"),
+         QStringLiteral("NUMBER --channel K|thermistor --from \"YYYY/MM/DD HH:MM:SS\" (--gauge G | "
+                        "--poly A,B | --steinhart A,B,C) [--thermal M,B] [--zero R0[,T0]] "
+                        "[--range MIN,MAX]"),
+         QStringLiteral("stores the calibration of a vibrating-wire gauge or a thermistor"),
+         QStringLiteral("A channel read in Hz or digits (digits = Hz² / 1000) is converted by its "
+                        "calibration in force at the reading: linear, G × (R1 − R0) + K × (T1 − "
+                        "T0) mm with K = (R1 × M + B) × G (--thermal M,B; 0 without); or "
+                        "polynomial, A × R² + B × R + C with C such that R0 gives 0. R0 and T0 "
+                        "are the digits and °C of the zero reading (--zero); without them the "
+                        "first reading imported under the calibration gives them. --range is the "
+                        "gauge's range in digits. The thermistor's resistance gives °C by "
+                        "Steinhart–Hart, 1 / (A + B ln R + C (ln R)³) − 273.15 (without "
+                        "--steinhart: 1.4051e-3, 2.369e-4, 1.019e-7). A replaced gauge gets a new "
+                        "calibration from its day; older readings keep theirs.\n"),
+         {QStringLiteral("--channel"), QStringLiteral("--from"), QStringLiteral("--gauge"),
+          QStringLiteral("--poly"), QStringLiteral("--steinhart"), QStringLiteral("--thermal"),
+          QStringLiteral("--zero"), QStringLiteral("--range")},
+         {},
+         1,
+         1,
+         QStringLiteral(" tolvane-cli calibrate"),
+         &Run::calibrate},
+        {QStringLiteral("calibrations"),
+         QStringLiteral("NUMBER [--json]"),
+         QStringLiteral("the calibrations of a sensor's gauges and thermistor"),
+         {},
+         {},
+         {QStringLiteral("--json")},
+         1,
+         1,
+         QStringLiteral(" tolvane-cli calibrations"),
+         &Run::listCalibrations},
         {QStringLiteral("export"),
          QStringLiteral("NUMBER (--xlsx FILE | --csv FILE) [--with-invalid]"),
          QStringLiteral("writes a sensor's datasheet as a workbook or as CSV"),

@@ -29,6 +29,56 @@ inline QString notAText(const QString& fileName) {
 }
 inline const QString ImportLabel = QStringLiteral(" imgAddTroveData_Click");
 
+// Logger files as loggers write them, and a folder of them.
+inline const QString LoggerFileFilter =
+    QStringLiteral("Logger files (*.dat *.txt *.csv *.bak *.DAT *.TXT *.CSV);;All files (*) | *.*");
+inline const QString FolderFileFilter =
+    QStringLiteral("Any file of the folder to import (*) | *.*");
+inline const QString ImportLoggerCaption = QStringLiteral("TOA5/CSV file...");
+inline const QString ImportFolderCaption = QStringLiteral("Import a folder...");
+inline const QString ArchiveImportedTick = QStringLiteral("Archive imported files");
+inline const QString ArchiveImportedTip =
+    QStringLiteral("Move each imported file to the folder's imported/<date>/");
+inline const QString ImportFolderLabel = QStringLiteral(" imgImportFolder_Click");
+inline const QString ImportProgress = QStringLiteral("Importing logger files...");
+inline QString importFailed(const QString& why) {
+    return QStringLiteral("Nothing of the file was imported:\r\n") + why;
+}
+inline QString mappedSummary(const QString& file, const QString& sensor, int appended,
+                             int duplicates, int suspect, const QStringList& messages) {
+    QString text = QStringLiteral("%1: %2 reading(s) appended to sensor %3, %4 already stored, %5 "
+                                  "flagged suspect.")
+                       .arg(file)
+                       .arg(appended)
+                       .arg(sensor)
+                       .arg(duplicates)
+                       .arg(suspect);
+    for (const QString& m : messages)
+        text += QStringLiteral("\r\n") + m;
+    return text;
+}
+inline QString folderLine(const QString& file, const QString& sensor, const QString& status,
+                          int appended, int duplicates, int skipped, const QString& error) {
+    QString line = QStringLiteral("%1: %2").arg(file, status);
+    if (!sensor.isEmpty())
+        line += QStringLiteral(", sensor %1: %2 appended, %3 duplicates, %4 skipped")
+                    .arg(sensor)
+                    .arg(appended)
+                    .arg(duplicates)
+                    .arg(skipped);
+    if (!error.isEmpty()) line += QStringLiteral(" (") + error + QLatin1Char(')');
+    return line;
+}
+inline QString folderSummary(const QString& folder, const QStringList& lines) {
+    if (lines.isEmpty()) return QStringLiteral("No files in %1.").arg(folder);
+    // A message box holds a screenful; tolvane-cli import-folder lists all.
+    constexpr qsizetype Shown = 40;
+    QString text = QStringLiteral("Files of %1:\r\n").arg(folder) +
+                   lines.mid(0, Shown).join(QStringLiteral("\r\n"));
+    if (lines.size() > Shown) text += QStringLiteral("\r\nand %1 more").arg(lines.size() - Shown);
+    return text;
+}
+
 // The text driver's files in the data folder.
 inline const QString SchemaFileName = QStringLiteral("Schema.ini");
 using readings::texts::ImportWorkingFile;

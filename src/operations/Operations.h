@@ -11,6 +11,7 @@
 #include "store/Database.h"
 
 #include <QDate>
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 
@@ -110,6 +111,11 @@ struct ImportRequest {
     int everyHours = 24; // the review window's period
     bool all = false;    // every line ticked instead of the proposal
     bool dryRun = false; // counted, not stored
+    // A TOA5 or other headed file: its mapping ("FIELD=target[:unit],..."),
+    // saved for the file's logger and the sensor; empty to use the saved one.
+    QString map;
+    QDateTime now;               // readings after it are refused; invalid: the end of today
+    bool archiveTransfer = true; // the transfer copy archived after the import
 };
 struct ImportOutcome {
     int lines = 0;
@@ -118,6 +124,13 @@ struct ImportOutcome {
     int duplicates = 0;
     int notDates = 0;
     int notProposed = 0; // lines the proposal left out
+    // Of a mapped file (TOA5 or headed CSV): every line is read, none proposed.
+    bool mapped = false;
+    int repeated = 0;        // lines repeating an earlier line's time in the file
+    int wrongFieldCount = 0; // lines with too few or too many fields
+    int future = 0;          // lines dated after now
+    int suspect = 0;         // readings stored flagged suspect
+    QStringList messages;    // each kind of line skipped or flagged, with line numbers
 };
 using Progress = std::function<void(int done, int total)>;
 // The import command with the review window's proposal and its Append: one
@@ -126,6 +139,53 @@ using Progress = std::function<void(int done, int total)>;
 ImportOutcome importLoggerFile(store::Database& db, const QString& dataFolder,
                                const ImportRequest& request, const QDate& today,
                                const Progress& progress = {});
+// True when the file at path is read by a mapping: a TOA5 file, a file whose
+// header line names as many fields as its lines hold, or another headed file
+// with map given or a mapping saved for its logger and the sensor.
+bool isMappedFile(store::Database& db, const QString& path, const QString& sensor,
+                  const QString& map = {});
+
+// Every file of a folder that a saved mapping names (by its logger), or that
+// is the one-file-per-sensor layout named TV<number>.txt or <number>.txt,
+// imported in name order, each file in one transaction: one that fails
+// leaves nothing of itself and the others go on. A file changed in the last
+// ten seconds is left for next time. With archive, an imported file moves to
+// <folder>/imported/<yyyy-MM-dd>/.
+struct FolderRequest {
+    QString folder;
+    bool archive = false;
+    QDateTime now;
+};
+struct FolderFileOutcome {
+    QString file;   // its name in the folder
+    QString sensor; // empty when the file fed none
+    enum class Status { Imported, Failed, Waiting, NotMapped } status = Status::Imported;
+    int appended = 0;
+    int duplicates = 0;
+    int skipped = 0; // lines skipped for any other reason
+    int suspect = 0;
+    QString error; // why it failed; what the other statuses mean
+    QStringList messages;
+};
+QString
+statusName(FolderFileOutcome::Status status); // "imported", "failed", "waiting", "not mapped"
+// One outcome per file and sensor, in name order. progress: files done of all.
+std::vector<FolderFileOutcome> importFolder(store::Database& db, const QString& dataFolder,
+                                            const FolderRequest& request,
+                                            const Progress& progress = {});
+
+// Calibrations of vibrating-wire gauges and thermistors (importer/Calibration.h).
+struct CalibrationRequest {
+    QString sensor;
+    int channel = 1;   // 0: the thermistor
+    QString validFrom; // "yyyy-MM-dd HH:mm:ss"
+    QString kind;      // "linear", "polynomial", "thermistor"
+    std::optional<double> gaugeFactor, polyA, polyB, thermalM, thermalB;
+    std::optional<double> zeroDigits, zeroTemperature, minDigits, maxDigits;
+    std::optional<double> thermA, thermB, thermC;
+};
+// Stores it as one write transaction, audited.
+void setCalibration(store::Database& db, const CalibrationRequest& request);
 
 // ---------------------------------------------------------------- exports
 

@@ -25,6 +25,9 @@ inline const QString ReadingAdded = QStringLiteral("reading added");
 inline const QString ReadingEdited = QStringLiteral("reading edited");
 inline const QString ReadingMoved = QStringLiteral("reading moved");
 inline const QString ReadingsImported = QStringLiteral("readings imported");
+inline const QString CalibrationSet = QStringLiteral("calibration set");
+inline const QString CalibrationZeroSet = QStringLiteral("calibration zero set");
+inline const QString MappingSaved = QStringLiteral("logger mapping saved");
 inline const QString ReadingsFlagged = QStringLiteral("readings flagged");
 inline const QString ReadingsDeleted = QStringLiteral("readings deleted");
 inline const QString ReadingsRecovered = QStringLiteral("readings recovered");
@@ -48,6 +51,10 @@ inline const QString DatabaseConverted = QStringLiteral("database converted");
 //   one in NewValue; its quality flag and its zeros go with it.
 // - readings imported: the logger file's name in Target, the readings stored
 //   in Count.
+// - calibration set: the channel ("channel 3", "thermistor") and the moment it
+//   applies from in Target, its values in NewValue (those it replaced in
+//   OldValue). calibration zero set: the same Target, R0 and T0 in NewValue.
+// - logger mapping saved: the logger in Target, the mapping's text in NewValue.
 // - backup restored: the backup file's path in Target, written into the
 //   restored file itself.
 // - schema upgraded: the file in Target, the versions in OldValue and NewValue.

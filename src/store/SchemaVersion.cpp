@@ -109,6 +109,47 @@ QStringList version4() {
     };
 }
 
+QStringList version5() {
+    return {
+        // One row per field of a logger's file that a sensor takes.
+        QStringLiteral("CREATE TABLE LoggerMappings (\n"
+                       "  Logger TEXT NOT NULL,\n"
+                       "  SensorID TEXT NOT NULL,\n"
+                       "  Field TEXT NOT NULL,\n"
+                       "  Target TEXT NOT NULL,\n"
+                       "  Unit TEXT NOT NULL,\n"
+                       "  SetBy TEXT NOT NULL,\n"
+                       "  SetAt TEXT NOT NULL,\n"
+                       "  PRIMARY KEY (Logger, SensorID, Target)\n"
+                       ") STRICT"),
+        // Channel 0 is the sensor's thermistor; a replaced gauge gets a new
+        // row from its day, and older readings keep the one they were read by.
+        QStringLiteral("CREATE TABLE Calibrations (\n"
+                       "  CalibrationID INTEGER PRIMARY KEY,\n"
+                       "  SensorID TEXT NOT NULL,\n"
+                       "  Channel INTEGER NOT NULL CHECK (Channel BETWEEN 0 AND 10),\n"
+                       "  ValidFrom TEXT NOT NULL,\n"
+                       "  Kind TEXT NOT NULL CHECK (Kind IN ('linear', 'polynomial', "
+                       "'thermistor')),\n"
+                       "  GaugeFactor REAL,\n"
+                       "  PolyA REAL,\n"
+                       "  PolyB REAL,\n"
+                       "  ThermalM REAL,\n"
+                       "  ThermalB REAL,\n"
+                       "  ZeroDigits REAL,\n"
+                       "  ZeroTemperature REAL,\n"
+                       "  MinDigits REAL,\n"
+                       "  MaxDigits REAL,\n"
+                       "  ThermA REAL,\n"
+                       "  ThermB REAL,\n"
+                       "  ThermC REAL,\n"
+                       "  SetBy TEXT NOT NULL,\n"
+                       "  SetAt TEXT NOT NULL,\n"
+                       "  UNIQUE (SensorID, Channel, ValidFrom)\n"
+                       ") STRICT"),
+    };
+}
+
 } // namespace
 
 const std::vector<SchemaStep>& schemaSteps() {
@@ -119,6 +160,7 @@ const std::vector<SchemaStep>& schemaSteps() {
         {3, QStringLiteral("quality flags, zero readings, the recycle area and the audit trail"),
          version3()},
         {4, QStringLiteral("trigger levels and thresholds"), version4()},
+        {5, QStringLiteral("logger mappings and calibrations"), version5()},
     };
     return steps;
 }

@@ -346,3 +346,66 @@ TEST_F(CliTest, FlagsAndZeroReadings) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(CliTest, ToA5FilesByTheirMappingAndAFolderAtOnce) {
+    ASSERT_EQ(cli({"add-sensor", Sensor}).status, 0);
+    const QString folder = documents.filePath("incoming");
+    QDir().mkpath(folder);
+    const QString path = folder + "/CR1000X_Hourly.dat";
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("\"TOA5\",\"Mine1\",\"CR1000X\",\"1\",\"OS\",\"P\",\"9\",\"Hourly\"\n"
+            "\"TIMESTAMP\",\"RECORD\",\"Therm\",\"Freq(1)\"\n\"TS\",\"RN\",\"Ohm\",\"Hz\"\n"
+            "\"\",\"\",\"Smp\",\"Smp\"\n"
+            "\"2025-04-01 06:00:00\",0,3000,2604.4\n\"2025-04-01 07:00:00\",1,3000,\"NAN\"\n"
+            "\"2025-04-01 08:00\",2,3000\n");
+    f.close();
+    const QStringList map{"--map", "TIMESTAMP=time,Therm=temperature,Freq(1)=channel1"};
+    // A raw channel without a calibration: refused, nothing stored or saved.
+    Result r = cli(QStringList{"import", path, "--sensor", Sensor} + map);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.err.contains("no calibration")) << r.err.toStdString();
+    EXPECT_EQ(cli({"calibrate", Sensor, "--channel", "1", "--from", "2025/01/01 00:00:00",
+                   "--gauge", "0.011906", "--range", "1000,9000"})
+                  .status,
+              0);
+    EXPECT_EQ(cli({"calibrate", Sensor, "--channel", "11", "--from", "2025/01/01 00:00:00",
+                   "--gauge", "1"})
+                  .status,
+              2);
+    r = cli(QStringList{"import", path, "--sensor", Sensor, "--json"} + map);
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    const QJsonObject o = QJsonDocument::fromJson(r.out.toUtf8()).object();
+    EXPECT_EQ(o["appended"].toInt(), 2);
+    EXPECT_EQ(o["wrongFieldCount"].toInt(), 1);
+    EXPECT_EQ(o["suspect"].toInt(), 1);
+    EXPECT_TRUE(o["messages"].toArray().at(0).toString().contains("line 7")) << r.out.toStdString();
+
+    // The mapping is saved: the folder's next file needs none and is archived.
+    QFile next(folder + "/CR1000X_Hourly_2.dat");
+    ASSERT_TRUE(next.open(QIODevice::WriteOnly));
+    next.write("\"TOA5\",\"Mine1\",\"CR1000X\",\"1\",\"OS\",\"P\",\"9\",\"Hourly\"\n"
+               "\"TIMESTAMP\",\"RECORD\",\"Therm\",\"Freq(1)\"\n\"TS\",\"RN\",\"Ohm\",\"Hz\"\n"
+               "\"\",\"\",\"Smp\",\"Smp\"\n\"2025-04-01 09:00:00\",3,3000,2604.4\n");
+    next.close();
+    for (const QString& name : {path, folder + "/CR1000X_Hourly_2.dat"}) {
+        QFile old(name);
+        ASSERT_TRUE(old.open(QIODevice::ReadWrite));
+        old.setFileTime(QDateTime::currentDateTime().addSecs(-60),
+                        QFileDevice::FileModificationTime);
+    }
+    r = cli({"import-folder", folder, "--archive"});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out.section("\r\n", 0, 0),
+              "file,sensor,status,appended,duplicates,skipped,suspect,errors");
+    EXPECT_TRUE(r.out.contains("CR1000X_Hourly.dat,202541001,imported,0,2,1,0,"))
+        << r.out.toStdString();
+    EXPECT_TRUE(r.out.contains("CR1000X_Hourly_2.dat,202541001,imported,1,0,0,0,"))
+        << r.out.toStdString();
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files).size(), 0);
+    EXPECT_EQ(cli({"import-folder", documents.filePath("nowhere")}).status, 1);
+}
+
+} // namespace

@@ -1,13 +1,17 @@
-// Fuzzes the logger file reader and what reads its fields: any bytes must
+// Fuzzes the logger file readers and what reads their fields: any bytes must
 // give a table whose every field can be read, a proposal per line, dates that
 // are real when there are any, and numbers the fast way exactly as the
-// number formats give them.
+// number formats give them; read as TOA5 or headed CSV, lines numbered in
+// order, fields within the bytes read, and numbers finite.
 #include "app/TextFormat.h"
 #include "importer/ColumnValue.h"
 #include "importer/LoggerDates.h"
+#include "importer/LoggerFile.h"
 #include "importer/Proposal.h"
 #include "importer/SchemaIni.h"
 #include "importer/TextTable.h"
+
+#include <QBuffer>
 
 #include <cmath>
 #include <cstdint>
@@ -65,11 +69,37 @@ void checkTable(const TextTable& table, int period) {
     require(int(ticks.size()) == table.RecordCount(), "a tick per line");
 }
 
+void checkLoggerFile(const QByteArray& bytes) {
+    QByteArray copy = bytes;
+    QBuffer device(&copy);
+    device.open(QIODevice::ReadOnly);
+    LoggerReader reader(device);
+    const LoggerHeader& header = reader.header();
+    require(header.format != LoggerFormat::Toa5 || header.headerLines == 4, "TOA5 header lines");
+    LoggerReader::Line line;
+    int last = 0;
+    while (reader.next(line)) {
+        require(line.number > last, "line numbers in order");
+        last = line.number;
+        require(!line.fields.empty(), "a line has a field");
+        for (std::string_view f : line.fields) {
+            for (DateOrder order :
+                 {DateOrder::YearFirst, DateOrder::DayFirst, DateOrder::MonthFirst})
+                if (const auto when = loggerStamp(f, order))
+                    require(when->date.isValid() && when->time.isValid(), "an impossible stamp");
+            if (const auto v = loggerNumber(f, header.decimal))
+                require(std::isfinite(*v), "a number that is not finite");
+            (void)isFaultMarker(f);
+        }
+    }
+    require(reader.bytesRead() <= bytes.size(), "read past the end");
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     if (size < 2) return 0;
-    const int mode = data[0] % 3;
+    const int mode = data[0] % 4;
     const int period = int(std::int8_t(data[1]));
     const QByteArray bytes(reinterpret_cast<const char*>(data + 2), qsizetype(size - 2));
     if (mode == 0) {
@@ -88,6 +118,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
             checkTable(TextTable(split < 0 ? QByteArray() : bytes.mid(split + 1), *description),
                        period);
         }
+    } else if (mode == 3) {
+        // A logger file as loggers write it: TOA5, or any headed CSV.
+        checkLoggerFile(bytes);
     } else {
         const std::string_view text(bytes.constData(), size_t(bytes.size()));
         checkNumber(text);

@@ -6,6 +6,7 @@
 #include "app/ui/MainControls.h"
 #include "graphs/Texts.h"
 #include "graphs/ui/Chart.h"
+#include "importer/Texts.h"
 #include "maintenance/Texts.h"
 #include "readings/Texts.h"
 #include "sensors/RoofLocations.h"
@@ -380,6 +381,16 @@ void buildReadings(QTabWidget* tabs, MainControls& c) {
         b.editableCombo(QStringLiteral("cboTroveInt"), 700, 330, 70,
                         {QStringLiteral("1"), QStringLiteral("8"), QStringLiteral("24")});
     c.importUi.cboTroveInt->setCurrentIndex(2);
+    c.importUi.imgImportLogger =
+        b.command(QStringLiteral("imgImportLogger"), standard(QStyle::SP_FileIcon),
+                  importer::texts::ImportLoggerCaption, 800, 324);
+    c.importUi.imgImportFolder =
+        b.command(QStringLiteral("imgImportFolder"), standard(QStyle::SP_DirOpenIcon),
+                  importer::texts::ImportFolderCaption, 800, 366);
+    c.importUi.chkArchiveImported =
+        b.make<QCheckBox>(QStringLiteral("chkArchiveImported"), 800, 410, 260, 24);
+    c.importUi.chkArchiveImported->setText(importer::texts::ArchiveImportedTick);
+    c.importUi.chkArchiveImported->setToolTip(importer::texts::ArchiveImportedTip);
 }
 
 graphs::Chart* chart(Builder& b, graphs::Chart* plot, const QString& name) {

@@ -1,6 +1,7 @@
 // The controls the logger import's glue reads and writes.
 #pragma once
 
+class QCheckBox;
 class QComboBox;
 class QTabWidget;
 class QToolButton;
@@ -11,6 +12,10 @@ struct ImportControls {
     QTabWidget* SSTab1 = nullptr;
     QToolButton* imgAddTroveData = nullptr;
     QComboBox* cboTroveInt = nullptr;
+    // Logger files as loggers write them (TOA5, headed CSV), and a folder of them.
+    QToolButton* imgImportLogger = nullptr;
+    QToolButton* imgImportFolder = nullptr;
+    QCheckBox* chkArchiveImported = nullptr;
 };
 
 } // namespace importer
