@@ -140,9 +140,11 @@ SensorStatus compute(store::Database& db, const RegisterRow& row, const SensorTr
         earlier = latestValid(db, row.number, back);
     }
     // The stored zeros first; the graph's own zero only where a reading
-    // comes before them all (it costs a query of its own).
+    // comes before them all (it costs a query of its own), or where the first
+    // stored zero carries over the displacement measured from it.
     readings::ZeroPlan plan = readings::zeroPlan(db, row.number, std::nullopt);
     const bool reachedByStored =
+        !plan.carryOverUnmeasured() &&
         plan.offsetsAt((earlier ? earlier->fullDate : latest->fullDate).toStdString()) &&
         plan.offsetsAt(latest->fullDate.toStdString());
     if (!reachedByStored)
