@@ -55,6 +55,10 @@ inline const std::vector<Goal>& goals() {
         {"BM_AddReading/100000/iterations:500",
          {"BM_AddReadingUnaudited/100000/iterations:500"},
          1.10},
+        // Trigger levels and the site's status.
+        {"BM_SiteStatus", {"BM_SiteStatusBare"}, 3.0},
+        {"BM_StatusAfterImport", {"BM_ImportNoLevels"}, 1.20},
+        {"BM_OpenStatusTab", {"BM_FillStatusTable"}, 2.0},
         // The command-line tool.
         {"BM_CliReadingsCsv/87600", {"BM_BareReadingsCsv/87600"}, 3.0},
     };
