@@ -677,6 +677,11 @@ void Chart::placeLevelLines() {
         label->setColor(l.colour);
         label->setFont(chartFont(12));
         label->setSelectable(false);
+        // Over the series, on a light ground, so that a line that reached
+        // the level does not hide its name.
+        label->setLayer(QStringLiteral("series"));
+        label->setBrush(QColor(255, 255, 255, 210));
+        label->setPadding(QMargins(2, 0, 2, 0));
         levelItems_.push_back(line);
         levelItems_.push_back(label);
         levelsDrawn_.push_back({l.name, l.colour, value});
