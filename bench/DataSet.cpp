@@ -1,5 +1,6 @@
 #include "DataSet.h"
 
+#include "levels/TriggerLevels.h"
 #include "store/Database.h"
 #include "store/Schema.h"
 
@@ -263,6 +264,35 @@ QString siteWithFreePages() {
                                            "(SELECT max(_rowid_) / 6 FROM %1)")
                                 .arg(store::quoteName(table)));
         });
+    });
+}
+
+QString siteWithLevels() {
+    return madeOnce(QStringLiteral("site_levels.mdb"), [](const QString& path) {
+        QFile::copy(siteDataSet(), path);
+        auto db = store::Database::open(path);
+        db->execute(QStringLiteral("PRAGMA synchronous = OFF"));
+        const std::vector<levels::TriggerLevel> site = levels::siteLevels(*db);
+        levels::SensorTriggers t;
+        t.staleAfterHours = 48;
+        t.displacement[0] = levels::parseThresholds(QStringLiteral("Alert=5,Alarm=10,Action=20"),
+                                                    site, QStringLiteral("bench"));
+        t.rate[0] = levels::parseThresholds(QStringLiteral("Alert=0.5,Alarm=1"), site,
+                                            QStringLiteral("bench"));
+        QStringList numbers;
+        {
+            store::Statement st = db->prepare(QStringLiteral("SELECT InstrumentID FROM Sensors"));
+            while (st.step())
+                numbers << st.text(0);
+        }
+        // Some sensors with an anchor of their own.
+        for (qsizetype i = 0; i < numbers.size(); ++i) {
+            levels::SensorTriggers own = t;
+            if (i % 5 == 0)
+                own.displacement[1] = levels::parseThresholds(QStringLiteral("Alert=3,Alarm=6"),
+                                                              site, QStringLiteral("bench"));
+            levels::setSensorTriggers(*db, numbers[i], own);
+        }
     });
 }
 

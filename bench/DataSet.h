@@ -52,6 +52,10 @@ QString siteTenYearSensor();
 // file that compaction has pages to give back from. Made once a run.
 QString siteWithFreePages();
 
+// The site with trigger levels set on every sensor (displacement and rate
+// thresholds, a limit for new data). Made once a run.
+QString siteWithLevels();
+
 // Eight-anchor sensors of ten years of readings each, generated as the site's
 // ten-year sensor (the first is the same sensor). Made once a run.
 QString tenYearDataSet(int sensors);

@@ -59,6 +59,10 @@ inline const std::vector<Goal>& goals() {
         // appended, and a folder of small files into as many sensors.
         {"BM_ImportToa5/100000", {"BM_BareInsert/100000", "BM_BareToa5Read/100000"}, 3.0},
         {"BM_ImportFolder", {"BM_BareFolderInsert"}, 3.0},
+        // Trigger levels and the site's status.
+        {"BM_SiteStatus", {"BM_SiteStatusBare"}, 3.0},
+        {"BM_StatusAfterImport", {"BM_ImportNoLevels"}, 1.20},
+        {"BM_OpenStatusTab", {"BM_FillStatusTable"}, 2.0},
         // The command-line tool.
         {"BM_CliReadingsCsv/87600", {"BM_BareReadingsCsv/87600"}, 3.0},
         // An earlier version's Jet file copied, against mdbtools' CSV export of it.

@@ -4,7 +4,8 @@
 // collar and at the toe, and a second one read hourly over a single day, each
 // with a few suspect and invalid readings. A
 // point of the time graph is clicked, so that its annotation shows too, and
-// the sensor's report is written and copied beside the pictures.
+// the sensor's report is written and copied beside the pictures. Last, trigger
+// levels are set and both graphs pictured with their lines.
 // Usage: tolvane_graph_screenshots DOCUMENTS_FOLDER OUTPUT_FOLDER
 #include "ToolDoubles.h"
 #include "app/Environment.h"
@@ -12,6 +13,7 @@
 #include "app/Texts.h"
 #include "app/ui/MainWindow.h"
 #include "graphs/ui/Chart.h"
+#include "levels/TriggerLevels.h"
 #include "outputs/ReportDocument.h"
 #include "readings/Quality.h"
 #include "store/Database.h"
@@ -198,6 +200,21 @@ int main(int argc, char* argv[]) {
     ownAxis->setChecked(true);
     picture(QStringLiteral("time-temperature-axis.png"));
     ownAxis->setChecked(false);
+    // Trigger levels set: their lines on both graphs (and in the report).
+    {
+        auto db =
+            store::Database::open(dataFolder + QLatin1Char('/') + app::texts::DefaultDatabaseName);
+        const std::vector<levels::TriggerLevel> site = levels::siteLevels(*db);
+        levels::SensorTriggers t;
+        t.displacement[0] = levels::parseThresholds(QStringLiteral("Alert=4,Alarm=8,Action=12"),
+                                                    site, QStringLiteral("levels"));
+        t.displacement[1] = levels::parseThresholds(QStringLiteral("Alert=5,Alarm=9"), site,
+                                                    QStringLiteral("levels"));
+        levels::setSensorTriggers(*db, year, t);
+    }
+    choose(year, true);
+    graphPicture(3, QStringLiteral("time-levels.png"));
+    graphPicture(4, QStringLiteral("length-levels.png"));
     // The report of the year-long sensor, both graphs ticked, copied out of
     // the data folder: the documents folder may be a temporary one.
     const QString report = outputs::reportPath(dataFolder, year);

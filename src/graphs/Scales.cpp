@@ -3,6 +3,7 @@
 #include "app/TextFormat.h"
 #include "graphs/Texts.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace graphs {
@@ -110,6 +111,15 @@ AxisScale leftScale(GraphKind kind, const QString& scaleText, double ymin, doubl
     return withRoom(kind == GraphKind::Time ? timeAutoScale(ymin, ymax)
                                             : lengthAutoScale(ymin, ymax),
                     ymin, ymax);
+}
+
+AxisScale leftScale(GraphKind kind, const QString& scaleText, double ymin, double ymax,
+                    std::optional<double> levelLine) {
+    if (levelLine && scaleText == texts::AutoScale) {
+        ymin = std::min(ymin, *levelLine);
+        ymax = std::max(ymax, *levelLine);
+    }
+    return leftScale(kind, scaleText, ymin, ymax);
 }
 
 TimeAxis timeAxisFor(int spanDays) {

@@ -5,6 +5,8 @@
 
 #include <QString>
 
+#include <optional>
+
 namespace graphs {
 
 enum class GraphKind { Time, Length };
@@ -32,6 +34,10 @@ AxisScale fixedScale(const QString& text);
 // The left axis of either graph by the scale box's text: AutoScale's table
 // with room round the data, or the fixed scale exactly.
 AxisScale leftScale(GraphKind kind, const QString& scaleText, double ymin, double ymax);
+// The same, with AutoScale making room for a trigger level's line as for a
+// value drawn (a fixed scale stays as it is).
+AxisScale leftScale(GraphKind kind, const QString& scaleText, double ymin, double ymax,
+                    std::optional<double> levelLine);
 
 // The time axis by the whole days between the first and last reading.
 enum class TimeAxis {

@@ -140,9 +140,11 @@ SensorStatus compute(store::Database& db, const RegisterRow& row, const SensorTr
         earlier = latestValid(db, row.number, back);
     }
     // The stored zeros first; the graph's own zero only where a reading
-    // comes before them all (it costs a query of its own).
+    // comes before them all (it costs a query of its own), or where the first
+    // stored zero carries over the displacement measured from it.
     readings::ZeroPlan plan = readings::zeroPlan(db, row.number, std::nullopt);
     const bool reachedByStored =
+        !plan.carryOverUnmeasured() &&
         plan.offsetsAt((earlier ? earlier->fullDate : latest->fullDate).toStdString()) &&
         plan.offsetsAt(latest->fullDate.toStdString());
     if (!reachedByStored)
@@ -242,12 +244,20 @@ int severity(const SensorStatus& s, const QDateTime& now) {
 }
 
 void sortWorstFirst(std::vector<SensorStatus>& statuses, const QDateTime& now) {
-    std::stable_sort(statuses.begin(), statuses.end(),
-                     [&](const SensorStatus& a, const SensorStatus& b) {
-                         const int sa = severity(a, now), sb = severity(b, now);
-                         if (sa != sb) return sa > sb;
-                         return a.number < b.number;
-                     });
+    // Each severity once: it reads the latest reading's date.
+    std::vector<std::pair<int, size_t>> order;
+    order.reserve(statuses.size());
+    for (size_t i = 0; i < statuses.size(); ++i)
+        order.emplace_back(severity(statuses[i], now), i);
+    std::stable_sort(order.begin(), order.end(), [&](const auto& a, const auto& b) {
+        if (a.first != b.first) return a.first > b.first;
+        return statuses[a.second].number < statuses[b.second].number;
+    });
+    std::vector<SensorStatus> sorted;
+    sorted.reserve(statuses.size());
+    for (const auto& [severity, i] : order)
+        sorted.push_back(std::move(statuses[i]));
+    statuses = std::move(sorted);
 }
 
 std::vector<SensorStatus> siteStatus(store::Database& db, const std::optional<QString>& at) {
@@ -255,10 +265,15 @@ std::vector<SensorStatus> siteStatus(store::Database& db, const std::optional<QS
     const std::map<QString, SensorTriggers> triggers = allSensorTriggers(db);
     const SensorTriggers none;
     std::vector<SensorStatus> out;
-    for (const RegisterRow& row : registerRows(db)) {
-        const auto it = triggers.find(row.number);
-        out.push_back(compute(db, row, it == triggers.end() ? none : it->second, levelCount, at));
-    }
+    // One read transaction for all: a statement of its own would take and
+    // give back the file's lock, and look for a journal, every time.
+    db.transaction([&] {
+        for (const RegisterRow& row : registerRows(db)) {
+            const auto it = triggers.find(row.number);
+            out.push_back(
+                compute(db, row, it == triggers.end() ? none : it->second, levelCount, at));
+        }
+    });
     return out;
 }
 
@@ -412,35 +427,37 @@ std::set<QString> StatusBoard::refresh() {
         for (const SensorStatus& s : statuses_)
             if (db_.writesTo(s.number) != watch_->readingWrites[s.number]) dirty.insert(s.number);
         const int levelCount = int(levels_.size());
-        for (const QString& number : dirty) {
-            const std::vector<RegisterRow> rows = registerRows(db_, number);
-            auto it = std::find_if(statuses_.begin(), statuses_.end(),
-                                   [&](const SensorStatus& s) { return s.number == number; });
-            if (rows.empty()) { // deleted, or renamed away
-                if (it != statuses_.end()) statuses_.erase(it);
-                watch_->readingWrites.erase(number);
-                watch_->tables.erase(number);
+        db_.transaction([&] {
+            for (const QString& number : dirty) {
+                const std::vector<RegisterRow> rows = registerRows(db_, number);
+                auto it = std::find_if(statuses_.begin(), statuses_.end(),
+                                       [&](const SensorStatus& s) { return s.number == number; });
+                if (rows.empty()) { // deleted, or renamed away
+                    if (it != statuses_.end()) statuses_.erase(it);
+                    watch_->readingWrites.erase(number);
+                    watch_->tables.erase(number);
+                    changed.insert(number);
+                    continue;
+                }
+                SensorStatus s = compute(db_, rows.front(), sensorTriggers(db_, number), levelCount,
+                                         std::nullopt);
+                ++computed_;
+                if (it != statuses_.end()) {
+                    *it = std::move(s);
+                } else {
+                    const auto at = std::lower_bound(
+                        statuses_.begin(), statuses_.end(), number,
+                        [](const SensorStatus& a, const QString& n) { return a.number < n; });
+                    statuses_.insert(at, std::move(s));
+                }
+                watch_->readingWrites[number] = db_.writesTo(number);
+                if (const auto mark = tableMark(db_, number))
+                    watch_->tables[number] = *mark;
+                else
+                    watch_->tables.erase(number);
                 changed.insert(number);
-                continue;
             }
-            SensorStatus s =
-                compute(db_, rows.front(), sensorTriggers(db_, number), levelCount, std::nullopt);
-            ++computed_;
-            if (it != statuses_.end()) {
-                *it = std::move(s);
-            } else {
-                const auto at = std::lower_bound(
-                    statuses_.begin(), statuses_.end(), number,
-                    [](const SensorStatus& a, const QString& n) { return a.number < n; });
-                statuses_.insert(at, std::move(s));
-            }
-            watch_->readingWrites[number] = db_.writesTo(number);
-            if (const auto mark = tableMark(db_, number))
-                watch_->tables[number] = *mark;
-            else
-                watch_->tables.erase(number);
-            changed.insert(number);
-        }
+        });
     }
     // The board's own writes to its temporary table are not a change.
     watch_->levelsWrites = after.table;

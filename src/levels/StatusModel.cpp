@@ -50,7 +50,24 @@ void StatusModel::setStatuses(std::vector<SensorStatus> statuses, std::vector<Tr
     sortWorstFirst(rows_, now);
     levels_ = std::move(levels);
     now_ = now;
+    // Each cell worked out once: a view asks for them again at every drawing.
+    texts_.clear();
+    colours_.clear();
+    texts_.reserve(rows_.size());
+    colours_.reserve(rows_.size());
+    for (size_t r = 0; r < rows_.size(); ++r) {
+        std::array<QString, ColumnCount> cells;
+        for (int c = 0; c < ColumnCount; ++c)
+            cells[size_t(c)] = workedOut(int(r), c);
+        texts_.push_back(std::move(cells));
+        colours_.push_back(statusColour(rows_[r], levels_, now_));
+    }
     endResetModel();
+}
+
+QString StatusModel::cellText(int row, int column) const {
+    if (row < 0 || size_t(row) >= texts_.size() || column < 0 || column >= ColumnCount) return {};
+    return texts_[size_t(row)][size_t(column)];
 }
 
 int StatusModel::rowCount(const QModelIndex& parent) const {
@@ -61,7 +78,7 @@ int StatusModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : ColumnCount;
 }
 
-QString StatusModel::cellText(int row, int column) const {
+QString StatusModel::workedOut(int row, int column) const {
     const SensorStatus& s = rows_[size_t(row)];
     const auto number = [](std::optional<double> v) {
         return v ? QString::number(*v, 'f', 2) : QString();
@@ -99,7 +116,7 @@ QVariant StatusModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= int(rows_.size())) return {};
     if (role == Qt::DisplayRole) return cellText(index.row(), index.column());
     if (index.column() == Status) {
-        const QColor c = statusColour(rows_[size_t(index.row())], levels_, now_);
+        const QColor& c = colours_[size_t(index.row())];
         if (!c.isValid()) return {};
         if (role == Qt::BackgroundRole) return c;
         if (role == Qt::ForegroundRole)

@@ -9,6 +9,7 @@
 #include <QDateTime>
 #include <QStringList>
 
+#include <array>
 #include <vector>
 
 namespace levels {
@@ -55,7 +56,11 @@ public:
                         int role = Qt::DisplayRole) const override;
 
 private:
+    QString workedOut(int row, int column) const;
+
     std::vector<SensorStatus> rows_;
+    std::vector<std::array<QString, ColumnCount>> texts_;
+    std::vector<QColor> colours_;
     std::vector<TriggerLevel> levels_;
     QDateTime now_;
 };

@@ -91,6 +91,28 @@ WordDocument reportDocument(const Report& report) {
             p.push_back(list);
         }
     }
+    if (report.levels) {
+        const ReportLevels& l = *report.levels;
+        const auto table = [&](const std::vector<QString>& header,
+                               std::vector<std::vector<QString>> rows,
+                               const std::vector<int>& weights) {
+            WordParagraph t;
+            t.table = WordTable{header, std::move(rows), weights};
+            p.push_back(t);
+        };
+        line({});
+        p.push_back(paragraph(texts::TriggerLevelsHeading, 12, false, false, Heading2Style));
+        if (l.rows.empty()) {
+            line(texts::NoTriggerLevels);
+        } else {
+            table(texts::TriggerLevelsHeader, l.rows, texts::TriggerLevelsWeights);
+            line(texts::rateWindowLine(l.window));
+        }
+        line(texts::staleAfterLine(l.staleAfter));
+        line({});
+        p.push_back(paragraph(texts::statusHeading(l.statusAt), 12, false, false, Heading2Style));
+        table(texts::StatusHeader, {l.status}, texts::StatusWeights);
+    }
     for (const ReportGraph& g : report.graphs) {
         p.push_back(paragraph(g.heading, 12, false, true, Heading2Style));
         WordParagraph picture = paragraph({}, 12, false);

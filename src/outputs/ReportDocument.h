@@ -3,6 +3,7 @@
 #pragma once
 
 #include "outputs/ReportAnchors.h"
+#include "outputs/ReportLevels.h"
 #include "outputs/WordDocument.h"
 
 #include <QDate>
@@ -70,6 +71,8 @@ struct Report {
     std::optional<AnchorTable> anchors; // nothing: no anchors table
     std::vector<ReportGraph> graphs;
     QString logo; // in the header of every page
+    // Last, so that a report made field by field in order keeps its meaning.
+    std::optional<ReportLevels> levels; // nothing: no trigger levels or status
 };
 
 // The report date as every date of the program: "yyyy/MM/dd", with the time
@@ -79,8 +82,9 @@ QString reportDateText(const QDateTime& date);
 // The document, paragraph by paragraph as the report has always been typed:
 // an empty bold paragraph, the title in 16-point bold (Heading 1), then
 // everything in 12-point regular: the nine detail lines, the anchors table,
-// the table of stored zero readings when there are any and, each from a new page, the graphs (Heading 2) with a notes area filling
-// the rest of the page. The page numbers go in the footer.
+// the table of stored zero readings when there are any, the trigger levels and
+// the status at the report date and, each from a new page, the graphs (Heading 2) with a notes area
+// filling the rest of the page. The page numbers go in the footer.
 WordDocument reportDocument(const Report& report);
 
 // The same pages as a PDF, the graphs drawn by their draw functions. The

@@ -91,6 +91,23 @@ public:
                 table(texts::ZeroReadingsHeader, rows, texts::ZeroReadingsWeights);
             }
         }
+        if (report_.levels) {
+            const ReportLevels& l = *report_.levels;
+            line({}, body);
+            line(texts::TriggerLevelsHeading, font(12, true));
+            y_ += 120;
+            if (l.rows.empty()) {
+                line(texts::NoTriggerLevels, body);
+            } else {
+                table(texts::TriggerLevelsHeader, l.rows, texts::TriggerLevelsWeights);
+                line(texts::rateWindowLine(l.window), body);
+            }
+            line(texts::staleAfterLine(l.staleAfter), body);
+            line({}, body);
+            line(texts::statusHeading(l.statusAt), font(12, true));
+            y_ += 120;
+            table(texts::StatusHeader, {l.status}, texts::StatusWeights);
+        }
         for (const ReportGraph& g : report_.graphs)
             graph(g);
         return page_number_;

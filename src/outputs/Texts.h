@@ -154,6 +154,37 @@ inline QString latestReadingLine(const QString& when) {
                      .arg(when);
 }
 
+// The sensor's trigger levels and its status at the report date.
+inline const QString TriggerLevelsHeading = QStringLiteral("Trigger levels");
+inline const std::vector<QString> TriggerLevelsHeader{
+    QStringLiteral("Level"), QStringLiteral("Displacement (mm)"),
+    QStringLiteral("Anchors' own (mm)"), QStringLiteral("Rate (mm/day)"),
+    QStringLiteral("Anchors' own (mm/day)")};
+inline const std::vector<int> TriggerLevelsWeights{14, 16, 22, 16, 22};
+inline const QString NoTriggerLevels = QStringLiteral("No trigger levels are set for this sensor.");
+inline const QString StaleOff = QStringLiteral("off");
+inline QString anchorOwnThreshold(int anchor, const QString& value) {
+    return QStringLiteral("Anchor %1: %2")
+        .arg(anchor)
+        .arg(value.isEmpty() ? QStringLiteral("none") : value);
+}
+inline QString rateWindowLine(const QString& window) {
+    return QStringLiteral("   Rate over the last %1 before each reading.").arg(window);
+}
+inline QString staleAfterLine(const QString& limit) {
+    return QStringLiteral("   No new data after: %1.").arg(limit);
+}
+inline QString statusHeading(const QString& when) {
+    return QStringLiteral("Status at %1").arg(when);
+}
+inline const std::vector<QString> StatusHeader{QStringLiteral("Status"),
+                                               QStringLiteral("Anchor"),
+                                               QStringLiteral("Displacement (mm)"),
+                                               QStringLiteral("Rate (mm/day)"),
+                                               QStringLiteral("Latest reading"),
+                                               QStringLiteral("Age")};
+inline const std::vector<int> StatusWeights{22, 10, 17, 15, 22, 14};
+
 // Quality flags in the datasheet.
 inline const QString ExportWithInvalid = QStringLiteral("Export invalid readings too");
 inline const QString SelectedQualityCaption = QStringLiteral("Quality of the selected readings:");

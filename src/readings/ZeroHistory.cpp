@@ -174,6 +174,7 @@ ZeroPlan zeroPlan(store::Database& db, const QString& sensorNumber,
         const std::optional<Channels> zero = usableReading(db, sensorNumber, z.at, Where::At);
         if (!zero) continue;
         OffsetNumbers offsets = numbersOf(*zero);
+        if (z.carryOver && plan.segments_.empty()) plan.carryUnmeasured_ = true;
         if (z.carryOver && !plan.segments_.empty()) {
             // The reading before the zero is measured by the last segment so
             // far: every earlier segment starts at or before it.

@@ -49,6 +49,9 @@ public:
     bool empty() const { return segments_.empty(); }
     // True when a stored zero takes part.
     bool hasStoredZeros() const { return stored_; }
+    // True when a stored zero carries over from a reading no zero of the plan
+    // reached: made with the graph's own zero, it would carry it over.
+    bool carryOverUnmeasured() const { return carryUnmeasured_; }
 
 private:
     friend ZeroPlan zeroPlan(store::Database&, const QString&, const std::optional<Channels>&);
@@ -59,6 +62,7 @@ private:
     std::vector<Segment> segments_;
     size_t at_ = 0;
     bool stored_ = false;
+    bool carryUnmeasured_ = false;
 };
 
 // The channels of the earliest valid reading ticked for the time graph: the

@@ -164,6 +164,16 @@ TEST_F(StatusTest, AStoredZeroMovesTheBaseline) {
     const levels::SensorStatus s = levels::sensorStatus(*db, Sensor);
     EXPECT_EQ(s.level, 0);
     EXPECT_NEAR(*s.displacement, 0.5, 1e-9);
+
+    // Carried over, the first stored zero keeps the 6 mm the reading before
+    // it had, as the graphs and the report's anchors have it.
+    readings::retireZero(*db, Sensor, readings::zeroReadings(*db, Sensor).at(0).id,
+                         QStringLiteral("no reset after all"));
+    readings::setZero(*db, Sensor, fullDate(2), QStringLiteral("anchor replaced"), true);
+    reading(Sensor, 3, 7);
+    const levels::SensorStatus carried = levels::sensorStatus(*db, Sensor);
+    EXPECT_EQ(carried.level, 1);
+    EXPECT_NEAR(*carried.displacement, 6.5, 1e-9);
 }
 
 TEST_F(StatusTest, StatusAtAnEarlierMomentCountsOnlyTheReadingsUpToIt) {

@@ -39,7 +39,7 @@ protected:
         target = dataFile("Report 201391005.docx");
     }
     QMap<QString, QByteArray> write(const std::vector<ReportGraph>& graphs) {
-        outputs::saveDocx(outputs::reportDocument({sensor, clock.time, anchors, graphs, logo}),
+        outputs::saveDocx(outputs::reportDocument({sensor, clock.time, anchors, graphs, logo, {}}),
                           target);
         return unzip(target);
     }

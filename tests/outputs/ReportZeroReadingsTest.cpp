@@ -17,6 +17,7 @@ using namespace reporttest;
 namespace {
 
 const QString Sensor = QStringLiteral("202551001"); // four anchors, head at the collar
+const std::string Status = "--\nStatus|Anchor|Displacement (mm)|Rate (mm/day)|Latest reading|Age\n";
 
 class ReportZeroReadingsTest : public TolvaneTest {
 protected:
@@ -88,15 +89,19 @@ TEST_F(ReportZeroReadingsTest, TheDocxListsEveryZeroBelowTheAnchors) {
     // Without stored zeros, the report as it always was: one table, measured
     // from the earliest reading.
     const std::string plain = readByPythonDocx(python, write(outputs::ReportFormat::Docx));
+    // The trigger levels (none) and the status follow them.
     EXPECT_EQ(plain, "Heading 1: REPORT FOR SENSOR 202551001\n"
                      "Heading 2: Anchors\n"
+                     "Heading 2: Trigger levels\n"
+                     "Heading 2: Status at 2026/12/07 15:04:05\n"
                      "--\n"
                      "Anchor|Depth from collar (m)|Depth from roof (m)|Displacement (mm)|Zero "
                      "reading\n"
                      "1|||0.00|2025/03/01 00:00:00\n"
                      "2|||0.00|2025/03/01 00:00:00\n"
                      "3|||-39.90|2025/03/01 00:00:00\n"
-                     "4|||0.00|2025/03/01 00:00:00\n");
+                     "4|||0.00|2025/03/01 00:00:00\n" +
+                         Status + "normal|3|-39.90||2025/03/01 03:00:00|646 d 12 h\n");
 
     storeZeros();
     const std::vector<std::string> stamps = storedStamps();
@@ -104,6 +109,8 @@ TEST_F(ReportZeroReadingsTest, TheDocxListsEveryZeroBelowTheAnchors) {
               "Heading 1: REPORT FOR SENSOR 202551001\n"
               "Heading 2: Anchors\n"
               "Heading 2: Zero readings\n"
+              "Heading 2: Trigger levels\n"
+              "Heading 2: Status at 2026/12/07 15:04:05\n"
               "--\n"
               "Anchor|Depth from collar (m)|Depth from roof (m)|Displacement (mm)|Zero reading\n"
               "1|||0.00|2025/03/01 02:00:00\n"
@@ -114,7 +121,8 @@ TEST_F(ReportZeroReadingsTest, TheDocxListsEveryZeroBelowTheAnchors) {
               "Moment|Reason|Carry-over|Set by|Set on|Status\n"
               "2025/03/01 01:00:00|entered by mistake|no|" +
                   stamps[1] + "|" + stamps[0] + "\n2025/03/01 02:00:00|anchor 3 replaced|yes|" +
-                  stamps[2] + "|in force\n");
+                  stamps[2] + "|in force\n" + Status +
+                  "normal|3|4.30||2025/03/01 03:00:00|646 d 12 h\n");
 }
 
 TEST_F(ReportZeroReadingsTest, ThePdfListsThemToo) {

@@ -621,6 +621,73 @@ void Chart::resolveBindings() {
     if (bottomAutomatic_ && fit) setAutomatic(Axis::Bottom, true);
 }
 
+void Chart::setLevelLines(LevelSource source, std::vector<int> sideSeries) {
+    levelSource_ = std::move(source);
+    levelSideSeries_ = std::move(sideSeries);
+    placeLevelLines();
+}
+
+std::optional<double> Chart::nearestLevelLine() const {
+    std::optional<double> nearest;
+    for (const DrawnLevel& l : levelsDrawn_)
+        if (!nearest || std::abs(l.value) < std::abs(*nearest)) nearest = l.value;
+    return nearest;
+}
+
+void Chart::placeLevelLines() {
+    for (QCPAbstractItem* item : levelItems_)
+        removeItem(item);
+    levelItems_.clear();
+    levelsDrawn_.clear();
+    if (!levelSource_) return;
+    resolveBindings();
+    std::vector<int> shown;
+    for (int i = 0; i < seriesCount(); ++i)
+        if (active_[size_t(i)] && graph(i)->visible()) shown.push_back(i);
+    std::optional<double> lowest, highest;
+    for (const int i : levelSideSeries_) {
+        if (i < 0 || i >= seriesCount() || !onLeft(i) || !graph(i)->visible()) continue;
+        bool found = false;
+        const QCPRange v = graph(i)->getValueRange(found);
+        if (!found) continue;
+        lowest = lowest ? std::min(*lowest, v.lower) : v.lower;
+        highest = highest ? std::max(*highest, v.upper) : v.upper;
+    }
+    const double side = levelSide(lowest, highest);
+    for (const LevelLine& l : levelSource_(shown)) {
+        const double value = l.threshold == 0 ? 0.0 : side * l.threshold;
+        auto* line = new QCPItemStraightLine(this);
+        line->setPen(QPen(l.colour, 2, Qt::DashLine));
+        // Across the whole width, whatever the bottom axis shows.
+        for (QCPItemPosition* p : {line->point1, line->point2}) {
+            p->setTypeX(QCPItemPosition::ptAxisRectRatio);
+            p->setTypeY(QCPItemPosition::ptPlotCoords);
+        }
+        line->point1->setCoords(0, value);
+        line->point2->setCoords(1, value);
+        line->setSelectable(false);
+        auto* label = new QCPItemText(this);
+        label->position->setTypeX(QCPItemPosition::ptAxisRectRatio);
+        label->position->setTypeY(QCPItemPosition::ptPlotCoords);
+        label->position->setCoords(0.995, value);
+        // The name beyond its line, away from the readings that have not
+        // reached it.
+        label->setPositionAlignment(Qt::AlignRight | (value < 0 ? Qt::AlignTop : Qt::AlignBottom));
+        label->setText(l.name);
+        label->setColor(l.colour);
+        label->setFont(chartFont(12));
+        label->setSelectable(false);
+        // Over the series, on a light ground, so that a line that reached
+        // the level does not hide its name.
+        label->setLayer(QStringLiteral("series"));
+        label->setBrush(QColor(255, 255, 255, 210));
+        label->setPadding(QMargins(2, 0, 2, 0));
+        levelItems_.push_back(line);
+        levelItems_.push_back(label);
+        levelsDrawn_.push_back({l.name, l.colour, value});
+    }
+}
+
 void Chart::rebuildLegend() {
     legend->clearItems();
     for (int i = 0; i < seriesCount(); ++i)
@@ -631,6 +698,8 @@ void Chart::toggleFromLegend(QCPAbstractLegendItem* item) {
     auto* entry = dynamic_cast<QCPPlottableLegendItem*>(item);
     if (!entry || !entry->plottable()) return;
     entry->plottable()->setVisible(!entry->plottable()->visible());
+    // The lines stand for the anchors shown.
+    placeLevelLines();
     replot();
 }
 

@@ -5,6 +5,8 @@
 // click on a point describes it under the chart).
 #pragma once
 
+#include "graphs/LevelLines.h"
+
 #include <qcustomplot.h>
 
 #include <QPointer>
@@ -94,6 +96,23 @@ public:
     double seriesMaximumX(int i);
     double seriesMaximumY(int i);
 
+    // Trigger-level lines: dashed in the level's colour across the graph at
+    // its threshold on the left axis, labelled with its name, kept out of the
+    // legend. source gives the lines for the series shown (active and ticked);
+    // they are placed again whenever a legend box hides or shows a series, on
+    // the side of zero where the shown values of sideSeries lie. An empty
+    // source draws none.
+    using LevelSource = std::function<std::vector<LevelLine>(const std::vector<int>& shown)>;
+    void setLevelLines(LevelSource source, std::vector<int> sideSeries);
+    struct DrawnLevel {
+        QString name;
+        QColor colour;
+        double value = 0; // signed, on the left axis
+    };
+    const std::vector<DrawnLevel>& levelLinesDrawn() const { return levelsDrawn_; }
+    // The drawn line nearest zero: the one AutoScale makes room for.
+    std::optional<double> nearestLevelLine() const;
+
     // The view the graph rules set, again.
     void unzoom();
     // The drawn view back, without drawing: for a graph about to be drawn anew.
@@ -140,6 +159,7 @@ private:
     void clickAt(const QPoint& pos);
     void describePoint(QCPAbstractPlottable* plottable, int dataIndex);
     void toggleFromLegend(QCPAbstractLegendItem* item);
+    void placeLevelLines();
     // Runs f with the chart as printed: the legend without check boxes, no
     // caption, no selection; the screen's look returns afterwards.
     template <class F> auto asPrinted(F&& f);
@@ -156,6 +176,10 @@ private:
     bool fitBottom_ = false; // points were set since the bottom axis was last fitted
     bool printing_ = false;  // drawn for a picture or a page, not the screen
     Describer describer_;
+    LevelSource levelSource_;
+    std::vector<int> levelSideSeries_;
+    std::vector<QCPAbstractItem*> levelItems_;
+    std::vector<DrawnLevel> levelsDrawn_;
 
     // Mouse interactions.
     enum class Drag { None, Axis, Rectangle };

@@ -5,13 +5,14 @@
 #include "graphs/ui/Chart.h"
 
 #include <algorithm>
+#include <map>
 
 namespace graphs {
 
 using Axis = Chart::Axis;
 
 void drawTimeGraph(Chart& chart, const GraphSetup& setup, const TimePoints& points,
-                   const QString& scaleText, const TimeGraphLook& look) {
+                   const QString& scaleText, const TimeGraphLook& look, const GraphLevels& levels) {
     const std::vector<SeriesBinding> series =
         timeSeries(setup.head, std::clamp(setup.numNodes, 0, 8), setup.nodeLabels);
     chart.clearTitle();
@@ -41,8 +42,29 @@ void drawTimeGraph(Chart& chart, const GraphSetup& setup, const TimePoints& poin
     }
     chart.setAutomatic(Axis::Left, false);
     if (look.temperatureOwnAxis) chart.fitRightAxis();
+    // Anchor k's series reads Disp<k>; the side of the lines goes by every
+    // series in mm, the temperature's aside.
+    std::map<int, int> anchorOf;
+    std::vector<int> inMillimetres;
+    for (const SeriesBinding& s : series) {
+        if (s.index != 0) inMillimetres.push_back(s.index);
+        if (s.column.startsWith(QLatin1String("Disp"))) anchorOf[s.index] = s.column.mid(4).toInt();
+    }
+    if (levels.triggers.any())
+        chart.setLevelLines(
+            [levels, anchorOf](const std::vector<int>& shown) {
+                std::vector<int> anchors;
+                for (const int i : shown)
+                    if (const auto it = anchorOf.find(i); it != anchorOf.end())
+                        anchors.push_back(it->second);
+                return levelLines(levels, anchors);
+            },
+            inMillimetres);
+    else
+        chart.setLevelLines({}, {});
     const std::pair<double, double> extremes = chart.leftExtremes();
-    const AxisScale s = leftScale(GraphKind::Time, scaleText, extremes.first, extremes.second);
+    const AxisScale s = leftScale(GraphKind::Time, scaleText, extremes.first, extremes.second,
+                                  chart.nearestLevelLine());
     chart.setMinimum(Axis::Left, s.minimum);
     chart.setIncrement(Axis::Left, s.increment);
     chart.setMaximum(Axis::Left, s.maximum);
@@ -64,7 +86,7 @@ void drawTimeGraph(Chart& chart, const GraphSetup& setup, const TimePoints& poin
 }
 
 LengthDrawing drawLengthGraph(Chart& chart, const GraphSetup& setup, const LengthProfiles& profiles,
-                              const QString& scaleText) {
+                              const QString& scaleText, const GraphLevels& levels) {
     chart.clearTitle();
     chart.addTitleLine(setup.sensorNumber);
     chart.setAxisTitle(Axis::Left, texts::LeftAxisTitle);
@@ -99,8 +121,20 @@ LengthDrawing drawLengthGraph(Chart& chart, const GraphSetup& setup, const Lengt
         chart.setMinimum(Axis::Bottom, 0);
         chart.setMaximum(Axis::Bottom, lengthAxisMaximum(chart.seriesMaximumX(i)));
     }
+    std::vector<int> profilesDrawn, anchors;
+    for (int i = 1; i <= count; ++i)
+        profilesDrawn.push_back(i);
+    for (int k = 1; k <= std::clamp(setup.numNodes, 0, 8); ++k)
+        anchors.push_back(k);
+    if (levels.triggers.any()) {
+        const std::vector<LevelLine> lines = levelLines(levels, anchors);
+        chart.setLevelLines([lines](const std::vector<int>&) { return lines; }, profilesDrawn);
+    } else {
+        chart.setLevelLines({}, {});
+    }
     const std::pair<double, double> extremes = chart.leftExtremes();
-    const AxisScale s = leftScale(GraphKind::Length, scaleText, extremes.first, extremes.second);
+    const AxisScale s = leftScale(GraphKind::Length, scaleText, extremes.first, extremes.second,
+                                  chart.nearestLevelLine());
     chart.setMinimum(Axis::Left, s.minimum);
     chart.setIncrement(Axis::Left, s.increment);
     chart.setMaximum(Axis::Left, s.maximum);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "graphs/GraphData.h"
+#include "graphs/LevelLines.h"
 
 #include <QString>
 
@@ -24,9 +25,12 @@ struct TimeGraphLook {
 // title, series and legend titles, axis ranges, increments and date labels.
 // points must come from prepareTimeGraph or storedTimePoints with setup's head
 // and node count; a series whose column they lack is drawn empty. The caller
-// replots or exports the chart.
+// replots or exports the chart. Each level's line is the lowest threshold of
+// the anchors shown (following the legend's boxes); AutoScale makes room for
+// the line nearest zero.
 void drawTimeGraph(Chart& chart, const GraphSetup& setup, const TimePoints& points,
-                   const QString& scaleText, const TimeGraphLook& look = {});
+                   const QString& scaleText, const TimeGraphLook& look = {},
+                   const GraphLevels& levels = {});
 
 struct LengthDrawing {
     bool tooMany = false; // more readings selected than drawn: lblW15 shows
@@ -36,8 +40,9 @@ struct LengthDrawing {
 };
 // Sets up a chart made by makeLengthChart() as the length graph: one profile
 // per reading of profiles (the last MaxProfiles selected) from the head and
-// anchor depths of setup.
+// anchor depths of setup. Each level's line is the lowest threshold across
+// the sensor's anchors.
 LengthDrawing drawLengthGraph(Chart& chart, const GraphSetup& setup, const LengthProfiles& profiles,
-                              const QString& scaleText);
+                              const QString& scaleText, const GraphLevels& levels = {});
 
 } // namespace graphs

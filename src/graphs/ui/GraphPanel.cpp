@@ -170,9 +170,12 @@ void GraphPanel::DrawTgraph(const TimePoints* points) {
         });
         points = &stored;
     }
+    // A file without trigger levels, or one that cannot be read, draws none.
+    GraphLevels levels;
+    ignoreFailure([&] { levels = graphLevels(state_.database(), drawn->sensorNumber); });
     ignoreFailure([&] {
         drawTimeGraph(chart, *drawn, *points, ui_.cboScale->currentText(),
-                      TimeGraphLook{ui_.chkTempAxis->isChecked()});
+                      TimeGraphLook{ui_.chkTempAxis->isChecked()}, levels);
     });
     ignoreFailure([&] { chart.replot(QCustomPlot::rpImmediateRefresh); });
 }
@@ -197,8 +200,10 @@ void GraphPanel::DrawSgraph(const LengthProfiles* profiles) {
                 return;
             profiles = &stored;
         }
+        GraphLevels levels;
+        ignoreFailure([&] { levels = graphLevels(state_.database(), drawn.sensorNumber); });
         const LengthDrawing result =
-            drawLengthGraph(chart, drawn, *profiles, ui_.cboScale->currentText());
+            drawLengthGraph(chart, drawn, *profiles, ui_.cboScale->currentText(), levels);
         ui_.lblW15->setVisible(result.tooMany);
         profileTimes_ = result.profileTimes;
     });

@@ -43,6 +43,7 @@ void writeReport(store::Database& db, const ReportJob& job, const ReportHooks& h
     report.date = job.date;
     report.logo = job.logo;
     report.anchors = anchorTable(db, job.sensor);
+    report.levels = reportLevels(db, job.sensor, job.date);
     step();
 
     // The charts live until the document is written: the PDF draws them then.
@@ -84,6 +85,7 @@ void writeReport(store::Database& db, const ReportJob& job, const ReportHooks& h
     };
 
     const graphs::GraphSetup setup = graphs::graphSetup(db, job.sensor);
+    const graphs::GraphLevels levels = graphs::graphLevels(db, job.sensor);
     if (job.choice.timeGraph) {
         const graphs::TimePoints points = prepared(
             graphs::GraphKind::Time,
@@ -98,7 +100,8 @@ void writeReport(store::Database& db, const ReportJob& job, const ReportHooks& h
                 graphs::makeTimeChart(),
                 [&](graphs::Chart& c) {
                     graphs::drawTimeGraph(c, setup, points, job.scaleText,
-                                          graphs::TimeGraphLook{job.choice.temperatureOwnAxis});
+                                          graphs::TimeGraphLook{job.choice.temperatureOwnAxis},
+                                          levels);
                 },
                 texts::TimeGraphPicture, texts::TimeGraphHeading);
         step();
@@ -116,7 +119,7 @@ void writeReport(store::Database& db, const ReportJob& job, const ReportHooks& h
             page(
                 graphs::makeLengthChart(),
                 [&](graphs::Chart& c) {
-                    graphs::drawLengthGraph(c, setup, profiles, job.scaleText);
+                    graphs::drawLengthGraph(c, setup, profiles, job.scaleText, levels);
                 },
                 texts::LengthGraphPicture, texts::LengthGraphHeading);
         step();
