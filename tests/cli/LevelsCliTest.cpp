@@ -29,23 +29,10 @@ protected:
     // Hourly from 2025-03-01 00:00; anchor 2 of four moved by each value in mm.
     void readingsOf(const QString& number, const std::vector<double>& anchor2) {
         auto db = open();
-        store::RowSet rs(*db, QStringLiteral("SELECT * FROM `%1`").arg(number));
-        for (size_t h = 0; h < anchor2.size(); ++h) {
-            const QDateTime when =
-                QDateTime(QDate(2025, 3, 1), QTime(0, 0)).addSecs(3600LL * qint64(h));
-            rs.AddNew();
-            rs.setValue(QStringLiteral("DateTimeKey"), readingKey(number, when));
-            rs.setValue(QStringLiteral("ReadingDate"), when.toString(QStringLiteral("yyyy/MM/dd")));
-            rs.setValue(QStringLiteral("ReadingTime"), when.toString(QStringLiteral("HH:mm:ss")));
-            rs.setValue(QStringLiteral("FullDate"),
-                        when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
-            rs.setValue(QStringLiteral("ChannelT"), 20.0);
-            for (int i = 1; i <= 4; ++i)
-                rs.setValue(QStringLiteral("Channel%1").arg(i), i == 2 ? 10.0 - anchor2[h] : 10.0);
-            rs.setValue(QStringLiteral("Plottemporal"), true);
-            rs.setValue(QStringLiteral("PlotSpatial"), true);
-            rs.Update();
-        }
+        for (size_t h = 0; h < anchor2.size(); ++h)
+            addReading(*db, number,
+                       QDateTime(QDate(2025, 3, 1), QTime(0, 0)).addSecs(3600LL * qint64(h)),
+                       {10.0, 10.0 - anchor2[h], 10.0, 10.0});
     }
     QTemporaryDir documents;
     const QString Sensor = QStringLiteral("202551001");

@@ -39,21 +39,7 @@ protected:
     }
     // A reading at Start + hour with anchor 2 and anchor 3 moved by d2 and d3.
     void reading(const QString& number, int hour, double d2, double d3 = 0) {
-        store::RowSet rs(*db, QStringLiteral("SELECT * FROM `%1`").arg(number));
-        const QDateTime when = Start.addSecs(3600LL * hour);
-        rs.AddNew();
-        rs.setValue(QStringLiteral("DateTimeKey"), readingKey(number, when));
-        rs.setValue(QStringLiteral("ReadingDate"), when.toString(QStringLiteral("yyyy/MM/dd")));
-        rs.setValue(QStringLiteral("ReadingTime"), when.toString(QStringLiteral("HH:mm:ss")));
-        rs.setValue(QStringLiteral("FullDate"), fullDate(hour));
-        rs.setValue(QStringLiteral("ChannelT"), 20.0);
-        rs.setValue(QStringLiteral("Channel1"), 10.0);
-        rs.setValue(QStringLiteral("Channel2"), 10.0 - d2);
-        rs.setValue(QStringLiteral("Channel3"), 10.0 - d3);
-        rs.setValue(QStringLiteral("Channel4"), 10.0);
-        rs.setValue(QStringLiteral("Plottemporal"), true);
-        rs.setValue(QStringLiteral("PlotSpatial"), true);
-        rs.Update();
+        addReading(*db, number, hourAfterStart(hour), {10.0, 10.0 - d2, 10.0 - d3, 10.0});
     }
     void set(const QString& number, const QString& displacement, const QString& rate = {},
              int anchor = 0) {

@@ -51,19 +51,7 @@ protected:
     }
     static void reading(store::Database& db, const QString& number, const QDateTime& when,
                         double anchor2) {
-        store::RowSet rs(db, QStringLiteral("SELECT * FROM `%1`").arg(number));
-        rs.AddNew();
-        rs.setValue(QStringLiteral("DateTimeKey"), readingKey(number, when));
-        rs.setValue(QStringLiteral("ReadingDate"), when.toString(QStringLiteral("yyyy/MM/dd")));
-        rs.setValue(QStringLiteral("ReadingTime"), when.toString(QStringLiteral("HH:mm:ss")));
-        rs.setValue(QStringLiteral("FullDate"),
-                    when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
-        rs.setValue(QStringLiteral("ChannelT"), 20.0);
-        for (int i = 1; i <= 4; ++i)
-            rs.setValue(QStringLiteral("Channel%1").arg(i), i == 2 ? 10.0 - anchor2 : 10.0);
-        rs.setValue(QStringLiteral("Plottemporal"), true);
-        rs.setValue(QStringLiteral("PlotSpatial"), true);
-        rs.Update();
+        addReading(db, number, when, {10.0, 10.0 - anchor2, 10.0, 10.0});
     }
     QStringList column(int c) const {
         QAbstractItemModel* m = control<QTableView>("tblStatus")->model();

@@ -141,6 +141,22 @@ QString readingKey(const QString& number, const QDateTime& when) {
     return number + QLatin1Char(' ') + when.toString(QStringLiteral("yyyy/MM/dd HH:mm:ss"));
 }
 
+void addReading(store::Database& db, const QString& number, const QDateTime& when,
+                const std::vector<double>& channels) {
+    store::RowSet rs(db, QStringLiteral("SELECT * FROM ") + store::quoteName(number));
+    rs.AddNew();
+    rs.setValue(QStringLiteral("DateTimeKey"), readingKey(number, when));
+    rs.setValue(QStringLiteral("ReadingDate"), when.toString(QStringLiteral("yyyy/MM/dd")));
+    rs.setValue(QStringLiteral("ReadingTime"), when.toString(QStringLiteral("HH:mm:ss")));
+    rs.setValue(QStringLiteral("FullDate"), when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
+    rs.setValue(QStringLiteral("ChannelT"), 20.0);
+    for (size_t i = 0; i < channels.size(); ++i)
+        rs.setValue(QStringLiteral("Channel%1").arg(i + 1), channels[i]);
+    rs.setValue(QStringLiteral("Plottemporal"), true);
+    rs.setValue(QStringLiteral("PlotSpatial"), true);
+    rs.Update();
+}
+
 void addReadings(store::Database& db, const QString& number, int n, const QDateTime& start) {
     store::RowSet rs(db, QStringLiteral("SELECT * FROM ") + store::quoteName(number));
     db.transaction([&] {

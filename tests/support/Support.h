@@ -109,6 +109,10 @@ inline void addSensor(store::Database& db, const QString& number) {
 // Adds n hourly readings from start; channel i of reading k is i + k / 100.
 void addReadings(store::Database& db, const QString& number, int n,
                  const QDateTime& start = QDateTime(QDate(2025, 3, 1), QTime(0, 0)));
+// One reading at when: ChannelT 20, Channel1.. the values given, ticked for
+// both graphs.
+void addReading(store::Database& db, const QString& number, const QDateTime& when,
+                const std::vector<double>& channels);
 QString readingKey(const QString& number, const QDateTime& when);
 // Opens the register as start-up does, highest number first.
 void openRegister(app::AppState& state);
