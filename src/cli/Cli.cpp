@@ -27,6 +27,7 @@
 
 #include <sqlite3.h>
 
+#include <cmath>
 #include <map>
 #include <optional>
 
@@ -619,7 +620,8 @@ std::vector<double> numbersOf(const QString& text, const QString& flag, int leas
     for (const QString& part : text.split(QLatin1Char(','))) {
         bool ok = false;
         const double v = part.trimmed().toDouble(&ok);
-        if (!ok)
+        // "inf" and "nan" read as numbers, but no reading converts by them.
+        if (!ok || !std::isfinite(v))
             throw UsageError{
                 QStringLiteral("%1 takes numbers separated by commas, not \"%2\"").arg(flag, text)};
         list.push_back(v);

@@ -11,7 +11,8 @@ namespace {
 
 const QString Columns = QStringLiteral(
     "CalibrationID, SensorID, Channel, ValidFrom, Kind, GaugeFactor, PolyA, PolyB, ThermalM, "
-    "ThermalB, ZeroDigits, ZeroTemperature, MinDigits, MaxDigits, ThermA, ThermB, ThermC");
+    "ThermalB, ZeroDigits, ZeroTemperature, MinDigits, MaxDigits, ThermA, ThermB, ThermC, SetBy, "
+    "SetAt");
 
 QString kindName(const Calibration& c) {
     if (c.thermistor) return QStringLiteral("thermistor");
@@ -78,6 +79,8 @@ Calibration readRow(store::Statement& st) {
     c.steinhart.a = st.number(14).value_or(defaults.a);
     c.steinhart.b = st.number(15).value_or(defaults.b);
     c.steinhart.c = st.number(16).value_or(defaults.c);
+    c.setBy = st.text(17);
+    c.setAt = st.text(18);
     return c;
 }
 

@@ -40,6 +40,7 @@ struct Calibration {
     std::optional<double> zeroTemperature; // T0
     std::optional<double> minDigits, maxDigits;
     Thermistor steinhart;
+    QString setBy, setAt; // who stored it and when ("yyyy-MM-dd HH:mm:ss"); read only
 };
 
 // Displacement in mm of a reading of r1 digits at t1 °C:

@@ -40,6 +40,7 @@ inline const QString ArchiveImportedTick = QStringLiteral("Archive imported file
 inline const QString ArchiveImportedTip =
     QStringLiteral("Move each imported file to the folder's imported/<date>/");
 inline const QString ImportFolderLabel = QStringLiteral(" imgImportFolder_Click");
+inline const QString CalibrationsLabel = QStringLiteral(" imgCalibrations_Click");
 inline const QString ImportProgress = QStringLiteral("Importing logger files...");
 inline QString importFailed(const QString& why) {
     return QStringLiteral("Nothing of the file was imported:\r\n") + why;

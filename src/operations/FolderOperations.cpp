@@ -163,7 +163,7 @@ std::vector<FolderFileOutcome> importFolder(store::Database& db, const QString& 
     return outcomes;
 }
 
-void setCalibration(store::Database& db, const CalibrationRequest& r) {
+qint64 setCalibration(store::Database& db, const CalibrationRequest& r) {
     importer::Calibration c;
     c.sensor = r.sensor;
     c.channel = r.channel;
@@ -184,7 +184,9 @@ void setCalibration(store::Database& db, const CalibrationRequest& r) {
     c.steinhart.a = r.thermA.value_or(defaults.a);
     c.steinhart.b = r.thermB.value_or(defaults.b);
     c.steinhart.c = r.thermC.value_or(defaults.c);
-    writeTransaction(db, [&] { importer::saveCalibration(db, c); });
+    qint64 id = 0;
+    writeTransaction(db, [&] { id = importer::saveCalibration(db, c); });
+    return id;
 }
 
 } // namespace operations

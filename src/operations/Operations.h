@@ -184,8 +184,8 @@ struct CalibrationRequest {
     std::optional<double> zeroDigits, zeroTemperature, minDigits, maxDigits;
     std::optional<double> thermA, thermB, thermC;
 };
-// Stores it as one write transaction, audited.
-void setCalibration(store::Database& db, const CalibrationRequest& request);
+// Stores it as one write transaction, audited; returns the stored row's id.
+qint64 setCalibration(store::Database& db, const CalibrationRequest& request);
 
 // ---------------------------------------------------------------- exports
 

@@ -375,6 +375,10 @@ TEST_F(CliTest, ToA5FilesByTheirMappingAndAFolderAtOnce) {
                    "--gauge", "1"})
                   .status,
               2);
+    EXPECT_EQ(cli({"calibrate", Sensor, "--channel", "2", "--from", "2025/01/01 00:00:00",
+                   "--gauge", "inf"})
+                  .status,
+              2);
     r = cli(QStringList{"import", path, "--sensor", Sensor, "--json"} + map);
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     const QJsonObject o = QJsonDocument::fromJson(r.out.toUtf8()).object();

@@ -281,6 +281,9 @@ void buildInstallation(QTabWidget* tabs, MainControls& c) {
     c.statusUi.imgTriggerLevels =
         b.command(QStringLiteral("imgTriggerLevels"), standard(QStyle::SP_MessageBoxWarning),
                   QStringLiteral("Trigger levels…"), 20, 430);
+    c.importUi.imgCalibrations =
+        b.command(QStringLiteral("imgCalibrations"), standard(QStyle::SP_FileDialogDetailedView),
+                  QStringLiteral("Calibrations…"), 20, 480);
 }
 
 void buildReadings(QTabWidget* tabs, MainControls& c) {

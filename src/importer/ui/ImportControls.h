@@ -16,6 +16,8 @@ struct ImportControls {
     QToolButton* imgImportLogger = nullptr;
     QToolButton* imgImportFolder = nullptr;
     QCheckBox* chkArchiveImported = nullptr;
+    // Installation tab: the sensor's vibrating-wire calibrations.
+    QToolButton* imgCalibrations = nullptr;
 };
 
 } // namespace importer

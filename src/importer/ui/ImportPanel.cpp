@@ -6,6 +6,7 @@
 #include "importer/Proposal.h"
 #include "importer/Texts.h"
 #include "importer/TroveData.h"
+#include "importer/ui/CalibrationDialog.h"
 #include "importer/ui/MappingDialog.h"
 #include "importer/ui/ReviewDialog.h"
 #include "operations/Operations.h"
@@ -42,6 +43,19 @@ ImportPanel::ImportPanel(app::AppState& state, const ImportControls& ui,
         connect(ui_.imgImportLogger, &QToolButton::clicked, this, &ImportPanel::importLoggerFile);
     if (ui_.imgImportFolder)
         connect(ui_.imgImportFolder, &QToolButton::clicked, this, &ImportPanel::importFolder);
+    if (ui_.imgCalibrations)
+        connect(ui_.imgCalibrations, &QToolButton::clicked, this, &ImportPanel::editCalibrations);
+}
+
+void ImportPanel::editCalibrations() {
+    app::logAndLeave(state_.log, texts::CalibrationsLabel, [&] {
+        const sensors::CurrentSensor sensor = current_();
+        if (sensor.number.isEmpty() || !state_.cnDatabase) return;
+        CalibrationDialog dialog(state_.database(), *state_.env.prompter, sensor.number,
+                                 sensor.nodes, state_.env.clock->now(), state_.ReadOnly,
+                                 ui_.imgCalibrations->window());
+        dialog.exec();
+    });
 }
 
 void ImportPanel::importFiles() {

@@ -32,6 +32,8 @@ public:
     // imgImportFolder: every file of a folder that has a mapping, or is named
     // for its sensor, with a summary per file.
     void importFolder();
+    // imgCalibrations: the current sensor's calibrations, and a new one.
+    void editCalibrations();
 
 private:
     // The review of a file in the sixteen-column layout, from its name check on.
