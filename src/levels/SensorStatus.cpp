@@ -19,11 +19,15 @@ namespace {
 
 const QString StoredForm = QStringLiteral("yyyy-MM-dd HH:mm:ss");
 
-QString channelColumns() {
-    QStringList c;
-    for (int i = 1; i <= 10; ++i)
-        c << QStringLiteral("t.Channel%1").arg(i);
-    return c.join(QStringLiteral(", "));
+// Built once: every status reads it.
+const QString& channelColumns() {
+    static const QString columns = [] {
+        QStringList c;
+        for (int i = 1; i <= 10; ++i)
+            c << QStringLiteral("t.Channel%1").arg(i);
+        return c.join(QStringLiteral(", "));
+    }();
+    return columns;
 }
 
 // A stored moment as a point on a clock without daylight saving, for spans.
@@ -293,7 +297,18 @@ SensorStatus sensorStatus(store::Database& db, const QString& sensorNumber,
 // this connection only), the writes to each reading table, and whatever this
 // connection cannot attribute or another program committed.
 struct StatusBoard::Watch {
-    std::map<QString, std::uint64_t> readingWrites;      // by sensor
+    // Writes to each sensor's reading table when it was last computed, with
+    // the table's key in the connection's count, made once.
+    struct Writes {
+        std::string key;
+        std::uint64_t count = 0;
+    };
+    std::map<QString, Writes> readingWrites;
+    void note(store::Database& db, const QString& number) {
+        Writes& w = readingWrites[number];
+        if (w.key.empty()) w.key = number.toLower().toStdString();
+        w.count = db.writesTo(w.key);
+    }
     std::map<QString, std::pair<qint64, qint64>> tables; // reading tables as last seen
     std::uint64_t levelsWrites = 0;
     std::uint64_t unattributed = 0;
@@ -305,25 +320,23 @@ namespace {
 
 const char* const DirtyTable = "temp.tolvane_status_dirty";
 
-// What tells a reading table made again from the one before: where it starts
-// in the file and its last row (a dropped table's pages may be used again).
-std::optional<std::pair<qint64, qint64>> tableMark(store::Database& db, const QString& number) {
-    store::Statement page = db.prepare(
-        QStringLiteral("SELECT rootpage FROM sqlite_schema WHERE type = 'table' AND name = ?1"));
-    page.bind(1, number);
-    if (!page.step()) return std::nullopt;
-    const qint64 root = page.int64(0);
-    page.reset();
-    store::Statement last = db.prepare(
-        QStringLiteral("SELECT ifnull(max(_rowid_), -1) FROM %1").arg(store::quoteName(number)));
-    return std::pair<qint64, qint64>{root, last.step() ? last.int64(0) : -1};
-}
-
+// Where each reading table starts in the file: one that came or went since
+// the last look. A table emptied by being made again (its readings moved to
+// the recycle area) is seen by the recycle area's trigger.
 std::map<QString, std::pair<qint64, qint64>> tableMarks(store::Database& db,
                                                         const std::vector<SensorStatus>& sensors) {
+    std::map<QString, qint64> pages;
+    {
+        store::Statement st = db.prepare(
+            QStringLiteral("SELECT name, rootpage FROM sqlite_schema WHERE type = 'table'"));
+        while (st.step())
+            pages[st.text(0)] = st.int64(1);
+    }
+    // Every table, so that one made with a sensor added now is known next time.
+    Q_UNUSED(sensors);
     std::map<QString, std::pair<qint64, qint64>> marks;
-    for (const SensorStatus& s : sensors)
-        if (const auto mark = tableMark(db, s.number)) marks[s.number] = *mark;
+    for (const auto& [name, page] : pages)
+        marks[name] = {page, 0};
     return marks;
 }
 
@@ -334,11 +347,9 @@ void installWatch(store::Database& db) {
         const char* table;
         const char* column;
     };
-    const Shared shared[] = {{"ReadingQuality", "SensorID"},
-                             {"ZeroReadings", "SensorID"},
-                             {"SensorThresholds", "SensorID"},
-                             {"SensorTriggers", "SensorID"},
-                             {"Sensors", "InstrumentID"}};
+    const Shared shared[] = {{"ReadingQuality", "SensorID"},   {"ZeroReadings", "SensorID"},
+                             {"SensorThresholds", "SensorID"}, {"SensorTriggers", "SensorID"},
+                             {"RecycledReadings", "SensorID"}, {"Sensors", "InstrumentID"}};
     for (const Shared& t : shared) {
         if (!db.hasTable(QString::fromLatin1(t.table))) continue;
         const QString name = QString::fromLatin1(t.table);
@@ -420,12 +431,12 @@ std::set<QString> StatusBoard::refresh() {
         computed_ += qint64(statuses_.size());
         watch_->readingWrites.clear();
         for (const SensorStatus& s : statuses_)
-            watch_->readingWrites[s.number] = db_.writesTo(s.number);
+            watch_->note(db_, s.number);
         watch_->tables = tableMarks(db_, statuses_);
         built_ = true;
     } else {
-        for (const SensorStatus& s : statuses_)
-            if (db_.writesTo(s.number) != watch_->readingWrites[s.number]) dirty.insert(s.number);
+        for (const auto& [number, writes] : watch_->readingWrites)
+            if (db_.writesTo(writes.key) != writes.count) dirty.insert(number);
         const int levelCount = int(levels_.size());
         db_.transaction([&] {
             for (const QString& number : dirty) {
@@ -450,11 +461,7 @@ std::set<QString> StatusBoard::refresh() {
                         [](const SensorStatus& a, const QString& n) { return a.number < n; });
                     statuses_.insert(at, std::move(s));
                 }
-                watch_->readingWrites[number] = db_.writesTo(number);
-                if (const auto mark = tableMark(db_, number))
-                    watch_->tables[number] = *mark;
-                else
-                    watch_->tables.erase(number);
+                watch_->note(db_, number);
                 changed.insert(number);
             }
         });

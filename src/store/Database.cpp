@@ -203,7 +203,11 @@ void Database::rolledBack(void* self) {
 }
 
 std::uint64_t Database::writesTo(const QString& table) const {
-    const auto it = tableWrites_.find(table.toLower().toStdString());
+    return writesTo(table.toLower().toStdString());
+}
+
+std::uint64_t Database::writesTo(const std::string& lowerName) const {
+    const auto it = tableWrites_.find(lowerName);
     return it == tableWrites_.end() ? 0 : it->second;
 }
 

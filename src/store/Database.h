@@ -123,6 +123,8 @@ public:
     // Rows written to the table through this connection so far (changeStamp's
     // first part, without its queries).
     std::uint64_t writesTo(const QString& table) const;
+    // The same by the table's name in lower case, for callers that look often.
+    std::uint64_t writesTo(const std::string& lowerName) const;
 
     // True when a table of exactly this name is in the file (engine tables included).
     bool hasTable(const QString& name);

@@ -8,8 +8,8 @@
 #include "readings/Quality.h"
 #include "readings/ZeroHistory.h"
 #include "store/Audit.h"
+#include "store/ReadingTables.h"
 #include "store/RowSet.h"
-#include "store/Schema.h"
 
 #include <cmath>
 
@@ -234,8 +234,7 @@ TEST_F(StatusTest, TheBoardComputesOnlyTheSensorsAChangeTouches) {
     EXPECT_EQ(board.statuses().size(), 3u);
 
     // A reading table emptied by being made again.
-    db->execute(QStringLiteral("DROP TABLE `%1`").arg(Sensor));
-    store::copyTemplate(*db, Sensor);
+    store::replaceReadingTable(*db, Sensor);
     EXPECT_EQ(board.refresh(), (std::set<QString>{Sensor}));
     EXPECT_TRUE(board.find(Sensor)->noReadings);
 
