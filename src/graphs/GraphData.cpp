@@ -3,6 +3,7 @@
 #include "app/TextFormat.h"
 #include "graphs/Texts.h"
 #include "readings/Quality.h"
+#include "readings/ReadingKey.h"
 #include "readings/ReadingStore.h"
 #include "readings/Texts.h"
 #include "readings/ZeroHistory.h"
@@ -390,44 +391,10 @@ GraphSetup graphSetup(store::Database& db, const QString& sensorNumber) {
     return graphSetup(sensorNumber, sensors::readSensorRecord(rs), type->nodes);
 }
 
-namespace {
-
-// Days since 1970-01-01 of a civil date.
-qint64 daysFromCivil(int y, int m, int d) {
-    y -= m <= 2;
-    const int era = (y >= 0 ? y : y - 399) / 400;
-    const int yoe = y - era * 400;
-    const int doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const int doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return qint64(era) * 146097 + doe - 719468;
-}
-
-} // namespace
-
 std::optional<double> dateTimeKey(std::string_view stored) {
-    // "yyyy-MM-dd HH:mm:ss", read digit by digit: a graph reads a great many.
-    if (stored.size() == 19 && stored[4] == '-' && stored[7] == '-' && stored[13] == ':' &&
-        stored[16] == ':') {
-        bool ok = true;
-        auto num = [&](size_t from, size_t count) {
-            int v = 0;
-            for (size_t k = from; k < from + count; ++k) {
-                const char c = stored[k];
-                ok = ok && c >= '0' && c <= '9';
-                v = v * 10 + (c - '0');
-            }
-            return v;
-        };
-        const int y = num(0, 4), mo = num(5, 2), d = num(8, 2);
-        const int h = num(11, 2), mi = num(14, 2), s = num(17, 2);
-        if (ok && mo >= 1 && mo <= 12 && d >= 1 && d <= 31 && h < 24 && mi < 60 && s < 60)
-            return double(daysFromCivil(y, mo, d) * 86400 + h * 3600 + mi * 60 + s);
-    }
-    QDateTime t = QDateTime::fromString(QString::fromUtf8(stored.data(), qsizetype(stored.size())),
-                                        Qt::ISODate);
-    if (!t.isValid()) return std::nullopt;
-    t.setTimeSpec(Qt::UTC);
-    return double(t.toSecsSinceEpoch());
+    const std::optional<qint64> seconds = readings::fullDateSeconds(stored);
+    if (!seconds) return std::nullopt;
+    return double(*seconds);
 }
 
 std::vector<SeriesBinding> timeSeries(HeadLocation head, int numNodes,

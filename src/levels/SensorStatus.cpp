@@ -2,12 +2,14 @@
 
 #include "readings/Displacement.h"
 #include "readings/Quality.h"
+#include "readings/ReadingKey.h"
 #include "readings/ZeroHistory.h"
 #include "sensors/SensorTypes.h"
 #include "store/Schema.h"
 
 #include <sqlite3.h>
 
+#include <QSet>
 #include <QStringList>
 
 #include <algorithm>
@@ -30,11 +32,10 @@ const QString& channelColumns() {
     return columns;
 }
 
-// A stored moment as a point on a clock without daylight saving, for spans.
-std::optional<QDateTime> moment(const QString& fullDate) {
-    const QDateTime t = QDateTime::fromString(fullDate, StoredForm);
-    if (!t.isValid()) return std::nullopt;
-    return QDateTime(t.date(), t.time(), Qt::UTC);
+// A stored moment as seconds on a clock without daylight saving, for spans.
+std::optional<qint64> moment(const QString& fullDate) {
+    const QByteArray text = fullDate.toLatin1();
+    return readings::fullDateSeconds(std::string_view(text.constData(), size_t(text.size())));
 }
 
 struct RegisterRow {
@@ -120,15 +121,16 @@ int reached(const Thresholds& thresholds, std::optional<double> value, int level
     return level;
 }
 
+// readingTable: the sensor's reading table is in the file.
 SensorStatus compute(store::Database& db, const RegisterRow& row, const SensorTriggers& triggers,
-                     int levelCount, const std::optional<QString>& at) {
+                     int levelCount, const std::optional<QString>& at, bool readingTable) {
     SensorStatus s;
     s.number = row.number;
     s.mineLevel = row.mineLevel;
     s.location = row.location;
     s.destroyed = row.destroyed;
     s.staleAfterHours = triggers.staleAfterHours;
-    if (row.anchors <= 0 || !db.hasTable(row.number)) return s;
+    if (row.anchors <= 0 || !readingTable) return s;
     const std::optional<Reading> latest = latestValid(db, row.number, at);
     if (!latest) return s;
     s.noReadings = false;
@@ -138,11 +140,12 @@ SensorStatus compute(store::Database& db, const RegisterRow& row, const SensorTr
         s.suspect = flag->quality == readings::Quality::Suspect;
 
     std::optional<Reading> earlier;
-    if (const std::optional<QDateTime> t = moment(latest->fullDate)) {
-        const QString back =
-            t->addSecs(-qint64(std::llround(triggers.windowHours * 3600))).toString(StoredForm);
-        earlier = latestValid(db, row.number, back);
-    }
+    const std::optional<qint64> latestSeconds = moment(latest->fullDate);
+    if (latestSeconds)
+        earlier =
+            latestValid(db, row.number,
+                        readings::fullDateOfSeconds(
+                            *latestSeconds - qint64(std::llround(triggers.windowHours * 3600))));
     // The stored zeros first; the graph's own zero only where a reading
     // comes before them all (it costs a query of its own), or where the first
     // stored zero carries over the displacement measured from it.
@@ -151,15 +154,20 @@ SensorStatus compute(store::Database& db, const RegisterRow& row, const SensorTr
         !plan.carryOverUnmeasured() &&
         plan.offsetsAt((earlier ? earlier->fullDate : latest->fullDate).toStdString()) &&
         plan.offsetsAt(latest->fullDate.toStdString());
-    if (!reachedByStored)
-        plan = readings::zeroPlan(db, row.number, readings::graphZeroReading(db, row.number));
+    if (!reachedByStored) {
+        const std::optional<readings::Channels> implicit =
+            readings::graphZeroReading(db, row.number);
+        plan = plan.empty() ? readings::implicitZeroPlan(implicit)
+                            : readings::zeroPlan(db, row.number, implicit);
+    }
 
     std::vector<std::optional<double>> before;
     if (earlier) before = anchorDisplacements(plan, *earlier, row);
     const std::vector<std::optional<double>> now = anchorDisplacements(plan, *latest, row);
     double days = 0;
     if (earlier)
-        days = double(moment(earlier->fullDate)->secsTo(*moment(latest->fullDate))) / 86400.0;
+        if (const std::optional<qint64> earlierSeconds = moment(earlier->fullDate))
+            days = double(*latestSeconds - *earlierSeconds) / 86400.0;
 
     double most = -1;
     for (int k = 1; k <= row.anchors; ++k) {
@@ -264,21 +272,39 @@ void sortWorstFirst(std::vector<SensorStatus>& statuses, const QDateTime& now) {
     statuses = std::move(sorted);
 }
 
-std::vector<SensorStatus> siteStatus(store::Database& db, const std::optional<QString>& at) {
-    const int levelCount = levelCountOf(db);
-    const std::map<QString, SensorTriggers> triggers = allSensorTriggers(db);
-    const SensorTriggers none;
+namespace {
+
+// What a sensor's status is computed from besides its readings.
+struct Inputs {
+    RegisterRow row;
+    SensorTriggers triggers;
+};
+
+// Every sensor's status; keep: each sensor's inputs, for the board.
+std::vector<SensorStatus> computeAll(store::Database& db, const std::optional<QString>& at,
+                                     std::map<QString, Inputs>* keep) {
     std::vector<SensorStatus> out;
     // One read transaction for all: a statement of its own would take and
     // give back the file's lock, and look for a journal, every time.
     db.transaction([&] {
+        const int levelCount = levelCountOf(db);
+        std::map<QString, SensorTriggers> triggers = allSensorTriggers(db);
+        const QStringList names = db.tableNames();
+        const QSet<QString> tables(names.begin(), names.end());
         for (const RegisterRow& row : registerRows(db)) {
             const auto it = triggers.find(row.number);
-            out.push_back(
-                compute(db, row, it == triggers.end() ? none : it->second, levelCount, at));
+            const SensorTriggers t = it == triggers.end() ? SensorTriggers() : it->second;
+            out.push_back(compute(db, row, t, levelCount, at, tables.contains(row.number)));
+            if (keep) keep->insert_or_assign(row.number, Inputs{row, t});
         }
     });
     return out;
+}
+
+} // namespace
+
+std::vector<SensorStatus> siteStatus(store::Database& db, const std::optional<QString>& at) {
+    return computeAll(db, at, nullptr);
 }
 
 SensorStatus sensorStatus(store::Database& db, const QString& sensorNumber,
@@ -287,7 +313,8 @@ SensorStatus sensorStatus(store::Database& db, const QString& sensorNumber,
     if (rows.empty())
         throw store::Error(store::code::NotFound,
                            QStringLiteral("no sensor %1 in the register").arg(sensorNumber));
-    return compute(db, rows.front(), sensorTriggers(db, sensorNumber), levelCountOf(db), at);
+    return compute(db, rows.front(), sensorTriggers(db, sensorNumber), levelCountOf(db), at,
+                   db.hasTable(sensorNumber));
 }
 
 // ---------------------------------------------------------------- the board
@@ -310,6 +337,7 @@ struct StatusBoard::Watch {
         w.count = db.writesTo(w.key);
     }
     std::map<QString, std::pair<qint64, qint64>> tables; // reading tables as last seen
+    std::map<QString, Inputs> inputs; // read again when the temporary table names the sensor
     std::uint64_t levelsWrites = 0;
     std::uint64_t unattributed = 0;
     std::int64_t schema = 0, others = 0;
@@ -392,81 +420,97 @@ std::set<QString> StatusBoard::refresh() {
         installWatch(db_);
         watch_->triggers = true;
     }
-    // Taken before reading, so that a write meanwhile is seen next time.
-    const store::Database::ChangeStamp stamp = db_.changeStamp(QStringLiteral("TriggerLevels"));
-    std::set<QString> dirty;
-    {
-        store::Statement st = db_.prepare(
-            QStringLiteral("SELECT SensorID FROM %1").arg(QString::fromLatin1(DirtyTable)));
-        while (st.step())
-            dirty.insert(st.text(0));
-    }
-    if (!dirty.empty())
-        db_.execute(QStringLiteral("DELETE FROM %1 WHERE 1").arg(QString::fromLatin1(DirtyTable)));
-    const store::Database::ChangeStamp after = db_.changeStamp(QStringLiteral("TriggerLevels"));
-
-    const bool everything = !built_ || stamp.table != watch_->levelsWrites ||
-                            stamp.unattributed != watch_->unattributed ||
-                            stamp.others != watch_->others;
-    // A sensor added or deleted changes the schema too (its reading table):
-    // only the tables that came, went or were made again count.
-    if (!everything && stamp.schema != watch_->schema) {
-        auto marks = tableMarks(db_, statuses_);
-        for (const SensorStatus& s : statuses_) {
-            const auto now = marks.find(s.number);
-            const auto before = watch_->tables.find(s.number);
-            const bool same = now == marks.end()
-                                  ? before == watch_->tables.end()
-                                  : before != watch_->tables.end() && before->second == now->second;
-            if (!same) dirty.insert(s.number);
-        }
-        watch_->tables = std::move(marks);
-    }
     std::set<QString> changed;
-    if (everything) {
-        levelCountOf(db_, &levels_);
-        statuses_ = siteStatus(db_);
-        for (const SensorStatus& s : statuses_)
-            changed.insert(s.number);
-        computed_ += qint64(statuses_.size());
-        watch_->readingWrites.clear();
-        for (const SensorStatus& s : statuses_)
-            watch_->note(db_, s.number);
-        watch_->tables = tableMarks(db_, statuses_);
-        built_ = true;
-    } else {
+    store::Database::ChangeStamp stamp, after;
+    // One transaction: the file's lock taken once, and one moment's state.
+    db_.transaction([&] {
+        stamp = db_.changeStamp(QStringLiteral("TriggerLevels"));
+        // The sensors named by writes to the shared tables: their records or
+        // triggers may have changed too.
+        std::set<QString> named;
+        {
+            store::Statement st = db_.prepare(
+                QStringLiteral("SELECT SensorID FROM %1").arg(QString::fromLatin1(DirtyTable)));
+            while (st.step())
+                named.insert(st.text(0));
+        }
+        if (!named.empty())
+            db_.execute(
+                QStringLiteral("DELETE FROM %1 WHERE 1").arg(QString::fromLatin1(DirtyTable)));
+        // The board's own writes to its temporary table are not a change.
+        after = db_.changeStamp(QStringLiteral("TriggerLevels"), false);
+        after.schema = stamp.schema;
+        after.others = stamp.others;
+
+        const bool everything = !built_ || stamp.table != watch_->levelsWrites ||
+                                stamp.unattributed != watch_->unattributed ||
+                                stamp.others != watch_->others;
+        if (everything) {
+            levelCountOf(db_, &levels_);
+            watch_->inputs.clear();
+            statuses_ = computeAll(db_, std::nullopt, &watch_->inputs);
+            for (const SensorStatus& s : statuses_)
+                changed.insert(s.number);
+            computed_ += qint64(statuses_.size());
+            watch_->readingWrites.clear();
+            for (const SensorStatus& s : statuses_)
+                watch_->note(db_, s.number);
+            watch_->tables = tableMarks(db_, statuses_);
+            built_ = true;
+            return;
+        }
+        std::set<QString> dirty = named;
+        // A sensor added or deleted changes the schema too (its reading table):
+        // only the tables that came, went or were made again count.
+        if (stamp.schema != watch_->schema) {
+            auto marks = tableMarks(db_, statuses_);
+            for (const SensorStatus& s : statuses_) {
+                const auto now = marks.find(s.number);
+                const auto before = watch_->tables.find(s.number);
+                const bool same = now == marks.end() ? before == watch_->tables.end()
+                                                     : before != watch_->tables.end() &&
+                                                           before->second == now->second;
+                if (!same) dirty.insert(s.number);
+            }
+            watch_->tables = std::move(marks);
+        }
         for (const auto& [number, writes] : watch_->readingWrites)
             if (db_.writesTo(writes.key) != writes.count) dirty.insert(number);
         const int levelCount = int(levels_.size());
-        db_.transaction([&] {
-            for (const QString& number : dirty) {
+        for (const QString& number : dirty) {
+            auto it = std::find_if(statuses_.begin(), statuses_.end(),
+                                   [&](const SensorStatus& s) { return s.number == number; });
+            auto known = watch_->inputs.find(number);
+            if (known == watch_->inputs.end() || named.count(number)) {
                 const std::vector<RegisterRow> rows = registerRows(db_, number);
-                auto it = std::find_if(statuses_.begin(), statuses_.end(),
-                                       [&](const SensorStatus& s) { return s.number == number; });
                 if (rows.empty()) { // deleted, or renamed away
                     if (it != statuses_.end()) statuses_.erase(it);
                     watch_->readingWrites.erase(number);
                     watch_->tables.erase(number);
+                    watch_->inputs.erase(number);
                     changed.insert(number);
                     continue;
                 }
-                SensorStatus s = compute(db_, rows.front(), sensorTriggers(db_, number), levelCount,
-                                         std::nullopt);
-                ++computed_;
-                if (it != statuses_.end()) {
-                    *it = std::move(s);
-                } else {
-                    const auto at = std::lower_bound(
-                        statuses_.begin(), statuses_.end(), number,
-                        [](const SensorStatus& a, const QString& n) { return a.number < n; });
-                    statuses_.insert(at, std::move(s));
-                }
-                watch_->note(db_, number);
-                changed.insert(number);
+                known =
+                    watch_->inputs
+                        .insert_or_assign(number, Inputs{rows.front(), sensorTriggers(db_, number)})
+                        .first;
             }
-        });
-    }
-    // The board's own writes to its temporary table are not a change.
+            SensorStatus s = compute(db_, known->second.row, known->second.triggers, levelCount,
+                                     std::nullopt, watch_->tables.count(number) > 0);
+            ++computed_;
+            if (it != statuses_.end()) {
+                *it = std::move(s);
+            } else {
+                const auto at = std::lower_bound(
+                    statuses_.begin(), statuses_.end(), number,
+                    [](const SensorStatus& a, const QString& n) { return a.number < n; });
+                statuses_.insert(at, std::move(s));
+            }
+            watch_->note(db_, number);
+            changed.insert(number);
+        }
+    });
     watch_->levelsWrites = after.table;
     watch_->unattributed = after.unattributed;
     watch_->schema = after.schema;

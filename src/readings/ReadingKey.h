@@ -10,6 +10,9 @@
 #include <QString>
 #include <QTime>
 
+#include <optional>
+#include <string_view>
+
 namespace readings {
 
 // "yyyy/MM/dd" and "HH:mm:ss": always these separators, whatever the locale.
@@ -23,6 +26,11 @@ inline QString readingKey(const QString& sensorNumber, const QDateTime& when) {
 }
 // FullDate as the reading tables keep it: "yyyy-MM-dd HH:mm:ss".
 QString fullDateText(const QDate& date, const QTime& time);
+// A FullDate as seconds since 1970-01-01 on a clock without daylight saving
+// (other ISO forms read too); nothing when it is no date and time.
+std::optional<qint64> fullDateSeconds(std::string_view stored);
+// The FullDate of such a count of seconds.
+QString fullDateOfSeconds(qint64 seconds);
 
 // ReadingDate and ReadingTime read back from their stored text; an invalid
 // value when the text is not in its form.

@@ -193,6 +193,12 @@ ZeroPlan zeroPlan(store::Database& db, const QString& sensorNumber,
     return plan;
 }
 
+ZeroPlan implicitZeroPlan(const std::optional<Channels>& implicitZero) {
+    ZeroPlan plan;
+    if (implicitZero) plan.segments_.push_back({std::string(), numbersOf(*implicitZero)});
+    return plan;
+}
+
 const OffsetNumbers* ZeroPlan::offsetsAt(std::string_view fullDate) {
     if (segments_.empty()) return nullptr;
     if (at_ >= segments_.size() || fullDate < std::string_view(segments_[at_].from)) at_ = 0;

@@ -55,6 +55,7 @@ public:
 
 private:
     friend ZeroPlan zeroPlan(store::Database&, const QString&, const std::optional<Channels>&);
+    friend ZeroPlan implicitZeroPlan(const std::optional<Channels>&);
     struct Segment {
         std::string from; // FullDate from which it applies; empty: from the start
         OffsetNumbers offsets;
@@ -73,5 +74,8 @@ std::optional<Channels> graphZeroReading(store::Database& db, const QString& sen
 // the graph selects (nothing: no reading is selected).
 ZeroPlan zeroPlan(store::Database& db, const QString& sensorNumber,
                   const std::optional<Channels>& implicitZero);
+// The plan of a sensor without stored zeros in force: what zeroPlan gives
+// then, without reading them again.
+ZeroPlan implicitZeroPlan(const std::optional<Channels>& implicitZero);
 
 } // namespace readings

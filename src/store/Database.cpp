@@ -211,13 +211,14 @@ std::uint64_t Database::writesTo(const std::string& lowerName) const {
     return it == tableWrites_.end() ? 0 : it->second;
 }
 
-Database::ChangeStamp Database::changeStamp(const QString& table) {
+Database::ChangeStamp Database::changeStamp(const QString& table, bool withVersions) {
     ChangeStamp stamp;
     stamp.table = writesTo(table);
     // Rows the update hook never saw (a DELETE without WHERE empties the table
     // at once) still count among the connection's changes.
     stamp.unattributed =
         std::uint64_t(sqlite3_total_changes64(db_)) - attributedWrites_ + rollbacks_;
+    if (!withVersions) return stamp;
     Statement schema = prepare(QStringLiteral("PRAGMA schema_version"));
     if (schema.step()) stamp.schema = schema.int64(0);
     schema.reset();
@@ -228,8 +229,8 @@ Database::ChangeStamp Database::changeStamp(const QString& table) {
 }
 
 Database::~Database() {
-    for (auto& [key, stmt] : cache_)
-        sqlite3_finalize(stmt);
+    for (auto& [key, cached] : cache_)
+        sqlite3_finalize(cached.stmt);
     sqlite3_close_v2(db_);
 }
 
@@ -252,7 +253,8 @@ void Database::execute(const QString& sql) {
 Statement Database::prepare(const QString& sql) {
     std::string key = sql.toStdString();
     if (auto it = cache_.find(key); it != cache_.end()) {
-        sqlite3_stmt* stmt = it->second;
+        sqlite3_stmt* stmt = it->second.stmt;
+        recency_.erase(it->second.use);
         cache_.erase(it);
         return Statement(this, std::move(key), stmt);
     }
@@ -267,13 +269,32 @@ Statement Database::prepare(const QString& sql) {
 void Database::giveBack(std::string key, sqlite3_stmt* stmt) noexcept {
     sqlite3_reset(stmt);
     sqlite3_clear_bindings(stmt);
-    // Two borrowers of one text: keep one copy. The cap bounds a long session's
-    // cache of per-table statements.
-    if (cache_.size() > 256 || cache_.count(key)) {
+    // Two borrowers of one text: keep one copy.
+    if (cache_.count(key)) {
         sqlite3_finalize(stmt);
         return;
     }
-    cache_.emplace(std::move(key), stmt);
+    // Out of memory: the statement is only not kept.
+    try {
+        recency_.push_front(key);
+    } catch (...) {
+        sqlite3_finalize(stmt);
+        return;
+    }
+    try {
+        cache_.emplace(std::move(key), Cached{stmt, recency_.begin()});
+    } catch (...) {
+        recency_.pop_front();
+        sqlite3_finalize(stmt);
+        return;
+    }
+    // The cap bounds a long session's cache of per-table statements.
+    while (cache_.size() > CachedStatements) {
+        const auto oldest = cache_.find(recency_.back());
+        sqlite3_finalize(oldest->second.stmt);
+        cache_.erase(oldest);
+        recency_.pop_back();
+    }
 }
 
 int Database::changes() const {
@@ -292,13 +313,34 @@ bool Database::hasTable(const QString& name) {
         letters = letters || c.isLetter();
     if (!letters) return true;
     // The engine matches names without regard to case; tables are told apart by
-    // their exact spelling.
-    Statement st = prepare(
-        QStringLiteral("SELECT name FROM sqlite_schema WHERE type = 'table' AND name = ?1"));
-    st.bind(1, name);
-    while (st.step())
-        if (st.text(0) == name) return true;
-    return false;
+    // their exact spelling. The spellings found are kept while the schema
+    // stays as it was: a change of it, or a rollback that may have undone one,
+    // forgets them.
+    std::int64_t version = 0;
+    {
+        Statement st = prepare(QStringLiteral("PRAGMA schema_version"));
+        if (st.step()) version = st.int64(0);
+    }
+    if (version != spellingsVersion_ || rollbacks_ != spellingsRollbacks_) {
+        spellings_.clear();
+        spellingsVersion_ = version;
+        spellingsRollbacks_ = rollbacks_;
+    }
+    QByteArray folded = utf8; // the engine folds ASCII letters only
+    for (char& c : folded)
+        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+    auto known = spellings_.find(folded.toStdString());
+    if (known == spellings_.end()) {
+        // The engine's own list, held in memory (sqlite_schema would be read
+        // from its pages, every table and index with its SQL).
+        Statement st = prepare(QStringLiteral("SELECT name FROM pragma_table_list(?1) WHERE "
+                                              "schema = 'main' AND type <> 'view'"));
+        st.bind(1, name);
+        QString spelling;
+        if (st.step()) spelling = st.text(0);
+        known = spellings_.emplace(folded.toStdString(), spelling).first;
+    }
+    return known->second == name;
 }
 
 QStringList Database::tableNames() {

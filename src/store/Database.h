@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <list>
 #include <memory>
 #include <optional>
 #include <string>
@@ -119,7 +120,9 @@ public:
         std::int64_t others = 0;
         bool operator==(const ChangeStamp&) const = default;
     };
-    ChangeStamp changeStamp(const QString& table);
+    // withVersions false: the connection's own counts only, schema and others
+    // left 0, without a query (for a caller holding a stamp of this transaction).
+    ChangeStamp changeStamp(const QString& table, bool withVersions = true);
     // Rows written to the table through this connection so far (changeStamp's
     // first part, without its queries).
     std::uint64_t writesTo(const QString& table) const;
@@ -172,13 +175,27 @@ private:
     static void rowWritten(void* self, int op, const char* database, const char* table,
                            long long rowid);
     static void rolledBack(void* self);
-    // Takes a statement back into the cache (or finalizes it when the slot is taken).
+    // Takes a statement back into the cache (or finalizes it when the slot is
+    // taken), making room by finalizing the least recently used.
     void giveBack(std::string key, sqlite3_stmt* stmt) noexcept;
 
     sqlite3* db_;
     QString path_;
-    std::unordered_map<std::string, sqlite3_stmt*> cache_;
+    // Statements given back, most recently used first in recency_. A session
+    // that reads every sensor's table makes more than the cache keeps: the
+    // oldest go, so that what is used again and again stays.
+    struct Cached {
+        sqlite3_stmt* stmt = nullptr;
+        std::list<std::string>::iterator use;
+    };
+    static constexpr size_t CachedStatements = 256;
+    std::unordered_map<std::string, Cached> cache_;
+    std::list<std::string> recency_;
     std::unordered_map<std::string, std::uint64_t> tableWrites_; // by lower-case name
+    // hasTable's tables as the file spells them, by lower-case name.
+    std::unordered_map<std::string, QString> spellings_;
+    std::int64_t spellingsVersion_ = -1;
+    std::uint64_t spellingsRollbacks_ = 0;
     std::uint64_t attributedWrites_ = 0;
     std::uint64_t rollbacks_ = 0;
     Actor actor_;

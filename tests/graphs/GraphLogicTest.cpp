@@ -7,6 +7,7 @@
 #include "graphs/Scales.h"
 #include "graphs/Texts.h"
 #include "graphs/ui/WindowGraphData.h"
+#include "readings/ReadingKey.h"
 #include "readings/Texts.h"
 
 #include <sqlite3.h>
@@ -319,6 +320,11 @@ TEST_F(GraphDataTest, HandsOverThePointsTheRowsNowHold) {
         }
     }
     EXPECT_EQ(*dateTimeKey("2026-03-01 07:30:00"), 1772350200.0);
+    // Back to the stored form, across a leap day and before 1970.
+    for (const char* at : {"2026-03-01 07:30:00", "2024-02-29 23:59:59", "1968-12-31 00:00:01"})
+        EXPECT_EQ(readings::fullDateOfSeconds(*readings::fullDateSeconds(at)),
+                  QString::fromLatin1(at));
+    EXPECT_FALSE(readings::fullDateSeconds("2026-13-01 07:30:00 x"));
 }
 
 TEST_F(GraphDataTest, AFailureMidwayLeavesEveryRowAsItWas) {
@@ -328,7 +334,8 @@ TEST_F(GraphDataTest, AFailureMidwayLeavesEveryRowAsItWas) {
             "BEGIN SELECT RAISE(ABORT, 'refused'); END")
             .arg(Sensor, readingKey(Sensor, start.addSecs(3600 * 2))));
     expectLog(texts::GetTemporalDataLabel);
-    EXPECT_FALSE(GetTemporalData(*state, sensor, HeadLocation::Toe).prepared); // the rows are read instead
+    EXPECT_FALSE(
+        GetTemporalData(*state, sensor, HeadLocation::Toe).prepared); // the rows are read instead
     checkLog();
     for (int k = 0; k < 4; ++k)
         EXPECT_EQ(row(k, "zero1, Disp1"), "- -") << k;

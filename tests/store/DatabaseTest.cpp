@@ -135,4 +135,57 @@ TEST_F(DatabaseTest, TransactionKeepsAllOrNothing) {
     EXPECT_EQ(rowCount(db, QStringLiteral("Sensors")), 0);
 }
 
+TEST_F(DatabaseTest, StatementsUsedAgainStayCompiledPastTheCachesSize) {
+    store::Database& db = openNewDatabase();
+    const QString often = QStringLiteral("SELECT count(*) FROM Sensors");
+    sqlite3_stmt* first = db.prepare(often).get();
+    // More texts than the cache keeps, the often used one among them.
+    for (int i = 0; i < 600; ++i) {
+        db.prepare(QStringLiteral("SELECT %1").arg(i)).step();
+        if (i % 50 == 0) {
+            EXPECT_EQ(db.prepare(often).get(), first) << i;
+        }
+    }
+    EXPECT_EQ(db.prepare(often).get(), first);
+    store::Statement st = db.prepare(QStringLiteral("SELECT 7"));
+    ASSERT_TRUE(st.step());
+    EXPECT_EQ(st.int64(0), 7);
+}
+
+TEST_F(DatabaseTest, ATableIsFoundByItsExactSpellingOnly) {
+    store::Database& db = openNewDatabase();
+    db.execute(QStringLiteral("CREATE TABLE MixedCase (x)"));
+    db.execute(QStringLiteral("CREATE VIEW SeenThrough AS SELECT 1"));
+    EXPECT_TRUE(db.hasTable(QStringLiteral("MixedCase")));
+    EXPECT_FALSE(db.hasTable(QStringLiteral("mixedcase")));
+    EXPECT_FALSE(db.hasTable(QStringLiteral("SeenThrough")));
+    EXPECT_FALSE(db.hasTable(QStringLiteral("Nowhere")));
+    // A table of the connection's own temporary schema is not in the file.
+    db.execute(QStringLiteral("CREATE TEMP TABLE OnlyHere (x)"));
+    EXPECT_FALSE(db.hasTable(QStringLiteral("OnlyHere")));
+    // Spelt otherwise in a transaction that is undone, then as many schema
+    // changes again: the file's spelling is the one that counts.
+    EXPECT_THROW(db.transaction([&] {
+        db.execute(QStringLiteral("DROP TABLE MixedCase"));
+        db.execute(QStringLiteral("CREATE TABLE MIXEDCASE (x)"));
+        EXPECT_TRUE(db.hasTable(QStringLiteral("MIXEDCASE")));
+        EXPECT_FALSE(db.hasTable(QStringLiteral("MixedCase")));
+        throw store::Error(store::code::Error, QStringLiteral("undone"));
+    }),
+                 store::Error);
+    EXPECT_TRUE(db.hasTable(QStringLiteral("MixedCase")));
+    EXPECT_FALSE(db.hasTable(QStringLiteral("MIXEDCASE")));
+    db.transaction([&] {
+        db.execute(QStringLiteral("CREATE TABLE Other1 (x)"));
+        db.execute(QStringLiteral("CREATE TABLE Other2 (x)"));
+    });
+    EXPECT_TRUE(db.hasTable(QStringLiteral("MixedCase")));
+    EXPECT_FALSE(db.hasTable(QStringLiteral("MIXEDCASE")));
+    db.transaction([&] {
+        db.execute(QStringLiteral("DROP TABLE MixedCase"));
+        EXPECT_FALSE(db.hasTable(QStringLiteral("MixedCase")));
+    });
+    EXPECT_FALSE(db.hasTable(QStringLiteral("MixedCase")));
+}
+
 } // namespace
