@@ -16,31 +16,37 @@ int periodHours(const QString& text) {
 }
 
 std::vector<std::uint8_t> proposeTicks(const TextTable& table, int period, DayOrder order) {
-    const QByteArray markerBytes = texts::MarkerLine.toLatin1();
+    return Proposer(period, order).next(table);
+}
+
+Proposer::Proposer(int period, DayOrder order)
+    : period_(period), order_(order),
+      reference_(When{QDate(1899, 12, 30), QTime(0, 0)}.hourIndex()) {}
+
+std::vector<std::uint8_t> Proposer::next(const TextTable& table) {
+    static const QByteArray markerBytes = texts::MarkerLine.toLatin1();
     const std::string_view marker(markerBytes.constData(), size_t(markerBytes.size()));
-    const qint64 zeroDate = When{QDate(1899, 12, 30), QTime(0, 0)}.hourIndex();
 
     std::vector<std::uint8_t> ticks(size_t(table.RecordCount()), 0);
-    qint64 reference = zeroDate;
-    std::int16_t hours = 0;
     for (int r = 0; r < table.RecordCount(); ++r) {
         const std::string_view column1 = table.raw(r, 0);
         const bool isMarker = column1 == marker;
-        const std::optional<When> when = generalDateTime(column1, order);
-        if (r == 0) {
-            if (when) reference = when->hourIndex();
-            ticks[0] = !isMarker;
+        const std::optional<When> when = generalDateTime(column1, order_);
+        if (first_) {
+            first_ = false;
+            if (when) reference_ = when->hourIndex();
+            ticks[size_t(r)] = !isMarker;
             continue;
         }
         if (when) {
-            const qint64 count = when->hourIndex() - reference;
+            const qint64 count = when->hourIndex() - reference_;
             if (count >= std::numeric_limits<std::int16_t>::min() &&
                 count <= std::numeric_limits<std::int16_t>::max())
-                hours = std::int16_t(count);
+                hours_ = std::int16_t(count);
         }
-        if (hours < period) continue;
+        if (hours_ < period_) continue;
         ticks[size_t(r)] = !isMarker;
-        if (when) reference = when->hourIndex();
+        if (when) reference_ = when->hourIndex();
     }
     return ticks;
 }
