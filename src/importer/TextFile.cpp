@@ -100,11 +100,10 @@ void TextFile::scan(const ReadProgress& progress) {
     qint64 chunkStart = start_;
     int chunkRows = 0;
     qint64 at = start_;
-    const auto endChunk = [&](qint64 next) {
-        chunks_.push_back({chunkStart, int(rows - chunkRows), chunkRows});
-        chunkStart = next;
-        chunkRows = 0;
-    };
+    // Locals all, so that the bytes read, which may alias anything, keep none
+    // of them from registers.
+    const int mostRows = limits_.chunkRows;
+    const qint64 mostBytes = limits_.chunkBytes;
     while (at < size_) {
         const QByteArray block = file_.read(std::min(Block, size_ - at));
         if (block.isEmpty()) readFailed(file_, path_);
@@ -126,9 +125,11 @@ void TextFile::scan(const ReadProgress& progress) {
                 }
                 lineStart = at + i + 1;
                 // The header line stays in the first chunk, read with it.
-                if (!headerLeft && (chunkRows >= limits_.chunkRows ||
-                                    lineStart - chunkStart >= limits_.chunkBytes))
-                    endChunk(lineStart);
+                if (!headerLeft && (chunkRows >= mostRows || lineStart - chunkStart >= mostBytes)) {
+                    chunks_.push_back({chunkStart, int(rows - chunkRows), chunkRows});
+                    chunkStart = lineStart;
+                    chunkRows = 0;
+                }
             } else if (!text && !blank(c)) {
                 text = true;
             }
@@ -160,7 +161,8 @@ void TextFile::scan(const ReadProgress& progress) {
         ++rows;
         ++chunkRows;
     }
-    if (chunkStart < size_ || chunks_.empty()) endChunk(size_);
+    if (chunkStart < size_ || chunks_.empty())
+        chunks_.push_back({chunkStart, int(rows - chunkRows), chunkRows});
     rows_ = int(rows);
     utf8_ = start_ > 0 || probe.utf8();
     binary_ = probe.binary();

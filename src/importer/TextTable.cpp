@@ -70,17 +70,26 @@ void TextProbe::add(const char* begin, const char* end) {
         nonAscii_ = true;
         wellFormed_ = wellFormed_ && isUtf8(begin, end);
     }
+    // Counted in locals: the bytes read could alias the members.
+    qint64 text = 0;
+    qint64 control = 0;
+    qint64 nulRuns = 0;
+    bool inNul = inNul_;
     for (const char* p = begin; p < end; ++p) {
         const auto c = static_cast<unsigned char>(*p);
         if (c == 0) {
-            nulRuns_ += inNul_ ? 0 : 1;
-            inNul_ = true;
+            nulRuns += inNul ? 0 : 1;
+            inNul = true;
             continue;
         }
-        inNul_ = false;
-        ++text_;
-        control_ += isControl(c) ? 1 : 0;
+        inNul = false;
+        ++text;
+        control += isControl(c) ? 1 : 0;
     }
+    text_ += text;
+    control_ += control;
+    nulRuns_ += nulRuns;
+    inNul_ = inNul;
 }
 
 bool TextProbe::binary() const {
