@@ -208,8 +208,9 @@ AppendOutcome appendReadings(store::Database& db, const AppendTarget& target, co
             [&](const TextTable& chunk, int firstRow) {
                 // The proposal runs over every line, shown or not: R comes from
                 // the lines before.
-                std::vector<std::uint8_t> t = proposer.next(chunk);
-                if (ticks.all) std::fill(t.begin(), t.end(), std::uint8_t(1));
+                std::vector<std::uint8_t> t =
+                    ticks.all ? std::vector<std::uint8_t>(size_t(chunk.RecordCount()), 1)
+                              : proposer.next(chunk);
                 const int end = firstRow + int(t.size());
                 for (const LineTicks::Shown& s : ticks.shown) {
                     const int from = std::max(firstRow, s.firstRow);

@@ -70,10 +70,16 @@ bool FileExists(const QString& path) noexcept {
 
 namespace {
 
-// Schema.ini lives only while the file is being opened.
+// Schema.ini lives only while the file is being opened; a half-written one
+// goes too.
 struct SchemaForTheOpen {
     explicit SchemaForTheOpen(const QDir& folder) : path(folder.filePath(texts::SchemaFileName)) {
-        writeSchemaIni(folder.path());
+        try {
+            writeSchemaIni(folder.path());
+        } catch (...) {
+            QFile::remove(path);
+            throw;
+        }
     }
     ~SchemaForTheOpen() { QFile::remove(path); }
     QString path;
