@@ -77,9 +77,9 @@ void BM_OpenLoggerFile(benchmark::State& st) {
     ImportState open;
     importer::ReviewModel model;
     for (auto _ : st) {
-        auto table = importer::OpenTroveData(open.state, QStringLiteral("logger.txt"), path);
-        model.PopulateSFlexGrid(table.get(), table == nullptr, 24,
-                                importer::systemDayOrder());
+        // As the import command opens it: held whole, or streamed when large.
+        auto file = importer::OpenTroveData(open.state, QStringLiteral("logger.txt"), path, {}, {});
+        model.PopulateSFlexGrid(file.get(), file == nullptr, 24, importer::systemDayOrder());
         if (model.rowCount() != lines || !model.isTicked(24)) st.SkipWithError("not all read");
     }
 }

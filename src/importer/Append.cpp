@@ -1,6 +1,7 @@
 #include "importer/Append.h"
 
 #include "app/FileReplace.h"
+#include "importer/Proposal.h"
 #include "importer/Texts.h"
 #include "store/Audit.h"
 
@@ -10,6 +11,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <string>
 #include <utility>
 
@@ -48,103 +50,180 @@ void bindText(store::Statement& st, int index, const std::string& text) {
     sqlite3_bind_text(st.get(), index, text.data(), int(text.size()), SQLITE_TRANSIENT);
 }
 
-} // namespace
-
-AppendOutcome appendReadings(store::Database& db, const AppendTarget& target,
-                             const TextTable& table, const std::vector<std::uint8_t>& ticks,
-                             DateLayout layout, DayOrder order, const Progress& progress) {
-    const int channels = importedChannels(target.sensorType);
+// The columns an append fills for the target: key, date, time, FullDate, the
+// temperature when the type has one, its channels, the three flags.
+QStringList appendedColumns(const AppendTarget& target) {
     QStringList columns{QStringLiteral("DateTimeKey"), QStringLiteral("ReadingDate"),
                         QStringLiteral("ReadingTime"), QStringLiteral("FullDate")};
     if (target.hasTemperature) columns << QStringLiteral("ChannelT");
-    for (int k = 1; k <= channels; ++k)
+    for (int k = 1; k <= importedChannels(target.sensorType); ++k)
         columns << QStringLiteral("Channel%1").arg(k);
     columns << QStringLiteral("IsDirty") << QStringLiteral("Plottemporal")
             << QStringLiteral("PlotSpatial");
+    return columns;
+}
+
+QString insertSql(const AppendTarget& target) {
+    const QStringList columns = appendedColumns(target);
     QStringList values;
     for (int i = 1; i <= columns.size(); ++i)
         values << QStringLiteral("?%1").arg(i);
-    // The duplicate test sees the lines of this file stored before it too.
-    const QString name = store::quoteName(target.sensorNumber);
-    const QString insertSql =
-        QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-            .arg(name, columns.join(QStringLiteral(", ")), values.join(QStringLiteral(", ")));
-    const QString takenSql =
-        QStringLiteral("SELECT 1 FROM %1 WHERE DateTimeKey = ?1 LIMIT 1").arg(name);
-    const std::string number = target.sensorNumber.toStdString();
+    return QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+        .arg(store::quoteName(target.sensorNumber), columns.join(QStringLiteral(", ")),
+             values.join(QStringLiteral(", ")));
+}
 
-    AppendOutcome outcome;
-    // Only what the messages show is kept: a re-imported file may repeat
-    // every one of a hundred thousand lines.
-    std::vector<std::pair<int, QString>> firstNotDates; // line and column 1
-    QString firstDuplicate;
-    QStringList firstDuplicates;
-    const int lines = std::min(table.RecordCount(), int(ticks.size()));
-    db.transaction([&] {
-        store::Statement taken = db.prepare(takenSql);
-        store::Statement insert = db.prepare(insertSql);
-        int done = 0;
+// The append's state across the tables of one file, inside the caller's
+// transaction. The duplicate test sees the lines of this file stored before
+// it too.
+class LineAppender {
+public:
+    LineAppender(store::Database& db, const AppendTarget& target, DateLayout layout, DayOrder order,
+                 const Progress& progress)
+        : db_(db), target_(target), layout_(layout), order_(order), progress_(progress),
+          channels_(importedChannels(target.sensorType)),
+          number_(target.sensorNumber.toStdString()),
+          taken_(db.prepare(QStringLiteral("SELECT 1 FROM %1 WHERE DateTimeKey = ?1 LIMIT 1")
+                                .arg(store::quoteName(target.sensorNumber)))),
+          insert_(db.prepare(insertSql(target))) {}
+
+    // The ticked rows of table (ticks[r] for row r, as far as ticks go);
+    // row r is the file's line firstRow + r + 1.
+    void add(const TextTable& table, const std::uint8_t* ticks, int count, int firstRow) {
+        const int lines = std::min(table.RecordCount(), count);
         for (int r = 0; r < lines; ++r) {
-            if (!ticks[size_t(r)]) continue;
-            if (progress && ++done % 1024 == 0) progress(done);
-            const std::optional<When> when = keyParts(table.raw(r, 0), layout, order);
+            if (!ticks[r]) continue;
+            if (++outcome_.ticked % 1024 == 0 && progress_) progress_(outcome_.ticked);
+            const std::optional<When> when = keyParts(table.raw(r, 0), layout_, order_);
             if (!when) {
-                if (++outcome.notDates <= texts::ListedLines)
+                if (++outcome_.notDates <= texts::ListedLines)
                     // Read no further than the message quotes.
-                    firstNotDates.emplace_back(r + 1, table.text(r, 0, texts::QuotedLength + 2));
+                    firstNotDates_.emplace_back(firstRow + r + 1,
+                                                table.text(r, 0, texts::QuotedLength + 2));
                 continue;
             }
             const std::string date = dateText(when->date);
             const std::string time = timeText(when->time);
             std::string fullDate = date + ' ' + time;
             fullDate[4] = fullDate[7] = '-';
-            const std::string key = number + ' ' + date + ' ' + time;
-            bindText(taken, 1, key);
-            const bool duplicate = taken.step();
-            taken.reset();
+            const std::string key = number_ + ' ' + date + ' ' + time;
+            bindText(taken_, 1, key);
+            const bool duplicate = taken_.step();
+            taken_.reset();
             if (duplicate) {
-                if (++outcome.duplicates == 1) firstDuplicate = QString::fromStdString(key);
-                if (outcome.duplicates <= texts::ListedLines)
-                    firstDuplicates << QString::fromStdString(date + ' ' + time);
+                if (++outcome_.duplicates == 1) firstDuplicate_ = QString::fromStdString(key);
+                if (outcome_.duplicates <= texts::ListedLines)
+                    firstDuplicates_ << QString::fromStdString(date + ' ' + time);
                 continue;
             }
             int i = 0;
-            bindText(insert, ++i, key);
-            bindText(insert, ++i, date);
-            bindText(insert, ++i, time);
-            bindText(insert, ++i, fullDate);
-            if (target.hasTemperature) insert.bind(++i, columnValue(table.raw(r, 4), 1));
-            for (int k = 1; k <= channels; ++k)
-                insert.bind(++i, columnValue(table.raw(r, 4 + k), 2));
-            insert.bind(++i, qint64(1));
-            insert.bind(++i, qint64(1));
-            insert.bind(++i, qint64(0));
-            insert.run();
-            ++outcome.appended;
+            bindText(insert_, ++i, key);
+            bindText(insert_, ++i, date);
+            bindText(insert_, ++i, time);
+            bindText(insert_, ++i, fullDate);
+            if (target_.hasTemperature) insert_.bind(++i, columnValue(table.raw(r, 4), 1));
+            for (int k = 1; k <= channels_; ++k)
+                insert_.bind(++i, columnValue(table.raw(r, 4 + k), 2));
+            insert_.bind(++i, qint64(1));
+            insert_.bind(++i, qint64(1));
+            insert_.bind(++i, qint64(0));
+            insert_.run();
+            ++outcome_.appended;
         }
-        if (progress) progress(done);
-        if (outcome.appended > 0) {
+    }
+
+    // The last progress and the audit entry naming source.
+    void finish(const QString& source) {
+        if (progress_) progress_(outcome_.ticked);
+        if (outcome_.appended > 0) {
             store::AuditEntry e;
             e.operation = store::operation::ReadingsImported;
-            e.sensor = target.sensorNumber;
-            e.target = table.source();
-            e.count = outcome.appended;
-            store::audit(db, e);
+            e.sensor = target_.sensorNumber;
+            e.target = source;
+            e.count = outcome_.appended;
+            store::audit(db_, e);
         }
+    }
+
+    // The counts, and one message per kind of line not appended.
+    AppendOutcome outcome() const {
+        AppendOutcome o = outcome_;
+        if (o.notDates == 1) {
+            o.messages << texts::notADate(firstNotDates_[0].first, firstNotDates_[0].second);
+        } else if (o.notDates > 1) {
+            QStringList first;
+            for (const auto& [line, text] : firstNotDates_)
+                first << texts::notADateListed(line, text);
+            o.messages << texts::notDates(o.notDates, first);
+        }
+        if (o.duplicates == 1) {
+            o.messages << texts::duplicate(firstDuplicate_);
+        } else if (o.duplicates > 1) {
+            o.messages << texts::duplicates(o.duplicates, firstDuplicates_);
+        }
+        return o;
+    }
+
+private:
+    store::Database& db_;
+    const AppendTarget& target_;
+    const DateLayout layout_;
+    const DayOrder order_;
+    const Progress& progress_;
+    const int channels_;
+    const std::string number_;
+    store::Statement taken_;
+    store::Statement insert_;
+    AppendOutcome outcome_;
+    // Only what the messages show is kept: a re-imported file may repeat
+    // every one of a hundred thousand lines.
+    std::vector<std::pair<int, QString>> firstNotDates_; // line and column 1
+    QString firstDuplicate_;
+    QStringList firstDuplicates_;
+};
+
+} // namespace
+
+AppendOutcome appendReadings(store::Database& db, const AppendTarget& target,
+                             const TextTable& table, const std::vector<std::uint8_t>& ticks,
+                             DateLayout layout, DayOrder order, const Progress& progress) {
+    AppendOutcome outcome;
+    db.transaction([&] {
+        LineAppender appender(db, target, layout, order, progress);
+        appender.add(table, ticks.data(), int(ticks.size()), 0);
+        appender.finish(table.source());
+        outcome = appender.outcome();
     });
-    if (outcome.notDates == 1) {
-        outcome.messages << texts::notADate(firstNotDates[0].first, firstNotDates[0].second);
-    } else if (outcome.notDates > 1) {
-        QStringList first;
-        for (const auto& [line, text] : firstNotDates)
-            first << texts::notADateListed(line, text);
-        outcome.messages << texts::notDates(outcome.notDates, first);
-    }
-    if (outcome.duplicates == 1) {
-        outcome.messages << texts::duplicate(firstDuplicate);
-    } else if (outcome.duplicates > 1) {
-        outcome.messages << texts::duplicates(outcome.duplicates, firstDuplicates);
-    }
+    return outcome;
+}
+
+AppendOutcome appendReadings(store::Database& db, const AppendTarget& target, const TextFile& file,
+                             const LineTicks& ticks, DateLayout layout, DayOrder order,
+                             const Progress& progress, const ReadProgress& read) {
+    AppendOutcome outcome;
+    db.transaction([&] {
+        LineAppender appender(db, target, layout, order, progress);
+        Proposer proposer(ticks.period, ticks.order);
+        file.forEachChunk(
+            [&](const TextTable& chunk, int firstRow) {
+                // The proposal runs over every line, shown or not: R comes from
+                // the lines before.
+                std::vector<std::uint8_t> t =
+                    ticks.all ? std::vector<std::uint8_t>(size_t(chunk.RecordCount()), 1)
+                              : proposer.next(chunk);
+                const int end = firstRow + int(t.size());
+                for (const LineTicks::Shown& s : ticks.shown) {
+                    const int from = std::max(firstRow, s.firstRow);
+                    const int to = std::min(end, s.firstRow + int(s.ticks.size()));
+                    for (int row = from; row < to; ++row)
+                        t[size_t(row - firstRow)] = s.ticks[size_t(row - s.firstRow)];
+                }
+                appender.add(chunk, t.data(), int(t.size()), firstRow);
+            },
+            read);
+        appender.finish(file.source());
+        outcome = appender.outcome();
+    });
     return outcome;
 }
 

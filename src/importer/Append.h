@@ -6,6 +6,7 @@
 #include "app/Log.h"
 #include "importer/ColumnValue.h"
 #include "importer/LoggerDates.h"
+#include "importer/TextFile.h"
 #include "importer/TextTable.h"
 #include "store/Database.h"
 
@@ -29,6 +30,7 @@ struct AppendOutcome {
     int appended = 0;
     int duplicates = 0; // ticked lines whose key was taken
     int notDates = 0;   // ticked lines whose column 1 is no date and time in the layout
+    int ticked = 0;     // lines ticked, appended or not
     // What the user is told of the lines not appended: one message for the
     // lines that are no date, then one for the duplicates.
     QStringList messages;
@@ -48,6 +50,28 @@ using Progress = std::function<void(int done)>;
 AppendOutcome appendReadings(store::Database& db, const AppendTarget& target,
                              const TextTable& table, const std::vector<std::uint8_t>& ticks,
                              DateLayout layout, DayOrder order, const Progress& progress = {});
+
+// Which lines of a file read in chunks are appended: those the proposal for
+// period and order ticks (every line with all), except the lines a review
+// window showed, which carry the ticks the user left there.
+struct LineTicks {
+    int period = 24;
+    DayOrder order = DayOrder::DayFirst;
+    bool all = false;
+    struct Shown {
+        int firstRow = 0; // 0-based, of the file
+        std::vector<std::uint8_t> ticks;
+    };
+    std::vector<Shown> shown; // in file order, apart from each other
+};
+
+// The same append of a file's lines, chunk by chunk in the one transaction:
+// the messages number the file's lines, and the duplicate test sees the
+// lines of earlier chunks. progress is told the ticked lines done, read the
+// bytes of the file.
+AppendOutcome appendReadings(store::Database& db, const AppendTarget& target, const TextFile& file,
+                             const LineTicks& ticks, DateLayout layout, DayOrder order,
+                             const Progress& progress = {}, const ReadProgress& read = {});
 
 // <data folder>/Transfer, where the logger's transfer copies arrive.
 QString transferFolder(const QString& dataFolder);

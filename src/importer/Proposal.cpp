@@ -16,20 +16,30 @@ int periodHours(const QString& text) {
 }
 
 std::vector<std::uint8_t> proposeTicks(const TextTable& table, int period, DayOrder order) {
-    const QByteArray markerBytes = texts::MarkerLine.toLatin1();
-    const std::string_view marker(markerBytes.constData(), size_t(markerBytes.size()));
-    const qint64 zeroDate = When{QDate(1899, 12, 30), QTime(0, 0)}.hourIndex();
+    return Proposer(period, order).next(table);
+}
 
+Proposer::Proposer(int period, DayOrder order)
+    : period_(period), order_(order),
+      reference_(When{QDate(1899, 12, 30), QTime(0, 0)}.hourIndex()) {}
+
+std::vector<std::uint8_t> Proposer::next(const TextTable& table) {
+    static const QByteArray markerBytes = texts::MarkerLine.toLatin1();
+    const std::string_view marker(markerBytes.constData(), size_t(markerBytes.size()));
+
+    // Kept in locals while the lines are read: the ticks' bytes could alias members.
+    bool first = first_;
+    qint64 reference = reference_;
+    std::int16_t hours = hours_;
     std::vector<std::uint8_t> ticks(size_t(table.RecordCount()), 0);
-    qint64 reference = zeroDate;
-    std::int16_t hours = 0;
     for (int r = 0; r < table.RecordCount(); ++r) {
         const std::string_view column1 = table.raw(r, 0);
         const bool isMarker = column1 == marker;
-        const std::optional<When> when = generalDateTime(column1, order);
-        if (r == 0) {
+        const std::optional<When> when = generalDateTime(column1, order_);
+        if (first) {
+            first = false;
             if (when) reference = when->hourIndex();
-            ticks[0] = !isMarker;
+            ticks[size_t(r)] = !isMarker;
             continue;
         }
         if (when) {
@@ -38,10 +48,13 @@ std::vector<std::uint8_t> proposeTicks(const TextTable& table, int period, DayOr
                 count <= std::numeric_limits<std::int16_t>::max())
                 hours = std::int16_t(count);
         }
-        if (hours < period) continue;
+        if (hours < period_) continue;
         ticks[size_t(r)] = !isMarker;
         if (when) reference = when->hourIndex();
     }
+    first_ = first;
+    reference_ = reference;
+    hours_ = hours;
     return ticks;
 }
 

@@ -24,4 +24,20 @@ int periodHours(const QString& text);
 // leaves H as it was for the line before.
 std::vector<std::uint8_t> proposeTicks(const TextTable& table, int period, DayOrder order);
 
+// The same proposal over a file read in chunks: R and H carried from one
+// chunk to the next, so that the ticks are those of the whole file at once.
+class Proposer {
+public:
+    Proposer(int period, DayOrder order);
+    // The ticks of table's rows, which follow the rows of every table before.
+    std::vector<std::uint8_t> next(const TextTable& table);
+
+private:
+    int period_;
+    DayOrder order_;
+    bool first_ = true; // no row seen yet
+    qint64 reference_;
+    std::int16_t hours_ = 0;
+};
+
 } // namespace importer

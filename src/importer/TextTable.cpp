@@ -58,11 +58,23 @@ bool isControl(unsigned char c) {
            c == 0x7F;
 }
 
-bool looksBinary(const char* begin, const char* end) {
+[[noreturn]] void tooLarge(const QString& what) {
+    throw store::Error(18 /* SQLITE_TOOBIG */,
+                       QStringLiteral("the text file is too large: ") + what);
+}
+
+} // namespace
+
+void TextProbe::add(const char* begin, const char* end) {
+    if (!isAscii(begin, end)) {
+        nonAscii_ = true;
+        wellFormed_ = wellFormed_ && isUtf8(begin, end);
+    }
+    // Counted in locals: the bytes read could alias the members.
     qint64 text = 0;
     qint64 control = 0;
     qint64 nulRuns = 0;
-    bool inNul = false;
+    bool inNul = inNul_;
     for (const char* p = begin; p < end; ++p) {
         const auto c = static_cast<unsigned char>(*p);
         if (c == 0) {
@@ -74,16 +86,16 @@ bool looksBinary(const char* begin, const char* end) {
         ++text;
         control += isControl(c) ? 1 : 0;
     }
+    text_ += text;
+    control_ += control;
+    nulRuns_ += nulRuns;
+    inNul_ = inNul;
+}
+
+bool TextProbe::binary() const {
     // A logger line is a date and time at least; padding is one run a line.
-    return text < 4 * nulRuns || control * 100 > text;
+    return text_ < 4 * nulRuns_ || control_ * 100 > text_;
 }
-
-[[noreturn]] void tooLarge(const QString& what) {
-    throw store::Error(18 /* SQLITE_TOOBIG */,
-                       QStringLiteral("the text file is too large: ") + what);
-}
-
-} // namespace
 
 TextTable::TextTable(QByteArray bytes, const ColumnDescription& description)
     : bytes_(std::move(bytes)), names_(description.names) {
@@ -92,14 +104,20 @@ TextTable::TextTable(QByteArray bytes, const ColumnDescription& description)
     const char* end = begin + bytes_.size();
     // A byte-order mark says UTF-8; so does any file that is valid UTF-8 and
     // not plain ASCII. Anything else is read in single bytes.
-    if (end - begin >= 3 && begin[0] == '\xEF' && begin[1] == '\xBB' && begin[2] == '\xBF') {
-        utf8_ = true;
-        begin += 3;
-    } else {
-        utf8_ = !isAscii(begin, end) && isUtf8(begin, end);
-    }
-    binary_ = looksBinary(begin, end);
+    const bool marked =
+        end - begin >= 3 && begin[0] == '\xEF' && begin[1] == '\xBB' && begin[2] == '\xBF';
+    if (marked) begin += 3;
+    TextProbe probe;
+    probe.add(begin, end);
+    utf8_ = marked || probe.utf8();
+    binary_ = probe.binary();
     parse(begin, end, description);
+}
+
+TextTable::TextTable(QByteArray bytes, const ColumnDescription& description, bool utf8)
+    : bytes_(std::move(bytes)), utf8_(utf8), names_(description.names) {
+    if (bytes_.size() > MaxFileSize) tooLarge(QStringLiteral("%1 bytes").arg(bytes_.size()));
+    parse(bytes_.constData(), bytes_.constData() + bytes_.size(), description);
 }
 
 void TextTable::parse(const char* begin, const char* end, const ColumnDescription& description) {

@@ -19,9 +19,32 @@
 
 namespace importer {
 
+// What the bytes of a file are, learnt a piece at a time: UTF-8 or single
+// bytes, text or not. Pieces come in file order, each cut after a line end,
+// so that no character is cut in two.
+class TextProbe {
+public:
+    void add(const char* begin, const char* end);
+    // Not plain ASCII, and well-formed UTF-8 (a byte-order mark aside).
+    bool utf8() const { return nonAscii_ && wellFormed_; }
+    // Control characters, or NUL bytes so close together that no line fits
+    // between them (a file of zeros, text in two-byte characters).
+    bool binary() const;
+
+private:
+    bool nonAscii_ = false;
+    bool wellFormed_ = true;
+    qint64 text_ = 0;
+    qint64 control_ = 0;
+    qint64 nulRuns_ = 0;
+    bool inNul_ = false;
+};
+
 class TextTable {
 public:
-    // Larger files are refused: a logger file is a few megabytes.
+    // The most bytes one table holds: a whole file is read into a table up to
+    // this size (larger ones are read in chunks, see TextFile), and the
+    // fields' 32-bit offsets stay within it.
     static constexpr qint64 MaxFileSize = qint64(1) << 28;
 
     // Splits bytes into rows by the description. Never fails on content:
@@ -32,14 +55,17 @@ public:
     // blanks around an unquoted field are dropped; empty lines are no rows.
     // Throws store::Error only for more than MaxFileSize bytes.
     TextTable(QByteArray bytes, const ColumnDescription& description);
+    // A piece of a file whose encoding is known (from a TextProbe of the
+    // whole file), cut after a line end: no byte-order mark is looked for,
+    // and binary() is false, the file's verdict being its reader's.
+    TextTable(QByteArray bytes, const ColumnDescription& description, bool utf8);
 
     // Opens <folder>/<fileName> as Schema.ini in folder describes it. Throws
     // store::Error when either cannot be read.
     static std::unique_ptr<TextTable> open(const QString& folder, const QString& fileName);
 
-    // True when the bytes are no text to import: control characters, or NUL
-    // bytes so close together that no line fits between them (a file of
-    // zeros, text in two-byte characters). The rows are read all the same.
+    // True when the bytes are no text to import (TextProbe::binary). The rows
+    // are read all the same.
     bool binary() const { return binary_; }
 
     // The file the rows came from, as the user named it (the driver reads a

@@ -5,6 +5,7 @@
 #include "app/Texts.h"
 #include "readings/Texts.h"
 
+#include <QLocale>
 #include <QString>
 #include <QStringList>
 
@@ -119,6 +120,17 @@ inline const QStringList ColumnTitles{QStringLiteral("Reading Date & Time"),
                                       QStringLiteral("Channel10"),
                                       QStringLiteral("Append")};
 inline const QString NoReadings = QStringLiteral("No Readings");
+// A file too large to hold: what the grid shows of it.
+inline QString linesShown(int first, int last, int total, int between) {
+    const QLocale english(QLocale::English, QLocale::UnitedStates);
+    const QString shown = first == last
+                              ? QStringLiteral("the first and last %1").arg(english.toString(first))
+                              : QStringLiteral("the first %1 and the last %2")
+                                    .arg(english.toString(first), english.toString(last));
+    return QStringLiteral("Showing %1 of %2 lines; the %3 lines between are appended as proposed.")
+        .arg(shown, english.toString(total), english.toString(between));
+}
+inline const QString ReadingFile = QStringLiteral("Reading the logger file...");
 // Column 1 of a line the logger marks as not to be imported (80 seconds).
 inline const QString MarkerLine = QStringLiteral("2000/01/01 00:00:80");
 

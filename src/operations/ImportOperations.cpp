@@ -157,12 +157,17 @@ ImportOutcome importLoggerFile(store::Database& db, const QString& dataFolder,
         throw store::Error(store::code::Misuse,
                            QStringLiteral("%1 has no header line to map: import it without --map")
                                .arg(request.file));
-    const std::unique_ptr<importer::TextTable> table =
-        importer::openLoggerFile(dataFolder, request.file);
-    if (!table)
+    // Thousandths of the work: the copy and first read of a streamed file,
+    // then its append.
+    constexpr int Read = 100;
+    const std::unique_ptr<importer::TextFile> file = importer::openLoggerText(
+        dataFolder, request.file, request.limits, [&](qint64 done, qint64 total) {
+            if (progress) progress(int(done * Read / std::max(total, qint64(1))), 1000);
+        });
+    if (!file)
         throw store::Error(store::code::CantOpen,
                            importer::texts::NoDataForSensor + QStringLiteral(" ") + request.file);
-    if (table->binary()) throw store::Error(store::code::Error, importer::texts::notAText(name));
+    if (file->binary()) throw store::Error(store::code::Error, importer::texts::notAText(name));
 
     // Day and month of a year-last date as the layout orders them; year first,
     // as the system orders them, as the review window reads them.
@@ -170,21 +175,39 @@ ImportOutcome importLoggerFile(store::Database& db, const QString& dataFolder,
         request.layout == importer::DateLayout::DayFirst     ? importer::DayOrder::DayFirst
         : request.layout == importer::DateLayout::MonthFirst ? importer::DayOrder::MonthFirst
                                                              : importer::systemDayOrder();
-    const std::vector<std::uint8_t> ticks =
-        request.all ? std::vector<std::uint8_t>(size_t(table->RecordCount()), 1)
-                    : importer::proposeTicks(*table, std::max(request.everyHours, 0), order);
-
+    const int period = std::max(request.everyHours, 0);
     ImportOutcome outcome;
-    outcome.lines = table->RecordCount();
-    outcome.proposed = int(std::count(ticks.begin(), ticks.end(), std::uint8_t(1)));
-    outcome.notProposed = outcome.lines - outcome.proposed;
+    outcome.lines = file->RecordCount();
     importer::AppendOutcome appended;
-    auto append = [&] {
-        appended = importer::appendReadings(db, target, *table, ticks, request.layout, order,
-                                            [&](int done) {
-                                                if (progress) progress(done, outcome.proposed);
-                                            });
-    };
+    std::function<void()> append;
+    std::vector<std::uint8_t> ticks;
+    if (const importer::TextTable* table = file->whole()) {
+        ticks = request.all ? std::vector<std::uint8_t>(size_t(table->RecordCount()), 1)
+                            : importer::proposeTicks(*table, period, order);
+        outcome.proposed = int(std::count(ticks.begin(), ticks.end(), std::uint8_t(1)));
+        append = [&] {
+            appended = importer::appendReadings(db, target, *table, ticks, request.layout, order,
+                                                [&](int done) {
+                                                    if (progress) progress(done, outcome.proposed);
+                                                });
+        };
+    } else {
+        // The proposal runs with the append, a chunk at a time.
+        importer::LineTicks lineTicks;
+        lineTicks.period = period;
+        lineTicks.order = order;
+        lineTicks.all = request.all;
+        append = [&, lineTicks] {
+            appended = importer::appendReadings(
+                db, target, *file, lineTicks, request.layout, order, {},
+                [&](qint64 done, qint64 total) {
+                    if (progress)
+                        progress(Read + int(done * (1000 - Read) / std::max(total, qint64(1))),
+                                 1000);
+                });
+            outcome.proposed = appended.ticked;
+        };
+    }
     if (request.dryRun) {
         try {
             db.transaction([&] {
@@ -196,9 +219,11 @@ ImportOutcome importLoggerFile(store::Database& db, const QString& dataFolder,
     } else {
         writeTransaction(db, append);
     }
+    outcome.notProposed = outcome.lines - outcome.proposed;
     outcome.appended = appended.appended;
     outcome.duplicates = appended.duplicates;
     outcome.notDates = appended.notDates;
+    outcome.messages = appended.messages;
     if (!request.dryRun && outcome.appended > 0 && request.archiveTransfer) {
         // As after the window's append: the archive is a convenience, never
         // a reason to call the import failed.

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "importer/LoggerDates.h"
+#include "importer/TextFile.h"
 #include "readings/Recovery.h"
 #include "store/Audit.h"
 #include "store/Database.h"
@@ -116,6 +117,9 @@ struct ImportRequest {
     QString map;
     QDateTime now;               // readings after it are refused; invalid: the end of today
     bool archiveTransfer = true; // the transfer copy archived after the import
+    // How a file in the sixteen-column layout is read: whole, or in chunks
+    // when it is larger than limits.wholeFileBytes.
+    importer::ReadLimits limits;
 };
 struct ImportOutcome {
     int lines = 0;

@@ -85,7 +85,16 @@ void ImportPanel::reviewFile(const sensors::CurrentSensor& sensor, const QString
                                       app::Icon::Warning, app::Buttons::YesNo, true};
             if (prompter.ask(warning) != app::Answer::Yes) return;
         }
-        const std::unique_ptr<TextTable> rsTroveData = OpenTroveData(state_, name, path);
+        std::unique_ptr<TextFile> rsTroveData;
+        {
+            // A file too large to hold is copied and read once before the window.
+            QProgressDialog progress(texts::ReadingFile, QString(), 0, 1000, ui_.SSTab1->window());
+            progress.setWindowModality(Qt::WindowModal);
+            progress.setMinimumDuration(1000);
+            rsTroveData = OpenTroveData(state_, name, path, {}, [&](qint64 done, qint64 total) {
+                progress.setValue(int(done * 1000 / std::max(total, qint64(1))));
+            });
+        }
         if (!rsTroveData) {
             prompter.ask({texts::NoDataForSensor, texts::AppTitle, app::Icon::Information});
             return;
@@ -196,7 +205,7 @@ void ImportPanel::importFolder() {
     });
 }
 
-void ImportPanel::review(const sensors::CurrentSensor& sensor, const TextTable& rsTroveData) {
+void ImportPanel::review(const sensors::CurrentSensor& sensor, const TextFile& rsTroveData) {
     // The window load, step 1: where the readings were, and the readings
     // read afresh.
     readings_.rememberShown();

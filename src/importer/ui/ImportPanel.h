@@ -16,7 +16,7 @@ class ReadingPanel;
 
 namespace importer {
 
-class TextTable;
+class TextFile;
 
 class ImportPanel : public QObject {
     Q_OBJECT
@@ -44,7 +44,7 @@ private:
     void changingReadings(const QString& label, const std::function<void()>& work);
 
     // The review window, modal, between its load and its unload.
-    void review(const sensors::CurrentSensor& sensor, const TextTable& rsTroveData);
+    void review(const sensors::CurrentSensor& sensor, const TextFile& rsTroveData);
 
     app::AppState& state_;
     const ImportControls ui_;

@@ -64,8 +64,8 @@ public:
 } // namespace
 
 ReviewDialog::ReviewDialog(app::AppState& state, const sensors::CurrentSensor& sensor,
-                           const TextTable* table, int period, QWidget* parent)
-    : QDialog(parent), state_(state), sensor_(sensor), table_(table) {
+                           const TextFile* file, int period, QWidget* parent)
+    : QDialog(parent), state_(state), sensor_(sensor), file_(file) {
     setObjectName(QStringLiteral("frmTroveData"));
     setWindowTitle(texts::ReviewCaption);
     setModal(true);
@@ -75,6 +75,10 @@ ReviewDialog::ReviewDialog(app::AppState& state, const sensors::CurrentSensor& s
     QFont bold = header->font();
     bold.setBold(true);
     header->setFont(bold);
+    auto* shownLines = new QLabel(this);
+    shownLines->setObjectName(QStringLiteral("lblShown"));
+    shownLines->setWordWrap(true);
+    shownLines->hide();
 
     model_ = new ReviewModel(this);
     grid_ = new QTableView(this);
@@ -114,19 +118,50 @@ ReviewDialog::ReviewDialog(app::AppState& state, const sensors::CurrentSensor& s
     bottom->addWidget(append_, 0, Qt::AlignBottom);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(header);
+    layout->addWidget(shownLines);
     layout->addWidget(grid_, 1);
     layout->addLayout(bottom);
 
     // The window load: the header, then the grid.
-    if (table_) {
+    if (file_) {
         header->setText(texts::reviewHeader(sensor_.number));
         append_->setEnabled(true);
     } else {
         header->setText(texts::NoDataHeader);
         append_->setEnabled(false);
     }
-    app::ignoreFailure(
-        [&] { model_->PopulateSFlexGrid(table_, !table_, period, systemDayOrder()); });
+    if (file_ && file_->streamed()) {
+        // The proposal reads the whole file once more.
+        QProgressDialog progress(texts::ReadingFile, QString(), 0, 1000, parent);
+        progress.setWindowModality(Qt::WindowModal);
+        progress.setMinimumDuration(1000);
+        QString failure;
+        try {
+            model_->PopulateSFlexGrid(
+                file_, false, period, systemDayOrder(), [&](qint64 done, qint64 total) {
+                    progress.setValue(int(done * 1000 / std::max(total, qint64(1))));
+                });
+        } catch (...) {
+            const std::exception_ptr e = std::current_exception();
+            state_.log.WriteLog(app::errorEntry(e, texts::ImportLabel));
+            failure = app::describeFailure(e);
+        }
+        if (!failure.isNull()) {
+            // Nothing unseen may be appended from a file that could not be read.
+            file_ = nullptr;
+            header->setText(texts::importFailed(failure));
+            append_->setEnabled(false);
+        } else if (model_->partial()) {
+            shownLines->setText(texts::linesShown(model_->headLines(), model_->tailLines(),
+                                                  file_->RecordCount(), model_->betweenLines()));
+            shownLines->show();
+        }
+    } else {
+        app::ignoreFailure([&] {
+            model_->PopulateSFlexGrid(file_ ? file_->whole() : nullptr, !file_, period,
+                                      systemDayOrder());
+        });
+    }
     int columns = 0;
     for (int c = 0; c < ReviewModel::ColumnCount; ++c) {
         grid_->setColumnWidth(c, ReviewModel::columnWidth(c));
@@ -154,17 +189,24 @@ void ReviewDialog::cmdAppend_Click() {
     app::ignoreFailure([&] {
         const app::Prompt question{texts::appendQuestion(sensor_.number), texts::AppTitle,
                                    app::Icon::None, app::Buttons::YesNo};
-        if (prompter.ask(question) != app::Answer::Yes || !table_) return;
+        if (prompter.ask(question) != app::Answer::Yes || !file_) return;
         const auto& ticks = model_->ticks();
-        const int ticked = int(std::count(ticks.begin(), ticks.end(), std::uint8_t(1)));
+        const int ticked =
+            int(std::count(ticks.begin(), ticks.end(), std::uint8_t(1))) + model_->betweenTicked();
         // Shown only when the append takes longer than a second.
         QProgressDialog progress(texts::appending(sensor_.number), QString(), 0,
                                  std::max(ticked, 1), this);
         progress.setWindowModality(Qt::WindowModal);
         progress.setMinimumDuration(1000);
         progress.setValue(0);
-        appendChecked(state_, prompter, sensor_, *table_, ticks, chosenLayout(),
-                      [&](int done) { progress.setValue(std::min(done, progress.maximum())); });
+        const Progress told = [&](int done) {
+            progress.setValue(std::min(done, progress.maximum()));
+        };
+        if (file_->whole())
+            appendChecked(state_, prompter, sensor_, *file_->whole(), ticks, chosenLayout(), told);
+        else
+            appendChecked(state_, prompter, sensor_, *file_, model_->lineTicks(), chosenLayout(),
+                          told);
     });
     append_->setEnabled(false);
     accept();

@@ -5,7 +5,7 @@
 #include "app/shell/AppState.h"
 #include "importer/LoggerDates.h"
 #include "importer/ReviewModel.h"
-#include "importer/TextTable.h"
+#include "importer/TextFile.h"
 #include "sensors/SensorKind.h"
 
 #include <QDialog>
@@ -22,11 +22,12 @@ class ReviewDialog : public QDialog {
     Q_OBJECT
 public:
     // The window load, steps 2 and 3: the header and the grid with the
-    // proposal for period hours. The table must outlive the window.
-    // No table: no logger data; the header says so and nothing can be appended.
-    ReviewDialog(app::AppState& state, const sensors::CurrentSensor& sensor,
-                 const TextTable* table, int period,
-                 QWidget* parent = nullptr);
+    // proposal for period hours. The file must outlive the window.
+    // No file: no logger data; the header says so and nothing can be appended.
+    // Of a file too large to hold, the grid shows the first and the last
+    // lines, and lblShown says so.
+    ReviewDialog(app::AppState& state, const sensors::CurrentSensor& sensor, const TextFile* file,
+                 int period, QWidget* parent = nullptr);
 
     ReviewModel& model() const { return *model_; }
 
@@ -36,7 +37,7 @@ private:
 
     app::AppState& state_;
     const sensors::CurrentSensor sensor_;
-    const TextTable* table_;
+    const TextFile* file_;
     ReviewModel* model_ = nullptr;
     QTableView* grid_ = nullptr;
     std::array<QRadioButton*, 3> layouts_{};

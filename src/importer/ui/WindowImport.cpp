@@ -10,15 +10,22 @@ std::unique_ptr<TextTable> OpenTroveData(app::AppState& state, const QString& fi
     return openLoggerFile(state.DataFolder, path);
 }
 
-int appendChecked(app::AppState& state, app::Prompter& prompter,
-                  const sensors::CurrentSensor& sensor, const TextTable& table,
-                  const std::vector<std::uint8_t>& ticks, DateLayout layout,
-                  const Progress& progress) {
+std::unique_ptr<TextFile> OpenTroveData(app::AppState& state, const QString& fileName,
+                                        const QString& path, const ReadLimits& limits,
+                                        const ReadProgress& progress) {
+    Q_UNUSED(fileName)
+    return openLoggerText(state.DataFolder, path, limits, progress);
+}
+
+namespace {
+
+// The append by `append`, then its messages, the count and the archive.
+int appendAndTell(app::AppState& state, app::Prompter& prompter,
+                  const sensors::CurrentSensor& sensor,
+                  const std::function<AppendOutcome(const AppendTarget&)>& append) {
     AppendOutcome outcome;
     try {
-        const AppendTarget target{sensor.number, sensor.typeCode, sensor.hasTemperature};
-        outcome = appendReadings(state.database(), target, table, ticks, layout, systemDayOrder(),
-                                 progress);
+        outcome = append({sensor.number, sensor.typeCode, sensor.hasTemperature});
     } catch (...) {
         // Nothing was stored: saying so beats the silence of a skipped step.
         const std::exception_ptr failure = std::current_exception();
@@ -38,6 +45,27 @@ int appendChecked(app::AppState& state, app::Prompter& prompter,
         archiveTransferCopy(state.DataFolder, sensor.number, state.env.clock->now().date());
     });
     return outcome.appended;
+}
+
+} // namespace
+
+int appendChecked(app::AppState& state, app::Prompter& prompter,
+                  const sensors::CurrentSensor& sensor, const TextTable& table,
+                  const std::vector<std::uint8_t>& ticks, DateLayout layout,
+                  const Progress& progress) {
+    return appendAndTell(state, prompter, sensor, [&](const AppendTarget& target) {
+        return appendReadings(state.database(), target, table, ticks, layout, systemDayOrder(),
+                              progress);
+    });
+}
+
+int appendChecked(app::AppState& state, app::Prompter& prompter,
+                  const sensors::CurrentSensor& sensor, const TextFile& file,
+                  const LineTicks& ticks, DateLayout layout, const Progress& progress) {
+    return appendAndTell(state, prompter, sensor, [&](const AppendTarget& target) {
+        return appendReadings(state.database(), target, file, ticks, layout, systemDayOrder(),
+                              progress);
+    });
 }
 
 } // namespace importer

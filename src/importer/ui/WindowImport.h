@@ -15,6 +15,11 @@ namespace importer {
 // whatever happened. Failures throw (store::Error) to the import command.
 std::unique_ptr<TextTable> OpenTroveData(app::AppState& state, const QString& fileName,
                                          const QString& path);
+// The same for a file of any size (openLoggerText): one too large to hold is
+// streamed from the working copy, progress told while it is first read.
+std::unique_ptr<TextFile> OpenTroveData(app::AppState& state, const QString& fileName,
+                                        const QString& path, const ReadLimits& limits,
+                                        const ReadProgress& progress);
 
 // cmdAppend once the user said Yes: the append for the sensor, its messages,
 // then the count (or that nothing was appended) and the archive. A failure of
@@ -24,5 +29,10 @@ int appendChecked(app::AppState& state, app::Prompter& prompter,
                   const sensors::CurrentSensor& sensor, const TextTable& table,
                   const std::vector<std::uint8_t>& ticks, DateLayout layout,
                   const Progress& progress = {});
+// The same for a streamed file: the lines shown with their ticks, the others
+// as proposed.
+int appendChecked(app::AppState& state, app::Prompter& prompter,
+                  const sensors::CurrentSensor& sensor, const TextFile& file,
+                  const LineTicks& ticks, DateLayout layout, const Progress& progress = {});
 
 } // namespace importer
