@@ -12,8 +12,6 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 
-#include <sqlite3.h>
-
 #include <stdexcept>
 
 namespace app {
@@ -97,15 +95,15 @@ QString reasonBeforeOpening(const QString& path) {
 
 QString reasonFromEngine(const store::Error& e) {
     switch (e.number() & 0xff) {
-    case SQLITE_NOTADB:
+    case store::code::NotADatabase:
         return texts::ReasonNotADatabase;
-    case SQLITE_CORRUPT:
+    case store::code::Corrupt:
         return texts::ReasonDamaged;
-    case SQLITE_BUSY:
-    case SQLITE_LOCKED:
+    case store::code::Busy:
+    case store::code::Locked:
         return texts::ReasonBusy;
-    case SQLITE_PERM:
-    case SQLITE_AUTH:
+    case store::code::Perm:
+    case store::code::Auth:
         return texts::ReasonNoPermission;
     default:
         return texts::reasonOther(e.description());

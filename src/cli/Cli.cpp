@@ -25,8 +25,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
-#include <sqlite3.h>
-
 #include <cmath>
 #include <map>
 #include <optional>
@@ -845,7 +843,7 @@ int Run::restore(const Arguments& a) {
     app::DatabaseLock lock(w.database);
     if (lock.state() == app::DatabaseLock::State::HeldElsewhere)
         throw store::Error(
-            SQLITE_BUSY,
+            store::code::Busy,
             QStringLiteral("the database is in use%1; close Tolvane first: %2")
                 .arg(lock.ownerUser().isEmpty()
                          ? QString()
@@ -867,7 +865,7 @@ int Run::check(const Arguments&) {
     for (const operations::CheckFinding& f : found)
         print(streams_.out, QStringLiteral("%1: %2\n").arg(f.subject, f.problem));
     throw store::Error(
-        SQLITE_CORRUPT,
+        store::code::Corrupt,
         QStringLiteral("%1 problem(s) found in %2").arg(found.size()).arg(db.path()));
 }
 

@@ -16,8 +16,6 @@
 #include <QDateTime>
 #include <QSet>
 
-#include <sqlite3.h>
-
 #include <algorithm>
 #include <cmath>
 #include <deque>
@@ -99,14 +97,13 @@ std::optional<RowField> rowField(const QString& column) {
     return std::nullopt;
 }
 
-std::optional<double> storedKey(sqlite3_stmt* st, int column) {
-    switch (sqlite3_column_type(st, column)) {
-    case SQLITE_INTEGER:
-    case SQLITE_FLOAT:
-        return sqlite3_column_double(st, column);
-    case SQLITE_TEXT:
-        return dateTimeKey({reinterpret_cast<const char*>(sqlite3_column_text(st, column)),
-                            size_t(sqlite3_column_bytes(st, column))});
+std::optional<double> storedKey(const store::Statement& st, int column) {
+    switch (st.kind(column)) {
+    case store::Statement::Kind::Integer:
+    case store::Statement::Kind::Real:
+        return st.number(column);
+    case store::Statement::Kind::Text:
+        return dateTimeKey(st.utf8(column));
     default:
         return std::nullopt;
     }
@@ -178,7 +175,7 @@ void passRows(store::Database& db, const QString& number, GraphKind kind, Pass p
         bool first = true;
         std::optional<qint64> lastRow;
         while (select.step()) {
-            sqlite3_stmt* st = select.get();
+            const store::Statement& st = select;
             readings::Channels channels;
             if (prepare)
                 for (int i = 1; i <= ChannelCount; ++i)
@@ -207,9 +204,7 @@ void passRows(store::Database& db, const QString& number, GraphKind kind, Pass p
             const readings::Displacements before = row;
 
             if (prepare) {
-                const std::string_view fullDate(
-                    reinterpret_cast<const char*>(sqlite3_column_text(st, dateColumn)),
-                    size_t(sqlite3_column_bytes(st, dateColumn)));
+                const std::string_view fullDate = st.utf8(dateColumn);
                 const readings::OffsetNumbers* offsets = plan.offsetsAt(fullDate);
                 if ((!offsets || !readings::SetZeros(*offsets, channels, channelT, row)) &&
                     onMismatch)
@@ -251,7 +246,7 @@ void passRows(store::Database& db, const QString& number, GraphKind kind, Pass p
                 QStringLiteral("SELECT ReadingDate FROM %1 WHERE _rowid_ = ?1").arg(table));
             lastDate.bind(1, *lastRow);
             if (lastDate.step())
-                collected.lastDate = readings::shownValue(readings::ruleValue(lastDate.get(), 0));
+                collected.lastDate = readings::shownValue(readings::ruleValue(lastDate, 0));
         }
         if (profiles) {
             store::Statement when = db.prepare(
@@ -264,8 +259,8 @@ void passRows(store::Database& db, const QString& number, GraphKind kind, Pass p
                 p.suspect = lastSuspect[drawnRow++];
                 when.bind(1, rowid);
                 if (when.step()) {
-                    p.readingDate = readings::shownValue(readings::ruleValue(when.get(), 0));
-                    p.readingTime = readings::shownValue(readings::ruleValue(when.get(), 1));
+                    p.readingDate = readings::shownValue(readings::ruleValue(when, 0));
+                    p.readingTime = readings::shownValue(readings::ruleValue(when, 1));
                 }
                 when.reset();
                 if (n > 0)

@@ -9,8 +9,6 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <sqlite3.h>
-
 #include <algorithm>
 #include <string>
 #include <utility>
@@ -47,7 +45,7 @@ std::string timeText(const QTime& t) {
 }
 
 void bindText(store::Statement& st, int index, const std::string& text) {
-    sqlite3_bind_text(st.get(), index, text.data(), int(text.size()), SQLITE_TRANSIENT);
+    st.bindUtf8(index, text);
 }
 
 // The columns an append fills for the target: key, date, time, FullDate, the

@@ -4,8 +4,6 @@
 #include "store/Audit.h"
 #include "store/Error.h"
 
-#include <sqlite3.h>
-
 #include <cmath>
 #include <string>
 
@@ -38,7 +36,7 @@ std::string keyMoment(const When& w) {
 }
 
 void bindText(store::Statement& st, int index, std::string_view text) {
-    sqlite3_bind_text(st.get(), index, text.data(), int(text.size()), SQLITE_TRANSIENT);
+    st.bindUtf8(index, text);
 }
 
 double rounded(double v) {

@@ -7,8 +7,6 @@
 #include "sensors/SensorTypes.h"
 #include "store/Schema.h"
 
-#include <sqlite3.h>
-
 #include <QSet>
 #include <QStringList>
 
@@ -87,9 +85,9 @@ std::optional<Reading> latestValid(store::Database& db, const QString& number,
     std::optional<Reading> found;
     if (st.step()) {
         Reading r;
-        r.channelT = readings::ruleValue(st.get(), 0);
+        r.channelT = readings::ruleValue(st, 0);
         for (int i = 1; i <= 10; ++i)
-            r.channels[size_t(i)] = readings::ruleValue(st.get(), i);
+            r.channels[size_t(i)] = readings::ruleValue(st, i);
         r.fullDate = st.text(11);
         r.key = st.text(12);
         found = r;

@@ -10,8 +10,6 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <sqlite3.h>
-
 #include <future>
 
 namespace maintenance {
@@ -98,7 +96,7 @@ void checkOurDatabase(const QString& path, Check depth) {
           store::table::NetworkConfig, store::table::Template})
         if (!db->hasTable(table))
             throw store::Error(
-                SQLITE_NOTADB,
+                store::code::NotADatabase,
                 QStringLiteral("not a Tolvane database (no table %1): %2").arg(table, path));
     // The check reads most pages several times: mapped into memory, and kept
     // in a larger cache, they are read without a system call each time.
@@ -108,7 +106,7 @@ void checkOurDatabase(const QString& path, Check depth) {
                                          : QStringLiteral("PRAGMA quick_check(1)"));
     const QString verdict = check.step() ? check.text(0) : QString();
     if (verdict != QLatin1String("ok"))
-        throw store::Error(SQLITE_CORRUPT,
+        throw store::Error(store::code::Corrupt,
                            QStringLiteral("integrity check failed (%1): %2").arg(verdict, path));
 }
 

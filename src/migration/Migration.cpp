@@ -13,8 +13,6 @@
 #include <QTemporaryFile>
 #include <QTextStream>
 
-#include <sqlite3.h>
-
 #include <algorithm>
 
 namespace migration {
@@ -36,7 +34,7 @@ void checkJetFile(JetFile& jet) {
         if (name.compare(store::table::Sensors, Qt::CaseInsensitive) == 0)
             for (const JetColumn& c : jet.table(name).columns)
                 if (c.name.compare(QLatin1String("InstrumentID"), Qt::CaseInsensitive) == 0) return;
-    throw store::Error(SQLITE_NOTADB, texts::foreign(jet.tableNames()));
+    throw store::Error(store::code::NotADatabase, texts::foreign(jet.tableNames()));
 }
 
 namespace {

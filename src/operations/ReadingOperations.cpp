@@ -5,8 +5,6 @@
 #include "sensors/SensorTypes.h"
 #include "store/Schema.h"
 
-#include <sqlite3.h>
-
 namespace operations {
 
 namespace {
@@ -76,7 +74,7 @@ ReadingsOf forEachReading(store::Database& db, const QString& number,
     line.channels.resize(size_t(of.anchors));
     line.displacements.resize(size_t(of.anchors));
     while (rows.step()) {
-        sqlite3_stmt* st = rows.get();
+        const store::Statement& st = rows;
         line.date = rows.text(0);
         line.time = rows.text(1);
         line.temperature = readings::ruleNumber(st, 2);

@@ -9,8 +9,6 @@
 
 #include <QDir>
 
-#include <sqlite3.h>
-
 namespace operations {
 
 Workspace openWorkspace(const QString& documentsFolder, const QString& database) {
@@ -35,7 +33,7 @@ std::unique_ptr<store::Database> connect(const Workspace& workspace, bool readOn
         throw store::Error(store::code::CantOpen, reason + QStringLiteral(": ") + path);
     // Nothing here may ask whether to convert it: the tool's own command does.
     if (migration::isJetFile(path))
-        throw store::Error(SQLITE_NOTADB, migration::texts::useMigrate(path));
+        throw store::Error(store::code::NotADatabase, migration::texts::useMigrate(path));
     std::unique_ptr<store::Database> db;
     try {
         db = store::Database::open(path, readOnly);
@@ -43,13 +41,14 @@ std::unique_ptr<store::Database> connect(const Workspace& workspace, bool readOn
         throw store::Error(e.number(), app::reasonFromEngine(e) + QStringLiteral(": ") + path);
     }
     if (!db->hasTable(store::table::Sensors))
-        throw store::Error(SQLITE_NOTADB, app::texts::ReasonForeign + QStringLiteral(": ") + path);
+        throw store::Error(store::code::NotADatabase,
+                           app::texts::ReasonForeign + QStringLiteral(": ") + path);
     if (readOnly) return db;
     // Written to only when it is of this program's version: an older file is
     // brought up to date first, a newer one refused.
     const QString fileName = QFileInfo(path).fileName();
     if (maintenance::isNewerThanProgram(*db))
-        throw store::Error(SQLITE_READONLY,
+        throw store::Error(store::code::ReadOnly,
                            app::texts::newerSchemaKept(fileName, store::schemaVersion(*db),
                                                        store::currentSchemaVersion()));
     if (const auto done = maintenance::upgradeDatabase(*db, workspace.dataFolder, path, today))
@@ -66,7 +65,7 @@ void writeTransaction(store::Database& db, const std::function<void()>& f) {
         // A compaction or restore renames a new file over this one: what is
         // written to the old one would be lost.
         if (db.hasMoved())
-            throw store::Error(SQLITE_BUSY,
+            throw store::Error(store::code::Busy,
                                QStringLiteral("the database file was replaced while it was open; "
                                               "run the command again: ") +
                                    db.path());

@@ -3,8 +3,6 @@
 #include "app/TextFormat.h"
 #include "readings/ReadingStore.h"
 
-#include <sqlite3.h>
-
 namespace readings {
 
 namespace {
@@ -79,23 +77,20 @@ void SetHeadlocs(HeadLocation head, int numNodes, Displacements& row) {
     }
 }
 
-QVariant ruleValue(sqlite3_stmt* row, int column) {
-    switch (sqlite3_column_type(row, column)) {
-    case SQLITE_NULL:
+QVariant ruleValue(const store::Statement& row, int column) {
+    switch (row.kind(column)) {
+    case store::Statement::Kind::Null:
         return {};
-    case SQLITE_INTEGER:
-    case SQLITE_FLOAT:
-        return sqlite3_column_double(row, column);
+    case store::Statement::Kind::Integer:
+    case store::Statement::Kind::Real:
+        return *row.number(column);
     default:
-        return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(row, column)),
-                                 sqlite3_column_bytes(row, column));
+        return row.text(column);
     }
 }
 
-std::optional<double> ruleNumber(sqlite3_stmt* row, int column) {
-    const int type = sqlite3_column_type(row, column);
-    if (type == SQLITE_INTEGER || type == SQLITE_FLOAT) return sqlite3_column_double(row, column);
-    return std::nullopt;
+std::optional<double> ruleNumber(const store::Statement& row, int column) {
+    return row.number(column);
 }
 
 } // namespace readings

@@ -3,13 +3,13 @@
 // one row's values; the graphs apply it to the rows they select.
 #pragma once
 
+#include "store/Database.h"
+
 #include <QString>
 #include <QVariant>
 
 #include <array>
 #include <optional>
-
-struct sqlite3_stmt;
 
 namespace readings {
 
@@ -36,9 +36,9 @@ using OffsetNumbers = std::array<std::optional<double>, 11>;
 
 // A column of a reading row as the rule takes it: a number as a double, text
 // as text, nothing for no value.
-QVariant ruleValue(sqlite3_stmt* row, int column);
+QVariant ruleValue(const store::Statement& row, int column);
 // The column's number; nothing for text or no value.
-std::optional<double> ruleNumber(sqlite3_stmt* row, int column);
+std::optional<double> ruleNumber(const store::Statement& row, int column);
 
 Offsets GetOffsets(const Channels& zeroReading);
 OffsetNumbers offsetNumbers(const Offsets& offsets);

@@ -4,8 +4,6 @@
 #include "store/Audit.h"
 #include "store/Schema.h"
 
-#include <sqlite3.h>
-
 namespace readings {
 
 namespace {
@@ -22,7 +20,7 @@ QString channelList() {
 Channels channelsOf(store::Statement& st) {
     Channels channels;
     for (int i = 1; i <= 10; ++i)
-        channels[size_t(i)] = ruleValue(st.get(), i - 1);
+        channels[size_t(i)] = ruleValue(st, i - 1);
     return channels;
 }
 
@@ -109,7 +107,7 @@ qint64 setZero(store::Database& db, const QString& sensorNumber, const QString& 
         insert.bind(5, store::actorUser(db));
         insert.bind(6, store::actorStamp(db));
         insert.run();
-        id = sqlite3_last_insert_rowid(db.handle());
+        id = db.lastInsertId();
         store::AuditEntry e;
         e.operation = store::operation::ZeroSet;
         e.sensor = sensorNumber;

@@ -81,6 +81,25 @@ QString Statement::text(int column) const {
     return p ? QString::fromUtf8(p, sqlite3_column_bytes(stmt_, column)) : QString();
 }
 
+void Statement::bindUtf8(int index, std::string_view value) {
+    sqlite3_bind_text(stmt_, index, value.data(), int(value.size()), SQLITE_TRANSIENT);
+}
+
+Statement::Kind Statement::kind(int column) const {
+    switch (sqlite3_column_type(stmt_, column)) {
+    case SQLITE_INTEGER:
+        return Kind::Integer;
+    case SQLITE_FLOAT:
+        return Kind::Real;
+    case SQLITE_TEXT:
+        return Kind::Text;
+    case SQLITE_BLOB:
+        return Kind::Blob;
+    default:
+        return Kind::Null;
+    }
+}
+
 std::optional<double> Statement::number(int column) const {
     const int type = sqlite3_column_type(stmt_, column);
     if (type != SQLITE_INTEGER && type != SQLITE_FLOAT) return std::nullopt;
@@ -299,6 +318,10 @@ void Database::giveBack(std::string key, sqlite3_stmt* stmt) noexcept {
 
 int Database::changes() const {
     return sqlite3_changes(db_);
+}
+
+qint64 Database::lastInsertId() const {
+    return sqlite3_last_insert_rowid(db_);
 }
 
 bool Database::hasTable(const QString& name) {

@@ -46,7 +46,12 @@ public:
     void bind(int index, qint64 value);
     void bind(int index, double value);
     void bind(int index, const QString& value);
+    // Text given as UTF-8 bytes, copied at once.
+    void bindUtf8(int index, std::string_view value);
 
+    // What the column of the current row holds.
+    enum class Kind { Null, Integer, Real, Text, Blob };
+    Kind kind(int column) const;
     qint64 int64(int column) const;
     QString text(int column) const;
     // A stored number; nothing for text, a blob or no value.
@@ -108,6 +113,8 @@ public:
 
     // Rows inserted, changed or deleted by the last statement that wrote any.
     int changes() const;
+    // The row id the last insert through this connection gave its row.
+    qint64 lastInsertId() const;
 
     // What a row set needs to know whether a table may have changed since it
     // last looked: rows written to it through this connection, changes this

@@ -31,6 +31,16 @@ inline constexpr int Misuse = 21;            // SQLITE_MISUSE
 inline constexpr int Range = 25;             // SQLITE_RANGE
 inline constexpr int CantOpen = 14;          // SQLITE_CANTOPEN
 inline constexpr int DatatypeRefused = 3091; // SQLITE_CONSTRAINT_DATATYPE
+inline constexpr int Perm = 3;               // SQLITE_PERM
+inline constexpr int Busy = 5;               // SQLITE_BUSY
+inline constexpr int Locked = 6;             // SQLITE_LOCKED
+inline constexpr int ReadOnly = 8;           // SQLITE_READONLY
+inline constexpr int Interrupt = 9;          // SQLITE_INTERRUPT
+inline constexpr int IoErr = 10;             // SQLITE_IOERR
+inline constexpr int Corrupt = 11;           // SQLITE_CORRUPT
+inline constexpr int Full = 13;              // SQLITE_FULL
+inline constexpr int Auth = 23;              // SQLITE_AUTH
+inline constexpr int NotADatabase = 26;      // SQLITE_NOTADB
 // No row is current (before the first, after the last, or just deleted); the
 // number the original cursors gave this failure.
 inline constexpr int NoCurrentRow = 3021;

@@ -4,8 +4,6 @@
 #include "app/Texts.h"
 #include "store/Error.h"
 
-#include <sqlite3.h>
-
 namespace app {
 
 namespace {
@@ -21,19 +19,19 @@ QString refusedNumber(const QStringList& typedNumbers) {
 
 QString engineReason(const store::Error& e) {
     switch (e.number() & 0xff) {
-    case SQLITE_BUSY:
-    case SQLITE_LOCKED:
+    case store::code::Busy:
+    case store::code::Locked:
         return texts::WhyLocked;
-    case SQLITE_FULL:
+    case store::code::Full:
         return texts::WhyDiskFull;
-    case SQLITE_READONLY:
+    case store::code::ReadOnly:
         return texts::WhyReadOnly;
-    case SQLITE_IOERR:
+    case store::code::IoErr:
         return texts::WhyWriteFailed;
-    case SQLITE_CANTOPEN:
+    case store::code::CantOpen:
         return texts::WhyCannotOpen;
-    case SQLITE_CORRUPT:
-    case SQLITE_NOTADB:
+    case store::code::Corrupt:
+    case store::code::NotADatabase:
         return texts::WhyDamaged;
     default:
         return e.description();

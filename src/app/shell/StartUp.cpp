@@ -19,8 +19,6 @@
 #include <QStandardPaths>
 #include <QTextStream>
 
-#include <sqlite3.h>
-
 #include <stdexcept>
 
 namespace app {
@@ -62,7 +60,8 @@ std::unique_ptr<store::Database> ConnectionPrefetch::take(const QString& path) {
     } catch (const store::Error& e) {
         // A lock met just now would only be waited for a second time.
         const int primary = e.number() & 0xff;
-        if (path == path_ && (primary == SQLITE_BUSY || primary == SQLITE_LOCKED)) throw;
+        if (path == path_ && (primary == store::code::Busy || primary == store::code::Locked))
+            throw;
     } catch (...) {
     }
     return nullptr;
@@ -145,13 +144,13 @@ bool connectDatabase(AppState& state, const QString& path, ConnectionPrefetch* p
     state.ReadOnly = false;
 
     QString reason = reasonBeforeOpening(path);
-    int number = reason == texts::ReasonEmpty     ? SQLITE_NOTADB
-                 : reason == texts::ReasonDamaged ? SQLITE_CORRUPT
+    int number = reason == texts::ReasonEmpty     ? store::code::NotADatabase
+                 : reason == texts::ReasonDamaged ? store::code::Corrupt
                                                   : store::code::CantOpen;
     // The user said No to converting it; the engine would only call it no database.
     if (reason.isEmpty() && migration::isJetFile(path)) {
         reason = migration::texts::NotConverted;
-        number = SQLITE_NOTADB;
+        number = store::code::NotADatabase;
     }
     if (reason.isEmpty()) {
         try {
@@ -168,7 +167,7 @@ bool connectDatabase(AppState& state, const QString& path, ConnectionPrefetch* p
                     {store::systemUserName(), [clock = state.env.clock] { return clock->now(); }});
             if (!state.cnDatabase->hasTable(store::table::Sensors)) {
                 reason = texts::ReasonForeign;
-                number = SQLITE_NOTADB;
+                number = store::code::NotADatabase;
             }
         } catch (const store::Error& e) {
             reason = reasonFromEngine(e);

@@ -4,8 +4,6 @@
 #include "graphs/Texts.h"
 #include "store/RowSet.h"
 
-#include <sqlite3.h>
-
 #include <QRubberBand>
 #include <QSaveFile>
 
@@ -598,7 +596,7 @@ void Chart::resolveBindings() {
                 if (!st) return;
                 for (size_t c = 0; c < values.size(); ++c) {
                     values[c] = st->number(int(c) + 1);
-                    if (!values[c] && sqlite3_column_type(st->get(), int(c) + 1) == SQLITE_TEXT)
+                    if (!values[c] && st->kind(int(c) + 1) == store::Statement::Kind::Text)
                         values[c] = graphs::dateTimeKey(st->utf8(int(c) + 1));
                 }
                 for (size_t s = 0; s < series.size(); ++s) {

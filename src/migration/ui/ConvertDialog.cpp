@@ -10,8 +10,6 @@
 #include <QDir>
 #include <QProgressDialog>
 
-#include <sqlite3.h>
-
 namespace migration {
 
 namespace {
@@ -55,7 +53,7 @@ std::optional<QString> convert(app::AppState& state, const QString& path) {
     } catch (const store::Error& e) {
         progress.close();
         // A cancel is the user's own choice, not a failure to log.
-        if (e.number() != SQLITE_INTERRUPT) throw;
+        if (e.number() != store::code::Interrupt) throw;
         prompter.ask({e.description(), app::texts::AppTitle, app::Icon::Information});
         return std::nullopt;
     }
