@@ -28,11 +28,13 @@ void exportStatusWorkbook(const StatusModel& model, const QString& path) {
     const int sheet = book.addSheet(QStringLiteral("Status"), columns);
     for (int r = 0; r < model.rowCount(); ++r) {
         std::vector<QVariant> cells;
+        std::vector<QColor> fills;
         for (int c = 0; c < StatusModel::ColumnCount; ++c) {
             const QString text = model.cellText(r, c);
             cells.push_back(text.isEmpty() ? QVariant() : QVariant(text));
+            fills.push_back(model.index(r, c).data(Qt::BackgroundRole).value<QColor>());
         }
-        book.addRow(sheet, cells);
+        book.addRow(sheet, cells, fills);
     }
     book.finish();
 }

@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <map>
 #include <memory>
 
 namespace outputs {
@@ -95,7 +96,24 @@ struct Formats {
         dateTime = workbook_add_format(book);
         format_set_num_format(dateTime, texts::SheetDateTimeFormat);
     }
+    // One format per colour, made the first time it is asked for.
+    lxw_format* fill(lxw_workbook* book, const QColor& colour) {
+        if (!colour.isValid()) return nullptr;
+        const QRgb rgb = colour.rgb() & 0xffffff;
+        auto& format = fills[rgb];
+        if (!format) {
+            format = workbook_add_format(book);
+            format_set_bg_color(format, lxw_color_t(rgb));
+            format_set_pattern(format, LXW_PATTERN_SOLID);
+            // Dark text on a light colour, by its perceived brightness.
+            const bool dark =
+                0.299 * colour.redF() + 0.587 * colour.greenF() + 0.114 * colour.blueF() < 0.55;
+            format_set_font_color(format, dark ? LXW_COLOR_WHITE : LXW_COLOR_BLACK);
+        }
+        return format;
+    }
     lxw_format *bold, *date, *time, *dateTime;
+    std::map<QRgb, lxw_format*> fills;
 };
 
 // The sheet being written: cells and the widest text of each column.
@@ -118,9 +136,10 @@ public:
         next_ = 1;
     }
 
-    void row(const std::vector<QVariant>& cells) {
+    void row(const std::vector<QVariant>& cells,
+             const std::vector<lxw_format*>& fills = std::vector<lxw_format*>()) {
         for (size_t c = 0; c < columns_.size() && c < cells.size(); ++c)
-            cell(next_, c, cells[c]);
+            cell(next_, c, cells[c], c < fills.size() ? fills[c] : nullptr);
         ++next_;
     }
 
@@ -136,7 +155,7 @@ public:
 private:
     static constexpr double Room = 2.5;
 
-    void cell(lxw_row_t row, size_t c, const QVariant& value) {
+    void cell(lxw_row_t row, size_t c, const QVariant& value, lxw_format* fill) {
         if (value.isNull() || !value.isValid()) return;
         switch (columns_[c].kind) {
         case SheetKind::Flag:
@@ -147,11 +166,11 @@ private:
         case SheetKind::Number:
             if (value.typeId() == QMetaType::Double || value.typeId() == QMetaType::LongLong ||
                 value.typeId() == QMetaType::Int) {
-                number(row, c, value.toDouble());
+                number(row, c, value.toDouble(), fill);
                 return;
             }
             if (const auto n = app::toNumber(value.toString())) {
-                number(row, c, *n);
+                number(row, c, *n, fill);
                 return;
             }
             break;
@@ -193,7 +212,7 @@ private:
             break;
         }
         const QString s = value.toString();
-        if (!s.isEmpty()) text(row, c, s, nullptr);
+        if (!s.isEmpty()) text(row, c, s, fill);
     }
 
     void moment(lxw_row_t row, size_t c, lxw_datetime when, lxw_format* format, int width) {
@@ -201,8 +220,8 @@ private:
               columns_[c].title);
         widths_[c] = std::max(widths_[c], width);
     }
-    void number(lxw_row_t row, size_t c, double value) {
-        check(worksheet_write_number(sheet_, row, lxw_col_t(c), value, nullptr), columns_[c].title);
+    void number(lxw_row_t row, size_t c, double value, lxw_format* format) {
+        check(worksheet_write_number(sheet_, row, lxw_col_t(c), value, format), columns_[c].title);
         widths_[c] = std::max(widths_[c], numberWidth(value));
     }
     void text(lxw_row_t row, size_t c, const QString& s, lxw_format* format) {
@@ -280,6 +299,16 @@ int WorkbookWriter::addSheet(const QString& name, const std::vector<SheetColumn>
 
 void WorkbookWriter::addRow(int sheet, const std::vector<QVariant>& cells) {
     book_->sheets.at(size_t(sheet)).row(cells);
+}
+
+void WorkbookWriter::addRow(int sheet, const std::vector<QVariant>& cells,
+                            const std::vector<QColor>& fills) {
+    Book& b = *book_;
+    std::vector<lxw_format*> formats;
+    formats.reserve(fills.size());
+    for (const QColor& colour : fills)
+        formats.push_back(b.formats->fill(b.book.get(), colour));
+    b.sheets.at(size_t(sheet)).row(cells, formats);
 }
 
 void WorkbookWriter::finish() {

@@ -3,6 +3,7 @@
 // says and fitted to its contents.
 #pragma once
 
+#include <QColor>
 #include <QString>
 #include <QVariant>
 
@@ -57,6 +58,10 @@ public:
     // The next row of a sheet, a cell per column; a null value leaves its cell
     // empty. The rows of each sheet go in order; sheets may take turns.
     void addRow(int sheet, const std::vector<QVariant>& cells);
+    // The same, each text or number cell filled with its colour in fills (an
+    // invalid colour, or none given, leaves it plain) and lettered in black or
+    // white, whichever reads on it.
+    void addRow(int sheet, const std::vector<QVariant>& cells, const std::vector<QColor>& fills);
     // Columns fitted, the file written and renamed into place.
     void finish();
 

@@ -284,6 +284,39 @@ print(repr(rows[5][0]), round(rows[5][1], 9), rows[4][2])
                      "datetime.datetime(2025, 3, 1, 4, 0) 0.03 None", ""}));
 }
 
+// A status sheet's colours as another program sees them: the fill, and
+// letters that read on it.
+TEST_F(WorkbookTest, FilledCellsKeepTheirColourInAnotherProgram) {
+    const QString python = pythonWithOpenpyxl();
+    if (python.isEmpty())
+        GTEST_SKIP() << "no python3 with openpyxl (python3-openpyxl) is installed";
+    {
+        outputs::WorkbookWriter book(target());
+        const int sheet = book.addSheet(QStringLiteral("Status"),
+                                        {{QStringLiteral("Status"), outputs::SheetKind::Text},
+                                         {QStringLiteral("Value"), outputs::SheetKind::Number},
+                                         {QStringLiteral("Plain"), outputs::SheetKind::Text}});
+        book.addRow(sheet, {QStringLiteral("Alarm"), 12.5, QStringLiteral("x")},
+                    {QColor(0xff, 0xbf, 0x00), QColor(0x20, 0x20, 0x60), QColor()});
+        book.addRow(sheet, {QStringLiteral("normal"), 1.0, QStringLiteral("y")});
+        book.finish();
+    }
+    const char* script = R"(import sys, openpyxl
+sheet = openpyxl.load_workbook(sys.argv[1]).active
+for row in sheet.iter_rows(min_row=2):
+    print([(c.value, c.fill.fill_type, c.fill.fgColor.rgb if c.fill.fill_type else None,
+            c.font.color.rgb if c.fill.fill_type else None) for c in row])
+)";
+    QProcess reader;
+    reader.start(python, {QStringLiteral("-c"), script, target()});
+    ASSERT_TRUE(reader.waitForFinished(60000));
+    EXPECT_EQ(QString::fromUtf8(reader.readAllStandardError()), "");
+    EXPECT_EQ(reader.readAllStandardOutput().toStdString(),
+              "[('Alarm', 'solid', 'FFFFBF00', 'FF000000'), (12.5, 'solid', 'FF202060', "
+              "'FFFFFFFF'), ('x', None, None, None)]\n"
+              "[('normal', None, None, None), (1, None, None, None), ('y', None, None, None)]\n");
+}
+
 // A name a sheet cannot have keeps the default one.
 class SheetNameTest : public WorkbookTest,
                       public ::testing::WithParamInterface<std::pair<const char*, const char*>> {};
