@@ -14,8 +14,6 @@
 #include <QJsonObject>
 #include <QVariant>
 
-#include <sqlite3.h>
-
 #include <cmath>
 #include <map>
 #include <optional>
@@ -142,22 +140,20 @@ Mapping mapColumns(const std::vector<Target>& targets, const std::vector<SourceC
     return m;
 }
 
-// The text of a value as a finding shows it.
-QString shownValue(sqlite3_stmt* st, int i) {
-    switch (sqlite3_column_type(st, i)) {
-    case SQLITE_NULL:
-        return QStringLiteral("(none)");
-    case SQLITE_BLOB:
-        return QStringLiteral("(%1 bytes)").arg(sqlite3_column_bytes(st, i));
-    default:
-        return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, i)),
-                                 sqlite3_column_bytes(st, i));
-    }
+QString textOf(const store::Statement& st, int i) {
+    return st.text(i);
 }
 
-QString textOf(sqlite3_stmt* st, int i) {
-    return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, i)),
-                             sqlite3_column_bytes(st, i));
+// The text of a value as a finding shows it.
+QString shownValue(const store::Statement& st, int i) {
+    switch (st.kind(i)) {
+    case store::Statement::Kind::Null:
+        return QStringLiteral("(none)");
+    case store::Statement::Kind::Blob:
+        return QStringLiteral("(%1 bytes)").arg(st.blob(i).size());
+    default:
+        return textOf(st, i);
+    }
 }
 
 QString numberText(double d) {
@@ -186,8 +182,8 @@ std::optional<QDateTime> momentOf(const QString& raw) {
     return std::nullopt;
 }
 
-std::optional<QDateTime> momentAt(sqlite3_stmt* st, int i) {
-    if (i < 0 || sqlite3_column_type(st, i) != SQLITE_TEXT) return std::nullopt;
+std::optional<QDateTime> momentAt(const store::Statement& st, int i) {
+    if (i < 0 || st.kind(i) != store::Statement::Kind::Text) return std::nullopt;
     return momentOf(textOf(st, i));
 }
 
@@ -197,10 +193,11 @@ using Value = std::optional<QVariant>;
 class Converter {
 public:
     // why: set when the value could not be kept as it was.
-    Value convert(Form form, const SourceColumn& column, sqlite3_stmt* st, int i, QString& why) {
-        const int type = sqlite3_column_type(st, i);
-        if (type == SQLITE_NULL) return std::nullopt;
-        if (type == SQLITE_BLOB) {
+    Value convert(Form form, const SourceColumn& column, const store::Statement& st, int i,
+                  QString& why) {
+        const store::Statement::Kind type = st.kind(i);
+        if (type == store::Statement::Kind::Null) return std::nullopt;
+        if (type == store::Statement::Kind::Blob) {
             why = QStringLiteral("binary data where %1 keeps %2")
                       .arg(column.name, form == Form::Number ? QStringLiteral("numbers")
                                                              : QStringLiteral("text"));
@@ -213,13 +210,13 @@ public:
         case Form::Count:
             return whole(form, st, i, type, why);
         case Form::YesNo:
-            if (type != SQLITE_TEXT)
-                return QVariant(QString(sqlite3_column_double(st, i) != 0 ? QStringLiteral("Yes")
-                                                                          : QStringLiteral("No")));
+            if (type != store::Statement::Kind::Text)
+                return QVariant(
+                    QString(*st.number(i) != 0 ? QStringLiteral("Yes") : QStringLiteral("No")));
             return QVariant(textOf(st, i));
         case Form::YearFirst:
         case Form::ShortDate:
-            if (type == SQLITE_TEXT) {
+            if (type == store::Statement::Kind::Text) {
                 const QString text = textOf(st, i);
                 // Text typed in by hand is kept as typed unless it is a Jet date.
                 if (!column.isDate()) return QVariant(text);
@@ -232,17 +229,17 @@ public:
             why = QStringLiteral("a date that cannot be read");
             return std::nullopt;
         default:
-            if (type == SQLITE_TEXT) return QVariant(textOf(st, i));
-            if (type == SQLITE_INTEGER)
-                return QVariant(QString::number(sqlite3_column_int64(st, i)));
-            return QVariant(numberText(sqlite3_column_double(st, i)));
+            if (type == store::Statement::Kind::Text) return QVariant(textOf(st, i));
+            if (type == store::Statement::Kind::Integer)
+                return QVariant(QString::number(st.int64(i)));
+            return QVariant(numberText(*st.number(i)));
         }
     }
 
 private:
-    Value number(sqlite3_stmt* st, int i, int type, QString& why) {
-        if (type == SQLITE_INTEGER) return QVariant(double(sqlite3_column_int64(st, i)));
-        if (type == SQLITE_FLOAT) return QVariant(sqlite3_column_double(st, i));
+    Value number(const store::Statement& st, int i, store::Statement::Kind type, QString& why) {
+        if (type == store::Statement::Kind::Integer) return QVariant(double(st.int64(i)));
+        if (type == store::Statement::Kind::Real) return QVariant(*st.number(i));
         const QString text = textOf(st, i).trimmed();
         if (text.isEmpty()) return std::nullopt;
         if (const auto n = app::toNumber(app::withDecimalPoint(text))) return QVariant(*n);
@@ -250,8 +247,9 @@ private:
         return std::nullopt;
     }
 
-    Value whole(Form form, sqlite3_stmt* st, int i, int type, QString& why) {
-        if (type == SQLITE_TEXT) {
+    Value whole(Form form, const store::Statement& st, int i, store::Statement::Kind type,
+                QString& why) {
+        if (type == store::Statement::Kind::Text) {
             const QString text = textOf(st, i).trimmed();
             if (text.isEmpty()) return std::nullopt;
             if (form == Form::Flag) {
@@ -269,12 +267,12 @@ private:
             }
             return wholeOf(form, *n, why);
         }
-        if (type == SQLITE_INTEGER) {
-            const qint64 v = sqlite3_column_int64(st, i);
+        if (type == store::Statement::Kind::Integer) {
+            const qint64 v = st.int64(i);
             // Jet's Yes is -1 where it is stored as a number.
             return QVariant(form == Form::Flag ? qint64(v != 0) : v);
         }
-        return wholeOf(form, sqlite3_column_double(st, i), why);
+        return wholeOf(form, *st.number(i), why);
     }
 
     Value wholeOf(Form form, double v, QString& why) {
@@ -288,38 +286,33 @@ private:
     }
 };
 
-void bindValue(sqlite3_stmt* st, int index, const Value& v) {
+void bindValue(store::Statement& st, int index, const Value& v) {
     if (!v) {
-        sqlite3_bind_null(st, index);
+        st.bindNull(index);
         return;
     }
     switch (v->typeId()) {
     case QMetaType::LongLong:
-        sqlite3_bind_int64(st, index, v->toLongLong());
+        st.bind(index, qint64(v->toLongLong()));
         break;
     case QMetaType::Double:
-        sqlite3_bind_double(st, index, v->toDouble());
+        st.bind(index, v->toDouble());
         break;
-    default: {
-        const QByteArray utf8 = v->toString().toUtf8();
-        sqlite3_bind_text(st, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
-    }
+    default:
+        st.bind(index, v->toString());
     }
 }
 
-QJsonValue jsonOf(sqlite3_stmt* st, int i) {
-    switch (sqlite3_column_type(st, i)) {
-    case SQLITE_NULL:
+QJsonValue jsonOf(const store::Statement& st, int i) {
+    switch (st.kind(i)) {
+    case store::Statement::Kind::Null:
         return QJsonValue::Null;
-    case SQLITE_INTEGER:
-        return QJsonValue(qint64(sqlite3_column_int64(st, i)));
-    case SQLITE_FLOAT:
-        return QJsonValue(sqlite3_column_double(st, i));
-    case SQLITE_BLOB:
-        return QJsonValue(
-            QString::fromLatin1(QByteArray(static_cast<const char*>(sqlite3_column_blob(st, i)),
-                                           sqlite3_column_bytes(st, i))
-                                    .toBase64()));
+    case store::Statement::Kind::Integer:
+        return QJsonValue(qint64(st.int64(i)));
+    case store::Statement::Kind::Real:
+        return QJsonValue(*st.number(i));
+    case store::Statement::Kind::Blob:
+        return QJsonValue(QString::fromLatin1(st.blob(i).toBase64()));
     default:
         return QJsonValue(textOf(st, i));
     }
@@ -367,30 +360,30 @@ public:
     QStringList sensors(const QString& from) {
         QStringList numbers;
         std::set<QString> seen;
-        copyRows(from, store::table::Sensors, sensorTargets(),
-                 [&](sqlite3_stmt* st, const Mapping&, std::vector<Value>& v, qint64 row) {
-                     const QString number = v[0] ? v[0]->toString().trimmed() : QString();
-                     if (number.isEmpty()) {
-                         setAside(from, row, st, QStringLiteral("no sensor number"));
-                         return false;
-                     }
-                     if (!seen.insert(number.toLower()).second) {
-                         setAside(
-                             from, row, st,
+        copyRows(
+            from, store::table::Sensors, sensorTargets(),
+            [&](const store::Statement& st, const Mapping&, std::vector<Value>& v, qint64 row) {
+                const QString number = v[0] ? v[0]->toString().trimmed() : QString();
+                if (number.isEmpty()) {
+                    setAside(from, row, st, QStringLiteral("no sensor number"));
+                    return false;
+                }
+                if (!seen.insert(number.toLower()).second) {
+                    setAside(from, row, st,
                              QStringLiteral("sensor number %1 twice; the first kept").arg(number));
-                         return false;
-                     }
-                     // The reading table is found by the number without the blanks.
-                     if (v[0]->toString() != number) {
-                         ++report_.changed;
-                         finding(from, number,
-                                 QStringLiteral("InstrumentID \"%1\" stored without its blanks")
-                                     .arg(v[0]->toString()));
-                         v[0] = QVariant(number);
-                     }
-                     numbers << number;
-                     return true;
-                 });
+                    return false;
+                }
+                // The reading table is found by the number without the blanks.
+                if (v[0]->toString() != number) {
+                    ++report_.changed;
+                    finding(from, number,
+                            QStringLiteral("InstrumentID \"%1\" stored without its blanks")
+                                .arg(v[0]->toString()));
+                    v[0] = QVariant(number);
+                }
+                numbers << number;
+                return true;
+            });
         return numbers;
     }
 
@@ -426,9 +419,8 @@ public:
         }
         const std::vector<Target> targets = readingTargets();
         copyRows(*from, number, targets,
-                 [&](sqlite3_stmt* st, const Mapping& m, std::vector<Value>& v, qint64 row) {
-                     return readingRow(*from, number, st, m, v, row);
-                 });
+                 [&](const store::Statement& st, const Mapping& m, std::vector<Value>& v,
+                     qint64 row) { return readingRow(*from, number, st, m, v, row); });
     }
 
     void leftOut(const QSet<QString>& used) {
@@ -452,8 +444,8 @@ public:
     }
 
 private:
-    using RowRule =
-        std::function<bool(sqlite3_stmt*, const Mapping&, std::vector<Value>&, qint64 row)>;
+    using RowRule = std::function<bool(const store::Statement&, const Mapping&, std::vector<Value>&,
+                                       qint64 row)>;
 
     qint64 rowsOf(const QString& table) {
         store::Statement st =
@@ -507,18 +499,19 @@ private:
     }
 
     // A whole row that could not become one of ours.
-    void setAside(const QString& table, qint64 row, sqlite3_stmt* st, const QString& reason) {
+    void setAside(const QString& table, qint64 row, const store::Statement& st,
+                  const QString& reason) {
         QJsonObject data;
-        for (int i = 0; i < sqlite3_column_count(st); ++i)
-            data.insert(QString::fromUtf8(sqlite3_column_name(st, i)), jsonOf(st, i));
+        for (int i = 0; i < st.columnCount(); ++i)
+            data.insert(st.columnName(i), jsonOf(st, i));
         keepAside(table, row, reason, data);
         ++report_.dropped;
         finding(table, QStringLiteral("row %1").arg(row),
                 QStringLiteral("kept aside in %1 (%2)").arg(SetAsideTable, reason));
     }
 
-    bool readingRow(const QString& from, const QString& number, sqlite3_stmt* st, const Mapping& m,
-                    std::vector<Value>& v, qint64 row) {
+    bool readingRow(const QString& from, const QString& number, const store::Statement& st,
+                    const Mapping& m, std::vector<Value>& v, qint64 row) {
         // The moment: FullDate, else ReadingDate and ReadingTime, else the key's end.
         const int full = m.from[14], date = m.from[1], time = m.from[2], key = m.from[0];
         std::optional<QDateTime> moment = momentAt(st, full);
@@ -527,7 +520,7 @@ private:
             const auto t = momentAt(st, time);
             parts = QDateTime(d->date(), t ? t->time() : QTime(0, 0));
         }
-        const QString keyText = key >= 0 && sqlite3_column_type(st, key) == SQLITE_TEXT
+        const QString keyText = key >= 0 && st.kind(key) == store::Statement::Kind::Text
                                     ? textOf(st, key).trimmed()
                                     : QString();
         if (!moment) moment = parts;
@@ -590,16 +583,16 @@ private:
         store::Statement select =
             src_.prepare(QStringLiteral("SELECT rowid AS rowid_, * FROM ") +
                          store::quoteName(from) + QStringLiteral(" ORDER BY rowid"));
-        sqlite3_stmt* st = select.get();
+        const store::Statement& st = select;
         if (progress_ && !progress_(to, done_, total_))
-            throw store::Error(SQLITE_INTERRUPT, texts::Cancelled);
+            throw store::Error(store::code::Interrupt, texts::Cancelled);
         Converter convert;
         std::vector<Value> values(targets.size());
         AdoptedTable outcome{from, to, 0, 0};
         // Column 0 of the select is the rowid.
         auto at = [](int i) { return i + 1; };
         while (select.step()) {
-            const qint64 row = sqlite3_column_int64(st, 0);
+            const qint64 row = st.int64(0);
             ++outcome.read;
             tick(to);
             for (size_t i = 0; i < targets.size(); ++i) {
@@ -627,7 +620,7 @@ private:
                 if (f >= 0) f = at(f);
             if (rule && !rule(st, shifted, values, row)) continue;
             for (size_t i = 0; i < values.size(); ++i)
-                bindValue(insert.get(), int(i) + 1, values[i]);
+                bindValue(insert, int(i) + 1, values[i]);
             insert.run();
             if (db_.changes() == 0) {
                 setAside(from, row, st,
@@ -658,7 +651,7 @@ private:
     void tick(const QString& table) {
         ++done_;
         if (progress_ && done_ % 4096 == 0 && !progress_(table, done_, total_))
-            throw store::Error(SQLITE_INTERRUPT, texts::Cancelled);
+            throw store::Error(store::code::Interrupt, texts::Cancelled);
     }
 
     store::Database& src_;
@@ -700,7 +693,8 @@ AdoptReport adoptCopy(const QString& copyPath, const QString& target, const QStr
             Adopter adopter(*source, *db, progress, findings, report);
             const auto sensors = adopter.sourceTable(store::table::Sensors);
             if (!sensors || !adopter.hasColumn(*sensors, QStringLiteral("InstrumentID")))
-                throw store::Error(SQLITE_NOTADB, texts::foreign(adopter.sourceTables()));
+                throw store::Error(store::code::NotADatabase,
+                                   texts::foreign(adopter.sourceTables()));
             adopter.countRows();
             db->immediateTransaction([&] {
                 QSet<QString> used{store::table::Sensors.toLower(),
@@ -735,7 +729,7 @@ AdoptReport adoptCopy(const QString& copyPath, const QString& target, const QStr
             // Checked before it takes its place.
             store::Statement check = db->prepare(QStringLiteral("PRAGMA integrity_check"));
             if (!check.step() || check.text(0) != QLatin1String("ok"))
-                throw store::Error(SQLITE_CORRUPT, texts::VerifyFailed);
+                throw store::Error(store::code::Corrupt, texts::VerifyFailed);
             if (store::schemaVersion(*db) != store::currentSchemaVersion())
                 throw store::Error(store::code::Error, texts::VerifyFailed);
             for (const AdoptedTable& t : report.tables) {

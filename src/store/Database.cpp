@@ -112,6 +112,19 @@ std::string_view Statement::utf8(int column) const {
              : std::string_view();
 }
 
+QByteArray Statement::blob(int column) const {
+    const auto* p = static_cast<const char*>(sqlite3_column_blob(stmt_, column));
+    return p ? QByteArray(p, sqlite3_column_bytes(stmt_, column)) : QByteArray();
+}
+
+int Statement::columnCount() const {
+    return sqlite3_column_count(stmt_);
+}
+
+QString Statement::columnName(int column) const {
+    return QString::fromUtf8(sqlite3_column_name(stmt_, column));
+}
+
 // ---------------------------------------------------------------- Database
 
 namespace {

@@ -58,6 +58,10 @@ public:
     std::optional<double> number(int column) const;
     // The column as UTF-8 text, valid until the next step.
     std::string_view utf8(int column) const;
+    // The column's bytes as stored (a blob's, or a text's UTF-8).
+    QByteArray blob(int column) const;
+    int columnCount() const;
+    QString columnName(int column) const;
 
 private:
     Database* owner_;
