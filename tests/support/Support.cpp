@@ -5,6 +5,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QUuid>
+
+#include <libpq-fe.h>
+
+#include <stdexcept>
 
 namespace testing_support {
 
@@ -204,6 +209,91 @@ std::vector<store::AuditRecord> auditTrail(store::Database& db) {
 void refuseAuditEntries(store::Database& db) {
     db.execute(QStringLiteral("CREATE TRIGGER RefuseAudit BEFORE INSERT ON AuditTrail "
                               "BEGIN SELECT RAISE(ABORT, 'disk full'); END"));
+}
+
+static QString postgresFolder() {
+    return qEnvironmentVariable("TOLVANE_TEST_POSTGRES");
+}
+
+std::optional<QString> postgresUrl() {
+    if (postgresFolder().isEmpty()) return std::nullopt;
+    const QString url =
+        QString::fromUtf8(fileBytes(QDir(postgresFolder()).filePath(QStringLiteral("url"))))
+            .trimmed();
+    if (url.isEmpty()) return std::nullopt;
+    return url;
+}
+
+bool postgresExpected() {
+    return !postgresFolder().isEmpty();
+}
+
+QString noPostgresReason() {
+    if (postgresExpected())
+        return QStringLiteral("no PostgreSQL test cluster in %1 (TOLVANE_TEST_POSTGRES): "
+                              "ctest's pg_cluster_start did not run or failed")
+            .arg(postgresFolder());
+    return QStringLiteral("no PostgreSQL test cluster: ctest starts one when the server "
+                          "programs were found at configure time (scripts/install-deps "
+                          "installs them; configure again after)");
+}
+
+QString withDatabaseName(const QString& url, const QString& name) {
+    const qsizetype scheme = url.indexOf(QStringLiteral("://"));
+    const qsizetype authority = scheme < 0 ? 0 : scheme + 3;
+    qsizetype query = url.indexOf(QLatin1Char('?'), authority);
+    if (query < 0) query = url.size();
+    qsizetype path = url.indexOf(QLatin1Char('/'), authority);
+    if (path < 0 || path > query) path = query;
+    return url.left(path) + QLatin1Char('/') + name + url.mid(query);
+}
+
+namespace {
+using Connection = std::unique_ptr<PGconn, decltype(&PQfinish)>;
+
+Connection connectTo(const QString& url) {
+    Connection c(PQconnectdb(url.toUtf8().constData()), &PQfinish);
+    if (PQstatus(c.get()) != CONNECTION_OK)
+        throw std::runtime_error("cannot connect to " + url.toStdString() + ": " +
+                                 PQerrorMessage(c.get()));
+    return c;
+}
+
+void run(PGconn* c, const QString& sql) {
+    std::unique_ptr<PGresult, decltype(&PQclear)> r(PQexec(c, sql.toUtf8().constData()), &PQclear);
+    if (PQresultStatus(r.get()) != PGRES_COMMAND_OK)
+        throw std::runtime_error(sql.toStdString() + ": " + PQerrorMessage(c));
+}
+} // namespace
+
+PostgresDatabase::PostgresDatabase(const QString& clusterUrl)
+    : clusterUrl_(clusterUrl),
+      // Letters, digits and _ only: a name that needs no quoting anywhere.
+      name_(QStringLiteral("t_") + QUuid::createUuid().toString(QUuid::Id128).toLower().left(24)),
+      url_(withDatabaseName(clusterUrl, name_)) {
+    // template0: nothing a test or a session may have put into template1, and
+    // no failure when another session happens to be connected to template1.
+    run(connectTo(clusterUrl_).get(),
+        QStringLiteral("CREATE DATABASE %1 TEMPLATE template0").arg(name_));
+}
+
+PostgresDatabase::~PostgresDatabase() {
+    try {
+        // FORCE: a connection the test left open must not keep the database.
+        run(connectTo(clusterUrl_).get(),
+            QStringLiteral("DROP DATABASE %1 WITH (FORCE)").arg(name_));
+    } catch (const std::exception& e) {
+        ADD_FAILURE() << "the test database stays behind: " << e.what();
+    }
+}
+
+void PostgresTest::SetUp() {
+    TOLVANE_REQUIRE_POSTGRES();
+    try {
+        database = std::make_unique<PostgresDatabase>(*postgresUrl());
+    } catch (const std::exception& e) {
+        FAIL() << e.what();
+    }
 }
 
 } // namespace testing_support

@@ -138,4 +138,63 @@ protected:
     store::Database* db = nullptr;
 };
 
+// The PostgreSQL test cluster that ctest's fixture starts
+// (scripts/pg-test-cluster): TOLVANE_TEST_POSTGRES names its folder, whose
+// file url holds its connection URI.
+
+// The running cluster's URI, or nothing.
+std::optional<QString> postgresUrl();
+// Whether this run was meant to have a cluster (TOLVANE_TEST_POSTGRES is set):
+// then its absence fails a test instead of skipping it.
+bool postgresExpected();
+// Why postgresUrl() gives nothing, in a sentence for the skip or failure.
+QString noPostgresReason();
+
+// In a test body or a SetUp: skips the test when the run has no PostgreSQL
+// cluster, and fails it when ctest was to start one and it is not there.
+#define TOLVANE_REQUIRE_POSTGRES()                                                                 \
+    do {                                                                                           \
+        if (!::testing_support::postgresUrl()) {                                                   \
+            if (::testing_support::postgresExpected())                                             \
+                FAIL() << ::testing_support::noPostgresReason().toStdString();                     \
+            GTEST_SKIP() << ::testing_support::noPostgresReason().toStdString();                   \
+        }                                                                                          \
+    } while (false)
+
+// An empty database of its own on the cluster, dropped with the object: tests
+// run in parallel and must not see each other's tables. Throws
+// std::runtime_error with the server's message when it cannot be made.
+class PostgresDatabase {
+public:
+    explicit PostgresDatabase(const QString& clusterUrl);
+    ~PostgresDatabase();
+    PostgresDatabase(const PostgresDatabase&) = delete;
+    PostgresDatabase& operator=(const PostgresDatabase&) = delete;
+
+    const QString& name() const { return name_; }
+    // The cluster's URI with this database's name in it.
+    const QString& url() const { return url_; }
+
+private:
+    QString clusterUrl_;
+    QString name_;
+    QString url_;
+};
+
+// url with its database name (the path) replaced.
+QString withDatabaseName(const QString& url, const QString& name);
+
+// A test on a database of its own: skipped without a cluster (see
+// TOLVANE_REQUIRE_POSTGRES); the database is dropped at TearDown, and a drop
+// that fails (a connection left open does not make it fail) fails the test.
+class PostgresTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override { database.reset(); }
+    // This test's database's URI.
+    QString url() const { return database ? database->url() : QString(); }
+
+    std::unique_ptr<PostgresDatabase> database;
+};
+
 } // namespace testing_support
