@@ -1,5 +1,6 @@
 #include "levels/StatusModel.h"
 
+#include "outputs/Workbook.h"
 #include "readings/Quality.h"
 
 #include <cmath>
@@ -119,11 +120,7 @@ QVariant StatusModel::data(const QModelIndex& index, int role) const {
         const QColor& c = colours_[size_t(index.row())];
         if (!c.isValid()) return {};
         if (role == Qt::BackgroundRole) return c;
-        if (role == Qt::ForegroundRole)
-            // Dark text on a light colour by its perceived brightness.
-            return 0.299 * c.redF() + 0.587 * c.greenF() + 0.114 * c.blueF() < 0.55
-                       ? QColor(Qt::white)
-                       : QColor(Qt::black);
+        if (role == Qt::ForegroundRole) return outputs::lettersOn(c);
     }
     if (role == Qt::TextAlignmentRole && index.column() >= Anchor && index.column() <= Rate)
         return int(Qt::AlignRight | Qt::AlignVCenter);

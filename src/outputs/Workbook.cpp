@@ -105,10 +105,8 @@ struct Formats {
             format = workbook_add_format(book);
             format_set_bg_color(format, lxw_color_t(rgb));
             format_set_pattern(format, LXW_PATTERN_SOLID);
-            // Dark text on a light colour, by its perceived brightness.
-            const bool dark =
-                0.299 * colour.redF() + 0.587 * colour.greenF() + 0.114 * colour.blueF() < 0.55;
-            format_set_font_color(format, dark ? LXW_COLOR_WHITE : LXW_COLOR_BLACK);
+            format_set_font_color(format, lettersOn(colour) == QColor(Qt::white) ? LXW_COLOR_WHITE
+                                                                                 : LXW_COLOR_BLACK);
         }
         return format;
     }
@@ -295,6 +293,12 @@ int WorkbookWriter::addSheet(const QString& name, const std::vector<SheetColumn>
     b.sheets.emplace_back(worksheet, *b.formats, columns);
     b.sheets.back().header();
     return int(b.sheets.size()) - 1;
+}
+
+QColor lettersOn(const QColor& ground) {
+    return 0.299 * ground.redF() + 0.587 * ground.greenF() + 0.114 * ground.blueF() < 0.55
+               ? QColor(Qt::white)
+               : QColor(Qt::black);
 }
 
 void WorkbookWriter::addRow(int sheet, const std::vector<QVariant>& cells) {

@@ -41,6 +41,10 @@ public:
 // Rows written so far and in all; answering false stops the writing.
 using SheetProgress = std::function<bool(int written, int total)>;
 
+// Black or white letters, whichever reads on the colour by its perceived
+// brightness: a filled cell's, on a sheet or in a grid.
+QColor lettersOn(const QColor& ground);
+
 // A workbook written a row at a time, straight to a temporary file beside
 // path however many rows there are; finish() renames it into place, so that an
 // older file of that name is replaced whole or not at all. Dropped before
