@@ -17,37 +17,6 @@ namespace importer {
 
 namespace {
 
-void twoDigits(std::string& out, int value) {
-    out += char('0' + value / 10 % 10);
-    out += char('0' + value % 10);
-}
-
-// "yyyy/MM/dd" and "HH:mm:ss", as the reading key writes them.
-std::string dateText(const QDate& d) {
-    std::string s;
-    twoDigits(s, d.year() / 100);
-    twoDigits(s, d.year() % 100);
-    s += '/';
-    twoDigits(s, d.month());
-    s += '/';
-    twoDigits(s, d.day());
-    return s;
-}
-
-std::string timeText(const QTime& t) {
-    std::string s;
-    twoDigits(s, t.hour());
-    s += ':';
-    twoDigits(s, t.minute());
-    s += ':';
-    twoDigits(s, t.second());
-    return s;
-}
-
-void bindText(store::Statement& st, int index, const std::string& text) {
-    st.bindUtf8(index, text);
-}
-
 // The columns an append fills for the target: key, date, time, FullDate, the
 // temperature when the type has one, its channels, the three flags.
 QStringList appendedColumns(const AppendTarget& target) {
@@ -100,12 +69,12 @@ public:
                                                 table.text(r, 0, texts::QuotedLength + 2));
                 continue;
             }
-            const std::string date = dateText(when->date);
-            const std::string time = timeText(when->time);
+            const std::string date = keyDateText(when->date);
+            const std::string time = keyTimeText(when->time);
             std::string fullDate = date + ' ' + time;
             fullDate[4] = fullDate[7] = '-';
             const std::string key = number_ + ' ' + date + ' ' + time;
-            bindText(taken_, 1, key);
+            taken_.bindUtf8(1, key);
             const bool duplicate = taken_.step();
             taken_.reset();
             if (duplicate) {
@@ -115,10 +84,10 @@ public:
                 continue;
             }
             int i = 0;
-            bindText(insert_, ++i, key);
-            bindText(insert_, ++i, date);
-            bindText(insert_, ++i, time);
-            bindText(insert_, ++i, fullDate);
+            insert_.bindUtf8(++i, key);
+            insert_.bindUtf8(++i, date);
+            insert_.bindUtf8(++i, time);
+            insert_.bindUtf8(++i, fullDate);
             if (target_.hasTemperature) insert_.bind(++i, columnValue(table.raw(r, 4), 1));
             for (int k = 1; k <= channels_; ++k)
                 insert_.bind(++i, columnValue(table.raw(r, 4 + k), 2));

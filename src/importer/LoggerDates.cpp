@@ -136,4 +136,36 @@ std::optional<When> keyParts(std::string_view s, DateLayout layout, DayOrder ord
     return When{date, QTime(h, m, sec)};
 }
 
+namespace {
+
+void twoDigits(std::string& out, int value) {
+    out += char('0' + value / 10 % 10);
+    out += char('0' + value % 10);
+}
+
+} // namespace
+
+std::string keyDateText(const QDate& d) {
+    std::string s;
+    s.reserve(10);
+    twoDigits(s, d.year() / 100);
+    twoDigits(s, d.year() % 100);
+    s += '/';
+    twoDigits(s, d.month());
+    s += '/';
+    twoDigits(s, d.day());
+    return s;
+}
+
+std::string keyTimeText(const QTime& t) {
+    std::string s;
+    s.reserve(8);
+    twoDigits(s, t.hour());
+    s += ':';
+    twoDigits(s, t.minute());
+    s += ':';
+    twoDigits(s, t.second());
+    return s;
+}
+
 } // namespace importer

@@ -8,6 +8,7 @@
 #include <QTime>
 
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace importer {
@@ -43,5 +44,10 @@ enum class DateLayout { YearFirst = 0, DayFirst = 1, MonthFirst = 2 };
 // day and year), 12-19 the time "HH:NN:SS"; they must be digits in that form
 // and name a real date and time. Nothing when the text gives none.
 std::optional<When> keyParts(std::string_view column1, DateLayout layout, DayOrder order);
+
+// "yyyy/MM/dd" and "HH:mm:ss", as the reading key writes them, digit by digit:
+// an import writes one of each for every line.
+std::string keyDateText(const QDate& d);
+std::string keyTimeText(const QTime& t);
 
 } // namespace importer

@@ -11,34 +11,6 @@ namespace importer {
 
 namespace {
 
-void twoDigits(std::string& out, int value) {
-    out += char('0' + value / 10 % 10);
-    out += char('0' + value % 10);
-}
-
-// "yyyy/MM/dd HH:mm:ss", as the reading key writes a moment.
-std::string keyMoment(const When& w) {
-    std::string s;
-    s.reserve(19);
-    twoDigits(s, w.date.year() / 100);
-    twoDigits(s, w.date.year() % 100);
-    s += '/';
-    twoDigits(s, w.date.month());
-    s += '/';
-    twoDigits(s, w.date.day());
-    s += ' ';
-    twoDigits(s, w.time.hour());
-    s += ':';
-    twoDigits(s, w.time.minute());
-    s += ':';
-    twoDigits(s, w.time.second());
-    return s;
-}
-
-void bindText(store::Statement& st, int index, std::string_view text) {
-    st.bindUtf8(index, text);
-}
-
 double rounded(double v) {
     // Converted values to a ten-thousandth: what a gauge resolves, without
     // the binary tails of the arithmetic.
@@ -211,9 +183,9 @@ std::vector<MappedOutcome> importMapped(store::Database& db, LoggerReader& reade
                 s.future.add(line.number);
                 continue;
             }
-            const std::string moment = keyMoment(*when);
+            const std::string moment = keyDateText(when->date) + ' ' + keyTimeText(when->time);
             const std::string key = s.number + ' ' + moment;
-            bindText(*s.taken, 1, key);
+            s.taken->bindUtf8(1, key);
             const bool taken = s.taken->step();
             const qint64 rowid = taken ? s.taken->int64(0) : 0;
             s.taken->reset();
@@ -304,10 +276,10 @@ std::vector<MappedOutcome> importMapped(store::Database& db, LoggerReader& reade
                 if (c.target.kind == Target::Temperature) temperature = value;
             }
             int i = 0;
-            bindText(*s.insert, ++i, key);
-            bindText(*s.insert, ++i, std::string_view(moment).substr(0, 10));
-            bindText(*s.insert, ++i, std::string_view(moment).substr(11));
-            bindText(*s.insert, ++i, fullDate);
+            s.insert->bindUtf8(++i, key);
+            s.insert->bindUtf8(++i, std::string_view(moment).substr(0, 10));
+            s.insert->bindUtf8(++i, std::string_view(moment).substr(11));
+            s.insert->bindUtf8(++i, fullDate);
             for (const std::optional<double>& v : values) {
                 if (v)
                     s.insert->bind(++i, *v);
