@@ -46,11 +46,8 @@ std::vector<CheckFinding> checkDatabase(store::Database& db) {
     // Every reading table must have the template's columns, in its order.
     auto columnsOf = [&](const QString& table) {
         QStringList names;
-        store::Statement info =
-            db.prepare(QStringLiteral("SELECT name FROM pragma_table_info(?1) ORDER BY cid"));
-        info.bind(1, table);
-        while (info.step())
-            names << info.text(0);
+        for (const store::Database::ColumnInfo& c : db.columns(table))
+            names << c.name;
         return names;
     };
     const QStringList expected = columnsOf(store::table::Template);

@@ -1,5 +1,7 @@
 #include "store/Database.h"
 
+#include "store/ServerEngine.h"
+
 #include <QFile>
 #include <QFileInfo>
 
@@ -34,10 +36,11 @@ QString quoteName(const QString& name) {
 // ---------------------------------------------------------------- Statement
 
 Statement::~Statement() {
-    if (stmt_) owner_->giveBack(std::move(key_), stmt_);
+    if (stmt_ || query_) owner_->giveBack(std::move(key_), stmt_, query_);
 }
 
 bool Statement::step() {
+    if (query_) return query_->step();
     const int rc = sqlite3_step(stmt_);
     if (rc == SQLITE_ROW) return true;
     if (rc == SQLITE_DONE) return false;
@@ -55,37 +58,51 @@ void Statement::run() {
 }
 
 void Statement::reset() {
+    if (query_) return query_->reset();
     sqlite3_reset(stmt_);
 }
 
 void Statement::bindNull(int index) {
+    if (query_) return query_->bindNull(index);
     sqlite3_bind_null(stmt_, index);
 }
 void Statement::bind(int index, qint64 value) {
+    if (query_) return query_->bind(index, value);
     sqlite3_bind_int64(stmt_, index, value);
 }
 void Statement::bind(int index, double value) {
+    if (query_) return query_->bind(index, value);
     sqlite3_bind_double(stmt_, index, value);
 }
 void Statement::bind(int index, const QString& value) {
+    if (query_) return query_->bindText(index, value.toStdString());
     const QByteArray utf8 = value.toUtf8();
     sqlite3_bind_text(stmt_, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
 }
 
 qint64 Statement::int64(int column) const {
+    if (query_) return query_->int64(column);
     return sqlite3_column_int64(stmt_, column);
 }
 
 QString Statement::text(int column) const {
+    if (query_) {
+        const std::string_view v = query_->utf8(column);
+        return query_->kind(column) == Kind::Null
+                   ? QString()
+                   : QString::fromUtf8(v.data(), qsizetype(v.size()));
+    }
     const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
     return p ? QString::fromUtf8(p, sqlite3_column_bytes(stmt_, column)) : QString();
 }
 
 void Statement::bindUtf8(int index, std::string_view value) {
+    if (query_) return query_->bindText(index, std::string(value));
     sqlite3_bind_text(stmt_, index, value.data(), int(value.size()), SQLITE_TRANSIENT);
 }
 
 Statement::Kind Statement::kind(int column) const {
+    if (query_) return query_->kind(column);
     switch (sqlite3_column_type(stmt_, column)) {
     case SQLITE_INTEGER:
         return Kind::Integer;
@@ -101,27 +118,32 @@ Statement::Kind Statement::kind(int column) const {
 }
 
 std::optional<double> Statement::number(int column) const {
+    if (query_) return query_->number(column);
     const int type = sqlite3_column_type(stmt_, column);
     if (type != SQLITE_INTEGER && type != SQLITE_FLOAT) return std::nullopt;
     return sqlite3_column_double(stmt_, column);
 }
 
 std::string_view Statement::utf8(int column) const {
+    if (query_) return query_->utf8(column);
     const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
     return p ? std::string_view(p, size_t(sqlite3_column_bytes(stmt_, column)))
              : std::string_view();
 }
 
 QByteArray Statement::blob(int column) const {
+    if (query_) return query_->blob(column);
     const auto* p = static_cast<const char*>(sqlite3_column_blob(stmt_, column));
     return p ? QByteArray(p, sqlite3_column_bytes(stmt_, column)) : QByteArray();
 }
 
 int Statement::columnCount() const {
+    if (query_) return query_->columnCount();
     return sqlite3_column_count(stmt_);
 }
 
 QString Statement::columnName(int column) const {
+    if (query_) return query_->columnName(column);
     return QString::fromUtf8(sqlite3_column_name(stmt_, column));
 }
 
@@ -138,7 +160,7 @@ void configureOnce() {
     std::call_once(once, [] { sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0); });
 }
 
-sqlite3* connect(const QString& path, int flags) {
+sqlite3* openFile(const QString& path, int flags) {
     configureOnce();
     sqlite3* db = nullptr;
     const int rc =
@@ -163,7 +185,7 @@ std::unique_ptr<Database> Database::open(const QString& path, bool readOnly) {
     const QFileInfo info(path);
     if (path.isEmpty() || !info.exists() || !info.isFile())
         throw Error(code::CantOpen, QStringLiteral("unable to open database file: %1").arg(path));
-    sqlite3* db = connect(path, readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE);
+    sqlite3* db = openFile(path, readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE);
     std::unique_ptr<Database> result(new Database(db, info.absoluteFilePath()));
     // A file that is not a database shows only when the schema is first read.
     // A larger page cache keeps a long reading table's pages in memory through
@@ -194,7 +216,7 @@ bool Database::cutShort(const QString& path) {
 std::unique_ptr<Database> Database::create(const QString& path) {
     if (QFileInfo::exists(path))
         throw Error(code::CantOpen, QStringLiteral("file already exists: %1").arg(path));
-    sqlite3* db = connect(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+    sqlite3* db = openFile(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
     return std::unique_ptr<Database>(new Database(db, QFileInfo(path).absoluteFilePath()));
 }
 
@@ -221,6 +243,23 @@ Database::Database(sqlite3* db, QString path)
     sqlite3_rollback_hook(db_, &Database::rolledBack, this);
 }
 
+Database::Database(std::unique_ptr<ServerConnection> server)
+    : server_(std::move(server)), actor_{systemUserName(),
+                                         [] { return QDateTime::currentDateTime(); }} {
+    static std::atomic<std::uint64_t> opened{1u << 31};
+    serial_ = ++opened;
+    path_ = server_->location();
+}
+
+std::unique_ptr<Database> Database::connect(const QString& url, const QString& password) {
+    return std::unique_ptr<Database>(
+        new Database(std::make_unique<ServerConnection>(url, password)));
+}
+
+QString Database::databaseUser() const {
+    return server_ ? server_->user() : actor_.user;
+}
+
 void Database::rowWritten(void* self, int, const char*, const char* table, long long) {
     auto* d = static_cast<Database*>(self);
     std::string name(table);
@@ -239,6 +278,7 @@ std::uint64_t Database::writesTo(const QString& table) const {
 }
 
 std::uint64_t Database::writesTo(const std::string& lowerName) const {
+    if (server_) return server_->tableWrites(lowerName);
     const auto it = tableWrites_.find(lowerName);
     return it == tableWrites_.end() ? 0 : it->second;
 }
@@ -246,6 +286,13 @@ std::uint64_t Database::writesTo(const std::string& lowerName) const {
 Database::ChangeStamp Database::changeStamp(const QString& table, bool withVersions) {
     ChangeStamp stamp;
     stamp.table = writesTo(table);
+    if (server_) {
+        stamp.unattributed = server_->unattributed + rollbacks_;
+        if (!withVersions) return stamp;
+        stamp.others = std::int64_t(server_->othersCommits());
+        stamp.schema = std::int64_t(server_->ownSchemaChanges + server_->othersSchemaChanges);
+        return stamp;
+    }
     // Rows the update hook never saw (a DELETE without WHERE empties the table
     // at once) still count among the connection's changes.
     stamp.unattributed =
@@ -262,18 +309,46 @@ Database::ChangeStamp Database::changeStamp(const QString& table, bool withVersi
 
 Database::~Database() {
     for (auto& [key, cached] : cache_)
-        sqlite3_finalize(cached.stmt);
-    sqlite3_close_v2(db_);
+        finalize(cached.stmt, cached.query);
+    cache_.clear();
+    if (db_) sqlite3_close_v2(db_);
+}
+
+void Database::finalize(sqlite3_stmt* stmt, ServerQuery* query) noexcept {
+    if (stmt) sqlite3_finalize(stmt);
+    delete query;
 }
 
 void Database::raise(sqlite3* db) {
     throw Error(sqlite3_extended_errcode(db), lastMessage(db));
 }
 void Database::raise() const {
+    if (server_) throw Error(code::Error, QStringLiteral("the server reported a failure"));
     raise(db_);
 }
 
 void Database::execute(const QString& sql) {
+    if (server_) {
+        if (sql.startsWith(QLatin1String("/*server*/"))) {
+            // The store's own text for the server, taken as it is.
+            server_->execute(sql.toStdString());
+            ++server_->ownSchemaChanges;
+            return;
+        }
+        for (const std::string& one : splitStatements(sql.toStdString())) {
+            const ServerStatement rewritten = toServer(one);
+            if (rewritten.changesSchema) {
+                // Other connections learn of it at the commit.
+                server_->execute(rewritten.text +
+                                 ";\nSELECT pg_notify('tolvane_changes', 'schema')");
+                ++server_->ownSchemaChanges;
+                continue;
+            }
+            Statement st = prepare(QString::fromStdString(one));
+            st.run();
+        }
+        return;
+    }
     char* message = nullptr;
     if (sqlite3_exec(db_, sql.toUtf8().constData(), nullptr, nullptr, &message) != SQLITE_OK) {
         const QString text = message ? QString::fromUtf8(message) : lastMessage(db_);
@@ -286,9 +361,14 @@ Statement Database::prepare(const QString& sql) {
     std::string key = sql.toStdString();
     if (auto it = cache_.find(key); it != cache_.end()) {
         sqlite3_stmt* stmt = it->second.stmt;
+        ServerQuery* query = it->second.query;
         recency_.erase(it->second.use);
         cache_.erase(it);
-        return Statement(this, std::move(key), stmt);
+        return Statement(this, std::move(key), stmt, query);
+    }
+    if (server_) {
+        auto query = std::make_unique<ServerQuery>(*server_, key);
+        return Statement(this, std::move(key), nullptr, query.release());
     }
     sqlite3_stmt* stmt = nullptr;
     if (sqlite3_prepare_v3(db_, key.c_str(), int(key.size()), SQLITE_PREPARE_PERSISTENT, &stmt,
@@ -298,46 +378,55 @@ Statement Database::prepare(const QString& sql) {
     return Statement(this, std::move(key), stmt);
 }
 
-void Database::giveBack(std::string key, sqlite3_stmt* stmt) noexcept {
-    sqlite3_reset(stmt);
-    sqlite3_clear_bindings(stmt);
+void Database::giveBack(std::string key, sqlite3_stmt* stmt, ServerQuery* query) noexcept {
+    if (stmt) {
+        sqlite3_reset(stmt);
+        sqlite3_clear_bindings(stmt);
+    }
+    if (query) {
+        query->reset();
+        query->clearBindings();
+    }
     // Two borrowers of one text: keep one copy.
     if (cache_.count(key)) {
-        sqlite3_finalize(stmt);
+        finalize(stmt, query);
         return;
     }
     // Out of memory: the statement is only not kept.
     try {
         recency_.push_front(key);
     } catch (...) {
-        sqlite3_finalize(stmt);
+        finalize(stmt, query);
         return;
     }
     try {
-        cache_.emplace(std::move(key), Cached{stmt, recency_.begin()});
+        cache_.emplace(std::move(key), Cached{stmt, query, recency_.begin()});
     } catch (...) {
         recency_.pop_front();
-        sqlite3_finalize(stmt);
+        finalize(stmt, query);
         return;
     }
     // The cap bounds a long session's cache of per-table statements.
     while (cache_.size() > CachedStatements) {
         const auto oldest = cache_.find(recency_.back());
-        sqlite3_finalize(oldest->second.stmt);
+        finalize(oldest->second.stmt, oldest->second.query);
         cache_.erase(oldest);
         recency_.pop_back();
     }
 }
 
 int Database::changes() const {
+    if (server_) return server_->changes;
     return sqlite3_changes(db_);
 }
 
 qint64 Database::lastInsertId() const {
+    if (server_) return server_->lastInsertId;
     return sqlite3_last_insert_rowid(db_);
 }
 
 bool Database::hasTable(const QString& name) {
+    if (server_) return serverHasTable(name);
     // The schema is held in memory by the engine; this is a hash look-up and
     // does not grow with the number of tables in the file.
     const QByteArray utf8 = name.toUtf8();
@@ -381,6 +470,15 @@ bool Database::hasTable(const QString& name) {
 
 QStringList Database::tableNames() {
     QStringList names;
+    if (server_) {
+        Statement st = prepare(QStringLiteral(
+            "/*server*/SELECT c.relname FROM pg_catalog.pg_class c JOIN pg_catalog.pg_namespace n "
+            "ON n.oid = c.relnamespace WHERE n.nspname = current_schema() AND c.relkind IN "
+            "('r', 'p') ORDER BY c.relname COLLATE \"C\""));
+        while (st.step())
+            names << st.text(0);
+        return names;
+    }
     Statement st = prepare(
         QStringLiteral("SELECT name FROM sqlite_schema WHERE type = 'table' ORDER BY name"));
     while (st.step())
@@ -388,7 +486,34 @@ QStringList Database::tableNames() {
     return names;
 }
 
+std::vector<Database::ColumnInfo> Database::columns(const QString& table) {
+    std::vector<ColumnInfo> result;
+    if (server_) {
+        // The server's types by the names the schema was written with.
+        Statement st = prepare(QStringLiteral(
+            "/*server*/SELECT a.attname, CASE a.atttypid WHEN 25 THEN 'TEXT' WHEN 701 THEN "
+            "'REAL' WHEN 20 THEN 'INTEGER' WHEN 17 THEN 'BLOB' ELSE upper(format_type(a.atttypid, "
+            "a.atttypmod)) END FROM pg_catalog.pg_attribute a JOIN pg_catalog.pg_class c ON c.oid "
+            "= a.attrelid JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace WHERE "
+            "n.nspname = current_schema() AND c.relname = $1 AND a.attnum > 0 AND NOT "
+            "a.attisdropped AND a.attname <> '_rowid_' ORDER BY a.attnum"));
+        st.bind(1, table);
+        while (st.step())
+            result.push_back({st.text(0), st.text(1)});
+        return result;
+    }
+    Statement st =
+        prepare(QStringLiteral("SELECT name, type FROM pragma_table_info(?1) ORDER BY cid"));
+    st.bind(1, table);
+    while (st.step())
+        result.push_back({st.text(0), st.text(1)});
+    return result;
+}
+
 QString Database::tableDefinition(const QString& table) {
+    if (server_)
+        throw Error(code::Misuse,
+                    QStringLiteral("a server keeps no text of its tables' definitions: ") + table);
     Statement st =
         prepare(QStringLiteral("SELECT sql FROM sqlite_schema WHERE type = 'table' AND name = ?1"));
     st.bind(1, table);
@@ -397,6 +522,9 @@ QString Database::tableDefinition(const QString& table) {
 }
 
 QStringList Database::indexDefinitions(const QString& table) {
+    if (server_)
+        throw Error(code::Misuse,
+                    QStringLiteral("a server keeps no text of its indexes' definitions: ") + table);
     QStringList result;
     Statement st = prepare(QStringLiteral("SELECT sql FROM sqlite_schema WHERE type = 'index' "
                                           "AND tbl_name = ?1 AND sql IS NOT NULL ORDER BY name"));
@@ -406,18 +534,87 @@ QStringList Database::indexDefinitions(const QString& table) {
     return result;
 }
 
+// A server has no savepoint outside a transaction, where SQLite's begins one:
+// the outermost level is a transaction of its own there.
+void Database::beginSavepoint() {
+    if (!server_) return execute(QStringLiteral("SAVEPOINT tolvane"));
+    server_->execute(server_->transactionDepth == 0 ? "BEGIN" : "SAVEPOINT tolvane");
+    ++server_->transactionDepth;
+}
+
+void Database::releaseSavepoint() {
+    if (!server_) return execute(QStringLiteral("RELEASE tolvane"));
+    if (server_->transactionDepth == 1) {
+        commit();
+        return;
+    }
+    server_->execute("RELEASE SAVEPOINT tolvane");
+    --server_->transactionDepth;
+}
+
+void Database::beginImmediate() {
+    if (!server_) return execute(QStringLiteral("BEGIN IMMEDIATE"));
+    server_->execute("BEGIN");
+    server_->transactionDepth = 1;
+}
+
+void Database::commit() {
+    if (!server_) return execute(QStringLiteral("COMMIT"));
+    try {
+        server_->execute("COMMIT");
+    } catch (...) {
+        // A commit refused leaves no transaction open on the server.
+        server_->transactionDepth = 0;
+        ++rollbacks_;
+        throw;
+    }
+    server_->transactionDepth = 0;
+}
+
 void Database::rollbackQuietly() noexcept {
     // Undo the innermost savepoint and leave it, whatever the outer ones do.
     ++rollbacks_;
+    if (server_) {
+        try {
+            if (server_->transactionDepth <= 1) {
+                server_->transactionDepth = 0;
+                server_->execute("ROLLBACK");
+            } else {
+                --server_->transactionDepth;
+                server_->execute("ROLLBACK TO SAVEPOINT tolvane; RELEASE SAVEPOINT tolvane");
+            }
+        } catch (...) {
+        }
+        return;
+    }
     sqlite3_exec(db_, "ROLLBACK TO tolvane; RELEASE tolvane", nullptr, nullptr, nullptr);
 }
 
 void Database::rollbackTransactionQuietly() noexcept {
     ++rollbacks_;
+    if (server_) {
+        server_->transactionDepth = 0;
+        try {
+            server_->execute("ROLLBACK");
+        } catch (...) {
+        }
+        return;
+    }
     sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
 }
 
+bool Database::serverHasTable(const QString& name) {
+    // Names are told apart by their exact spelling, as on a file.
+    Statement st = prepare(QStringLiteral(
+        "/*server*/SELECT 1 FROM pg_catalog.pg_class c JOIN pg_catalog.pg_namespace n ON n.oid "
+        "= c.relnamespace WHERE n.nspname = current_schema() AND c.relkind IN ('r', 'p') AND "
+        "c.relname = $1"));
+    st.bind(1, name);
+    return st.step();
+}
+
 bool Database::hasMoved() const {
+    if (server_) return false;
     int moved = 0;
     if (sqlite3_file_control(db_, "main", SQLITE_FCNTL_HAS_MOVED, &moved) != SQLITE_OK)
         return false;

@@ -15,23 +15,29 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 struct sqlite3;
 struct sqlite3_stmt;
 
 namespace store {
 
+class ServerConnection;
+class ServerQuery;
+
 // A prepared statement borrowed from the connection's cache; reset on release.
 class Database;
 class Statement {
 public:
-    Statement(Database* owner, std::string key, sqlite3_stmt* stmt)
-        : owner_(owner), key_(std::move(key)), stmt_(stmt) {}
+    Statement(Database* owner, std::string key, sqlite3_stmt* stmt, ServerQuery* query = nullptr)
+        : owner_(owner), key_(std::move(key)), stmt_(stmt), query_(query) {}
     Statement(const Statement&) = delete;
     Statement& operator=(const Statement&) = delete;
     Statement(Statement&& other) noexcept
-        : owner_(other.owner_), key_(std::move(other.key_)), stmt_(other.stmt_) {
+        : owner_(other.owner_), key_(std::move(other.key_)), stmt_(other.stmt_),
+          query_(other.query_) {
         other.stmt_ = nullptr;
+        other.query_ = nullptr;
     }
     ~Statement();
 
@@ -67,6 +73,7 @@ private:
     Database* owner_;
     std::string key_;
     sqlite3_stmt* stmt_;
+    ServerQuery* query_; // on a server database, in place of stmt_
 };
 
 // Who changes the data through a connection, and the clock the changes are
@@ -92,6 +99,17 @@ public:
     // Makes an empty file at path for a first installation (see Schema.h for the
     // tables). Fails when the file already exists.
     static std::unique_ptr<Database> create(const QString& path);
+
+    // Connects to a database on a server by its libpq address (postgresql://...);
+    // a password given here is used and never kept. Throws store::Error with
+    // the server's message.
+    static std::unique_ptr<Database> connect(const QString& url, const QString& password = {});
+    // True for a database on a server: shared by its users, backed up and
+    // restored by its administrator, never a file of this program's.
+    bool isServer() const { return server_ != nullptr; }
+    // The name the database knows the user by: the server's user name, or the
+    // operating system's for a file.
+    QString databaseUser() const;
 
     ~Database();
     Database(const Database&) = delete;
@@ -144,34 +162,42 @@ public:
     bool hasTable(const QString& name);
     QStringList tableNames();
 
+    // A table's columns in their order, with the type each was declared with
+    // (TEXT, REAL, INTEGER, ... as SQLite names them, on a server too).
+    struct ColumnInfo {
+        QString name;
+        QString type;
+    };
+    std::vector<ColumnInfo> columns(const QString& table);
+
     // The CREATE statements of a table and of its indexes, as stored in the schema.
     QString tableDefinition(const QString& table);
     QStringList indexDefinitions(const QString& table);
 
     // Runs f inside one transaction: all of it is stored, or none of it. Nests.
     template <class F> void transaction(F&& f) {
-        execute(QStringLiteral("SAVEPOINT tolvane"));
+        beginSavepoint();
         try {
             f();
         } catch (...) {
             rollbackQuietly();
             throw;
         }
-        execute(QStringLiteral("RELEASE tolvane"));
+        releaseSavepoint();
     }
 
     // Runs f in a transaction taken at once (BEGIN IMMEDIATE): a writer waits
     // for others at its start rather than failing halfway. All of f is stored,
     // or none of it. Not inside another transaction.
     template <class F> void immediateTransaction(F&& f) {
-        execute(QStringLiteral("BEGIN IMMEDIATE"));
+        beginImmediate();
         try {
             f();
         } catch (...) {
             rollbackTransactionQuietly();
             throw;
         }
-        execute(QStringLiteral("COMMIT"));
+        commit();
     }
 
     // Throws the connection's last error as store::Error.
@@ -181,6 +207,11 @@ public:
 private:
     friend class Statement;
     Database(sqlite3* db, QString path);
+    explicit Database(std::unique_ptr<ServerConnection> server);
+    void beginSavepoint();
+    void releaseSavepoint();
+    void beginImmediate();
+    void commit();
     void rollbackQuietly() noexcept;
     void rollbackTransactionQuietly() noexcept;
     static void rowWritten(void* self, int op, const char* database, const char* table,
@@ -188,15 +219,19 @@ private:
     static void rolledBack(void* self);
     // Takes a statement back into the cache (or finalizes it when the slot is
     // taken), making room by finalizing the least recently used.
-    void giveBack(std::string key, sqlite3_stmt* stmt) noexcept;
+    void giveBack(std::string key, sqlite3_stmt* stmt, ServerQuery* query) noexcept;
+    static void finalize(sqlite3_stmt* stmt, ServerQuery* query) noexcept;
+    bool serverHasTable(const QString& name);
 
-    sqlite3* db_;
+    sqlite3* db_ = nullptr;
+    std::unique_ptr<ServerConnection> server_;
     QString path_;
     // Statements given back, most recently used first in recency_. A session
     // that reads every sensor's table makes more than the cache keeps: the
     // oldest go, so that what is used again and again stays.
     struct Cached {
         sqlite3_stmt* stmt = nullptr;
+        ServerQuery* query = nullptr;
         std::list<std::string>::iterator use;
     };
     static constexpr size_t CachedStatements = 256;

@@ -41,6 +41,11 @@ inline constexpr int Corrupt = 11;           // SQLITE_CORRUPT
 inline constexpr int Full = 13;              // SQLITE_FULL
 inline constexpr int Auth = 23;              // SQLITE_AUTH
 inline constexpr int NotADatabase = 26;      // SQLITE_NOTADB
+inline constexpr int Constraint = 19;        // SQLITE_CONSTRAINT
+inline constexpr int CheckRefused = 275;     // SQLITE_CONSTRAINT_CHECK
+inline constexpr int NotNullRefused = 1299;  // SQLITE_CONSTRAINT_NOTNULL
+inline constexpr int KeyTaken = 1555;        // SQLITE_CONSTRAINT_PRIMARYKEY
+inline constexpr int Duplicate = 2067;       // SQLITE_CONSTRAINT_UNIQUE
 // No row is current (before the first, after the last, or just deleted); the
 // number the original cursors gave this failure.
 inline constexpr int NoCurrentRow = 3021;

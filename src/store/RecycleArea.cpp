@@ -18,11 +18,9 @@ bool bookkeeping(const QString& column) {
 }
 
 QStringList columnsOf(Database& db, const QString& table) {
-    Statement st = db.prepare(QStringLiteral("SELECT name FROM pragma_table_info(?1)"));
-    st.bind(1, table);
     QStringList names;
-    while (st.step())
-        names << st.text(0);
+    for (const Database::ColumnInfo& c : db.columns(table))
+        names << c.name;
     return names;
 }
 

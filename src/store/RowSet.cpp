@@ -5,8 +5,6 @@
 #include <QLocale>
 #include <QRegularExpression>
 
-#include <sqlite3.h>
-
 #include <algorithm>
 #include <functional>
 
@@ -52,18 +50,16 @@ QString unquote(const QString& name) {
     return name;
 }
 
-QVariant readColumn(sqlite3_stmt* st, int i) {
-    switch (sqlite3_column_type(st, i)) {
-    case SQLITE_INTEGER:
-        return QVariant::fromValue<qint64>(sqlite3_column_int64(st, i));
-    case SQLITE_FLOAT:
-        return sqlite3_column_double(st, i);
-    case SQLITE_TEXT:
-        return QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, i)),
-                                 sqlite3_column_bytes(st, i));
-    case SQLITE_BLOB:
-        return QByteArray(static_cast<const char*>(sqlite3_column_blob(st, i)),
-                          sqlite3_column_bytes(st, i));
+QVariant readColumn(const Statement& st, int i) {
+    switch (st.kind(i)) {
+    case Statement::Kind::Integer:
+        return QVariant::fromValue<qint64>(st.int64(i));
+    case Statement::Kind::Real:
+        return *st.number(i);
+    case Statement::Kind::Text:
+        return st.text(i);
+    case Statement::Kind::Blob:
+        return st.blob(i);
     default:
         return {};
     }
@@ -147,11 +143,8 @@ RowSet::RowSet(Database& db, const QString& sql) : db_(&db), sql_(sql) {
     fetchSql_ = QStringLiteral("SELECT %1 FROM %2 WHERE _rowid_ = ?1").arg(selectList_, tableSql_);
     std::unordered_map<QString, Kind> kinds;
     {
-        Statement info =
-            db.prepare(QStringLiteral("SELECT name, type FROM pragma_table_xinfo(?1)"));
-        info.bind(1, table_);
-        while (info.step()) {
-            const QString type = info.text(1).toUpper();
+        for (const Database::ColumnInfo& info : db.columns(table_)) {
+            const QString type = info.type.toUpper();
             Kind kind = Kind::Any;
             if (type == QLatin1String("TEXT"))
                 kind = Kind::Text;
@@ -159,15 +152,15 @@ RowSet::RowSet(Database& db, const QString& sql) : db_(&db), sql_(sql) {
                 kind = Kind::Real;
             else if (type == QLatin1String("INTEGER") || type == QLatin1String("INT"))
                 kind = Kind::Integer;
-            kinds[info.text(0).toLower()] = kind;
+            kinds[info.name.toLower()] = kind;
         }
     }
     {
         Statement fetch = db.prepare(fetchSql_);
-        const int n = sqlite3_column_count(fetch.get());
+        const int n = fetch.columnCount();
         for (int i = 0; i < n; ++i) {
             Column c;
-            c.name = QString::fromUtf8(sqlite3_column_name(fetch.get(), i));
+            c.name = fetch.columnName(i);
             if (auto it = kinds.find(c.name.toLower()); it != kinds.end()) c.kind = it->second;
             byName_.emplace(c.name.toLower(), i);
             columns_.push_back(c);
@@ -205,8 +198,8 @@ bool RowSet::parseOrder() {
         const bool up = ascending[size_t(i)];
         expr = QStringLiteral("CASE WHEN a.%1 IS b.%1 THEN (%2) WHEN a.%1 IS NULL THEN %3 "
                               "WHEN b.%1 IS NULL THEN %4 ELSE a.%1 %5 b.%1 END")
-                   .arg(c, expr, up ? QStringLiteral("1") : QStringLiteral("0"),
-                        up ? QStringLiteral("0") : QStringLiteral("1"),
+                   .arg(c, expr, up ? QStringLiteral("(1 = 1)") : QStringLiteral("(1 = 0)"),
+                        up ? QStringLiteral("(1 = 0)") : QStringLiteral("(1 = 1)"),
                         up ? QStringLiteral("<") : QStringLiteral(">"));
     }
     beforeSql_ = QStringLiteral("SELECT %1 FROM %2 AS a, %2 AS b WHERE a._rowid_ = ?1 AND "
@@ -286,7 +279,7 @@ void RowSet::rebuildKeyset() {
             descending = descending && rowid < keys.back();
         }
         keys.push_back(rowid);
-        if (keep) kept.push_back(readColumn(st.get(), 1));
+        if (keep) kept.push_back(readColumn(st, 1));
     }
     keys_.swap(keys);
     keptValues_.swap(kept);
@@ -522,7 +515,7 @@ void RowSet::placeAgain(qint64 rowid) {
             db_->prepare(QStringLiteral("SELECT %1 FROM %2 WHERE _rowid_ = ?1")
                              .arg(quoteName(columns_[size_t(keptColumn_)].name), tableSql_));
         st.bind(1, rowid);
-        if (st.step()) kept = readColumn(st.get(), 0);
+        if (st.step()) kept = readColumn(st, 0);
     }
     size_t lo = 0, hi = keys_.size();
     while (lo < hi) {
@@ -592,7 +585,7 @@ const std::vector<QVariant>& RowSet::currentValues() const {
     std::vector<QVariant> values;
     values.reserve(columns_.size());
     for (int i = 0; i < int(columns_.size()); ++i)
-        values.push_back(readColumn(st.get(), i));
+        values.push_back(readColumn(st, i));
     cache_.swap(values);
     cachedRowid_ = rowid;
     return cache_;
@@ -729,7 +722,7 @@ void RowSet::Update() {
         bindAll(st, values);
         const bool tracked = ownWriteBegins();
         st.run();
-        const qint64 rowid = sqlite3_last_insert_rowid(db_->handle());
+        const qint64 rowid = db_->lastInsertId();
         ownWriteEnds(tracked, rowid);
         if (!keys_.empty() && !(keyOrder_ == KeyOrder::Ascending && rowid > keys_.back()))
             keyOrder_ = KeyOrder::Unordered;
@@ -751,7 +744,7 @@ void RowSet::Update() {
         const bool tracked = ownWriteBegins();
         st.run();
         ownWriteEnds(tracked, rowid);
-        if (sqlite3_changes(db_->handle()) == 0)
+        if (db_->changes() == 0)
             throw Error(code::NotFound,
                         QStringLiteral("Row cannot be located for updating in %1").arg(table_));
         if (keptColumn_ >= 0 && dirty_[size_t(keptColumn_)])
@@ -833,7 +826,7 @@ std::vector<std::vector<QVariant>> RowSet::fetchRows(int first, int count) const
             std::vector<QVariant> values;
             values.reserve(columns_.size());
             for (int c = 0; c < int(columns_.size()); ++c)
-                values.push_back(readColumn(st.get(), c + 1));
+                values.push_back(readColumn(st, c + 1));
             rows[size_t(slot[st.int64(0)])] = std::move(values);
         }
     }
@@ -865,7 +858,7 @@ void RowSet::scanRows(const QStringList& names,
     std::vector<QVariant> row(size_t(names.size()));
     scanStatement(names, [&](const Statement* st) {
         for (size_t c = 0; c < row.size(); ++c)
-            row[c] = st ? readColumn(st->get(), int(c) + 1) : QVariant();
+            row[c] = st ? readColumn(*st, int(c) + 1) : QVariant();
         visit(row);
     });
 }

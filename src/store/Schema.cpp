@@ -1,4 +1,5 @@
 #include "store/Schema.h"
+#include "store/Dialect.h"
 #include "store/SchemaVersion.h"
 
 #include <QDir>
@@ -128,6 +129,18 @@ QStringList readingColumns() {
     return namesOf(readingDefs());
 }
 
+QStringList schemaDefinitions() {
+    QStringList all{sensorsTable(), templateTable(), QString::fromLatin1(FixedTables)};
+    for (const SchemaStep& step : schemaSteps())
+        all << step.statements;
+    QStringList statements;
+    for (const QString& text : all)
+        for (const QString& s : text.split(QLatin1Char(';')))
+            if (s.trimmed().startsWith(QLatin1String("CREATE"), Qt::CaseInsensitive))
+                statements << s;
+    return statements;
+}
+
 void createDatabaseFile(const QString& path) {
     if (QFileInfo::exists(path))
         throw Error(code::CantOpen, QStringLiteral("file already exists: %1").arg(path));
@@ -152,8 +165,49 @@ void createDatabaseFile(const QString& path) {
     }
 }
 
+void createServerSchema(Database& db) {
+    if (!db.isServer())
+        throw Error(code::Misuse, QStringLiteral("not a server database: ") + db.path());
+    db.immediateTransaction([&] {
+        const QStringList present = db.tableNames();
+        if (!present.isEmpty())
+            throw Error(code::Error,
+                        QStringLiteral("the database %1 already holds tables (%2); a new "
+                                       "database of this program needs an empty one")
+                            .arg(db.path(),
+                                 present.mid(0, 5).join(QStringLiteral(", ")) +
+                                     (present.size() > 5 ? QStringLiteral(", ...") : QString())));
+        // SQLite's NOCASE compares without regard to case; so does this.
+        db.execute(QStringLiteral(
+            "/*server*/CREATE COLLATION IF NOT EXISTS tolvane_nocase (provider = icu, locale = "
+            "'und-u-ks-level2', deterministic = false)"));
+        // Tells the other connections which table changed, once per statement.
+        db.execute(QStringLiteral(
+            "/*server*/CREATE OR REPLACE FUNCTION tolvane_changed() RETURNS trigger LANGUAGE "
+            "plpgsql AS $$ BEGIN PERFORM pg_notify('tolvane_changes', TG_TABLE_NAME); RETURN "
+            "NULL; END $$"));
+        db.execute(sensorsTable());
+        db.execute(templateTable());
+        db.execute(QString::fromLatin1(FixedTables));
+    });
+    upgradeSchema(db, {}, false);
+}
+
 void copyTemplate(Database& db, const QString& name) {
     const QString quoted = quoteName(name);
+    if (db.isServer()) {
+        // The server copies a table's whole definition itself; the trigger
+        // that tells others of a change is the table's own and is added.
+        const QString server = QStringLiteral("\"%1\"").arg(
+            QString(name).replace(QLatin1Char('"'), QStringLiteral("\"\"")));
+        db.transaction([&] {
+            db.execute(QStringLiteral("/*server*/CREATE TABLE %1 (LIKE \"%2\" INCLUDING ALL); %3; "
+                                      "SELECT pg_notify('tolvane_changes', 'schema')")
+                           .arg(server, table::Template,
+                                QString::fromStdString(changeTriggerFor(server.toStdString()))));
+        });
+        return;
+    }
     const QString definition = db.tableDefinition(table::Template);
     const auto head = tableHead().match(definition);
     if (!head.hasMatch())

@@ -169,13 +169,32 @@ int currentSchemaVersion() {
     return schemaSteps().empty() ? FirstSchemaVersion : schemaSteps().back().version;
 }
 
+// A server has no version number of a database's own; a table of one row holds it.
+const char* const ServerVersionTable = "tolvane_schema_version";
+
 int schemaVersion(Database& db) {
+    if (db.isServer()) {
+        if (!db.hasTable(QLatin1String(ServerVersionTable))) return FirstSchemaVersion;
+        Statement st = db.prepare(
+            QStringLiteral("SELECT Version FROM %1").arg(QLatin1String(ServerVersionTable)));
+        const int recorded = st.step() ? int(st.int64(0)) : 0;
+        return recorded < FirstSchemaVersion ? FirstSchemaVersion : recorded;
+    }
     Statement st = db.prepare(QStringLiteral("PRAGMA user_version"));
     const int recorded = st.step() ? int(st.int64(0)) : 0;
     return recorded < FirstSchemaVersion ? FirstSchemaVersion : recorded;
 }
 
 void setSchemaVersion(Database& db, int version) {
+    if (db.isServer()) {
+        if (!db.hasTable(QLatin1String(ServerVersionTable)))
+            db.execute(QStringLiteral("CREATE TABLE %1 (Version INTEGER NOT NULL)")
+                           .arg(QLatin1String(ServerVersionTable)));
+        db.execute(QStringLiteral("DELETE FROM %1; INSERT INTO %1 (Version) VALUES (%2)")
+                       .arg(QLatin1String(ServerVersionTable))
+                       .arg(version));
+        return;
+    }
     db.execute(QStringLiteral("PRAGMA user_version = %1").arg(version));
 }
 

@@ -108,13 +108,36 @@ void TolvaneTest::checkLog() {
 void TolvaneTest::TearDown() {
     checkLog();
     state.reset();
+    serverDatabase.reset();
 }
 
 QString TolvaneTest::dataFile(const QString& name) const {
     return QDir(dataFolder).filePath(name);
 }
 
+std::string engineName(const ::testing::TestParamInfo<Engine>& info) {
+    return info.param == Engine::File ? "File" : "Server";
+}
+
+void EngineTest::SetUp() {
+    engine = GetParam();
+    TolvaneTest::SetUp();
+    if (engine == Engine::Server) TOLVANE_REQUIRE_POSTGRES();
+}
+
+std::unique_ptr<store::Database> TolvaneTest::openAgain() const {
+    if (serverDatabase) return store::Database::connect(serverDatabase->url());
+    return store::Database::open(state->DBPath);
+}
+
 store::Database& TolvaneTest::openNewDatabase() {
+    if (engine == Engine::Server) {
+        serverDatabase = std::make_shared<PostgresDatabase>(*postgresUrl());
+        state->DBPath = serverDatabase->url();
+        state->cnDatabase = store::Database::connect(state->DBPath);
+        store::createServerSchema(*state->cnDatabase);
+        return *state->cnDatabase;
+    }
     state->DBPath = dataFile(QStringLiteral("TolvaneMPBX.mdb"));
     store::createDatabaseFile(state->DBPath);
     state->cnDatabase = store::Database::open(state->DBPath);

@@ -63,6 +63,13 @@ QByteArray fileBytes(const QString& path);
 // The entries of a log file, as the messages after " - ".
 QStringList logMessages(const QString& logPath);
 
+class PostgresDatabase;
+
+// Where a test's database lives: a file, or a database of its own on the test
+// cluster. Suites that run on both take it as their parameter.
+enum class Engine { File, Server };
+std::string engineName(const ::testing::TestParamInfo<Engine>& info);
+
 // A documents folder of its own with the data folder in it, the test doubles
 // and an application state. TearDown fails a test whose log holds an entry it
 // did not announce with expectLog.
@@ -77,8 +84,14 @@ protected:
     void checkLog();
 
     QString dataFile(const QString& name) const;
-    // The default database, created and opened as the state's connection.
+    // The default database, created and opened as the state's connection: a
+    // file, or with engine Server a new database on the test cluster.
     store::Database& openNewDatabase();
+    // Another connection to the database openNewDatabase made.
+    std::unique_ptr<store::Database> openAgain() const;
+
+    Engine engine = Engine::File;
+    std::shared_ptr<PostgresDatabase> serverDatabase;
 
     QTemporaryDir documents;
     QString dataFolder;
@@ -180,6 +193,18 @@ private:
     QString name_;
     QString url_;
 };
+
+// A suite of TolvaneTest run once per engine; the server run is skipped when
+// the run has no cluster (failed when it was meant to have one).
+class EngineTest : public TolvaneTest, public ::testing::WithParamInterface<Engine> {
+protected:
+    void SetUp() override;
+};
+#define TOLVANE_ON_BOTH_ENGINES(suite)                                                             \
+    INSTANTIATE_TEST_SUITE_P(                                                                      \
+        Engines, suite,                                                                            \
+        ::testing::Values(::testing_support::Engine::File, ::testing_support::Engine::Server),     \
+        ::testing_support::engineName)
 
 // url with its database name (the path) replaced.
 QString withDatabaseName(const QString& url, const QString& name);

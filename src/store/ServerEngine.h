@@ -1,0 +1,116 @@
+// The server engine behind store::Database: one libpq connection, statements
+// prepared on it from their rewritten text, and results read as text.
+#pragma once
+
+#include "store/Database.h"
+#include "store/Dialect.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+typedef struct pg_conn PGconn;
+typedef struct pg_result PGresult;
+
+namespace store {
+
+class ServerConnection;
+
+class ServerQuery {
+public:
+    ServerQuery(ServerConnection& connection, std::string key);
+    ~ServerQuery();
+    ServerQuery(const ServerQuery&) = delete;
+    ServerQuery& operator=(const ServerQuery&) = delete;
+
+    bool step();
+    void reset();
+    void clearBindings();
+
+    void bindNull(int index);
+    void bind(int index, qint64 value);
+    void bind(int index, double value);
+    void bindText(int index, std::string value);
+
+    Statement::Kind kind(int column) const;
+    qint64 int64(int column) const;
+    std::optional<double> number(int column) const;
+    std::string_view utf8(int column) const;
+    QByteArray blob(int column) const;
+    int columnCount() const;
+    QString columnName(int column) const;
+
+private:
+    struct Param {
+        std::optional<std::string> value;
+        unsigned int type = 0; // the value's own type; 0 for none
+    };
+    void prepare();
+    void execute();
+    int source(int column) const { return visible_[size_t(column)]; }
+    void describe();
+
+    ServerConnection& connection_;
+    ServerStatement statement_;
+    std::vector<Param> params_;
+    std::string prepared_; // the server's name for it; empty before the first run
+    bool typed_ = false;   // prepared with the values' own types
+    PGresult* result_ = nullptr;
+    int row_ = -1;
+    int rows_ = 0;
+    bool done_ = false;
+    std::vector<int> visible_; // result columns shown, hiding "_rowid_" unless named
+    std::vector<unsigned int> types_;
+    std::vector<QString> names_;
+    bool described_ = false;
+};
+
+class ServerConnection {
+public:
+    // Connects; throws store::Error with the server's message in plain words.
+    ServerConnection(const QString& url, const QString& password);
+    ~ServerConnection();
+
+    PGconn* handle() const { return conn_; }
+    const QString& user() const { return user_; }
+    const QString& location() const { return location_; }
+
+    // Runs a text of one or more statements that return nothing.
+    void execute(const std::string& sql);
+    // Checks a result; throws store::Error unless it is one of the good kinds.
+    void check(PGresult* result, const std::string& sql);
+    [[noreturn]] void raise(PGresult* result, const std::string& sql);
+
+    std::string nextName() { return "t" + std::to_string(++names_); }
+    void forget(std::string name) { stale_.push_back(std::move(name)); }
+    void dropStale();
+
+    // What the last write statement changed, and the rowid its insert gave.
+    int changes = 0;
+    qint64 lastInsertId = 0;
+    std::uint64_t tableWrites(const std::string& lower) const;
+    void wrote(const std::string& table, int rows);
+    std::uint64_t unattributed = 0;
+    std::uint64_t ownSchemaChanges = 0;
+    // Commits of other connections seen so far (notifications from the server).
+    std::uint64_t othersCommits();
+    std::uint64_t othersSchemaChanges = 0;
+
+    int transactionDepth = 0;
+
+private:
+    PGconn* conn_ = nullptr;
+    QString user_;
+    QString location_;
+    std::uint64_t names_ = 0;
+    std::vector<std::string> stale_;
+    std::unordered_map<std::string, std::uint64_t> writes_;
+    std::uint64_t others_ = 0;
+    int pid_ = 0;
+};
+
+} // namespace store
