@@ -32,12 +32,8 @@ void restore(const Workspace& workspace, const QString& backupFile, const store:
 
 std::vector<CheckFinding> checkDatabase(store::Database& db) {
     std::vector<CheckFinding> found;
-    {
-        store::Statement check = db.prepare(QStringLiteral("PRAGMA integrity_check(20)"));
-        while (check.step())
-            if (const QString verdict = check.text(0); verdict != QLatin1String("ok"))
-                found.push_back({QFileInfo(db.path()).fileName(), verdict});
-    }
+    for (const QString& verdict : db.integrityProblems(20))
+        found.push_back({QFileInfo(db.path()).fileName(), verdict});
     for (const QString& table : {store::table::Configuration, store::table::Prefs,
                                  store::table::NetworkConfig, store::table::Template})
         if (!db.hasTable(table)) found.push_back({table, QStringLiteral("the table is missing")});

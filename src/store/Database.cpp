@@ -8,6 +8,8 @@
 #include <sqlite3.h>
 
 #include <atomic>
+#include <cmath>
+#include <cstdio>
 
 #ifdef Q_OS_UNIX
 #include <pwd.h>
@@ -34,6 +36,26 @@ QString quoteName(const QString& name) {
 }
 
 // ---------------------------------------------------------------- Statement
+
+namespace {
+
+// A real as SQLite writes it as text: fifteen significant digits, and a
+// decimal point always ("0.0", "1.0e+20"), so that a server's numbers read
+// the same as a file's.
+QString realText(double value) {
+    if (std::isnan(value)) return QString();
+    if (std::isinf(value)) return value > 0 ? QStringLiteral("Inf") : QStringLiteral("-Inf");
+    char buffer[40];
+    std::snprintf(buffer, sizeof buffer, "%.15g", value);
+    std::string text(buffer);
+    if (text.find_first_of(".n") == std::string::npos) {
+        const size_t e = text.find('e');
+        text.insert(e == std::string::npos ? text.size() : e, ".0");
+    }
+    return QString::fromLatin1(text.data(), qsizetype(text.size()));
+}
+
+} // namespace
 
 Statement::~Statement() {
     if (stmt_ || query_) owner_->giveBack(std::move(key_), stmt_, query_);
@@ -87,10 +109,18 @@ qint64 Statement::int64(int column) const {
 
 QString Statement::text(int column) const {
     if (query_) {
-        const std::string_view v = query_->utf8(column);
-        return query_->kind(column) == Kind::Null
-                   ? QString()
-                   : QString::fromUtf8(v.data(), qsizetype(v.size()));
+        switch (query_->kind(column)) {
+        case Kind::Null:
+            return QString();
+        case Kind::Real:
+            return realText(*query_->number(column));
+        case Kind::Integer:
+            return QString::number(query_->int64(column));
+        default: {
+            const std::string_view v = query_->utf8(column);
+            return QString::fromUtf8(v.data(), qsizetype(v.size()));
+        }
+        }
     }
     const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
     return p ? QString::fromUtf8(p, sqlite3_column_bytes(stmt_, column)) : QString();
@@ -508,6 +538,15 @@ std::vector<Database::ColumnInfo> Database::columns(const QString& table) {
     while (st.step())
         result.push_back({st.text(0), st.text(1)});
     return result;
+}
+
+QStringList Database::integrityProblems(int most) {
+    QStringList found;
+    if (server_) return found;
+    Statement check = prepare(QStringLiteral("PRAGMA integrity_check(%1)").arg(most));
+    while (check.step())
+        if (const QString verdict = check.text(0); verdict != QLatin1String("ok")) found << verdict;
+    return found;
 }
 
 QString Database::tableDefinition(const QString& table) {

@@ -170,6 +170,10 @@ public:
     };
     std::vector<ColumnInfo> columns(const QString& table);
 
+    // What the engine's own check of the database finds wrong, at most `most`
+    // findings; empty when all is well. A server checks itself: nothing here.
+    QStringList integrityProblems(int most);
+
     // The CREATE statements of a table and of its indexes, as stored in the schema.
     QString tableDefinition(const QString& table);
     QStringList indexDefinitions(const QString& table);

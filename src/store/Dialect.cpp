@@ -557,6 +557,7 @@ private:
                 return "CAST(round";
             }
             if (w == "total") return "sum";
+            if (w == "char") return "chr";
             return t.text;
         }
         return name(t);

@@ -5,6 +5,7 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 
 namespace store {
@@ -351,7 +352,9 @@ void ServerConnection::raise(PGresult* result, const std::string& sql) {
     const int number =
         state ? codeFor(state) : (PQstatus(conn_) == CONNECTION_OK ? code::Error : code::IoErr);
     if (result) PQclear(result);
-    Q_UNUSED(sql);
+    // For the developer who follows a failure to its statement.
+    static const bool trace = qEnvironmentVariableIsSet("TOLVANE_TRACE_SERVER");
+    if (trace) std::fprintf(stderr, "server: %s\n  in: %s\n", qPrintable(message), sql.c_str());
     throw Error(number, first);
 }
 
