@@ -108,19 +108,6 @@ bool isPlainHostName(const QString& host) {
     return name.match(host).hasMatch();
 }
 
-// Where the server is: "host:5432", "[::1]:5432", "the socket folder /run/x
-// (port 5432)", "this computer".
-QString serverPlace(const ServerAddress& a) {
-    if (a.host.isEmpty())
-        return a.port > 0 ? texts::withPort(texts::ThisComputer, a.port) : texts::ThisComputer;
-    if (a.host.startsWith(QLatin1Char('/'))) {
-        const QString folder = texts::socketFolder(a.host);
-        return a.port > 0 ? texts::withPort(folder, a.port) : folder;
-    }
-    const QString host = isIpv6(a.host) ? QLatin1Char('[') + a.host + QLatin1Char(']') : a.host;
-    return a.port > 0 ? host + QLatin1Char(':') + QString::number(a.port) : host;
-}
-
 } // namespace
 
 bool isServerAddress(const QString& location) {
@@ -232,6 +219,17 @@ QString effectiveDatabase(const ServerAddress& address) {
     return fromEnvironment.isEmpty() ? effectiveUser(address) : fromEnvironment;
 }
 
+QString serverPlace(const ServerAddress& a) {
+    if (a.host.isEmpty())
+        return a.port > 0 ? texts::withPort(texts::ThisComputer, a.port) : texts::ThisComputer;
+    if (a.host.startsWith(QLatin1Char('/'))) {
+        const QString folder = texts::socketFolder(a.host);
+        return a.port > 0 ? texts::withPort(folder, a.port) : folder;
+    }
+    const QString host = isIpv6(a.host) ? QLatin1Char('[') + a.host + QLatin1Char(']') : a.host;
+    return a.port > 0 ? host + QLatin1Char(':') + QString::number(a.port) : host;
+}
+
 QString displayName(const ServerAddress& address) {
     const QString name =
         texts::databaseOn(address.database.isEmpty() ? texts::DefaultDatabase : address.database,
@@ -276,9 +274,12 @@ QString connectionFailureText(const QString& libpqMessage, const ServerAddress& 
     else if (has("is starting up") || has("is shutting down") || has("in recovery mode") ||
              has("not yet accepting connections"))
         plain = texts::serverNotReady(server);
+    else if (has("server closed the connection") || has("connection to server was lost") ||
+             has("terminating connection"))
+        plain = texts::connectionLost(server);
     else if (has("connection refused") || has("no such file or directory") ||
              has("is the server running") || has("network is unreachable") ||
-             has("no route to host") || has("server closed the connection"))
+             has("no route to host"))
         plain = texts::serverNotRunning(server);
     else
         plain = texts::connectionFailed(server);

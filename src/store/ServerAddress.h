@@ -35,6 +35,10 @@ QString serverUrl(const ServerAddress& address, bool withPassword = false);
 QString effectiveUser(const ServerAddress& address);
 QString effectiveDatabase(const ServerAddress& address);
 
+// Where the server is, for messages: "host:5432", "[::1]:5432", "the socket
+// folder /run/postgresql (port 5432)", "this computer".
+QString serverPlace(const ServerAddress& address);
+
 // What a title or a message calls the database: "site on host:5432 as user".
 // Never the password.
 QString displayName(const ServerAddress& address);

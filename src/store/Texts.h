@@ -67,7 +67,7 @@ inline QString socketFolder(const QString& folder) {
     return QStringLiteral("the socket folder %1").arg(folder);
 }
 inline QString withPort(const QString& server, int port) {
-    return QStringLiteral("%1 (port %2)").arg(server).arg(port);
+    return QStringLiteral("%1 (port %2)").arg(server, QString::number(port));
 }
 inline QString databaseOn(const QString& database, const QString& server) {
     return QStringLiteral("%1 on %2").arg(database, server);
@@ -138,6 +138,11 @@ inline QString connectionTimedOut(const QString& server) {
 inline QString serverNotReady(const QString& server) {
     return QStringLiteral("The database server at %1 is starting up or shutting down. Try again "
                           "in a moment.")
+        .arg(server);
+}
+inline QString connectionLost(const QString& server) {
+    return QStringLiteral("The connection to the database server at %1 was lost. Check the "
+                          "network connection and that the server is still running.")
         .arg(server);
 }
 inline QString connectionFailed(const QString& server) {
