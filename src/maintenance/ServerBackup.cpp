@@ -214,6 +214,17 @@ Ending runToEnd(QProcess& program, const std::function<void(const QString&)>& on
     return ending;
 }
 
+void stopUnlessFinished(Ending ending, const QString& database,
+                        const ServerDumpSettings& settings) {
+    if (ending == Ending::Cancelled) throw Error(code::Interrupt, texts::backupCancelled(database));
+    if (ending == Ending::Stalled)
+        throw Error(
+            code::Interrupt,
+            texts::backupStalled(
+                database,
+                std::chrono::duration_cast<std::chrono::minutes>(settings.stallLimit).count()));
+}
+
 // The lines of a client program's standard error that tell of a failure, on
 // one line, for the administrator.
 class FailureLines {
@@ -353,13 +364,7 @@ QString dumpServerDatabase(const store::ServerAddress& address, const QString& f
                            int((DataEnds - DataStarts) * done / std::max(total, done)));
             },
             settings, part);
-        if (ending == Ending::Cancelled) throw Error(code::Interrupt, texts::backupCancelled(name));
-        if (ending == Ending::Stalled)
-            throw Error(
-                code::Interrupt,
-                texts::backupStalled(
-                    name,
-                    std::chrono::duration_cast<std::chrono::minutes>(settings.stallLimit).count()));
+        stopUnlessFinished(ending, name, settings);
         if (dump.exitStatus() != QProcess::NormalExit || dump.exitCode() != 0) {
             const QString said = failure.text();
             const QString lower = said.toLower();
@@ -398,10 +403,10 @@ QString dumpServerDatabase(const store::ServerAddress& address, const QString& f
         if (!check.waitForStarted(30000))
             throw Error(code::CantOpen, texts::backupNotStarted(pgRestore));
         FailureLines checkFailure(PgRestore);
-        if (runToEnd(
-                check, [&](const QString& line) { checkFailure.take(line); }, settings) ==
-            Ending::Cancelled)
-            throw Error(code::Interrupt, texts::backupCancelled(name));
+        stopUnlessFinished(
+            runToEnd(
+                check, [&](const QString& line) { checkFailure.take(line); }, settings),
+            name, settings);
         const QString contents = QString::fromLocal8Bit(check.readAllStandardOutput());
         if (check.exitStatus() != QProcess::NormalExit || check.exitCode() != 0 ||
             !contents.contains(QStringLiteral("Format: CUSTOM")))

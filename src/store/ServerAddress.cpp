@@ -97,9 +97,10 @@ QString quotedAfter(const QString& message, const QString& before) {
 }
 
 // An IPv6 address goes into brackets in a URI; a plain name or IPv4 address
-// as it is; anything else (a socket folder) into the query.
+// as it is; anything else (a socket folder, an address with a zone, whose "%"
+// the brackets cannot hold) into the query.
 bool isIpv6(const QString& host) {
-    static const QRegularExpression ipv6(QStringLiteral("^[0-9A-Fa-f:.]+(%[A-Za-z0-9._~-]+)?$"));
+    static const QRegularExpression ipv6(QStringLiteral("^[0-9A-Fa-f:.]+$"));
     return host.contains(QLatin1Char(':')) && ipv6.match(host).hasMatch();
 }
 

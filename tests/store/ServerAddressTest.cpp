@@ -75,8 +75,9 @@ TEST(ServerAddressTest, EveryPartSurvivesARoundTripAndThePasswordOnlyWhenAsked) 
     a.user = QStringLiteral("eng:one@mine");
     a.password = QStringLiteral("p@ss:w/rd?&% é");
     a.options = QStringLiteral("connect_timeout=7&application_name=a%26b");
-    for (const QString& host : {QStringLiteral("/tmp/x y"), QStringLiteral("db.mine.local"),
-                                QStringLiteral("::1"), QStringLiteral("")}) {
+    for (const QString& host :
+         {QStringLiteral("/tmp/x y"), QStringLiteral("db.mine.local"), QStringLiteral("::1"),
+          QStringLiteral("fe80::1%eth0"), QStringLiteral("")}) {
         a.host = host;
         const QString url = store::serverUrl(a, true);
         const ServerAddress back = store::parseServerAddress(url);
