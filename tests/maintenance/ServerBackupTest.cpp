@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <memory>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -241,6 +242,10 @@ struct StandIn {
     int code;
     const char* says;
 };
+
+void PrintTo(const StandIn& s, std::ostream* os) {
+    *os << s.name;
+}
 
 class ServerBackupFailureTest : public ServerBackupTest,
                                 public ::testing::WithParamInterface<StandIn> {};

@@ -12,6 +12,7 @@
 #include <libpq-fe.h>
 
 #include <memory>
+#include <ostream>
 
 using namespace testing_support;
 using store::ServerAddress;
@@ -115,6 +116,10 @@ struct Typo {
     const char* says; // part of the plain message
     bool libpqText;   // libpq's own message in brackets at the end
 };
+
+void PrintTo(const Typo& t, std::ostream* os) {
+    *os << t.url;
+}
 
 class ServerAddressTypoTest : public ::testing::TestWithParam<Typo> {};
 
