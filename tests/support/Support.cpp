@@ -247,6 +247,22 @@ std::optional<QString> postgresUrl() {
     return url;
 }
 
+std::optional<QString> postgresPasswordUrl() {
+    if (!postgresUrl()) return std::nullopt;
+    const QString url =
+        QString::fromUtf8(
+            fileBytes(QDir(postgresFolder()).filePath(QStringLiteral("password-url"))))
+            .trimmed();
+    if (url.isEmpty()) return std::nullopt;
+    return url;
+}
+
+QString postgresPassword() {
+    if (postgresFolder().isEmpty()) return {};
+    return QString::fromUtf8(fileBytes(QDir(postgresFolder()).filePath(QStringLiteral("password"))))
+        .trimmed();
+}
+
 bool postgresExpected() {
     return !postgresFolder().isEmpty();
 }

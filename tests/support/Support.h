@@ -157,6 +157,10 @@ protected:
 
 // The running cluster's URI, or nothing.
 std::optional<QString> postgresUrl();
+// The cluster's role that must give a password: its URI (without the
+// password) and its password. Nothing without a cluster.
+std::optional<QString> postgresPasswordUrl();
+QString postgresPassword();
 // Whether this run was meant to have a cluster (TOLVANE_TEST_POSTGRES is set):
 // then its absence fails a test instead of skipping it.
 bool postgresExpected();
