@@ -1,5 +1,7 @@
 #include "levels/SensorStatus.h"
 
+#include "store/RowWatch.h"
+
 #include "readings/Displacement.h"
 #include "readings/Quality.h"
 #include "readings/ReadingKey.h"
@@ -339,65 +341,21 @@ struct StatusBoard::Watch {
     std::uint64_t levelsWrites = 0;
     std::uint64_t unattributed = 0;
     std::int64_t schema = 0, others = 0;
-    bool triggers = false;
+    std::unique_ptr<store::RowWatch> rows;
+    std::uint64_t sharedWrites = 0;
 };
 
 namespace {
 
-const char* const DirtyTable = "temp.tolvane_status_dirty";
-
 // Where each reading table starts in the file: one that came or went since
 // the last look. A table emptied by being made again (its readings moved to
-// the recycle area) is seen by the recycle area's trigger.
-std::map<QString, std::pair<qint64, qint64>> tableMarks(store::Database& db,
-                                                        const std::vector<SensorStatus>& sensors) {
-    std::map<QString, qint64> pages;
-    {
-        store::Statement st = db.prepare(
-            QStringLiteral("SELECT name, rootpage FROM sqlite_schema WHERE type = 'table'"));
-        while (st.step())
-            pages[st.text(0)] = st.int64(1);
-    }
-    // Every table, so that one made with a sensor added now is known next time.
-    Q_UNUSED(sensors);
+// the recycle area) is seen by the recycle area's watch.
+std::map<QString, std::pair<qint64, qint64>> tableMarks(store::Database& db) {
     std::map<QString, std::pair<qint64, qint64>> marks;
-    for (const auto& [name, page] : pages)
-        marks[name] = {page, 0};
+    // Every table, so that one made with a sensor added now is known next time.
+    for (const auto& [name, identity] : store::tableIdentities(db))
+        marks[name] = {identity, 0};
     return marks;
-}
-
-void installWatch(store::Database& db) {
-    db.execute(QStringLiteral(
-        "CREATE TEMP TABLE IF NOT EXISTS tolvane_status_dirty (SensorID TEXT PRIMARY KEY)"));
-    struct Shared {
-        const char* table;
-        const char* column;
-    };
-    const Shared shared[] = {{"ReadingQuality", "SensorID"},   {"ZeroReadings", "SensorID"},
-                             {"SensorThresholds", "SensorID"}, {"SensorTriggers", "SensorID"},
-                             {"RecycledReadings", "SensorID"}, {"Sensors", "InstrumentID"}};
-    for (const Shared& t : shared) {
-        if (!db.hasTable(QString::fromLatin1(t.table))) continue;
-        const QString name = QString::fromLatin1(t.table);
-        const QString column = QString::fromLatin1(t.column);
-        // Unqualified: a trigger may not name the schema; the temporary
-        // table is found first. No conflict to resolve: the outer statement's
-        // own conflict clause would override any the trigger gave.
-        const auto note = [&](const char* row) {
-            return QStringLiteral("INSERT INTO tolvane_status_dirty SELECT %1.%2 WHERE NOT EXISTS "
-                                  "(SELECT 1 FROM tolvane_status_dirty WHERE SensorID IS %1.%2);")
-                .arg(QString::fromLatin1(row), column);
-        };
-        db.execute(QStringLiteral("CREATE TEMP TRIGGER IF NOT EXISTS tolvane_status_%1_ins AFTER "
-                                  "INSERT ON main.%1 BEGIN %2 END")
-                       .arg(name, note("NEW")));
-        db.execute(QStringLiteral("CREATE TEMP TRIGGER IF NOT EXISTS tolvane_status_%1_upd AFTER "
-                                  "UPDATE ON main.%1 BEGIN %2 %3 END")
-                       .arg(name, note("OLD"), note("NEW")));
-        db.execute(QStringLiteral("CREATE TEMP TRIGGER IF NOT EXISTS tolvane_status_%1_del AFTER "
-                                  "DELETE ON main.%1 BEGIN %2 END")
-                       .arg(name, note("OLD")));
-    }
 }
 
 } // namespace
@@ -414,10 +372,15 @@ const SensorStatus* StatusBoard::find(const QString& number) const {
 }
 
 std::set<QString> StatusBoard::refresh() {
-    if (!watch_->triggers) {
-        installWatch(db_);
-        watch_->triggers = true;
-    }
+    if (!watch_->rows)
+        watch_->rows = std::make_unique<store::RowWatch>(
+            db_, std::vector<store::RowWatch::Watched>{
+                     {QStringLiteral("ReadingQuality"), QStringLiteral("SensorID")},
+                     {QStringLiteral("ZeroReadings"), QStringLiteral("SensorID")},
+                     {QStringLiteral("SensorThresholds"), QStringLiteral("SensorID")},
+                     {QStringLiteral("SensorTriggers"), QStringLiteral("SensorID")},
+                     {QStringLiteral("RecycledReadings"), QStringLiteral("SensorID")},
+                     {QStringLiteral("Sensors"), QStringLiteral("InstrumentID")}});
     std::set<QString> changed;
     store::Database::ChangeStamp stamp, after;
     // One transaction: the file's lock taken once, and one moment's state.
@@ -425,22 +388,17 @@ std::set<QString> StatusBoard::refresh() {
         stamp = db_.changeStamp(QStringLiteral("TriggerLevels"));
         // The sensors named by writes to the shared tables: their records or
         // triggers may have changed too.
-        std::set<QString> named;
-        {
-            store::Statement st = db_.prepare(
-                QStringLiteral("SELECT SensorID FROM %1").arg(QString::fromLatin1(DirtyTable)));
-            while (st.step())
-                named.insert(st.text(0));
-        }
-        if (!named.empty())
-            db_.execute(
-                QStringLiteral("DELETE FROM %1 WHERE 1").arg(QString::fromLatin1(DirtyTable)));
+        const std::set<QString> named = watch_->rows->takeTouched();
+        // Where the engine cannot name them, any such write may touch any sensor.
+        const std::uint64_t shared = watch_->rows->writes();
+        const bool unnamed = !watch_->rows->precise() && shared != watch_->sharedWrites;
+        watch_->sharedWrites = shared;
         // The board's own writes to its temporary table are not a change.
         after = db_.changeStamp(QStringLiteral("TriggerLevels"), false);
         after.schema = stamp.schema;
         after.others = stamp.others;
 
-        const bool everything = !built_ || stamp.table != watch_->levelsWrites ||
+        const bool everything = !built_ || unnamed || stamp.table != watch_->levelsWrites ||
                                 stamp.unattributed != watch_->unattributed ||
                                 stamp.others != watch_->others;
         if (everything) {
@@ -453,7 +411,7 @@ std::set<QString> StatusBoard::refresh() {
             watch_->readingWrites.clear();
             for (const SensorStatus& s : statuses_)
                 watch_->note(db_, s.number);
-            watch_->tables = tableMarks(db_, statuses_);
+            watch_->tables = tableMarks(db_);
             built_ = true;
             return;
         }
@@ -461,7 +419,7 @@ std::set<QString> StatusBoard::refresh() {
         // A sensor added or deleted changes the schema too (its reading table):
         // only the tables that came, went or were made again count.
         if (stamp.schema != watch_->schema) {
-            auto marks = tableMarks(db_, statuses_);
+            auto marks = tableMarks(db_);
             for (const SensorStatus& s : statuses_) {
                 const auto now = marks.find(s.number);
                 const auto before = watch_->tables.find(s.number);

@@ -285,8 +285,9 @@ void setSensorTriggers(store::Database& db, const QString& sensorNumber,
         del.bind(1, sensorNumber);
         del.run();
         store::Statement put = db.prepare(QStringLiteral(
-            "INSERT OR REPLACE INTO SensorTriggers (SensorID, RateWindowHours, StaleAfterHours) "
-            "VALUES (?1, ?2, ?3)"));
+            "INSERT INTO SensorTriggers (SensorID, RateWindowHours, StaleAfterHours) VALUES (?1, "
+            "?2, ?3) ON CONFLICT (SensorID) DO UPDATE SET RateWindowHours = "
+            "excluded.RateWindowHours, StaleAfterHours = excluded.StaleAfterHours"));
         put.bind(1, sensorNumber);
         put.bind(2, triggers.windowHours);
         if (triggers.staleAfterHours)

@@ -129,7 +129,9 @@ int setQuality(store::Database& db, const QString& sensorNumber, const QStringLi
             "INSERT INTO ReadingQuality (SensorID, DateTimeKey, Quality, Note, SetBy, SetAt) "
             "VALUES (?1, ?2, ?3, ?4, ?5, ?6) ON CONFLICT (SensorID, DateTimeKey) DO UPDATE SET "
             "Quality = excluded.Quality, Note = excluded.Note, SetBy = excluded.SetBy, SetAt = "
-            "excluded.SetAt WHERE Quality <> excluded.Quality OR Note <> excluded.Note"));
+            "excluded.SetAt WHERE ReadingQuality.Quality <> excluded.Quality OR "
+            "ReadingQuality.Note <> "
+            "excluded.Note"));
         const QString who = store::actorUser(db);
         const QString when = store::actorStamp(db);
         // A valid reading without a note needs no row: it is valid by default.

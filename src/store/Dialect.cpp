@@ -409,6 +409,17 @@ private:
             out_.written = at(k).lower;
     }
 
+    bool unnamedSubquery(size_t close) const {
+        const size_t open = match_[close];
+        if (open == 0 || open >= close || !is(open + 1, "select")) return false;
+        if (!(is(open - 1, "from") || is(open - 1, "join"))) return false;
+        if (close + 1 >= sig_.size()) return true;
+        const Token& after = at(close + 1);
+        if (after.kind == T::Quoted) return false;
+        if (after.kind == T::Word) return isKeyword(after.lower) && after.lower != "as";
+        return true;
+    }
+
     // A literal standing where the server wants a truth value: WHERE 1, AND 0.
     bool inConditionPlace(size_t k) const {
         if (k == 0) return false;
@@ -483,11 +494,16 @@ private:
     std::string text(size_t k) {
         if (auto it = replaced_.find(k); it != replaced_.end()) return it->second;
         const Token& t = at(k);
+        // The server names every subquery in FROM; SQLite lets it go unnamed.
+        if (t.kind == T::Punct && t.text == ")" && unnamedSubquery(k))
+            return ") AS tolvane_subquery" + std::to_string(k);
         switch (t.kind) {
         case T::Param: {
             int number = t.text.size() > 1 ? std::stoi(t.text.substr(1)) : ++bare_;
             bare_ = std::max(bare_, number);
             out_.parameters = std::max(out_.parameters, number);
+            if (out_.used.size() < size_t(number)) out_.used.resize(size_t(number));
+            out_.used[size_t(number - 1)] = true;
             return "$" + std::to_string(number);
         }
         case T::Quoted:
@@ -558,6 +574,17 @@ private:
             }
             if (w == "total") return "sum";
             if (w == "char") return "chr";
+            if (w == "group_concat") {
+                // The server joins text only, and wants the separator said.
+                const std::vector<size_t> commas = commasOf(k + 1);
+                replaced_[k + 1] = "(CAST((";
+                if (commas.empty()) {
+                    replaced_[match_[k + 1]] = ") AS text), ',')";
+                } else {
+                    replaced_[commas.front()] = ") AS text),";
+                }
+                return "string_agg";
+            }
             return t.text;
         }
         return name(t);
@@ -630,6 +657,8 @@ private:
                 aliasColumn = def.substr(0, def.find(' '));
             }
             for (; k < b; ++k) {
+                // An identity never gives a number twice anyway.
+                if (at(k).kind == T::Word && at(k).lower == "autoincrement") continue;
                 if (at(k).kind == T::Word && at(k).lower == "primary") hasKey = true;
                 if (at(k).kind == T::Word && at(k).lower == "collate") collated = true;
                 def += spaceBefore(k) + text(k);

@@ -15,6 +15,7 @@ namespace store {
 struct ServerStatement {
     std::string text;
     int parameters = 0;        // the highest $N
+    std::vector<bool> used;    // whether $N (index N - 1) stands in the text
     bool returnsRowid = false; // an INSERT given RETURNING "_rowid_" for lastInsertId
     bool namesRowid = false;   // the statement names the rowid itself; else it is hidden
     bool changesSchema = false;

@@ -112,7 +112,9 @@ void ServerQuery::bindText(int index, std::string value) {
     if (index < 1 || index > int(params_.size())) return;
     // Text may hold a NUL only as SQLite keeps it; the server refuses it.
     if (value.find('\0') != std::string::npos)
-        throw Error(code::DatatypeRefused, QStringLiteral("text with a NUL character"));
+        throw Error(code::DatatypeRefused,
+                    QStringLiteral("the text holds a NUL character (code 0), which a server "
+                                   "database cannot store"));
     params_[size_t(index - 1)] = Param{std::move(value), TextOid};
 }
 
@@ -132,28 +134,38 @@ void ServerQuery::reset() {
 void ServerQuery::prepare() {
     PGconn* conn = connection_.handle();
     connection_.dropStale();
-    {
-        // The server is left to infer each parameter's type from where it
-        // stands (text into a number column is then checked as SQLite's strict
-        // tables check it); where it cannot, the values' own types are given.
-        const std::string name = connection_.nextName();
-        std::vector<Oid> types(params_.size(), 0);
-        PGresult* r = PQprepare(conn, name.c_str(), statement_.text.c_str(), int(params_.size()),
-                                types.data());
-        if (PQresultStatus(r) != PGRES_COMMAND_OK &&
-            typeOfParameterUnknown(PQresultErrorField(r, PG_DIAG_SQLSTATE)) &&
-            PQtransactionStatus(conn) != PQTRANS_INERROR) {
-            PQclear(r);
-            for (size_t i = 0; i < params_.size(); ++i)
-                types[i] = params_[i].type ? params_[i].type : Oid(TextOid);
-            r = PQprepare(conn, name.c_str(), statement_.text.c_str(), int(params_.size()),
-                          types.data());
-            typed_ = true;
-        }
-        connection_.check(r, statement_.text);
+    // The server is left to infer each parameter's type from where it stands
+    // (text into a number column is then checked as SQLite's strict tables
+    // check it); where it cannot, the values' own types are given. A number
+    // the text never names is bound all the same: text, to be ignored.
+    const std::string name = connection_.nextName();
+    std::vector<Oid> types(params_.size(), 0);
+    for (size_t i = 0; i < params_.size(); ++i)
+        if (i >= statement_.used.size() || !statement_.used[i]) types[i] = TextOid;
+    // A refused prepare would spoil a transaction the caller has open.
+    const bool guarded = PQtransactionStatus(conn) == PQTRANS_INTRANS;
+    if (guarded) connection_.execute("SAVEPOINT tolvane_prepare");
+    PGresult* r =
+        PQprepare(conn, name.c_str(), statement_.text.c_str(), int(params_.size()), types.data());
+    if (PQresultStatus(r) != PGRES_COMMAND_OK &&
+        typeOfParameterUnknown(PQresultErrorField(r, PG_DIAG_SQLSTATE)) &&
+        (guarded || PQtransactionStatus(conn) != PQTRANS_INERROR)) {
         PQclear(r);
-        prepared_ = name;
+        if (guarded) connection_.execute("ROLLBACK TO SAVEPOINT tolvane_prepare");
+        for (size_t i = 0; i < params_.size(); ++i)
+            if (!types[i]) types[i] = params_[i].type ? params_[i].type : Oid(TextOid);
+        r = PQprepare(conn, name.c_str(), statement_.text.c_str(), int(params_.size()),
+                      types.data());
+        typed_ = true;
     }
+    if (guarded) {
+        if (PQresultStatus(r) != PGRES_COMMAND_OK)
+            connection_.execute("ROLLBACK TO SAVEPOINT tolvane_prepare");
+        connection_.execute("RELEASE SAVEPOINT tolvane_prepare");
+    }
+    connection_.check(r, statement_.text);
+    PQclear(r);
+    prepared_ = name;
 }
 
 void ServerQuery::execute() {

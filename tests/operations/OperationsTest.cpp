@@ -183,21 +183,8 @@ TEST_P(ImportTest, TheProposalOrEveryLineInOneTransaction) {
 
     // A failure midway stores none of the file.
     db->execute(QStringLiteral("DELETE FROM `%1`").arg(Sensor));
-    if (db->isServer()) {
-        db->execute(QStringLiteral("/*server*/CREATE FUNCTION refuse() RETURNS trigger LANGUAGE "
-                                   "plpgsql AS $$ BEGIN IF "
-                                   "new.\"ReadingTime\" = '08:00:00' THEN RAISE EXCEPTION "
-                                   "'refused'; END IF; RETURN new; "
-                                   "END $$; CREATE TRIGGER refuse BEFORE INSERT ON \"%1\" FOR EACH "
-                                   "ROW EXECUTE FUNCTION "
-                                   "refuse()")
-                        .arg(Sensor));
-    } else {
-        db->execute(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON `%1` WHEN "
-                                   "new.ReadingTime = '08:00:00' BEGIN SELECT RAISE(ABORT, "
-                                   "'refused'); END")
-                        .arg(Sensor));
-    }
+    refuseWrites(*db, QStringLiteral("refuse"), Sensor, QStringLiteral("INSERT"),
+                 QStringLiteral("new.ReadingTime = '08:00:00'"), QStringLiteral("refused"));
     EXPECT_THROW(import(file, true), store::Error);
     EXPECT_EQ(rowCount(*db, Sensor), 0);
 }

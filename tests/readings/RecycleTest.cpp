@@ -185,8 +185,8 @@ TEST_F(RecycleTest, ReplacingATableKeepsItsReadingsInTheArea) {
 TEST_F(RecycleTest, AFailureHalfWayLeavesTableAndAreaAsTheyWere) {
     withReadings(30);
     flag(3, QStringLiteral("suspect"));
-    db->execute(QStringLiteral("CREATE TRIGGER refuse BEFORE DELETE ON `201391005` BEGIN "
-                               "SELECT RAISE(ABORT, 'refused'); END"));
+    refuseWrites(*db, QStringLiteral("refuse"), QStringLiteral("201391005"),
+                 QStringLiteral("DELETE"), {}, QStringLiteral("refused"));
     const std::vector<std::pair<const char*, std::function<void()>>> deletions{
         {"one", [&] { deleteReading(*rs, rs->Bookmark()); }},
         {"batch", [&] { deleteBetween(*db, Sensor, start.date(), start.date()); }},
@@ -201,8 +201,8 @@ TEST_F(RecycleTest, AFailureHalfWayLeavesTableAndAreaAsTheyWere) {
     }
     rs.reset();
 
-    db->execute(QStringLiteral("CREATE TRIGGER keep BEFORE DELETE ON Sensors BEGIN "
-                               "SELECT RAISE(ABORT, 'refused'); END"));
+    refuseWrites(*db, QStringLiteral("keep"), QStringLiteral("Sensors"), QStringLiteral("DELETE"),
+                 {}, QStringLiteral("refused"));
     openRegister(*state);
     state->rsSensors->MoveFirst();
     EXPECT_THROW(sensors::removeSensor(*db, *state->rsSensors, Sensor), store::Error);

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QUuid>
 
 #include <libpq-fe.h>
@@ -131,7 +132,11 @@ std::unique_ptr<store::Database> TolvaneTest::openAgain() const {
 }
 
 store::Database& TolvaneTest::openNewDatabase() {
-    if (engine == Engine::Server) {
+    // A developer may run every suite on the server to see what differs.
+    static const bool everyTestOnServer =
+        qEnvironmentVariable("TOLVANE_TEST_ENGINE") == QLatin1String("server");
+    if (engine == Engine::Server || (everyTestOnServer && postgresUrl())) {
+        engine = Engine::Server;
         serverDatabase = std::make_shared<PostgresDatabase>(*postgresUrl());
         state->DBPath = serverDatabase->url();
         state->cnDatabase = store::Database::connect(state->DBPath);
@@ -230,8 +235,41 @@ std::vector<store::AuditRecord> auditTrail(store::Database& db) {
 }
 
 void refuseAuditEntries(store::Database& db) {
-    db.execute(QStringLiteral("CREATE TRIGGER RefuseAudit BEFORE INSERT ON AuditTrail "
-                              "BEGIN SELECT RAISE(ABORT, 'disk full'); END"));
+    refuseWrites(db, QStringLiteral("RefuseAudit"), QStringLiteral("AuditTrail"),
+                 QStringLiteral("INSERT"), {}, QStringLiteral("disk full"));
+}
+
+void refuseWrites(store::Database& db, const QString& name, const QString& table,
+                  const QString& event, const QString& condition, const QString& message) {
+    if (!db.isServer()) {
+        db.execute(QStringLiteral("CREATE TRIGGER %1 BEFORE %2 ON %3%4 BEGIN SELECT RAISE(ABORT, "
+                                  "'%5'); END")
+                       .arg(name, event, store::quoteName(table),
+                            condition.isEmpty() ? QString() : QStringLiteral(" WHEN ") + condition,
+                            message));
+        return;
+    }
+    // The server's form: a function that raises, and a row trigger calling it.
+    QString when = condition;
+    static const QRegularExpression column(QStringLiteral(R"(\b(new|old)\.(\w+))"));
+    when.replace(column, QStringLiteral("\\1.\"\\2\""));
+    const QString returned =
+        event.startsWith(QLatin1String("DELETE")) ? QStringLiteral("old") : QStringLiteral("new");
+    db.execute(QStringLiteral("/*server*/CREATE FUNCTION \"%1\"() RETURNS trigger LANGUAGE "
+                              "plpgsql AS $$ BEGIN IF %2 THEN RAISE EXCEPTION '%3'; END IF; RETURN "
+                              "%4; END $$; CREATE TRIGGER \"%1\" BEFORE %5 ON \"%6\" FOR EACH ROW "
+                              "EXECUTE FUNCTION \"%1\"()")
+                   .arg(name, when.isEmpty() ? QStringLiteral("TRUE") : when, message, returned,
+                        event, table));
+}
+
+void allowWrites(store::Database& db, const QString& name, const QString& table) {
+    if (!db.isServer()) {
+        db.execute(QStringLiteral("DROP TRIGGER %1").arg(name));
+        return;
+    }
+    db.execute(QStringLiteral("/*server*/DROP TRIGGER \"%1\" ON \"%2\"; DROP FUNCTION \"%1\"()")
+                   .arg(name, table));
 }
 
 static QString postgresFolder() {

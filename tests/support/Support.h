@@ -133,6 +133,12 @@ int rowCount(store::Database& db, const QString& table);
 // Every entry of the audit trail, oldest first.
 std::vector<store::AuditRecord> auditTrail(store::Database& db);
 // Makes every later audit entry fail, as a full disk would.
+// A trigger named name that refuses event ("INSERT", "DELETE", "UPDATE OF
+// FullDate") on table with message where condition (SQLite's form, naming
+// new.Column or old.Column; empty: always) holds, on either engine; and its removal.
+void refuseWrites(store::Database& db, const QString& name, const QString& table,
+                  const QString& event, const QString& condition, const QString& message);
+void allowWrites(store::Database& db, const QString& name, const QString& table);
 void refuseAuditEntries(store::Database& db);
 
 // A new default database as the state's connection, and a sensor made the
