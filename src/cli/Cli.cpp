@@ -91,6 +91,24 @@ std::optional<QDate> dayOf(const QString& text, const QString& flag) {
     return d;
 }
 
+// A server that went away in the middle of a command is told as a connection
+// that failed is, in plain words; other failures keep their own words.
+QString serverFailure(const std::exception_ptr& failure, const QString& why,
+                      const QString& address) {
+    try {
+        std::rethrow_exception(failure);
+    } catch (const store::Error& e) {
+        if (e.number() != store::code::IoErr) return why;
+        try {
+            return store::connectionFailureText(why, store::parseServerAddress(address));
+        } catch (const store::Error&) {
+            return why;
+        }
+    } catch (...) {
+    }
+    return why;
+}
+
 // One run of the tool: the data folder and database it was pointed at, and
 // the streams it writes to.
 class Run {
@@ -302,7 +320,9 @@ int Run::main(const QStringList& arguments) {
     } catch (...) {
         endProgress();
         const std::exception_ptr failure = std::current_exception();
-        const QString why = app::describeFailure(failure);
+        QString why = app::describeFailure(failure);
+        if (workspace_ && store::isServerAddress(workspace_->database))
+            why = serverFailure(failure, why, workspace_->database);
         print(streams_.err,
               QStringLiteral("%1: %2 failed: %3\n")
                   .arg(Program, name,
@@ -1588,7 +1608,8 @@ const std::vector<Command>& commands() {
          {},
          QStringLiteral("makes today's backup of the database"),
          QStringLiteral("Into the data folder's backup folder, checked before it takes its "
-                        "place.\n"),
+                        "place. A database on a server is dumped there with pg_dump, as "
+                        "<database>backup_yyyy-mm-dd.dump.\n"),
          {},
          {},
          0,
@@ -1600,7 +1621,8 @@ const std::vector<Command>& commands() {
          QStringLiteral("puts a backup in place of the database"),
          QStringLiteral("FILE is a name in the backup folder or a path. A foreign or damaged "
                         "file is refused and nothing changes. Not while Tolvane has the database "
-                        "open.\n"),
+                        "open. Refused for a database on a server: its administrator restores it "
+                        "with pg_restore.\n"),
          {},
          {},
          1,

@@ -20,12 +20,11 @@ Workspace openWorkspace(const QString& documentsFolder, const QString& database)
     // whether the default database is made.
     const QString located = app::databasePathFromLocationFile(w.dataFolder, nullptr);
     // A server's address is no path: it is kept as given.
-    if (database.isEmpty())
-        w.database = located;
-    else if (store::isServerAddress(database))
-        w.database = database.trimmed();
+    const QString chosen = database.isEmpty() ? located : database;
+    if (store::isServerAddress(chosen))
+        w.database = chosen.trimmed();
     else
-        w.database = QFileInfo(database).absoluteFilePath();
+        w.database = database.isEmpty() ? located : QFileInfo(database).absoluteFilePath();
     app::prepareDataFolder(w.dataFolder, w.database == app::defaultDatabasePath(w.dataFolder));
     if (!QFileInfo(w.dataFolder).isDir())
         throw store::Error(store::code::CantOpen,

@@ -5,6 +5,7 @@
 #include "migration/JetTestData.h"
 #include "support/Support.h"
 
+#include "app/DataFolder.h"
 #include "maintenance/ServerBackup.h"
 #include "migration/Migration.h"
 #include "store/RecycleArea.h"
@@ -173,6 +174,17 @@ TEST_F(ServerCliTest, InitMakesTheTablesOfAnEmptyDatabaseOnceAndTheCommandsWorkO
     EXPECT_EQ(rowCount(*server(), QStringLiteral("Sensors")), 1);
 }
 
+TEST_F(ServerCliTest, TheLocationFileMayNameTheServerInPlaceOfAFile) {
+    ASSERT_EQ(cli({QStringLiteral("init")}).status, 0);
+    app::writeLocationFile(app::dataFolderOf(documents.path()), url());
+    const CliResult r = runCli(documents.path(), {QStringLiteral("add-sensor"), First});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(rowCount(*server(), QStringLiteral("Sensors")), 1);
+    // No file is made in its name, nor the default database beside it.
+    EXPECT_EQ(QDir(app::dataFolderOf(documents.path())).entryList({QStringLiteral("*.mdb")}),
+              QStringList());
+}
+
 TEST_F(ServerCliTest, AnOlderDatabaseIsBroughtUpToDateInPlaceWithoutABackupFile) {
     ASSERT_EQ(cli({QStringLiteral("init")}).status, 0);
     {
@@ -271,6 +283,22 @@ TEST_F(ServerCliTest, TheUsualCommandsGiveTheFilesAnswersAfterACopyAndItsCounter
         EXPECT_EQ(onServer.out, local.out);
         EXPECT_FALSE(onServer.out.isEmpty());
     }
+
+    // Files written from the copy are the file's, byte for byte; the report
+    // connects by itself, with the address as given.
+    const QString fromServer = documents.filePath(QStringLiteral("server.csv"));
+    const QString fromFile = documents.filePath(QStringLiteral("file.csv"));
+    EXPECT_EQ(cli({QStringLiteral("export"), First, QStringLiteral("--csv"), fromServer}).status,
+              0);
+    EXPECT_EQ(
+        onFile(source, {QStringLiteral("export"), First, QStringLiteral("--csv"), fromFile}).status,
+        0);
+    EXPECT_EQ(fileBytes(fromServer), fileBytes(fromFile));
+    EXPECT_FALSE(fileBytes(fromServer).isEmpty());
+    const QString pdf = documents.filePath(QStringLiteral("report.pdf"));
+    const CliResult report = cli({QStringLiteral("report"), First, QStringLiteral("--pdf"), pdf});
+    EXPECT_EQ(report.status, 0) << report.err.toStdString();
+    EXPECT_TRUE(fileBytes(pdf).startsWith("%PDF"));
 
     // The numbered tables hand out numbers above the copied ones: a new zero
     // and its audit entry do not collide with copied rows.
