@@ -248,16 +248,17 @@ void Run::help(const Command* command) const {
         return;
     }
     QString text =
-        Usage + QStringLiteral("\n\nThe operations of Tolvane on its data folder and database, "
-                               "for scripts and scheduled jobs.\n\nOptions:\n"
-                               "  --documents DIR  the documents folder holding Vornhald/Tolvane "
-                               "(else TOLVANE_DOCUMENTS, else your documents folder)\n"
-                               "  --database PATH|URL  the database for this run only: a file, "
-                               "or a database on a server by its address "
-                               "(postgresql://user@host:port/database; the password from "
-                               "~/.pgpass or PGPASSWORD)\n"
-                               "  --help           this text; COMMAND --help for a command\n"
-                               "  --version        the version\n\nCommands:\n");
+        Usage +
+        QStringLiteral("\n\nThe operations of Tolvane on its data folder and database, "
+                       "for scripts and scheduled jobs.\n\nOptions:\n"
+                       "  --documents DIR      the documents folder holding Vornhald/Tolvane "
+                       "(else TOLVANE_DOCUMENTS, else your documents folder)\n"
+                       "  --database PATH|URL  the database for this run only: a file, "
+                       "or a database on a server by its address "
+                       "(postgresql://user@host:port/database; the password from "
+                       "~/.pgpass or PGPASSWORD)\n"
+                       "  --help               this text; COMMAND --help for a command\n"
+                       "  --version            the version\n\nCommands:\n");
     for (const Command& c : commands())
         text +=
             QStringLiteral("  %1%2\n")
