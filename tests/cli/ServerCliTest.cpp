@@ -208,6 +208,18 @@ TEST_F(ServerCliTest, AnOlderDatabaseIsBroughtUpToDateInPlaceWithoutABackupFile)
     EXPECT_FALSE(QDir(documents.filePath(QStringLiteral("Vornhald/Tolvane/MPBXbackup"))).exists());
 }
 
+TEST_F(ServerCliTest, ANewerDatabaseIsReadButNeverWritten) {
+    ASSERT_EQ(cli({QStringLiteral("init")}).status, 0);
+    store::setSchemaVersion(*server(), store::currentSchemaVersion() + 1);
+    EXPECT_EQ(cli({QStringLiteral("sensors")}).status, 0);
+    const CliResult r = cli({QStringLiteral("add-sensor"), First});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("was written by a newer version of Tolvane")))
+        << r.err.toStdString();
+    EXPECT_EQ(rowCount(*server(), QStringLiteral("Sensors")), 0);
+    EXPECT_EQ(store::schemaVersion(*server()), store::currentSchemaVersion() + 1);
+}
+
 TEST_F(ServerCliTest, CopyFromCarriesEveryTableValueForValueInOneGo) {
     const QString source = makeSource();
     const QByteArray sourceBytes = fileBytes(source);
