@@ -7,17 +7,20 @@
 #include "importer/Texts.h"
 #include "levels/SensorStatus.h"
 #include "levels/TriggerLevels.h"
+#include "maintenance/ServerBackup.h"
 #include "maintenance/Texts.h"
 #include "migration/Migration.h"
 #include "migration/Texts.h"
 #include "operations/Csv.h"
 #include "operations/Operations.h"
+#include "operations/ServerCopy.h"
 #include "outputs/Texts.h"
 #include "readings/Quality.h"
 #include "readings/ReadingKey.h"
 #include "readings/Recovery.h"
 #include "readings/ZeroHistory.h"
 #include "sensors/Texts.h"
+#include "store/ServerAddress.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -26,6 +29,7 @@
 #include <QJsonObject>
 
 #include <cmath>
+#include <functional>
 #include <map>
 #include <optional>
 
@@ -35,7 +39,7 @@ namespace {
 
 const QString Program = QStringLiteral("tolvane-cli");
 const QString Usage =
-    QStringLiteral("usage: tolvane-cli [--documents DIR] [--database PATH] COMMAND [ARGS]");
+    QStringLiteral("usage: tolvane-cli [--documents DIR] [--database PATH|URL] COMMAND [ARGS]");
 
 // A command's arguments once read: flags by name, the rest in order.
 struct Arguments {
@@ -87,6 +91,24 @@ std::optional<QDate> dayOf(const QString& text, const QString& flag) {
     return d;
 }
 
+// A server that went away in the middle of a command is told as a connection
+// that failed is, in plain words; other failures keep their own words.
+QString serverFailure(const std::exception_ptr& failure, const QString& why,
+                      const QString& address) {
+    try {
+        std::rethrow_exception(failure);
+    } catch (const store::Error& e) {
+        if (e.number() != store::code::IoErr) return why;
+        try {
+            return store::connectionFailureText(why, store::parseServerAddress(address));
+        } catch (const store::Error&) {
+            return why;
+        }
+    } catch (...) {
+    }
+    return why;
+}
+
 // One run of the tool: the data folder and database it was pointed at, and
 // the streams it writes to.
 class Run {
@@ -119,6 +141,8 @@ public:
     int mdbTables(const Arguments& a);
     int mdbCopy(const Arguments& a);
     int migrate(const Arguments& a);
+    int init(const Arguments& a);
+    int copyFrom(const Arguments& a);
 
 private:
     Arguments parse(const Command& command, const QStringList& words) const;
@@ -217,20 +241,24 @@ Arguments Run::parse(const Command& command, const QStringList& words) const {
 void Run::help(const Command* command) const {
     if (command) {
         print(streams_.out,
-              QStringLiteral("usage: %1 [--documents DIR] [--database PATH] %2 %3\n\n%4\n")
+              QStringLiteral("usage: %1 [--documents DIR] [--database PATH|URL] %2 %3\n\n%4\n")
                   .arg(Program, command->name, command->synopsis, command->summary));
         if (!command->details.isEmpty())
             print(streams_.out, QStringLiteral("\n") + command->details);
         return;
     }
     QString text =
-        Usage + QStringLiteral("\n\nThe operations of Tolvane on its data folder and database, "
-                               "for scripts and scheduled jobs.\n\nOptions:\n"
-                               "  --documents DIR  the documents folder holding Vornhald/Tolvane "
-                               "(else TOLVANE_DOCUMENTS, else your documents folder)\n"
-                               "  --database PATH  the database file for this run only\n"
-                               "  --help           this text; COMMAND --help for a command\n"
-                               "  --version        the version\n\nCommands:\n");
+        Usage +
+        QStringLiteral("\n\nThe operations of Tolvane on its data folder and database, "
+                       "for scripts and scheduled jobs.\n\nOptions:\n"
+                       "  --documents DIR      the documents folder holding Vornhald/Tolvane "
+                       "(else TOLVANE_DOCUMENTS, else your documents folder)\n"
+                       "  --database PATH|URL  the database for this run only: a file, "
+                       "or a database on a server by its address "
+                       "(postgresql://user@host:port/database; the password from "
+                       "~/.pgpass or PGPASSWORD)\n"
+                       "  --help               this text; COMMAND --help for a command\n"
+                       "  --version            the version\n\nCommands:\n");
     for (const Command& c : commands())
         text +=
             QStringLiteral("  %1%2\n")
@@ -293,7 +321,9 @@ int Run::main(const QStringList& arguments) {
     } catch (...) {
         endProgress();
         const std::exception_ptr failure = std::current_exception();
-        const QString why = app::describeFailure(failure);
+        QString why = app::describeFailure(failure);
+        if (workspace_ && store::isServerAddress(workspace_->database))
+            why = serverFailure(failure, why, workspace_->database);
         print(streams_.err,
               QStringLiteral("%1: %2 failed: %3\n")
                   .arg(Program, name,
@@ -808,8 +838,11 @@ int Run::report(const Arguments& a) {
         }
     }
     r.dataFolder = workspace().dataFolder;
-    r.database = database().path();
-    db_.reset(); // the writer opens its own connection
+    database(); // refused here when it is no database of ours, brought up to date
+    // The writer opens its own connection: to the file, or to the server by
+    // the address as given (a server's path() holds no password).
+    r.database = db_->isServer() ? workspace().database : db_->path();
+    db_.reset();
     r.progress = progress(QStringLiteral("Writing the report of %1").arg(r.sensor));
     const QStringList notes = report_(r, clock_);
     endProgress();
@@ -821,7 +854,23 @@ int Run::report(const Arguments& a) {
 
 int Run::backup(const Arguments&) {
     database(true); // refused here when it is no database of ours
+    const bool server = db_->isServer();
+    const QString name = db_->path();
     db_.reset();
+    if (server) {
+        // The server's own client program dumps it; it tells how far it is.
+        std::function<void(int)> percent;
+        if (streams_.errIsTerminal)
+            percent = [this, name](int p) {
+                print(streams_.err, QStringLiteral("\rBacking up %1: %2 % ").arg(name).arg(p, 3));
+                std::fflush(streams_.err);
+                progressShown_ = true;
+            };
+        const QString made = operations::backup(workspace(), clock_.now().date(), percent);
+        endProgress();
+        print(streams_.out, made + QLatin1Char('\n'));
+        return Done;
+    }
     // The copy and its check are one step each: a line says it has begun.
     if (streams_.errIsTerminal) {
         print(streams_.err, QStringLiteral("Backing up %1 (%2 MB)...")
@@ -838,6 +887,11 @@ int Run::backup(const Arguments&) {
 
 int Run::restore(const Arguments& a) {
     const operations::Workspace& w = workspace();
+    // Refused before any lock: a server's database is restored by its
+    // administrator.
+    if (store::isServerAddress(w.database))
+        throw store::Error(store::code::Perm, maintenance::serverRestoreRefusal(
+                                                  store::parseServerAddress(w.database)));
     // Only with the database's lock: the window must not be writing to the
     // file that is replaced under it.
     app::DatabaseLock lock(w.database);
@@ -1373,6 +1427,42 @@ int Run::migrate(const Arguments& a) {
     return Done;
 }
 
+// ---------------------------------------------------------------- new databases
+
+int Run::init(const Arguments&) {
+    print(streams_.out, operations::initDatabase(workspace()) + QLatin1Char('\n'));
+    return Done;
+}
+
+int Run::copyFrom(const Arguments& a) {
+    const operations::Workspace& w = workspace();
+    if (!store::isServerAddress(w.database))
+        throw store::Error(store::code::Misuse,
+                           QStringLiteral("copy-from copies into a database on a server: give its "
+                                          "address with --database postgresql://..."));
+    std::unique_ptr<store::Database> target = operations::connectServer(w.database);
+    target->setActor({store::systemUserName(), [this] { return clock_.now(); }});
+    const operations::ServerCopy copied =
+        operations::copyIntoServer(*target, a.positional[0], tableProgress());
+    endProgress();
+    if (copied.initialised)
+        print(streams_.err, QStringLiteral("%1: the tables of a new database were made in %2\n")
+                                .arg(Program, target->path()));
+    for (const QString& table : copied.notCopied)
+        print(streams_.err,
+              QStringLiteral("%1: not copied, not a table of Tolvane: %2\n").arg(Program, table));
+    QString text;
+    for (const operations::CopiedTable& t : copied.tables)
+        text += QStringLiteral("%1\t%2\n").arg(t.table).arg(t.rows);
+    text += QStringLiteral("Copied %1 rows in %2 tables from %3 into %4\n")
+                .arg(copied.rows)
+                .arg(copied.tables.size())
+                .arg(QDir::toNativeSeparators(QFileInfo(copied.source).absoluteFilePath()),
+                     target->path());
+    print(streams_.out, text);
+    return Done;
+}
+
 const std::vector<Command>& commands() {
     static const std::vector<Command> list{
         {QStringLiteral("sensors"),
@@ -1519,7 +1609,8 @@ const std::vector<Command>& commands() {
          {},
          QStringLiteral("makes today's backup of the database"),
          QStringLiteral("Into the data folder's backup folder, checked before it takes its "
-                        "place.\n"),
+                        "place. A database on a server is dumped there with pg_dump, as "
+                        "<database>backup_yyyy-mm-dd.dump.\n"),
          {},
          {},
          0,
@@ -1531,7 +1622,8 @@ const std::vector<Command>& commands() {
          QStringLiteral("puts a backup in place of the database"),
          QStringLiteral("FILE is a name in the backup folder or a path. A foreign or damaged "
                         "file is refused and nothing changes. Not while Tolvane has the database "
-                        "open.\n"),
+                        "open. Refused for a database on a server: its administrator restores it "
+                        "with pg_restore.\n"),
          {},
          {},
          1,
@@ -1693,6 +1785,35 @@ const std::vector<Command>& commands() {
          1,
          migration::texts::ConvertLabel,
          &Run::migrate},
+        {QStringLiteral("init"),
+         {},
+         QStringLiteral("makes a new, empty database where --database points"),
+         QStringLiteral("A new database file (refused when the file is there), or the tables of "
+                        "a new database in a database on a server that holds no tables "
+                        "(refused when it holds any). Prints what it made.\n"),
+         {},
+         {},
+         0,
+         0,
+         QStringLiteral(" tolvane-cli init"),
+         &Run::init},
+        {QStringLiteral("copy-from"),
+         QStringLiteral("FILE"),
+         QStringLiteral("copies a whole database file into a database on a server"),
+         QStringLiteral(
+             "FILE is a Tolvane database, or an earlier version's Jet file (converted on the "
+             "way; FILE itself is only read). The server's database (--database URL) must be "
+             "empty, when it gets the tables of a new database first, or hold no more than init "
+             "made. Every table is copied with its values as stored, in one transaction, and "
+             "every table's rows are counted on both sides: on any failure nothing is copied. "
+             "Tables that are not Tolvane's are named on standard error and left out. Prints "
+             "each table and its rows, then the totals.\n"),
+         {},
+         {},
+         1,
+         1,
+         QStringLiteral(" tolvane-cli copy-from"),
+         &Run::copyFrom},
     };
     return list;
 }

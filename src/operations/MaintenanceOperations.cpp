@@ -1,18 +1,31 @@
 #include "maintenance/Backup.h"
+#include "maintenance/ServerBackup.h"
 #include "operations/Operations.h"
 #include "store/Schema.h"
+#include "store/ServerAddress.h"
 
 #include <QDir>
 #include <QFileInfo>
 
 namespace operations {
 
-QString backup(const Workspace& workspace, const QDate& today) {
+QString backup(const Workspace& workspace, const QDate& today,
+               const std::function<void(int percent)>& progress) {
+    // A server's database is dumped by the server's own client program, into
+    // the same folder as a file's backups.
+    if (store::isServerAddress(workspace.database))
+        return maintenance::dumpServerDatabase(store::parseServerAddress(workspace.database),
+                                               maintenance::backupFolder(workspace.dataFolder),
+                                               today, progress);
     // Shared: the window may be writing to it while the tool copies it.
     return maintenance::makeBackup(workspace.dataFolder, workspace.database, today, {}, true);
 }
 
 void restore(const Workspace& workspace, const QString& backupFile, const store::Actor& by) {
+    // Only the server's administrator can put a dump back in place.
+    if (store::isServerAddress(workspace.database))
+        throw store::Error(store::code::Perm, maintenance::serverRestoreRefusal(
+                                                  store::parseServerAddress(workspace.database)));
     // A bare name is one of the backup folder's files, as the window lists them.
     const QString inFolder =
         QDir(maintenance::backupFolder(workspace.dataFolder)).filePath(backupFile);

@@ -29,24 +29,37 @@ namespace operations {
 
 // ---------------------------------------------------------------- the data folder
 
-// Where a run works: the data folder and the database file in it (or the one
-// the location file or the caller names).
+// Where a run works: the data folder and the database in use: a file in it
+// (or the one the location file or the caller names), or a server's address.
 struct Workspace {
     QString dataFolder;
-    QString database;
+    QString database; // an absolute path, or a server's address as given
 };
 // The data folder under documentsFolder, found and, where there is none yet,
 // made as the program's first start makes it (the default database included
 // when it is the one in use). database, when not empty, replaces the location
-// file's path for this run only.
+// file's path for this run only: a path made absolute, or a server's address
+// kept as it is.
 Workspace openWorkspace(const QString& documentsFolder, const QString& database = {});
 // A connection to the workspace's database, refused (store::Error) when the
-// file is missing, no database, or not one of ours. One for writing is of this
-// program's schema version: an older file is brought up to date first (a
-// backup, then the steps; tell hears of it once), a newer one refused.
+// file is missing, no database, or not one of ours, or when the server cannot
+// be reached or refuses the user (in plain words, saying how to give a
+// password when one is asked for and none was given). One for writing is of
+// this program's schema version: an older database is brought up to date
+// first (a file after a backup; a server's, whose backups are its
+// administrator's, without one; tell hears of it once), a newer one refused.
 std::unique_ptr<store::Database> connect(const Workspace& workspace, bool readOnly = false,
                                          const QDate& today = QDate::currentDate(),
                                          const std::function<void(const QString&)>& tell = {});
+// A connection to a server's database as it is, without looking at its
+// tables: for making them. The password comes the ways libpq's own clients
+// take it (the address, PGPASSWORD, ~/.pgpass); nothing is ever asked.
+std::unique_ptr<store::Database> connectServer(const QString& address);
+// A new database of this program at the workspace's location: a new file
+// (refused when one is there), or the tables of a new database in a server's
+// database that holds none (refused when it holds any). Returns what it made,
+// in a sentence.
+QString initDatabase(const Workspace& workspace);
 
 // Runs f as one write transaction that waits for other writers (the engine's
 // busy timeout) and never writes to a file that was replaced meanwhile.
@@ -214,11 +227,14 @@ void exportCsv(store::Database& db, const QString& number, const QString& path,
 // ---------------------------------------------------------------- maintenance
 
 // Today's backup of the database in the data folder's backup folder; returns
-// its path.
-QString backup(const Workspace& workspace, const QDate& today);
+// its path. A server's database is dumped by pg_dump (progress hears how far,
+// 0 to 100); a file is copied and checked.
+QString backup(const Workspace& workspace, const QDate& today,
+               const std::function<void(int percent)>& progress = {});
 // The backup file (a name in the backup folder, or a path) in place of the
 // database, once it passed the full check, with the restore's audit entry by
-// the actor in it. The caller holds the database's lock.
+// the actor in it. The caller holds the database's lock. Refused for a
+// server's database, which its administrator restores.
 void restore(const Workspace& workspace, const QString& backupFile, const store::Actor& by = {});
 
 // What the check found; empty when nothing is wrong.

@@ -4,8 +4,10 @@
 #include "migration/JetFile.h"
 #include "migration/Texts.h"
 #include "operations/Operations.h"
+#include "operations/Texts.h"
 #include "store/Schema.h"
 #include "store/SchemaVersion.h"
+#include "store/ServerAddress.h"
 
 #include <QDir>
 
@@ -17,7 +19,12 @@ Workspace openWorkspace(const QString& documentsFolder, const QString& database)
     // Read before the folder is prepared: the first start decides from it
     // whether the default database is made.
     const QString located = app::databasePathFromLocationFile(w.dataFolder, nullptr);
-    w.database = database.isEmpty() ? located : QFileInfo(database).absoluteFilePath();
+    // A server's address is no path: it is kept as given.
+    const QString chosen = database.isEmpty() ? located : database;
+    if (store::isServerAddress(chosen))
+        w.database = chosen.trimmed();
+    else
+        w.database = database.isEmpty() ? located : QFileInfo(database).absoluteFilePath();
     app::prepareDataFolder(w.dataFolder, w.database == app::defaultDatabasePath(w.dataFolder));
     if (!QFileInfo(w.dataFolder).isDir())
         throw store::Error(store::code::CantOpen,
@@ -25,10 +32,63 @@ Workspace openWorkspace(const QString& documentsFolder, const QString& database)
     return w;
 }
 
+std::unique_ptr<store::Database> connectServer(const QString& address) {
+    // A typo in the address is told in plain words before any connection.
+    const store::ServerAddress parsed = store::parseServerAddress(address);
+    try {
+        return store::Database::connect(address);
+    } catch (const store::Error& e) {
+        QString why = store::connectionFailureText(e.description(), parsed);
+        // Asked for a password and given none: a scheduled job has no one
+        // to type it, so it is never asked for; say where it goes instead.
+        if (e.number() == store::code::Auth && parsed.password.isEmpty())
+            why += texts::HowToGivePassword;
+        throw store::Error(e.number(), why);
+    }
+}
+
+namespace {
+
+// A server's database for the operations: ours, of this program's version.
+std::unique_ptr<store::Database> connectToServer(const QString& address, bool readOnly,
+                                                 const std::function<void(const QString&)>& tell) {
+    std::unique_ptr<store::Database> db = connectServer(address);
+    if (!db->hasTable(store::table::Sensors))
+        throw store::Error(store::code::NotADatabase,
+                           db->tableNames().isEmpty() ? texts::emptyServerDatabase(db->path())
+                                                      : texts::foreignServerDatabase(db->path()));
+    if (readOnly) return db;
+    const int from = store::schemaVersion(*db);
+    if (maintenance::isNewerThanProgram(*db))
+        throw store::Error(
+            store::code::ReadOnly,
+            app::texts::newerSchemaKept(db->path(), from, store::currentSchemaVersion()));
+    // The server's backups are its administrator's business: no copy first,
+    // but the steps run in one transaction, all or nothing.
+    if (from < store::currentSchemaVersion()) {
+        store::upgradeSchema(*db);
+        if (tell) tell(texts::serverUpgraded(db->path(), from, store::schemaVersion(*db)));
+    }
+    return db;
+}
+
+} // namespace
+
+QString initDatabase(const Workspace& workspace) {
+    if (store::isServerAddress(workspace.database)) {
+        std::unique_ptr<store::Database> db = connectServer(workspace.database);
+        store::createServerSchema(*db);
+        return texts::madeServerSchema(db->path());
+    }
+    store::createDatabaseFile(workspace.database);
+    return texts::madeFile(QDir::toNativeSeparators(workspace.database));
+}
+
 std::unique_ptr<store::Database> connect(const Workspace& workspace, bool readOnly,
                                          const QDate& today,
                                          const std::function<void(const QString&)>& tell) {
     const QString& path = workspace.database;
+    if (store::isServerAddress(path)) return connectToServer(path, readOnly, tell);
     if (const QString reason = app::reasonBeforeOpening(path); !reason.isEmpty())
         throw store::Error(store::code::CantOpen, reason + QStringLiteral(": ") + path);
     // Nothing here may ask whether to convert it: the tool's own command does.

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QStringList>
 
 #include <gtest/gtest.h>
@@ -13,9 +14,12 @@ struct CliResult {
     QString out, err;
 };
 
-inline CliResult runCli(const QString& documents, QStringList arguments) {
+// environment, when given, replaces the test's own for the process.
+inline CliResult runCli(const QString& documents, QStringList arguments,
+                        const QProcessEnvironment& environment = {}) {
     QProcess p;
     p.setProgram(QStringLiteral(TOLVANE_CLI));
+    if (!environment.isEmpty()) p.setProcessEnvironment(environment);
     arguments.prepend(documents);
     arguments.prepend(QStringLiteral("--documents"));
     p.setArguments(arguments);

@@ -2,8 +2,10 @@
 
 #include "app/Texts.h"
 #include "graphs/GraphSettings.h"
+#include "operations/Operations.h"
 #include "outputs/ui/ReportWriter.h"
 #include "store/Error.h"
+#include "store/ServerAddress.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -12,7 +14,8 @@ namespace cli {
 
 QStringList writeReport(const ReportRequest& request, const app::Clock& clock) {
     QStringList notes;
-    auto db = store::Database::open(request.database);
+    auto db = store::isServerAddress(request.database) ? operations::connectServer(request.database)
+                                                       : store::Database::open(request.database);
     // The pictures of a .docx live only until they are in the document.
     QTemporaryDir pictures;
     outputs::ReportJob job;
