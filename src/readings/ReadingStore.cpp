@@ -186,8 +186,13 @@ AddResult addReading(store::RowSet& rs, const QString& sensorNumber, const QDate
             e.target = readingKey(sensorNumber, date, time);
             store::audit(db, e);
         });
-    } catch (...) {
+    } catch (const store::Error& e) {
         // The row set counted the row the rollback took back.
+        app::ignoreFailure([&] { rs.Requery(); });
+        // Another user stored the same moment since the look-up: theirs stands.
+        if (e.number() == store::code::Duplicate) return AddResult::Duplicate;
+        throw;
+    } catch (...) {
         app::ignoreFailure([&] { rs.Requery(); });
         throw;
     }
@@ -206,18 +211,25 @@ MoveResult moveReading(store::RowSet& rs, const QString& sensorNumber, qint64 ro
     const QString oldKey = shownValue(rs.value(DateTimeKey));
     const QString oldFullDate = shownValue(rs.value(FullDate));
     store::Database& db = rs.database();
-    db.transaction([&] {
-        writeWhen(rs, sensorNumber, date, time);
-        rs.Update();
-        followMove(db, sensorNumber, oldKey, key, oldFullDate, fullDateText(date, time));
-        store::AuditEntry e;
-        e.operation = store::operation::ReadingMoved;
-        e.sensor = sensorNumber;
-        e.target = key;
-        e.oldValue = oldKey;
-        e.newValue = key;
-        store::audit(db, e);
-    });
+    try {
+        db.transaction([&] {
+            writeWhen(rs, sensorNumber, date, time);
+            rs.Update();
+            followMove(db, sensorNumber, oldKey, key, oldFullDate, fullDateText(date, time));
+            store::AuditEntry e;
+            e.operation = store::operation::ReadingMoved;
+            e.sensor = sensorNumber;
+            e.target = key;
+            e.oldValue = oldKey;
+            e.newValue = key;
+            store::audit(db, e);
+        });
+    } catch (const store::Error& e) {
+        // Another user stored a reading at that moment since the look-up.
+        if (e.number() != store::code::Duplicate) throw;
+        app::ignoreFailure([&] { rs.Requery(); });
+        return MoveResult::Taken;
+    }
     rs.Requery();
     findReading(rs, key);
     return rs.isEOF() ? MoveResult::Lost : MoveResult::Moved;

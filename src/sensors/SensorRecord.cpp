@@ -3,6 +3,7 @@
 #include "app/Log.h"
 #include "app/TextFormat.h"
 #include "sensors/SensorTypes.h"
+#include "sensors/Texts.h"
 #include "store/Audit.h"
 #include "store/RecycleArea.h"
 #include "store/Schema.h"
@@ -152,7 +153,64 @@ void addSensorRow(store::RowSet& rs, const NewSensor& s) {
     }
 }
 
-void storeRecord(store::RowSet& rs) {
+RecordVersion recordVersion(store::Database& db, const QString& sensorNumber) {
+    RecordVersion v;
+    if (!db.hasTable(QStringLiteral("SensorVersions"))) return v;
+    store::Statement st = db.prepare(QStringLiteral(
+        "SELECT Version, ChangedBy, ChangedAt FROM SensorVersions WHERE SensorID = ?1"));
+    st.bind(1, sensorNumber);
+    if (st.step()) v = {st.int64(0), st.text(1), st.text(2)};
+    return v;
+}
+
+RecordChanged::RecordChanged(RecordVersion now)
+    : store::Error(store::code::Busy, texts::changedSinceOpened(now.by, now.at)),
+      now_(std::move(now)) {}
+
+namespace {
+
+// Takes the record's next version: only from the one seen, when one was, so
+// that of two users saving at once exactly one succeeds. Returns the new number.
+qint64 takeNextVersion(store::Database& db, const QString& number, const RecordVersion* seen) {
+    const QString by = store::actorUser(db);
+    const QString at = store::actorStamp(db);
+    if (seen && seen->number > 0) {
+        store::Statement st = db.prepare(QStringLiteral(
+            "UPDATE SensorVersions SET Version = Version + 1, ChangedBy = ?3, ChangedAt = ?4 "
+            "WHERE SensorID = ?1 AND Version = ?2"));
+        st.bind(1, number);
+        st.bind(2, seen->number);
+        st.bind(3, by);
+        st.bind(4, at);
+        st.run();
+        if (db.changes() == 0) throw RecordChanged(recordVersion(db, number));
+        return seen->number + 1;
+    }
+    if (seen) {
+        store::Statement st = db.prepare(
+            QStringLiteral("INSERT INTO SensorVersions (SensorID, Version, ChangedBy, ChangedAt) "
+                           "VALUES (?1, 1, ?2, ?3) ON CONFLICT (SensorID) DO NOTHING"));
+        st.bind(1, number);
+        st.bind(2, by);
+        st.bind(3, at);
+        st.run();
+        if (db.changes() == 0) throw RecordChanged(recordVersion(db, number));
+        return 1;
+    }
+    store::Statement st = db.prepare(QStringLiteral(
+        "INSERT INTO SensorVersions (SensorID, Version, ChangedBy, ChangedAt) VALUES (?1, 1, ?2, "
+        "?3) ON CONFLICT (SensorID) DO UPDATE SET Version = SensorVersions.Version + 1, "
+        "ChangedBy = excluded.ChangedBy, ChangedAt = excluded.ChangedAt"));
+    st.bind(1, number);
+    st.bind(2, by);
+    st.bind(3, at);
+    st.run();
+    return recordVersion(db, number).number;
+}
+
+} // namespace
+
+void storeRecord(store::RowSet& rs, RecordVersion* seen) {
     if (!rs.isEditing()) return;
     const std::vector<store::RowSet::FieldChange> changes = rs.pendingChanges();
     if (changes.empty()) {
@@ -161,7 +219,10 @@ void storeRecord(store::RowSet& rs) {
     }
     store::Database& db = rs.database();
     const QString number = rs.value(column("InstrumentID")).toString();
+    const bool versioned = db.hasTable(QStringLiteral("SensorVersions"));
+    qint64 next = 0;
     db.transaction([&] {
+        if (versioned) next = takeNextVersion(db, number, seen);
         rs.Update();
         store::AuditEntry e;
         e.operation = store::operation::SensorSaved;
@@ -169,6 +230,7 @@ void storeRecord(store::RowSet& rs) {
         store::describeChanges(e, changes);
         store::audit(db, e);
     });
+    if (seen && versioned) *seen = {next, store::actorUser(db), store::actorStamp(db)};
 }
 
 bool registerHolds(store::Database& db, const QString& number) {

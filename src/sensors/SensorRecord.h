@@ -46,10 +46,31 @@ void writeRecordColumns(store::RowSet& rs, const SensorRecord& record,
 void writeDestroyed(store::RowSet& rs, const SensorRecord& record,
                     const SensorRecord* shown = nullptr);
 
+// A sensor record's version: how often it was saved, by whom and when last.
+// Number 0: never saved since versions were kept.
+struct RecordVersion {
+    qint64 number = 0;
+    QString by;
+    QString at; // "yyyy-MM-dd HH:mm:ss"
+};
+RecordVersion recordVersion(store::Database& db, const QString& sensorNumber);
+
+// A save refused because another user saved the record after it was shown.
+class RecordChanged : public store::Error {
+public:
+    explicit RecordChanged(RecordVersion now);
+    const RecordVersion& now() const { return now_; }
+
+private:
+    RecordVersion now_;
+};
+
 // Stores the pending edit of the current row with its audit entry, in one
 // transaction: the columns whose value changed. An edit that changes nothing
-// writes no entry.
-void storeRecord(store::RowSet& rs);
+// writes no entry. With the version the record was shown at, a record saved
+// by someone else since is not overwritten: RecordChanged, nothing stored;
+// on success seen is the new version.
+void storeRecord(store::RowSet& rs, RecordVersion* seen = nullptr);
 
 // The row values of a new sensor, with the defaults it starts with.
 struct NewSensor {

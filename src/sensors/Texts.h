@@ -14,6 +14,11 @@ using store::texts::TitleUpper;
 
 // Types and new sensors.
 inline const QString UnknownType = QStringLiteral("unknown sensor type!");
+// A save refused: another user saved the record after it was shown here.
+inline QString changedSinceOpened(const QString& user, const QString& time) {
+    return QStringLiteral("This sensor was changed by %1 at %2 since you opened it")
+        .arg(user, time);
+}
 inline const QString LocationCaption = QStringLiteral("Node / Anchor Location:");
 inline const QString NotesCaption = QStringLiteral("Notes:");
 inline const QString EnterNewSensor = QStringLiteral("Enter new Sensor No:");

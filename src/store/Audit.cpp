@@ -38,8 +38,13 @@ void bindText(Statement& st, int index, const QString& text) {
         st.bind(index, text);
 }
 
-const QString RecordColumns = QStringLiteral(
-    "AuditID, At, User, Operation, SensorID, Target, OldValue, NewValue, Count, Note");
+// A server's trail names its database user as well.
+QString recordColumns(Database& db) {
+    return db.isServer() ? QStringLiteral("AuditID, At, User, Operation, SensorID, Target, "
+                                          "OldValue, NewValue, Count, Note, DatabaseUser")
+                         : QStringLiteral("AuditID, At, User, Operation, SensorID, Target, "
+                                          "OldValue, NewValue, Count, Note");
+}
 
 void readRecord(const Statement& st, AuditRecord& r) {
     r.id = st.int64(0);
@@ -52,6 +57,11 @@ void readRecord(const Statement& st, AuditRecord& r) {
     r.entry.newValue = st.text(7);
     r.entry.count = st.number(8) ? std::optional<qint64>(st.int64(8)) : std::nullopt;
     r.entry.note = st.text(9);
+    // "mira (as site_user)": who sat at the desk, and whom the server knew.
+    if (st.columnCount() > 10) {
+        const QString server = st.text(10);
+        if (!server.isEmpty() && server != r.user) r.user += QStringLiteral(" (as %1)").arg(server);
+    }
 }
 
 // The query's entries in trail order; the indexes on (SensorID, At) and (At)
@@ -74,9 +84,18 @@ Statement matching(Database& db, const AuditQuery& q, const QString& columns) {
 
 void audit(Database& db, const AuditEntry& e) {
     if (!hasAuditTrail(db)) return;
+    // A server knows its user besides the one at the desk; a file has none of
+    // its own. (Every server database was made with the column.)
+    const bool knowsUser = db.isServer();
     Statement st = db.prepare(
-        QStringLiteral("INSERT INTO AuditTrail (At, User, Operation, SensorID, Target, OldValue, "
-                       "NewValue, Count, Note) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)"));
+        knowsUser
+            ? QStringLiteral("INSERT INTO AuditTrail (At, User, Operation, SensorID, Target, "
+                             "OldValue, NewValue, Count, Note, DatabaseUser) VALUES (?1, ?2, ?3, "
+                             "?4, ?5, ?6, ?7, ?8, ?9, ?10)")
+            : QStringLiteral("INSERT INTO AuditTrail (At, User, Operation, SensorID, Target, "
+                             "OldValue, NewValue, Count, Note) VALUES (?1, ?2, ?3, ?4, ?5, ?6, "
+                             "?7, ?8, ?9)"));
+    if (knowsUser) st.bind(10, db.databaseUser());
     st.bind(1, actorStamp(db));
     st.bind(2, actorUser(db));
     st.bind(3, e.operation);
@@ -111,7 +130,7 @@ void describeChanges(AuditEntry& entry, const std::vector<RowSet::FieldChange>& 
 void forEachAuditRecord(Database& db, const AuditQuery& q,
                         const std::function<bool(const AuditRecord&)>& f) {
     if (!hasAuditTrail(db)) return;
-    Statement st = matching(db, q, RecordColumns);
+    Statement st = matching(db, q, recordColumns(db));
     AuditRecord r;
     while (st.step()) {
         readRecord(st, r);
@@ -133,7 +152,7 @@ std::vector<AuditRecord> auditRecords(Database& db, const std::vector<qint64>& i
     if (ids.empty() || !hasAuditTrail(db)) return records;
     records.reserve(ids.size());
     Statement st = db.prepare(
-        QStringLiteral("SELECT %1 FROM AuditTrail WHERE AuditID = ?1").arg(RecordColumns));
+        QStringLiteral("SELECT %1 FROM AuditTrail WHERE AuditID = ?1").arg(recordColumns(db)));
     for (const qint64 id : ids) {
         st.bind(1, id);
         if (st.step()) {

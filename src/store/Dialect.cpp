@@ -744,6 +744,12 @@ const std::unordered_map<std::string, std::string>& schemaNames() {
             std::vector<const Token*> sig;
             for (const Token& t : tokens)
                 if (significant(t)) sig.push_back(&t);
+            // ALTER TABLE t ADD COLUMN c ...: one more column of t.
+            if (sig.size() >= 6 && sig[0]->lower == "alter" && sig[3]->lower == "add") {
+                const Token* column = sig[4]->lower == "column" ? sig[5] : sig[4];
+                found.emplace(lowered(column->text), column->text);
+                continue;
+            }
             if (sig.size() < 3 || sig[0]->lower != "create") continue;
             size_t k = 1;
             while (k < sig.size() && sig[k]->lower != "table")

@@ -136,7 +136,8 @@ QStringList schemaDefinitions() {
     QStringList statements;
     for (const QString& text : all)
         for (const QString& s : text.split(QLatin1Char(';')))
-            if (s.trimmed().startsWith(QLatin1String("CREATE"), Qt::CaseInsensitive))
+            if (s.trimmed().startsWith(QLatin1String("CREATE"), Qt::CaseInsensitive) ||
+                s.trimmed().startsWith(QLatin1String("ALTER"), Qt::CaseInsensitive))
                 statements << s;
     return statements;
 }

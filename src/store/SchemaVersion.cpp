@@ -150,6 +150,20 @@ QStringList version5() {
     };
 }
 
+// Several users of one database: each sensor record's version, so that a save
+// over another's newer one is refused, and the database's own user in the trail.
+QStringList version6() {
+    return {
+        QStringLiteral("CREATE TABLE SensorVersions (\n"
+                       "  SensorID TEXT PRIMARY KEY NOT NULL,\n"
+                       "  Version INTEGER NOT NULL,\n"
+                       "  ChangedBy TEXT NOT NULL,\n"
+                       "  ChangedAt TEXT NOT NULL\n"
+                       ") STRICT"),
+        QStringLiteral("ALTER TABLE AuditTrail ADD COLUMN DatabaseUser TEXT"),
+    };
+}
+
 } // namespace
 
 const std::vector<SchemaStep>& schemaSteps() {
@@ -161,6 +175,7 @@ const std::vector<SchemaStep>& schemaSteps() {
          version3()},
         {4, QStringLiteral("trigger levels and thresholds"), version4()},
         {5, QStringLiteral("logger mappings and calibrations"), version5()},
+        {6, QStringLiteral("sensor record versions and the database user"), version6()},
     };
     return steps;
 }

@@ -190,7 +190,8 @@ TEST_F(ServerCliTest, AnOlderDatabaseIsBroughtUpToDateInPlaceWithoutABackupFile)
     {
         // As a database made by the version before the last step was.
         auto db = server();
-        db->execute(QStringLiteral("DROP TABLE LoggerMappings; DROP TABLE Calibrations"));
+        db->execute(QStringLiteral(
+            "DROP TABLE SensorVersions; ALTER TABLE AuditTrail DROP COLUMN DatabaseUser"));
         store::setSchemaVersion(*db, store::currentSchemaVersion() - 1);
     }
     // Reading leaves it as it is; writing brings it up to date first.
@@ -204,7 +205,7 @@ TEST_F(ServerCliTest, AnOlderDatabaseIsBroughtUpToDateInPlaceWithoutABackupFile)
         << r.err.toStdString();
     auto db = server();
     EXPECT_EQ(store::schemaVersion(*db), store::currentSchemaVersion());
-    EXPECT_TRUE(db->hasTable(QStringLiteral("Calibrations")));
+    EXPECT_TRUE(db->hasTable(QStringLiteral("SensorVersions")));
     EXPECT_FALSE(QDir(documents.filePath(QStringLiteral("Vornhald/Tolvane/MPBXbackup"))).exists());
 }
 

@@ -194,8 +194,10 @@ void SensorPanel::showRecord(const SensorRecord& r) {
     ConfigureForm();
     for (int tab : {0, 1, 3, 4, 5})
         ui_.SSTab1->setTabEnabled(tab, true);
-    // What the boxes show is what a save compares with.
+    // What the boxes show is what a save compares with, and the version it
+    // may replace.
     shown_ = std::make_unique<SensorRecord>(recordFromBoxes());
+    seen_ = recordVersion(rs.database(), r.instrumentId);
     toldFailure_.clear();
 }
 
@@ -232,17 +234,28 @@ bool SensorPanel::savefields() {
     }
     const SensorRecord r = recordFromBoxes();
     std::exception_ptr failure;
+    std::optional<RecordVersion> newer;
     app::logAndLeave(state_.log, texts::SavefieldsLabel, [&] {
         try {
             writeRecordColumns(*rs, r, shown_.get());
             CalcReltoRoof();
             writeDestroyed(*rs, r, shown_.get());
-            storeRecord(*rs);
+            storeRecord(*rs, &seen_);
+        } catch (const RecordChanged& changed) {
+            newer = changed.now();
         } catch (...) {
             failure = std::current_exception();
             throw;
         }
     });
+    if (newer) {
+        // Another user's save stands; the boxes show it instead of what was typed.
+        prompter().ask(
+            {texts::changedSinceOpened(newer->by, newer->at), texts::AppTitle, app::Icon::Warning});
+        rs->Requery();
+        showRecord(readSensorRecord(*rs));
+        return false;
+    }
     if (failure) {
         tellNotSaved(r.instrumentId, failure, r);
         return false;

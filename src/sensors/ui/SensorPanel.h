@@ -5,6 +5,7 @@
 
 #include "app/shell/AppState.h"
 #include "sensors/SensorKind.h"
+#include "sensors/SensorRecord.h"
 #include "sensors/ui/SensorControls.h"
 
 #include <QColor>
@@ -103,6 +104,7 @@ private:
     QString NewSensorNo;
     bool SkipAutoComplete = false;
     std::unique_ptr<SensorRecord> shown_; // the record as last shown or stored
+    RecordVersion seen_;                  // the record's version when it was shown
     QString toldFailure_;                 // told once until a save succeeds
 };
 
