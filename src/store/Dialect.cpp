@@ -465,8 +465,13 @@ private:
         // Order terms: NULL comes first going up, as in SQLite.
         std::string suffix;
         bool ended = false;
-        if (!orders_.empty() && orders_.back().depth == depth_[k]) {
-            const bool ends = isPunct(k, ",") || isPunct(k, ")") || isPunct(k, ";") ||
+        // The ")" closing a subquery stands one level out from its ORDER BY.
+        if (!orders_.empty() && isPunct(k, ")") && orders_.back().depth == depth_[k] + 1) {
+            before = (orders_.back().descending ? " NULLS LAST" : " NULLS FIRST") + before;
+            orders_.pop_back();
+            ended = true;
+        } else if (!orders_.empty() && orders_.back().depth == depth_[k]) {
+            const bool ends = isPunct(k, ",") || isPunct(k, ";") ||
                               (t.kind == T::Word && (t.lower == "limit" || t.lower == "offset"));
             if (ends) {
                 ended = true;
@@ -488,7 +493,10 @@ private:
             // The unary plus that keeps SQLite off an index has no meaning for text here.
             if (isPunct(k, "+")) return before;
         }
-        return before + text(k) + suffix;
+        const std::string written = text(k);
+        // A word left out takes its space with it.
+        if (written.empty()) return {};
+        return before + written + suffix;
     }
 
     std::string text(size_t k) {
@@ -567,8 +575,8 @@ private:
                 return w == "max" ? "greatest" : "least";
             if (w == "round" && commasOf(k + 1).size() == 1) {
                 // The server rounds to places only as numeric; SQLite answers a real.
-                replaced_[k + 1] = "(CAST(";
-                replaced_[commasOf(k + 1).front()] = " AS numeric),";
+                replaced_[k + 1] = "(CAST((";
+                replaced_[commasOf(k + 1).front()] = ") AS numeric),";
                 replaced_[match_[k + 1]] = ") AS double precision)";
                 return "CAST(round";
             }
@@ -634,7 +642,9 @@ private:
                 defs.push_back(def);
                 continue;
             }
+            // A column's name is quoted whatever it is: Any, Count, User.
             def = name(at(a));
+            if (def.empty() || def.front() != '"') def = quoted(at(a).text);
             std::string type = a + 1 < b && at(a + 1).kind == T::Word ? at(a + 1).lower : "";
             size_t k = a + 1;
             bool collated = false;
