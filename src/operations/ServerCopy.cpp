@@ -264,14 +264,11 @@ ServerCopy copyIntoServer(store::Database& target, const QString& source,
               [](const Planned& a, const Planned& b) { return a.to < b.to; });
     plan.insert(plan.end(), readingTables.begin(), readingTables.end());
 
-    // An empty target gets the tables first; one that has them must be ours
-    // and of this version, as any connection for writing makes it.
-    QStringList made;
-    if (target.tableNames().isEmpty()) {
-        store::createServerSchema(target);
-        out.initialised = true;
-        made = target.tableNames();
-    } else {
+    // An empty target gets the tables in the copy's own transaction; one that
+    // has them must be ours and of this version, as any connection for
+    // writing makes it.
+    const bool empty = target.tableNames().isEmpty();
+    if (!empty) {
         if (!target.hasTable(store::table::Sensors))
             throw Error(code::NotADatabase, texts::targetForeign(target.path()));
         const int version = store::schemaVersion(target);
@@ -281,8 +278,12 @@ ServerCopy copyIntoServer(store::Database& target, const QString& source,
         if (version < store::currentSchemaVersion()) store::upgradeSchema(target);
     }
 
-    try {
+    {
         target.immediateTransaction([&] {
+            if (empty) {
+                store::createServerSchema(target);
+                out.initialised = true;
+            }
             // Nothing but what a new database holds: its settings, replaced by
             // the source's below. The register first: it says it most plainly.
             QStringList present = target.tableNames();
@@ -340,33 +341,6 @@ ServerCopy copyIntoServer(store::Database& target, const QString& source,
             entry.note = countsNote(out.tables);
             store::audit(target, entry);
         });
-    } catch (...) {
-        if (!out.initialised) throw;
-        // The tables made for the copy go again: the database is left empty,
-        // as it was found, unless someone has begun to use it meanwhile.
-        QString undoFailure;
-        try {
-            target.immediateTransaction([&] {
-                if (target.hasTable(store::table::Sensors) &&
-                    countRows(target, store::table::Sensors) > 0)
-                    throw Error(code::Busy, QStringLiteral("sensors were added meanwhile"));
-                for (const QString& table : made)
-                    if (target.hasTable(table))
-                        target.execute(
-                            QStringLiteral("DROP TABLE %1").arg(store::quoteName(table)));
-            });
-        } catch (const Error& e) {
-            undoFailure = e.description();
-        } catch (const std::exception& e) {
-            undoFailure = QString::fromLocal8Bit(e.what());
-        }
-        try {
-            throw;
-        } catch (const Error& e) {
-            throw Error(e.number(), undoFailure.isEmpty()
-                                        ? texts::undoneInit(e.description())
-                                        : texts::initKept(e.description(), undoFailure));
-        }
     }
     return out;
 }

@@ -88,12 +88,5 @@ inline QString countsDiffer(const QString& table, qint64 source, qint64 target) 
         .arg(target)
         .arg(source);
 }
-inline QString undoneInit(const QString& reason) {
-    return reason + QStringLiteral(" (the tables made for the copy were removed again)");
-}
-inline QString initKept(const QString& reason, const QString& undoFailure) {
-    return reason + QStringLiteral(" (the database keeps the empty tables made for the copy: ") +
-           undoFailure + QLatin1Char(')');
-}
 
 } // namespace operations::texts

@@ -591,14 +591,19 @@ void Database::releaseSavepoint() {
     --server_->transactionDepth;
 }
 
+// A server's writers never wait at their start: a transaction taken at once
+// is any transaction there, and nests inside another as one does.
 void Database::beginImmediate() {
     if (!server_) return execute(QStringLiteral("BEGIN IMMEDIATE"));
-    server_->execute("BEGIN");
-    server_->transactionDepth = 1;
+    beginSavepoint();
 }
 
 void Database::commit() {
     if (!server_) return execute(QStringLiteral("COMMIT"));
+    if (server_->transactionDepth > 1) {
+        releaseSavepoint();
+        return;
+    }
     try {
         server_->execute("COMMIT");
     } catch (...) {
@@ -630,15 +635,11 @@ void Database::rollbackQuietly() noexcept {
 }
 
 void Database::rollbackTransactionQuietly() noexcept {
-    ++rollbacks_;
     if (server_) {
-        server_->transactionDepth = 0;
-        try {
-            server_->execute("ROLLBACK");
-        } catch (...) {
-        }
+        rollbackQuietly();
         return;
     }
+    ++rollbacks_;
     sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
 }
 

@@ -390,8 +390,7 @@ TEST_F(ServerCliTest, ACopyThatFailsMidwayLeavesAnEmptyDatabaseEmpty) {
     EXPECT_TRUE(r.err.contains(QStringLiteral("the table 202541002 of the source has a column "
                                               "Remark")))
         << r.err.toStdString();
-    EXPECT_TRUE(r.err.contains(QStringLiteral("the tables made for the copy were removed again")))
-        << r.err.toStdString();
+    // The tables were made in the copy's own transaction: none stays.
     EXPECT_EQ(server()->tableNames(), QStringList());
     // And it can be made afresh.
     EXPECT_EQ(cli({QStringLiteral("init")}).status, 0);
