@@ -14,6 +14,7 @@
 #include <QFile>
 
 #include <optional>
+#include <ostream>
 
 using namespace testing_support;
 namespace texts = app::texts;
@@ -63,6 +64,9 @@ struct FieldsCase {
     QString url; // empty: refused
     QString refusal;
 };
+void PrintTo(const FieldsCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class ServerFields : public ::testing::TestWithParam<FieldsCase> {};
 
@@ -77,14 +81,8 @@ TEST_P(ServerFields, GiveTheAddressOrSayWhatIsWrong) {
         }
         return;
     }
-    const store::ServerAddress a = app::serverAddressFromFields(c.host, c.port, c.database, c.user);
-    EXPECT_EQ(store::serverUrl(a), c.url);
-    // What is written reads back as the same address.
-    const store::ServerAddress again = store::parseServerAddress(store::serverUrl(a));
-    EXPECT_EQ(again.host, a.host);
-    EXPECT_EQ(again.port, a.port);
-    EXPECT_EQ(again.database, a.database);
-    EXPECT_EQ(again.user, a.user);
+    EXPECT_EQ(store::serverUrl(app::serverAddressFromFields(c.host, c.port, c.database, c.user)),
+              c.url);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -105,11 +103,9 @@ INSTANTIATE_TEST_SUITE_P(
                    "eng",
                    "postgresql://eng@/site?host=%2Frun%2Fpostgresql&port=5432",
                    {}},
-        FieldsCase{"Ipv6", "::1", "", "site b", "eng", "postgresql://eng@[::1]/site%20b", {}},
         FieldsCase{"NoDatabase", "db", "5432", "  ", "eng", {}, texts::DatabaseMissing},
         FieldsCase{"PortNotANumber", "db", "54x", "site", "eng", {}, texts::PortInvalid},
-        FieldsCase{"PortTooLarge", "db", "65536", "site", "eng", {}, texts::PortInvalid},
-        FieldsCase{"PortZero", "db", "0", "site", "eng", {}, texts::PortInvalid}),
+        FieldsCase{"PortTooLarge", "db", "65536", "site", "eng", {}, texts::PortInvalid}),
     [](const ::testing::TestParamInfo<FieldsCase>& c) { return std::string(c.param.name); });
 
 // The password role of the test cluster on a Tolvane database of its own.
@@ -170,22 +166,8 @@ TEST_F(ServerLoginTest, ARefusedPasswordIsAskedAgainAndTheRightOneKeptForTheSess
     EXPECT_EQ(remembered.password, postgresPassword());
 }
 
-TEST_F(ServerLoginTest, ThreeRefusalsOrACancelEndTheAttempt) {
-    for (int i = 0; i < 3; ++i)
-        prompter.typePassword(QStringLiteral("wrong %1").arg(i));
-    try {
-        connect();
-        ADD_FAILURE() << "connected";
-    } catch (const store::Error& e) {
-        EXPECT_EQ(e.number(), store::code::Auth);
-        EXPECT_TRUE(e.description().startsWith(refusal())) << e.what();
-        EXPECT_FALSE(e.description().contains("wrong"));
-    }
-    EXPECT_EQ(prompter.passwordPrompts.size(), app::PasswordTries);
-    EXPECT_TRUE(prompter.passwords.empty());
-    EXPECT_TRUE(remembered.password.isEmpty());
-
-    prompter.passwordPrompts.clear();
+// Three refusals are the window's test; a cancel ends at once, saying what is missing.
+TEST_F(ServerLoginTest, ACancelledPasswordBoxEndsTheAttempt) {
     prompter.typePassword(std::nullopt);
     try {
         connect();
@@ -197,6 +179,7 @@ TEST_F(ServerLoginTest, ThreeRefusalsOrACancelEndTheAttempt) {
             << e.what();
     }
     EXPECT_EQ(prompter.passwordPrompts.size(), 1);
+    EXPECT_TRUE(remembered.password.isEmpty());
 }
 
 TEST_F(ServerLoginTest, APasswordInTheAddressIsUsedAndNeverAskedFor) {

@@ -21,6 +21,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <ostream>
+
 using namespace testing_support;
 namespace texts = app::texts;
 
@@ -141,6 +143,9 @@ struct BrokenServer {
     QString location;     // %1: the test cluster's socket folder
     QString saysFragment; // in the message, after the connection line
 };
+void PrintTo(const BrokenServer& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class BrokenServerWindowTest : public ServerWindowTest,
                                public ::testing::WithParamInterface<BrokenServer> {};
