@@ -5,6 +5,7 @@
 #include "app/Texts.h"
 #include "store/Database.h"
 #include "store/Schema.h"
+#include "store/ServerAddress.h"
 
 #include <QDir>
 #include <QFile>
@@ -53,10 +54,17 @@ QString databasePathFromLocationFile(const QString& dataFolder, Prompter* prompt
 }
 
 void writeLocationFile(const QString& dataFolder, const QString& path) {
+    QString line = path;
+    // A server's password stays in memory: the file holds its address only.
+    // An address that cannot be read cannot be told from its password either.
+    if (store::isServerAddress(path)) {
+        const store::ServerAddress address = store::parseServerAddress(path);
+        if (!address.password.isEmpty()) line = store::serverUrl(address, false);
+    }
     QSaveFile file(dataFolder + QLatin1Char('/') + texts::LocationFileName);
     if (!file.open(QIODevice::WriteOnly))
         throw std::runtime_error(file.errorString().toStdString());
-    file.write(path.toLocal8Bit() + "\r\n");
+    file.write(line.toLocal8Bit() + "\r\n");
     if (!file.commit()) throw std::runtime_error(file.errorString().toStdString());
 }
 
@@ -76,6 +84,8 @@ void prepareDataFolder(const QString& dataFolder, bool makeDefaultDatabase) {
 
 // Why path cannot be the database, as far as can be seen without opening it.
 QString reasonBeforeOpening(const QString& path) {
+    // A server's database is seen only by connecting to it.
+    if (store::isServerAddress(path)) return {};
     const QFileInfo info(path);
     if (info.isDir()) return texts::ReasonFolder;
     if (path.isEmpty() || !info.exists()) {

@@ -25,10 +25,12 @@ QString defaultDatabasePath(const QString& dataFolder);
 
 // The database path from the location file: its first line, or the default
 // path (with a message when the file exists but its first line is empty; none
-// when prompter is null).
+// when prompter is null). A server's address comes back exactly as written.
 QString databasePathFromLocationFile(const QString& dataFolder, Prompter* prompter);
 
-// Replaces the location file's content with the one line path. Throws on failure.
+// Replaces the location file's content with the one line path. A server address
+// is written without its password; one that cannot be read throws store::Error
+// and writes nothing. Throws on failure.
 void writeLocationFile(const QString& dataFolder, const QString& path);
 
 // The first installation: the data folder, and when the default database is the
@@ -37,7 +39,7 @@ void writeLocationFile(const QString& dataFolder, const QString& path);
 void prepareDataFolder(const QString& dataFolder, bool makeDefaultDatabase);
 
 // Why path cannot be the database, as far as can be seen without opening it;
-// empty when nothing is seen.
+// empty when nothing is seen, and always for a server's address.
 QString reasonBeforeOpening(const QString& path);
 // Why the engine would not open or read the file, in the user's words.
 QString reasonFromEngine(const store::Error& e);

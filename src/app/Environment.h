@@ -28,6 +28,10 @@ public:
     virtual std::optional<QString> input(const QString& prompt,
                                          const QString& title) = 0; // nullopt: cancelled
     virtual QString openFileName(const QString& filter) = 0;        // "": cancelled
+    // A password box: what is typed is never shown. nullopt: cancelled.
+    virtual std::optional<QString> password(const QString& prompt, const QString& title) {
+        return input(prompt, title);
+    }
 };
 
 class Desktop { // the shell's open-document action

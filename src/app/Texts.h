@@ -94,6 +94,77 @@ inline QString errorCompacting(const QString& fileName) {
 }
 inline const QString DatabaseFilter = QStringLiteral("MPBX Database (*.mdb) | *.mdb");
 
+// A database on a server.
+// The title shows which one is in use: "Tolvane MPBX/ROVA - site on host:5432 as user".
+inline QString serverCaption(const QString& displayName) {
+    return WindowCaption + QStringLiteral(" - ") + displayName;
+}
+inline const QString PasswordTitle = QStringLiteral("Database password");
+inline QString passwordPrompt(const QString& user, const QString& displayName) {
+    return QStringLiteral("Password of the user \"%1\" for %2:").arg(user, displayName);
+}
+// Asked again after a refusal: the refusal first.
+inline QString passwordAgain(const QString& refusal, const QString& prompt) {
+    return refusal + QStringLiteral("\r\n\r\n") + prompt;
+}
+// The connection message of a server: its name (none when the address itself
+// cannot be read; the reason then quotes it), then why.
+inline QString couldNotConnectServer(const QString& displayName, const QString& reason) {
+    return displayName.isEmpty() ? CouldNotConnect + QStringLiteral("\r\n") + reason
+                                 : couldNotConnect(displayName, reason);
+}
+inline QString initHint(const QString& url) {
+    return QStringLiteral("To make a new Tolvane database in an empty database on the server, "
+                          "run:\r\ntolvane-cli --database %1 init")
+        .arg(url);
+}
+inline QString serverDatabaseEmpty(const QString& displayName, const QString& url) {
+    return QStringLiteral("The database %1 is empty: it holds no Tolvane database yet.\r\n")
+               .arg(displayName) +
+           initHint(url);
+}
+inline QString serverDatabaseForeign(const QString& displayName, const QString& url) {
+    return QStringLiteral("The database %1 is not a Tolvane database (it has no Sensors "
+                          "table). Choose another database.\r\n")
+               .arg(displayName) +
+           initHint(url);
+}
+inline QString serverSchemaNewer(const QString& displayName, int version, int known) {
+    return QStringLiteral("The database %1 was written by a newer version of Tolvane (schema "
+                          "version %2; this version knows up to %3). Use the newer version; "
+                          "nothing in the database is changed.")
+        .arg(displayName)
+        .arg(version)
+        .arg(known);
+}
+inline QString serverSchemaOlder(const QString& displayName, int version, int known) {
+    return QStringLiteral("The database %1 is of schema version %2, older than this version of "
+                          "Tolvane's %3. Its administrator must back it up and bring it up to "
+                          "date before Tolvane can use it; nothing in it is changed.")
+        .arg(displayName)
+        .arg(version)
+        .arg(known);
+}
+inline const QString ServerChoiceTitle = QStringLiteral("Change Database Location");
+// The choice between a file and a server.
+inline const QString LocationDialogTitle = QStringLiteral("Change Database Location");
+inline const QString LocationFileOption = QStringLiteral("A database file on this computer or "
+                                                         "a shared folder");
+inline const QString LocationServerOption =
+    QStringLiteral("A database on a PostgreSQL server, shared by the team");
+inline const QString HostCaption = QStringLiteral("Server (host):");
+inline const QString PortCaption = QStringLiteral("Port:");
+inline const QString DatabaseCaption = QStringLiteral("Database:");
+inline const QString UserCaption = QStringLiteral("User:");
+inline const QString PasswordNote =
+    QStringLiteral("The password is asked when Tolvane connects, and is never saved.");
+inline const QString HostPlaceholder = QStringLiteral("this computer");
+inline const QString PortPlaceholder = QStringLiteral("5432");
+inline const QString UserPlaceholder = QStringLiteral("your login name");
+inline const QString DatabaseMissing = QStringLiteral("Type the name of the database.");
+inline const QString PortInvalid =
+    QStringLiteral("The port is a number from 1 to 65535 (empty: the usual 5432).");
+
 // Failure labels of the log.
 inline const QString FormLoad = QStringLiteral(" Form_Load");
 inline const QString FormUnload = QStringLiteral(" Form_Unload");

@@ -119,6 +119,14 @@ inline QString withProgramText(const QString& plain, const QString& program, con
                ? plain + QStringLiteral(" (%1)").arg(text)
                : plain + QStringLiteral(" (%1: %2)").arg(program, text);
 }
+// The Utilities tab's backup of a server's database.
+inline QString serverBackupProgress(const QString& database) {
+    return QStringLiteral("Backing up %1…").arg(database);
+}
+inline const QString ServerBackupTitle = QStringLiteral("Backup");
+inline QString serverBackupDone(const QString& path) {
+    return BackupSuccessful + QStringLiteral("\r\nThe backup is the file ") + path;
+}
 // %1 the database, %2 the server, %3 the backups' file names, %4 its URI.
 inline QString serverRestoreRefused(const QString& database, const QString& server,
                                     const QString& files, const QString& url) {

@@ -1,8 +1,8 @@
 // The change of database, and the exit with its compaction of the database in use.
 #include "support/WindowSupport.h"
 
-#include "app/shell/Compaction.h"
 #include "app/Texts.h"
+#include "app/shell/Compaction.h"
 #include "store/RowSet.h"
 #include "store/Schema.h"
 
@@ -125,6 +125,7 @@ TEST_F(ShutdownTest, ChangeOfDatabaseListsTheNewSensorsLowestFirst) {
         makeDatabaseAt(QStringLiteral("mine b.mdb"), {"202461005", "202431002", "202481009"});
     ASSERT_TRUE(startWindow());
     prompter.chooseFile(other);
+    chooseFileLocationNext();
     click(QStringLiteral("Image3"));
     EXPECT_EQ(prompter.fileFilters, QStringList({"MPBX Database (*.mdb) | *.mdb"}));
     EXPECT_EQ(locationLine(), other);
@@ -144,6 +145,7 @@ TEST_F(ShutdownTest, ChangeOfDatabaseListsTheNewSensorsLowestFirst) {
 TEST_F(ShutdownTest, ChangeOfDatabaseCancelledChangesNothing) {
     makeDefaultDatabase({"202421001"});
     ASSERT_TRUE(startWindow());
+    chooseFileLocationNext();
     click(QStringLiteral("Image3"));
     EXPECT_FALSE(QFileInfo::exists(dataFile(texts::LocationFileName)));
     EXPECT_EQ(itemsOf(control(QStringLiteral("cboSensors"))), QStringList({"202421001"}));
@@ -154,6 +156,7 @@ TEST_F(ShutdownTest, ChangeToAnEmptyDatabaseSaysSo) {
     const QString other = makeDatabaseAt(QStringLiteral("empty.mdb"), {});
     ASSERT_TRUE(startWindow());
     prompter.chooseFile(other);
+    chooseFileLocationNext();
     click(QStringLiteral("Image3"));
     EXPECT_EQ(promptTexts(), QStringList({texts::NoSensors}));
     EXPECT_EQ(control<QComboBox>(QStringLiteral("cboSensors"))->count(), 0);
@@ -167,6 +170,7 @@ TEST_F(ShutdownTest, ChangeToAFileThatWillNotOpenEndsTheProgram) {
     const QString missing = documents.filePath(QStringLiteral("missing.mdb"));
     prompter.chooseFile(missing);
     expectLog(QStringLiteral(" Image3_Click"));
+    chooseFileLocationNext();
     click(QStringLiteral("Image3"));
     EXPECT_EQ(ended.count(), 1);
     EXPECT_FALSE(window->isVisible());
@@ -189,6 +193,7 @@ TEST_F(ShutdownTest, ChangeToAFileWithoutOurTablesEmptiesTheList) {
     ASSERT_TRUE(startWindow());
     prompter.chooseFile(foreign);
     expectLog(QStringLiteral(" Image3_Click"));
+    chooseFileLocationNext();
     click(QStringLiteral("Image3"));
     EXPECT_EQ(control<QComboBox>(QStringLiteral("cboSensors"))->count(), 0);
     EXPECT_EQ(control<QLineEdit>(QStringLiteral("txtSCount"))->text(), QStringLiteral("0"));

@@ -78,6 +78,7 @@ TEST_F(ConvertWindowTest, AnotherProgramsFileIsNotOfferedAndTheDatabaseInUseStay
     prompter.chooseFile(foreign);
     prompter.answer(app::Answer::Ok);
     expectLog(migration::texts::ConvertLabel);
+    chooseFileLocationNext();
     click(QStringLiteral("Image3"));
     ASSERT_EQ(prompter.prompts.size(), shown + 1);
     EXPECT_TRUE(prompter.prompts.back().text.startsWith(migration::texts::Foreign))

@@ -40,6 +40,17 @@ std::optional<QString> ScriptedPrompter::input(const QString& prompt, const QStr
     return text;
 }
 
+std::optional<QString> ScriptedPrompter::password(const QString& prompt, const QString&) {
+    passwordPrompts << prompt;
+    if (passwords.empty()) {
+        ADD_FAILURE() << "unexpected password box: " << prompt.toStdString();
+        return std::nullopt;
+    }
+    auto text = passwords.front();
+    passwords.pop_front();
+    return text;
+}
+
 QString ScriptedPrompter::openFileName(const QString& filter) {
     fileFilters << filter;
     if (files.empty()) return {};
@@ -342,6 +353,10 @@ void run(PGconn* c, const QString& sql) {
         throw std::runtime_error(sql.toStdString() + ": " + PQerrorMessage(c));
 }
 } // namespace
+
+void executeOnServer(const QString& url, const QString& sql) {
+    run(connectTo(url).get(), sql);
+}
 
 PostgresDatabase::PostgresDatabase(const QString& clusterUrl)
     : clusterUrl_(clusterUrl),

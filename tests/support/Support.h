@@ -26,10 +26,14 @@ public:
     app::Answer ask(const app::Prompt& prompt) override;
     std::optional<QString> input(const QString& prompt, const QString& title) override;
     QString openFileName(const QString& filter) override;
+    // Password boxes are answered from their own queue, and an unexpected one
+    // fails the test as an unexpected input box does.
+    std::optional<QString> password(const QString& prompt, const QString& title) override;
 
     void answer(app::Answer a) { answers.push_back(a); }
     void typeIn(std::optional<QString> text) { inputs.push_back(std::move(text)); }
     void chooseFile(const QString& path) { files.push_back(path); }
+    void typePassword(std::optional<QString> text) { passwords.push_back(std::move(text)); }
 
     std::vector<app::Prompt> prompts;
     QStringList inputPrompts;
@@ -37,6 +41,8 @@ public:
     std::deque<app::Answer> answers;
     std::deque<std::optional<QString>> inputs;
     std::deque<QString> files;
+    QStringList passwordPrompts;
+    std::deque<std::optional<QString>> passwords;
 };
 
 class FixedClock : public app::Clock {
@@ -215,6 +221,10 @@ protected:
         Engines, suite,                                                                            \
         ::testing::Values(::testing_support::Engine::File, ::testing_support::Engine::Server),     \
         ::testing_support::engineName)
+
+// Runs sql on the server database at url past the store, as its administrator
+// would (grants, another program's tables). Throws std::runtime_error.
+void executeOnServer(const QString& url, const QString& sql);
 
 // url with its database name (the path) replaced.
 QString withDatabaseName(const QString& url, const QString& name);

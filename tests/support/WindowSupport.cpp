@@ -5,6 +5,8 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QTest>
 #include <QTimer>
 
@@ -61,6 +63,22 @@ void onNextModal(std::function<void(QDialog*)> action) {
         auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
         EXPECT_NE(dialog, nullptr) << "no modal window is open";
         if (dialog) action(dialog);
+    });
+}
+
+void chooseFileLocationNext() {
+    onNextModal([](QDialog* d) {
+        EXPECT_EQ(d->objectName(), QStringLiteral("frmDatabaseLocation"));
+        auto* file = d->findChild<QRadioButton*>(QStringLiteral("optFile"));
+        auto* ok = d->findChild<QPushButton*>(QStringLiteral("cmdOK"));
+        EXPECT_NE(file, nullptr);
+        EXPECT_NE(ok, nullptr);
+        if (!file || !ok) {
+            d->reject();
+            return;
+        }
+        QTest::mouseClick(file, Qt::LeftButton, {}, QPoint(8, file->height() / 2));
+        QTest::mouseClick(ok, Qt::LeftButton);
     });
 }
 

@@ -42,6 +42,10 @@ protected:
 // Runs action on the next modal window once it is open (from a zero-delay timer).
 void onNextModal(std::function<void(QDialog*)> action);
 
+// Answers the next Change Database Location window (frmDatabaseLocation) with
+// "a database file" and OK: the open-file prompt follows.
+void chooseFileLocationNext();
+
 // The items of a combo box, in order.
 QStringList itemsOf(const QWidget* combo);
 

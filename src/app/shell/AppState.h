@@ -19,6 +19,14 @@
 
 namespace app {
 
+// The password a server's database was opened with, for a reconnection in the
+// same session (a reload, a backup): kept in memory only, never written to a
+// file or the log. address is the server's address without a password.
+struct ServerPassword {
+    QString address;
+    QString password;
+};
+
 struct AppState {
     explicit AppState(const Environment& environment)
         : env(environment), log(QString(), environment.clock) {}
@@ -42,6 +50,7 @@ struct AppState {
     bool ReadOnly = false;
 
     std::unique_ptr<store::Database> cnDatabase;
+    ServerPassword serverPassword;
     std::unique_ptr<store::RowSet> rsSensors;
     std::unique_ptr<store::RowSet> rsSensorData;
     std::unique_ptr<store::RowSet> rsConfiguration;

@@ -4,6 +4,7 @@
 #include "app/Manual.h"
 #include "app/Pictures.h"
 #include "app/Texts.h"
+#include "app/shell/ServerLogin.h"
 #include "maintenance/Upgrade.h"
 #include "migration/JetFile.h"
 #include "migration/Texts.h"
@@ -129,11 +130,43 @@ bool sameFile(const QString& a, const QString& b) {
     return QFileInfo(a).absoluteFilePath() == QFileInfo(b).absoluteFilePath();
 }
 
+// A server's database: no lock file, no read-only copy and no file checks (the
+// server shares it among its users and keeps it whole); the password is asked
+// when the server wants one. One that cannot be used is never written.
+bool connectServer(AppState& state, const QString& location, const QString& failureLabel) {
+    state.DBLock.reset();
+    state.DBPath = location;
+    state.ReadOnly = false;
+    QString reason;
+    int number = store::code::NotADatabase;
+    try {
+        state.cnDatabase = connectToServer(location, *state.env.prompter, state.serverPassword);
+        if (state.env.clock)
+            state.cnDatabase->setActor(
+                {store::systemUserName(), [clock = state.env.clock] { return clock->now(); }});
+        reason = whyNotUsable(*state.cnDatabase, store::parseServerAddress(location));
+    } catch (const store::Error& e) {
+        reason = e.description();
+        number = e.number();
+    }
+    if (reason.isEmpty()) return true;
+    state.releaseDatabase();
+    // The address without its password; the reason quotes one it cannot read
+    // with the password hidden.
+    const QString name = serverDisplayName(location);
+    state.log.WriteLog(errorEntry(
+        number, name.isEmpty() ? reason : reason + QStringLiteral(": ") + name, failureLabel));
+    state.env.prompter->ask(
+        {texts::couldNotConnectServer(name, reason), texts::ConnectionErrorTitle, Icon::Critical});
+    return false;
+}
+
 } // namespace
 
 bool connectDatabase(AppState& state, const QString& path, ConnectionPrefetch* prefetch,
                      const QString& failureLabel) {
     state.releaseDatabase();
+    if (store::isServerAddress(path)) return connectServer(state, path, failureLabel);
     // Told once for a file, not again at each reconnection to it.
     const bool toldReadOnly = state.ReadOnly && state.DBPath == path;
     // A lock we hold is kept across a reconnection to its own file; one held

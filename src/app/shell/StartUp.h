@@ -52,7 +52,9 @@ private:
 // written, is opened read-only and said so once. A file that will not do (none,
 // a folder, empty, not a database, not ours, locked) is never written: its
 // path and the reason are shown under the connection message and logged with
-// failureLabel, and the result is false.
+// failureLabel, and the result is false. A server's address is connected to
+// (see connectToServer); a database there that cannot be used is told the same
+// way.
 bool connectDatabase(AppState& state, const QString& path, ConnectionPrefetch* prefetch = nullptr,
                      const QString& failureLabel = QStringLiteral(" Form_Load"));
 

@@ -3,7 +3,9 @@
 #include "app/Manual.h"
 #include "app/Texts.h"
 #include "app/shell/Compaction.h"
+#include "app/shell/ServerLogin.h"
 #include "app/ui/AboutDialog.h"
+#include "app/ui/DatabaseLocationDialog.h"
 #include "graphs/ui/GraphPanel.h"
 #include "importer/ui/ImportPanel.h"
 #include "levels/ui/StatusPanel.h"
@@ -164,6 +166,10 @@ bool MainWindow::reloadDatabase(const QString& path, const QString& failureLabel
 }
 
 void MainWindow::showAccess() {
+    if (state_.cnDatabase && state_.cnDatabase->isServer()) {
+        setWindowTitle(texts::serverCaption(serverDisplayName(state_.DBPath)));
+        return;
+    }
     setWindowTitle(state_.ReadOnly ? texts::WindowCaption + texts::ReadOnlyCaption
                                    : texts::WindowCaption);
 }
@@ -177,6 +183,12 @@ void MainWindow::showRegister(const QStringList& numbers) {
 }
 
 void MainWindow::changeDatabaseLocation() {
+    DatabaseLocationDialog choice(state_.DBPath, this);
+    if (choice.exec() != QDialog::Accepted) return;
+    if (choice.serverChosen()) {
+        changeToServer(choice.address());
+        return;
+    }
     QString path = state_.env.prompter->openFileName(texts::DatabaseFilter);
     if (path.isEmpty()) return;
     // An earlier version's file: its converted copy, or nothing changes.
@@ -189,6 +201,31 @@ void MainWindow::changeDatabaseLocation() {
     logAndLeave(state_.log, texts::ChangeLocationLabel,
                 [&] { writeLocationFile(state_.DataFolder, path); });
     reloadDatabase(path, texts::ChangeLocationLabel);
+}
+
+// The server's database is tried before anything changes: one that cannot be
+// reached or is not a Tolvane database leaves the database in use as it was.
+void MainWindow::changeToServer(const store::ServerAddress& address) {
+    const QString url = store::serverUrl(address, false);
+    QString reason;
+    int number = store::code::NotADatabase;
+    try {
+        auto trial = connectToServer(url, *state_.env.prompter, state_.serverPassword);
+        reason = whyNotUsable(*trial, address);
+    } catch (const store::Error& e) {
+        reason = e.description();
+        number = e.number();
+    }
+    if (!reason.isEmpty()) {
+        state_.log.WriteLog(errorEntry(number,
+                                       reason + QStringLiteral(": ") + store::displayName(address),
+                                       texts::ChangeLocationLabel));
+        state_.env.prompter->ask({reason, texts::ServerChoiceTitle, Icon::Warning});
+        return;
+    }
+    logAndLeave(state_.log, texts::ChangeLocationLabel,
+                [&] { writeLocationFile(state_.DataFolder, url); });
+    reloadDatabase(url, texts::ChangeLocationLabel);
 }
 
 void MainWindow::requestEnd() {
@@ -213,7 +250,9 @@ void MainWindow::shutDown() {
         ignoreFailure([&] { state_.releaseDatabase(); });
         // Only the holder of the database's lock may put a new file in place of
         // it; a file opened read-only is left exactly as it is.
-        if (state_.DBLock && state_.DBLock->taken() && !state_.ReadOnly) {
+        // A server keeps its database itself: nothing to compact or purge here.
+        if (state_.DBLock && state_.DBLock->taken() && !state_.ReadOnly &&
+            !store::isServerAddress(state_.DBPath)) {
             // What the recycle area no longer keeps goes before the compaction,
             // so that the compaction gives its room back.
             if (state_.env.clock) PurgeRecycleArea(state_.DBPath, *state_.env.clock, state_.log);

@@ -5,6 +5,7 @@
 #include "app/shell/AppState.h"
 #include "app/shell/StartUp.h"
 #include "app/ui/MainControls.h"
+#include "store/ServerAddress.h"
 
 #include <QLockFile>
 #include <QWidget>
@@ -50,7 +51,7 @@ public:
     // no connection); the window is then never shown.
     bool startUp();
     // The exit: releases the database and compacts it (unless it was opened
-    // read-only), then gives back both locks. Once.
+    // read-only, or is a server's), then gives back both locks. Once.
     void shutDown();
 
     // Reconnects to path and shows its register lowest number first (a change of
@@ -75,13 +76,15 @@ private:
     void placeWindow();
     void placeTabControl();
     void showRegister(const QStringList& numbers);
-    // The title says when the database is opened read-only.
+    // The title says when the database is opened read-only, and names a
+    // server's database.
     void showAccess();
     void requestEnd();
     void onTabChanged(int tab);
 
     // Commands of the window itself.
     void changeDatabaseLocation();
+    void changeToServer(const store::ServerAddress& address);
     void openManual();
     void openWebSite();
     void showAbout();

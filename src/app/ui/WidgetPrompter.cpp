@@ -46,6 +46,14 @@ std::optional<QString> WidgetPrompter::input(const QString& prompt, const QStrin
     return text;
 }
 
+std::optional<QString> WidgetPrompter::password(const QString& prompt, const QString& title) {
+    bool ok = false;
+    const QString text =
+        QInputDialog::getText(parent_, title, prompt, QLineEdit::Password, {}, &ok);
+    if (!ok) return std::nullopt;
+    return text;
+}
+
 QString WidgetPrompter::openFileName(const QString& filter) {
     // "Name (*.ext) | *.ext": the part before the bar is the filter Qt understands.
     QString qtFilter = filter.section(QLatin1Char('|'), 0, 0).trimmed();

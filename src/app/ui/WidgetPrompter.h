@@ -15,6 +15,7 @@ public:
     Answer ask(const Prompt& prompt) override;
     std::optional<QString> input(const QString& prompt, const QString& title) override;
     QString openFileName(const QString& filter) override;
+    std::optional<QString> password(const QString& prompt, const QString& title) override;
 
 private:
     QWidget* parent_;

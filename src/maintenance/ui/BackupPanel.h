@@ -22,11 +22,14 @@ public:
 
     // lstFiles rebuilt from the backup folder.
     void refreshList();
-    // imgBackup and imgRestore.
+    // imgBackup and imgRestore. A server's database is backed up with its
+    // client program and restored by its administrator only.
     void backup();
     void restore();
 
 private:
+    void backupServer();
+
     // The backup chosen in the list; empty for none or the heading.
     QString chosenBackup() const;
 
