@@ -1,5 +1,7 @@
 #include "store/ServerEngine.h"
 
+#include "store/Texts.h"
+
 #include <libpq-fe.h>
 
 #include <cctype>
@@ -93,7 +95,7 @@ ServerQuery::ServerQuery(ServerConnection& connection, std::string key) : connec
 
 ServerQuery::~ServerQuery() {
     if (result_) PQclear(result_);
-    if (!prepared_.empty()) connection_.forget(prepared_);
+    if (!prepared_.empty() && preparedOn_ == connection_.generation) connection_.forget(prepared_);
 }
 
 void ServerQuery::bindNull(int index) {
@@ -166,9 +168,27 @@ void ServerQuery::prepare() {
     connection_.check(r, statement_.text);
     PQclear(r);
     prepared_ = name;
+    preparedOn_ = connection_.generation;
 }
 
 void ServerQuery::execute() {
+    connection_.ensureConnected();
+    if (preparedOn_ != connection_.generation) prepared_.clear();
+    try {
+        run();
+    } catch (const Error&) {
+        // A read that found the connection gone is asked again on a new one;
+        // a write is not, as it may have been stored before the answer was lost.
+        const bool read =
+            statement_.written.empty() && !statement_.changesSchema && !statement_.returnsRowid;
+        if (!read || !connection_.lost() || connection_.transactionDepth > 0) throw;
+        connection_.ensureConnected();
+        prepared_.clear();
+        run();
+    }
+}
+
+void ServerQuery::run() {
     PGconn* conn = connection_.handle();
     if (prepared_.empty()) prepare();
     std::vector<const char*> values(params_.size());
@@ -332,7 +352,11 @@ ServerConnection::ServerConnection(const QString& url, const QString& password) 
     if (!conn_ || PQstatus(conn_) != CONNECTION_OK) {
         const QString message =
             conn_ ? trimmedMessage(PQerrorMessage(conn_)) : QStringLiteral("out of memory");
-        const int number = conn_ && PQconnectionNeedsPassword(conn_) ? code::Auth : code::CantOpen;
+        // A password asked for and not given, or given and refused.
+        const bool refused = conn_ && PQconnectionUsedPassword(conn_) &&
+                             message.contains(QLatin1String("authentication failed"));
+        const int number =
+            conn_ && (PQconnectionNeedsPassword(conn_) || refused) ? code::Auth : code::CantOpen;
         PQfinish(conn_);
         conn_ = nullptr;
         throw Error(number, message);
@@ -342,12 +366,39 @@ ServerConnection::ServerConnection(const QString& url, const QString& password) 
     location_ = QStringLiteral("postgresql://%1@%2:%3/%4")
                     .arg(user_, host.startsWith(QLatin1Char('/')) ? QString() : host,
                          QString::fromUtf8(PQport(conn_)), QString::fromUtf8(PQdb(conn_)));
-    pid_ = PQbackendPID(conn_);
     PQsetNoticeProcessor(
         conn_, [](void*, const char*) {}, nullptr);
+    startSession();
+}
+
+void ServerConnection::startSession() {
+    pid_ = PQbackendPID(conn_);
     // Dates and numbers travel as text the store reads itself; the session's
     // settings must not change them.
     execute("SET extra_float_digits = 3; SET DateStyle = ISO; LISTEN tolvane_changes");
+}
+
+bool ServerConnection::lost() const {
+    return PQstatus(conn_) != CONNECTION_OK;
+}
+
+void ServerConnection::ensureConnected() {
+    if (!lost()) return;
+    // Inside a transaction the server has already undone it; the caller's
+    // rollback ends it here, and only then is a new connection made.
+    if (transactionDepth > 0)
+        throw Error(code::IoErr, texts::connectionLost(location_) +
+                                     QStringLiteral(" Nothing of this change was stored."));
+    PQreset(conn_);
+    ++generation;
+    stale_.clear();
+    if (lost())
+        throw Error(code::IoErr, texts::withLibpqText(texts::connectionLost(location_),
+                                                      trimmedMessage(PQerrorMessage(conn_))));
+    startSession();
+    // Whatever others wrote meanwhile is unknown: it counts as a change.
+    ++others_;
+    ++othersSchemaChanges;
 }
 
 ServerConnection::~ServerConnection() {
@@ -364,6 +415,8 @@ void ServerConnection::raise(PGresult* result, const std::string& sql) {
     const int number =
         state ? codeFor(state) : (PQstatus(conn_) == CONNECTION_OK ? code::Error : code::IoErr);
     if (result) PQclear(result);
+    if (PQstatus(conn_) != CONNECTION_OK)
+        throw Error(code::IoErr, texts::withLibpqText(texts::connectionLost(location_), first));
     // For the developer who follows a failure to its statement.
     static const bool trace = qEnvironmentVariableIsSet("TOLVANE_TRACE_SERVER");
     if (trace) std::fprintf(stderr, "server: %s\n  in: %s\n", qPrintable(message), sql.c_str());
@@ -378,6 +431,10 @@ void ServerConnection::check(PGresult* result, const std::string& sql) {
 }
 
 void ServerConnection::execute(const std::string& sql) {
+    // Ending a transaction on a lost connection needs no server: it is over.
+    const bool ending = sql == "ROLLBACK" || sql.rfind("ROLLBACK TO", 0) == 0;
+    if (ending && lost()) return;
+    ensureConnected();
     PGresult* r = PQexec(conn_, sql.c_str());
     check(r, sql);
     PQclear(r);

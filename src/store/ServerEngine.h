@@ -51,14 +51,16 @@ private:
     };
     void prepare();
     void execute();
+    void run();
     int source(int column) const { return visible_[size_t(column)]; }
     void describe();
 
     ServerConnection& connection_;
     ServerStatement statement_;
     std::vector<Param> params_;
-    std::string prepared_; // the server's name for it; empty before the first run
-    bool typed_ = false;   // prepared with the values' own types
+    std::string prepared_;         // the server's name for it; empty before the first run
+    std::uint64_t preparedOn_ = 0; // the connection's generation it was prepared on
+    bool typed_ = false;           // prepared with the values' own types
     PGresult* result_ = nullptr;
     int row_ = -1;
     int rows_ = 0;
@@ -102,7 +104,16 @@ public:
 
     int transactionDepth = 0;
 
+    // A connection the server ended (a restart, a network fault) is made
+    // again before the next statement outside a transaction; statements
+    // prepared on the old one are forgotten by the new generation.
+    std::uint64_t generation = 0;
+    bool lost() const;
+    void ensureConnected();
+
 private:
+    void startSession();
+
     PGconn* conn_ = nullptr;
     QString user_;
     QString location_;

@@ -170,3 +170,47 @@ TEST_P(SameAnswers, ForTheFormsTheEnginesSpellOtherwise) {
 TOLVANE_ON_BOTH_ENGINES(SameAnswers);
 
 } // namespace
+
+namespace {
+
+// The server ends the connection (a restart, a network fault): what was
+// being written is undone, said in plain words, and the next statement works
+// on a new connection.
+class LostConnection : public PostgresTest {};
+
+void endOthers(const QString& url) {
+    auto administrator = store::Database::connect(url);
+    administrator->execute(QStringLiteral(
+        "/*server*/SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE datname = "
+        "current_database() AND pid <> pg_backend_pid()"));
+}
+
+TEST_F(LostConnection, AWriteInProgressIsUndoneAndTheNextStatementReconnects) {
+    auto db = store::Database::connect(url());
+    store::createServerSchema(*db);
+    addSensor(*db, QStringLiteral("202541001"));
+
+    // A read on a connection that went while idle is simply asked again.
+    endOthers(url());
+    EXPECT_EQ(rowCount(*db, QStringLiteral("Sensors")), 1);
+
+    try {
+        db->transaction([&] {
+            db->execute(QStringLiteral("DELETE FROM Sensors"));
+            endOthers(url());
+            db->execute(QStringLiteral("DELETE FROM Prefs"));
+        });
+        ADD_FAILURE() << "the transaction went through without its connection";
+    } catch (const store::Error& e) {
+        EXPECT_EQ(e.number(), store::code::IoErr);
+        EXPECT_TRUE(e.description().contains(QStringLiteral("was lost")))
+            << e.description().toStdString();
+    }
+    // Nothing half written, and the connection serves again.
+    EXPECT_EQ(rowCount(*db, QStringLiteral("Sensors")), 1);
+    EXPECT_EQ(rowCount(*db, QStringLiteral("Prefs")), 1);
+    db->transaction([&] { db->execute(QStringLiteral("DELETE FROM Prefs")); });
+    EXPECT_EQ(rowCount(*db, QStringLiteral("Prefs")), 0);
+}
+
+} // namespace
