@@ -222,7 +222,16 @@ void storeRecord(store::RowSet& rs, RecordVersion* seen) {
     const bool versioned = db.hasTable(QStringLiteral("SensorVersions"));
     qint64 next = 0;
     db.transaction([&] {
-        if (versioned) next = takeNextVersion(db, number, seen);
+        if (versioned) {
+            try {
+                next = takeNextVersion(db, number, seen);
+            } catch (const RecordChanged&) {
+                // The other user's record stands: what was typed must not be
+                // stored later by a move or a requery either.
+                rs.CancelUpdate();
+                throw;
+            }
+        }
         rs.Update();
         store::AuditEntry e;
         e.operation = store::operation::SensorSaved;

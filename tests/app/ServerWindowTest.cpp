@@ -6,6 +6,8 @@
 #include "app/DataFolder.h"
 #include "app/Texts.h"
 #include "app/shell/ServerLogin.h"
+#include "sensors/SensorRecord.h"
+#include "store/RowSet.h"
 #include "store/Schema.h"
 #include "store/ServerAddress.h"
 #include "store/Texts.h"
@@ -19,6 +21,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
+#include <QTabWidget>
 #include <QTest>
 
 #include <ostream>
@@ -290,6 +293,44 @@ TEST_F(ServerWindowTest, TheLocationWindowSaysWhatIsMissingAndStaysOpen) {
     EXPECT_TRUE(prompter.fileFilters.isEmpty());
     EXPECT_TRUE(prompter.prompts.empty());
     EXPECT_FALSE(QFileInfo::exists(dataFile(texts::LocationFileName)));
+}
+
+// Two engineers on one sensor: the one who saves second over a record saved
+// since it was shown is told who saved it, and sees that record instead.
+TEST_F(ServerWindowTest, ASaveOverAnotherUsersNewerRecordIsRefusedAndTheBoxesReloaded) {
+    const QString url = makeServerDatabase({"202421001"});
+    locate(url);
+    ASSERT_TRUE(startWindow());
+    {
+        auto other = store::Database::connect(url);
+        other->setActor(
+            {QStringLiteral("bo"), [] { return QDateTime(QDate(2026, 12, 8), QTime(10, 15)); }});
+        store::RowSet rs(*other, QStringLiteral("SELECT * FROM Sensors"));
+        rs.MoveFirst();
+        rs.setValue(QStringLiteral("Level"), QStringLiteral("L7"));
+        sensors::storeRecord(rs);
+    }
+    control<QLineEdit>(QStringLiteral("txtLevel"))->setText(QStringLiteral("L9"));
+    control<QTabWidget>(QStringLiteral("SSTab1"))->setCurrentIndex(1);
+    ASSERT_EQ(prompter.prompts.size(), 1u) << promptTexts().join('|').toStdString();
+    EXPECT_EQ(prompter.prompts[0].text,
+              QStringLiteral("This sensor was changed by bo at 2026-12-08 10:15:00 since you "
+                             "opened it"));
+    EXPECT_EQ(prompter.prompts[0].icon, app::Icon::Warning);
+    EXPECT_EQ(control<QLineEdit>(QStringLiteral("txtLevel"))->text(), QStringLiteral("L7"));
+    const auto look = store::Database::connect(url);
+    store::Statement level = look->prepare(QStringLiteral("SELECT Level FROM Sensors"));
+    ASSERT_TRUE(level.step());
+    EXPECT_EQ(level.text(0), QStringLiteral("L7"));
+    // What is typed now goes over the record as it was shown.
+    control<QTabWidget>(QStringLiteral("SSTab1"))->setCurrentIndex(0);
+    control<QLineEdit>(QStringLiteral("txtLevel"))->setText(QStringLiteral("L9"));
+    control<QTabWidget>(QStringLiteral("SSTab1"))->setCurrentIndex(1);
+    EXPECT_EQ(prompter.prompts.size(), 1u) << promptTexts().join('|').toStdString();
+    EXPECT_EQ(
+        sensors::recordVersion(*store::Database::connect(url), QStringLiteral("202421001")).number,
+        2);
+    closeWindow();
 }
 
 } // namespace

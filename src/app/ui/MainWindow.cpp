@@ -72,8 +72,15 @@ MainWindow::MainWindow(const Environment& environment, QWidget* parent)
     // look that finds nothing changed costs a fraction of a millisecond.
     auto* marksTimer = new QTimer(this);
     marksTimer->setInterval(2000);
-    connect(marksTimer, &QTimer::timeout, this, [this] {
-        if (life_ == Life::Running && !QApplication::activeModalWidget()) status_->refreshMarks();
+    connect(marksTimer, &QTimer::timeout, this, [this, ticks = 0]() mutable {
+        if (life_ != Life::Running || QApplication::activeModalWidget()) return;
+        // Once a minute the open Status tab is shown afresh: what others
+        // wrote, and data that has grown old by the clock alone.
+        if (++ticks % 30 == 0 && ui_.SSTab1->currentIndex() == 6) {
+            status_->enterStatusTab();
+            return;
+        }
+        status_->refreshMarks();
     });
     marksTimer->start();
     const QSize around(TabWidth + 2 * twips(120), TabHeight + 2 * twips(120));

@@ -85,7 +85,9 @@ void StatusPanel::refreshMarks() {
     app::ignoreFailure([&] {
         if (!state_.cnDatabase || !marks_) return;
         StatusBoard& board = state_.board();
-        board.refresh();
+        const bool changed = !board.refresh().empty();
+        // Another user's readings show on the tab that is open as well.
+        if (changed && ui_.tblStatus->isVisible()) showRows();
         const QDateTime now = state_.env.clock->now();
         QHash<QString, QColor> marks;
         for (const SensorStatus& s : board.statuses()) {

@@ -252,6 +252,8 @@ bool SensorPanel::savefields() {
         // Another user's save stands; the boxes show it instead of what was typed.
         prompter().ask(
             {texts::changedSinceOpened(newer->by, newer->at), texts::AppTitle, app::Icon::Warning});
+        // What was typed is dropped, not stored by the move a requery makes.
+        rs->CancelUpdate();
         rs->Requery();
         showRecord(readSensorRecord(*rs));
         return false;
