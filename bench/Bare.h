@@ -6,10 +6,12 @@
 #include <QFile>
 #include <QString>
 
+#include <libpq-fe.h>
 #include <sqlite3.h>
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 #include <fcntl.h>
@@ -39,6 +41,77 @@ inline int bareKeyset(sqlite3* db, const QString& table, bool last) {
                                                              : sqlite3_column_double(st, c);
     sqlite3_finalize(st);
     return sum >= 0 ? int(rowids.size()) : -1;
+}
+
+// The same on a server, through libpq alone: the ordered row ids in one
+// round trip, then the row by a prepared statement. Returns the row count, -1
+// on a failure.
+inline int bareKeyset(PGconn* db, const QString& table, bool last) {
+    const QByteArray quoted = '"' + table.toUtf8() + '"';
+    const QByteArray keys =
+        "SELECT \"_rowid_\" FROM " + quoted + " ORDER BY \"FullDate\", \"_rowid_\"";
+    PGresult* r = PQexec(db, keys.constData());
+    if (PQresultStatus(r) != PGRES_TUPLES_OK) {
+        PQclear(r);
+        return -1;
+    }
+    std::vector<std::int64_t> rowids;
+    rowids.reserve(size_t(PQntuples(r)));
+    for (int i = 0; i < PQntuples(r); ++i)
+        rowids.push_back(std::strtoll(PQgetvalue(r, i, 0), nullptr, 10));
+    PQclear(r);
+    if (rowids.empty()) return 0;
+    const QByteArray one = "SELECT * FROM " + quoted + " WHERE \"_rowid_\" = $1";
+    const QByteArray id = QByteArray::number(qint64(last ? rowids.back() : rowids.front()));
+    const char* values[] = {id.constData()};
+    r = PQexecParams(db, one.constData(), 1, nullptr, values, nullptr, nullptr, 0);
+    double sum = 0;
+    if (PQresultStatus(r) == PGRES_TUPLES_OK && PQntuples(r) == 1)
+        for (int c = 0; c < PQnfields(r); ++c)
+            sum += PQgetlength(r, 0, c);
+    else
+        sum = -1;
+    PQclear(r);
+    return sum >= 0 ? int(rowids.size()) : -1;
+}
+
+// A libpq connection of a bare reference, closed with it.
+class PgConnection {
+public:
+    explicit PgConnection(const QString& address)
+        : conn_(PQconnectdb(address.toUtf8().constData())) {}
+    ~PgConnection() { PQfinish(conn_); }
+    PgConnection(const PgConnection&) = delete;
+    PgConnection& operator=(const PgConnection&) = delete;
+    PGconn* get() const { return conn_; }
+    bool ok() const { return PQstatus(conn_) == CONNECTION_OK; }
+    // The last failure in the server's words.
+    const char* error() const { return PQerrorMessage(conn_); }
+    // Runs a statement with text parameters; the rows it changed or returned,
+    // -1 on a failure.
+    long long run(const QByteArray& sql, const std::vector<QByteArray>& parameters = {}) const {
+        std::vector<const char*> values;
+        for (const QByteArray& p : parameters)
+            values.push_back(p.constData());
+        PGresult* r = PQexecParams(conn_, sql.constData(), int(values.size()), nullptr,
+                                   values.data(), nullptr, nullptr, 0);
+        const ExecStatusType status = PQresultStatus(r);
+        long long rows = -1;
+        if (status == PGRES_TUPLES_OK)
+            rows = PQntuples(r);
+        else if (status == PGRES_COMMAND_OK)
+            rows = std::atoll(PQcmdTuples(r));
+        PQclear(r);
+        return rows;
+    }
+
+private:
+    PGconn* conn_;
+};
+
+// A number as the server reads it back exactly.
+inline QByteArray pgNumber(double value) {
+    return QByteArray::number(value, 'g', 17);
 }
 
 // A finished file made safe: flushed to disk, then renamed over target.

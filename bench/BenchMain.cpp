@@ -2,15 +2,26 @@
 // (on standard error, and as JSON with --ratios_out=PATH) each goal's ratio of
 // medians against its reference in the same run. Exits 1 when a goal is not
 // met or one of its cases did not run.
+//
+// --engine sqlite|postgresql (default sqlite) picks the engine. On a server
+// (--server-url URL, else TOLVANE_BENCH_SERVER, else a throw-away cluster
+// started for the run) each goal is met within ServerFactor times its limit;
+// the goals about files only are reported as not applicable, and those that
+// drive the window are left out when the window does not start on a server's
+// database.
+#include "Engine.h"
 #include "Ratios.h"
+#include "Windows.h"
 
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
 
 #include <algorithm>
 #include <cstring>
@@ -18,6 +29,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -70,10 +82,23 @@ public:
                 b = b && part ? std::optional(*b + *part) : std::nullopt;
                 referenceName += (referenceName.empty() ? "" : " + ") + r;
             }
+            const double limit = goal.limit * factor;
             QJsonObject entry{{"name", QString::fromStdString(goal.measured)},
                               {"reference_cases", QString::fromStdString(referenceName)},
-                              {"goal", goal.limit}};
+                              {"goal", limit}};
+            if (factor != 1.0) entry["file_goal"] = goal.limit;
             std::cerr << goal.measured << " / " << referenceName;
+            if (const auto left = leftOut.find(goal.measured); left != leftOut.end()) {
+                entry["measured"] = QJsonValue();
+                entry["reference"] = QJsonValue();
+                entry["ratio"] = QJsonValue();
+                entry["met"] = QString::fromStdString(left->second);
+                std::cerr << ": " << left->second << '\n';
+                // Only a goal that has no meaning on a server is excused.
+                allMet = allMet && left->second == bench::NotApplicable;
+                list.append(entry);
+                continue;
+            }
             if (!a || !b || !(*b > 0)) {
                 allMet = false;
                 entry["measured"] = a ? QJsonValue(*a) : QJsonValue();
@@ -83,18 +108,20 @@ public:
                 std::cerr << ": MISSING\n";
             } else {
                 const double ratio = *a / *b;
-                const bool met = ratio <= goal.limit;
+                const bool met = ratio <= limit;
                 allMet = allMet && met;
                 entry["measured"] = *a;
                 entry["reference"] = *b;
                 entry["ratio"] = ratio;
                 entry["met"] = met ? QStringLiteral("met") : QStringLiteral("NOT MET");
                 std::cerr << " = " << *a << " s / " << *b << " s = " << ratio << " (goal: at most "
-                          << goal.limit << ") " << (met ? "met" : "NOT MET") << '\n';
+                          << limit << ") " << (met ? "met" : "NOT MET") << '\n';
             }
             list.append(entry);
         }
-        QJsonObject all{{"ratios", list}};
+        QJsonObject all{
+            {"engine", onServer ? QStringLiteral("postgresql") : QStringLiteral("sqlite")},
+            {"ratios", list}};
         if (cacheDropped_) {
             all["cold_start_page_cache"] =
                 *cacheDropped_ ? QStringLiteral("dropped") : QStringLiteral("warm");
@@ -105,6 +132,12 @@ public:
         }
         return all;
     }
+
+    // Goals not run, with the reason reported in their place.
+    std::map<std::string, std::string> leftOut;
+    // The goals' limits are multiplied by this (a server's allowance).
+    double factor = 1.0;
+    bool onServer = false;
 
 private:
     std::optional<double> medianOf(const std::string& name) const {
@@ -119,35 +152,162 @@ private:
     std::optional<bool> cacheDropped_;
 };
 
+// A cluster of its own for the run, started by the tests' script and stopped
+// (and removed) when the run ends; one a killed run left behind is removed by
+// the next start in the same folder.
+class ThrowAwayCluster {
+public:
+    explicit ThrowAwayCluster(QString folder) : folder_(std::move(folder)) {
+        if (!script(QStringLiteral("start")))
+            qFatal("bench: the throw-away PostgreSQL cluster did not start");
+        QFile url(folder_ + QStringLiteral("/url"));
+        if (!url.open(QIODevice::ReadOnly)) qFatal("bench: the cluster wrote no address");
+        address = QString::fromUtf8(url.readAll()).trimmed();
+    }
+    ~ThrowAwayCluster() { script(QStringLiteral("stop")); }
+    ThrowAwayCluster(const ThrowAwayCluster&) = delete;
+    ThrowAwayCluster& operator=(const ThrowAwayCluster&) = delete;
+    QString address;
+
+private:
+    // Standard output is the benchmarks' JSON: what the script says goes to
+    // standard error.
+    bool script(const QString& command) const {
+        QProcess p;
+        p.setProcessChannelMode(QProcess::MergedChannels);
+        p.start(QStringLiteral(TOLVANE_PG_TEST_CLUSTER), {command, folder_});
+        const bool finished = p.waitForFinished(-1);
+        std::cerr << p.readAll().toStdString();
+        return finished && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+    }
+    QString folder_;
+};
+
+// The names of the cases the filter selects, as the program itself lists them.
+std::vector<std::string> listedCases(const char* program, const std::string& filter) {
+    QProcess p;
+    p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    p.start(QString::fromLocal8Bit(program),
+            {QStringLiteral("--benchmark_list_tests=true"),
+             QStringLiteral("--benchmark_filter=") + QString::fromStdString(filter)});
+    if (!p.waitForFinished(-1) || p.exitStatus() != QProcess::NormalExit)
+        qFatal("bench: the cases were not listed");
+    std::vector<std::string> names;
+    for (const QByteArray& line : p.readAllStandardOutput().split('\n'))
+        if (!line.trimmed().isEmpty()) names.push_back(line.trimmed().toStdString());
+    return names;
+}
+
+// Whether the main window starts on a server's database: the window cases
+// need it.
+bool windowStartsOnServer() {
+    bench::RunningWindow probe(bench::sharedDataSet(1, 24));
+    return probe.ok;
+}
+
+// The goals left out on a server with their reasons, and the filter that runs
+// every other case the user's filter selects.
+std::string serverFilter(const char* program, const std::string& userFilter,
+                         std::map<std::string, std::string>& leftOut) {
+    const bool window = windowStartsOnServer();
+    if (!window)
+        std::cerr << "bench: the window did not start on a server database; its cases are "
+                     "left out\n";
+    std::set<std::string> skipped, needed;
+    for (const bench::Goal& goal : bench::goals()) {
+        std::string reason;
+        if (bench::fileOnlyGoals().count(goal.measured))
+            reason = bench::NotApplicable;
+        else if (!window && bench::windowCases().count(bench::familyOf(goal.measured)))
+            reason = bench::WindowNotOnServer;
+        std::set<std::string>& into = reason.empty() ? needed : skipped;
+        into.insert(goal.measured);
+        into.insert(goal.references.begin(), goal.references.end());
+        if (!reason.empty()) leftOut.emplace(goal.measured, reason);
+    }
+    std::string filter;
+    for (const std::string& name : listedCases(program, userFilter)) {
+        const bool windowCase = bench::windowCases().count(bench::familyOf(name)) > 0;
+        if ((skipped.count(name) && !needed.count(name)) || (!window && windowCase)) continue;
+        filter += (filter.empty() ? "^(" : "|") + name;
+    }
+    // Nothing left: a name no case has.
+    return filter.empty() ? std::string("^$") : filter + ")$";
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     // The window benchmarks need widgets; they run offscreen.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
-    bool json = false;
-    QString ratiosOut;
-    int kept = 1;
+    bool json = false, listing = false;
+    QString ratiosOut, engine = QStringLiteral("sqlite"), serverUrl;
+    std::string userFilter;
+    std::vector<std::string> kept{argv[0]};
     for (int i = 1; i < argc; ++i) {
-        static constexpr char RatiosFlag[] = "--ratios_out=";
-        if (std::strncmp(argv[i], RatiosFlag, sizeof RatiosFlag - 1) == 0) {
-            ratiosOut = QString::fromLocal8Bit(argv[i] + sizeof RatiosFlag - 1);
+        const std::string arg = argv[i];
+        // "--name=value" or "--name value".
+        const auto value = [&](const std::string& name, QString& into) {
+            if (arg.rfind(name + "=", 0) == 0) {
+                into = QString::fromLocal8Bit(arg.substr(name.size() + 1).c_str());
+                return true;
+            }
+            if (arg == name && i + 1 < argc) {
+                into = QString::fromLocal8Bit(argv[++i]);
+                return true;
+            }
+            return false;
+        };
+        if (value("--ratios_out", ratiosOut) || value("--engine", engine) ||
+            value("--server-url", serverUrl))
+            continue;
+        if (arg.rfind("--benchmark_filter=", 0) == 0) {
+            userFilter = arg.substr(sizeof "--benchmark_filter=" - 1);
             continue;
         }
-        json = json || std::strcmp(argv[i], "--benchmark_format=json") == 0;
-        argv[kept++] = argv[i];
+        json = json || arg == "--benchmark_format=json";
+        listing =
+            listing || arg == "--benchmark_list_tests=true" || arg == "--benchmark_list_tests";
+        kept.push_back(arg);
     }
-    argc = kept;
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 2;
+    if (engine != QLatin1String("sqlite") && engine != QLatin1String("postgresql")) {
+        std::cerr << "bench: --engine is sqlite or postgresql\n";
+        return 2;
+    }
+    const bool server = engine == QLatin1String("postgresql");
+    if (serverUrl.isEmpty()) serverUrl = qEnvironmentVariable("TOLVANE_BENCH_SERVER");
+    std::unique_ptr<ThrowAwayCluster> cluster;
+    std::map<std::string, std::string> leftOut;
+    if (server && !listing) {
+        if (serverUrl.isEmpty()) {
+            cluster = std::make_unique<ThrowAwayCluster>(QCoreApplication::applicationDirPath() +
+                                                         QStringLiteral("/bench-pg-cluster"));
+            serverUrl = cluster->address;
+        }
+        bench::useServer(serverUrl);
+        userFilter = serverFilter(argv[0], userFilter.empty() ? "." : userFilter, leftOut);
+    }
+    if (!userFilter.empty()) kept.push_back("--benchmark_filter=" + userFilter);
+    std::vector<char*> args;
+    for (std::string& a : kept)
+        args.push_back(a.data());
+    argc = int(args.size());
+    args.push_back(nullptr);
+    benchmark::Initialize(&argc, args.data());
+    if (benchmark::ReportUnrecognizedArguments(argc, args.data())) return 2;
     std::unique_ptr<benchmark::BenchmarkReporter> inner;
     if (json)
         inner = std::make_unique<benchmark::JSONReporter>();
     else
         inner = std::make_unique<benchmark::ConsoleReporter>();
     RatioReporter reporter(std::move(inner));
+    reporter.leftOut = leftOut;
+    reporter.onServer = server;
+    reporter.factor = server ? bench::ServerFactor : 1.0;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
+    if (listing) return 0;
     bool allMet = false;
     const QJsonObject ratios = reporter.ratios(allMet);
     if (!ratiosOut.isEmpty()) {

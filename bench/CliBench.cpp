@@ -2,6 +2,7 @@
 // scheduled job runs it, against a bare engine loop writing the same columns
 // with fprintf.
 #include "DataSet.h"
+#include "Engine.h"
 #include "Windows.h"
 
 #include "store/Database.h"
@@ -40,7 +41,7 @@ BENCHMARK(BM_CliReadingsCsv)->Arg(bench::TenYears)->Unit(benchmark::kMillisecond
 void BM_BareReadingsCsv(benchmark::State& st) {
     bench::Documents documents(bench::tenYearDataSet(1));
     const QByteArray out = documents.folder.filePath(QStringLiteral("bare.csv")).toLocal8Bit();
-    auto db = store::Database::open(documents.database, true);
+    auto db = bench::openDatabase(documents.database, true);
     QString columns = QStringLiteral("ReadingDate, ReadingTime, ChannelT");
     for (int i = 1; i <= 8; ++i)
         columns += QStringLiteral(", Channel%1").arg(i);

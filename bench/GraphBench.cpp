@@ -2,7 +2,9 @@
 // preparing the derived columns against one bare UPDATE of the same columns,
 // drawing the time graph against QCustomPlot given the same points, and the
 // tab change into the time graph as a user makes it.
+#include "Bare.h"
 #include "DataSet.h"
+#include "Engine.h"
 #include "Windows.h"
 
 #include "app/ui/MainControls.h"
@@ -45,7 +47,7 @@ struct GraphState {
     explicit GraphState(int readings) : documents(eightAnchorDataSet(readings)) {
         state.setDataFolder(documents.folder.filePath(QStringLiteral("Vornhald")),
                             documents.dataFolder);
-        state.cnDatabase = store::Database::open(documents.database);
+        state.cnDatabase = bench::openDatabase(documents.database);
         // The register at the sensor: the graphs read its record.
         state.rsSensors = std::make_unique<store::RowSet>(*state.cnDatabase,
                                                           QStringLiteral("SELECT * FROM Sensors"));
@@ -69,10 +71,47 @@ void BM_PrepareTimeGraph(benchmark::State& st) {
 }
 BENCHMARK(BM_PrepareTimeGraph)->Arg(100000)->Unit(benchmark::kMillisecond);
 
+// The same through libpq alone, in the server's own SQL.
+void bareUpdateOnServer(benchmark::State& st, const GraphState& g) {
+    QString zeros, disps;
+    for (int i = 1; i <= 10; ++i)
+        zeros += QStringLiteral("\"zero%1\" = $1 * coalesce(\"Channel%1\" - %2, 0), ")
+                     .arg(i)
+                     .arg(10.0 + 5 * i);
+    for (int i = 1; i <= 8; ++i)
+        disps += QStringLiteral("\"Disp%1\" = $1 * (coalesce(\"Channel8\", 0) - "
+                                "coalesce(\"Channel%1\", 0)), ")
+                     .arg(i);
+    const QByteArray sql = QStringLiteral("UPDATE \"%1\" SET %2 \"NumTemp\" = \"ChannelT\", %3 "
+                                          "\"Reference\" = $1 * coalesce(\"Channel8\", 0) WHERE "
+                                          "\"Plottemporal\" = 1")
+                               .arg(bench::sensorNumber(EightAnchors), zeros, disps)
+                               .toUtf8();
+    const bench::PgConnection conn(g.documents.database);
+    if (!conn.ok()) {
+        st.SkipWithError(conn.error());
+        return;
+    }
+    double sign = 1;
+    for (auto _ : st) {
+        sign = -sign;
+        const bool begun = conn.run("BEGIN") == 0;
+        const long long rows = conn.run(sql, {bench::pgNumber(sign)});
+        if (!begun || conn.run("COMMIT") != 0 || rows != st.range(0)) {
+            st.SkipWithError(rows < 0 ? conn.error() : "not every row written");
+            break;
+        }
+    }
+}
+
 // The same columns of the same rows written by the engine alone, each row
 // given the other of two values every time, as the head's move does.
 void BM_BareUpdate(benchmark::State& st) {
     GraphState g(int(st.range(0)));
+    if (bench::onServer()) {
+        bareUpdateOnServer(st, g);
+        return;
+    }
     QString zeros, disps;
     for (int i = 1; i <= 10; ++i)
         zeros +=

@@ -4,6 +4,7 @@
 // rows with one prepared statement in one transaction.
 #include "Bare.h"
 #include "DataSet.h"
+#include "Engine.h"
 #include "Windows.h"
 #include "importer/ui/WindowImport.h"
 
@@ -123,7 +124,7 @@ BENCHMARK(BM_BareCsvRead)->Arg(100000)->Unit(benchmark::kMillisecond);
 // A fresh copy of the data set with the sensor's empty reading table.
 struct FreshDatabase {
     bench::Documents copy{bench::sharedDataSet(Sensors, 0)};
-    std::unique_ptr<store::Database> db = store::Database::open(copy.database);
+    std::unique_ptr<store::Database> db = bench::openDatabase(copy.database);
 };
 
 // Every line of a logger file of n lines, ticked to be appended to the sensor.
@@ -184,6 +185,58 @@ struct Row {
     std::array<double, 10> values; // the temperature, then nine channels
 };
 
+// The same through libpq alone: one prepared statement run for each row in
+// one transaction.
+void bareInsertOnServer(benchmark::State& st, const QString& number, const std::vector<Row>& rows) {
+    const QByteArray sql = "INSERT INTO \"" + number.toUtf8() +
+                           "\" (\"DateTimeKey\", \"ReadingDate\", \"ReadingTime\", "
+                           "\"FullDate\", \"ChannelT\", \"Channel1\", \"Channel2\", "
+                           "\"Channel3\", \"Channel4\", \"Channel5\", \"Channel6\", "
+                           "\"Channel7\", \"Channel8\", \"Channel9\", \"IsDirty\", "
+                           "\"Plottemporal\", \"PlotSpatial\") VALUES ($1, $2, $3, $4, $5, $6, "
+                           "$7, $8, $9, $10, $11, $12, $13, $14, 1, 1, 0)";
+    for (auto _ : st) {
+        st.PauseTiming();
+        auto fresh = std::make_unique<bench::Documents>(bench::sharedDataSet(Sensors, 0));
+        auto conn = std::make_unique<bench::PgConnection>(fresh->database);
+        if (!conn->ok()) {
+            st.SkipWithError(conn->error());
+            break;
+        }
+        st.ResumeTiming();
+        PGconn* db = conn->get();
+        bool ok = conn->run("BEGIN") == 0;
+        PGresult* prepared = PQprepare(db, "insert", sql.constData(), 14, nullptr);
+        ok = ok && PQresultStatus(prepared) == PGRES_COMMAND_OK;
+        PQclear(prepared);
+        std::array<QByteArray, 14> text;
+        std::array<const char*, 14> values{};
+        for (size_t i = 0; ok && i < rows.size(); ++i) {
+            const Row& r = rows[i];
+            text[0] = r.key.toUtf8();
+            text[1] = r.date.toUtf8();
+            text[2] = r.time.toUtf8();
+            text[3] = r.fullDate.toUtf8();
+            for (size_t c = 0; c < 10; ++c)
+                text[4 + c] = bench::pgNumber(r.values[c]);
+            for (size_t v = 0; v < text.size(); ++v)
+                values[v] = text[v].constData();
+            PGresult* done = PQexecPrepared(db, "insert", 14, values.data(), nullptr, nullptr, 0);
+            ok = PQresultStatus(done) == PGRES_COMMAND_OK;
+            PQclear(done);
+        }
+        ok = ok && conn->run("COMMIT") == 0;
+        st.PauseTiming();
+        if (!ok) {
+            st.SkipWithError(conn->error());
+            break;
+        }
+        conn.reset();
+        fresh.reset();
+        st.ResumeTiming();
+    }
+}
+
 void BM_BareInsert(benchmark::State& st) {
     const int lines = int(st.range(0));
     const QString number = bench::sensorNumber(SensorIndex);
@@ -204,6 +257,10 @@ void BM_BareInsert(benchmark::State& st) {
                        "Channel8, Channel9, IsDirty, Plottemporal, PlotSpatial) VALUES (?1, ?2, "
                        "?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, 1, 1, 0)")
             .arg(store::quoteName(number));
+    if (bench::onServer()) {
+        bareInsertOnServer(st, number, rows);
+        return;
+    }
     for (auto _ : st) {
         st.PauseTiming();
         auto fresh = std::make_unique<FreshDatabase>();

@@ -4,6 +4,7 @@
 // two hundred small files into two hundred sensors, against the same rows
 // inserted by bare SQLite, one transaction per file.
 #include "DataSet.h"
+#include "Engine.h"
 #include "Windows.h"
 
 #include "importer/Mapping.h"
@@ -78,7 +79,7 @@ QString toa5File(int lines) {
 
 struct Fresh {
     explicit Fresh(int sensors) : copy(bench::sharedDataSet(sensors, 0)) {
-        db = store::Database::open(copy.database);
+        db = bench::openDatabase(copy.database);
     }
     bench::Documents copy;
     std::unique_ptr<store::Database> db;

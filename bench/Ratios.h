@@ -2,6 +2,7 @@
 // A reference of several cases is the sum of their medians.
 #pragma once
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -69,6 +70,59 @@ inline const std::vector<Goal>& goals() {
         {"BM_MdbCopy", {"BM_MdbExportCsv"}, 3.0},
     };
     return all;
+}
+
+// On a server a goal is met within this many times its limit: the references
+// run on the server too, but every statement is a round trip.
+inline constexpr double ServerFactor = 3.0;
+
+inline constexpr char NotApplicable[] = "not applicable on a server";
+inline constexpr char WindowNotOnServer[] =
+    "not measured: the window does not start on a server database in this build";
+
+// Goals about the database file itself: its compaction, its backup copy, the
+// copy before an upgrade, a start that reads it from a dropped page cache, an
+// earlier version's Jet file. A server does these its own way, or not at all.
+inline const std::set<std::string>& fileOnlyGoals() {
+    static const std::set<std::string> all{
+        "BM_CompactDB",           "BM_Backup",    "BM_UpgradeSchema", "BM_ExitCompaction",
+        "BM_ExitCompactionFreed", "BM_ColdStart", "BM_MdbCopy",
+    };
+    return all;
+}
+
+// The cases that start the main window on their data set.
+inline const std::set<std::string>& windowCases() {
+    static const std::set<std::string> all{
+        "BM_StartUp",
+        "BM_NextSensor",
+        "BM_SelectSensor",
+        "BM_ApplyFilter",
+        "BM_EnterReadingsTab",
+        "BM_StepReading",
+        "BM_StepReadingUnaudited",
+        "BM_AddReading",
+        "BM_AddReadingUnaudited",
+        "BM_CheckDateTime",
+        "BM_BatchDelete",
+        "BM_OpenDatasheet",
+        "BM_ExportWorkbook",
+        "BM_FirstTimeGraph",
+        "BM_SwitchSensor",
+        "BM_Report",
+        "BM_ReportPdf",
+        "BM_OpenStatusTab",
+        "BM_FillStatusTable",
+        "BM_ImportFile",
+        "BM_EnterTimeGraph",
+    };
+    return all;
+}
+
+// A case's name without its arguments: "BM_AddReading/100/iterations:500" is
+// of the family BM_AddReading.
+inline std::string familyOf(const std::string& name) {
+    return name.substr(0, name.find('/'));
 }
 
 } // namespace bench

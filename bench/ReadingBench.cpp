@@ -2,7 +2,9 @@
 // many readings: entering the tab, stepping, adding and moving a reading must
 // not cost more with more readings, nor much more for their audit entries.
 // And the batch deletion against one bare DELETE of the same rows.
+#include "Bare.h"
 #include "DataSet.h"
+#include "Engine.h"
 #include "Windows.h"
 
 #include "store/Audit.h"
@@ -237,15 +239,44 @@ void BM_BatchDelete(benchmark::State& st) {
 }
 BENCHMARK(BM_BatchDelete)->Arg(50000)->Iterations(5)->Unit(benchmark::kMillisecond);
 
+// The same through libpq alone.
+void bareDeleteOnServer(benchmark::State& st, const QString& number, const MiddleDays& days) {
+    const QByteArray sql = "DELETE FROM \"" + number.toUtf8() +
+                           "\" WHERE \"ReadingDate\" >= $1 AND \"ReadingDate\" <= $2";
+    const std::vector<QByteArray> range{days.start.toString(QStringLiteral("yyyy/MM/dd")).toUtf8(),
+                                        days.end.toString(QStringLiteral("yyyy/MM/dd")).toUtf8()};
+    const int expected = int(days.start.daysTo(days.end) + 1) * 24;
+    for (auto _ : st) {
+        st.PauseTiming();
+        auto copy =
+            std::make_unique<bench::Documents>(bench::sharedDataSet(1, 2 * int(st.range(0))));
+        auto conn = std::make_unique<bench::PgConnection>(copy->database);
+        st.ResumeTiming();
+        const long long deleted = conn->run(sql, range);
+        st.PauseTiming();
+        if (deleted != expected) {
+            st.SkipWithError(deleted < 0 ? conn->error() : "not the expected readings deleted");
+            break;
+        }
+        conn.reset();
+        copy.reset();
+        st.ResumeTiming();
+    }
+}
+
 // One DELETE of the same days on a copy of the same table.
 void BM_BareDelete(benchmark::State& st) {
     const int deleted = int(st.range(0));
     const MiddleDays days(deleted);
     const QString number = bench::sensorNumber(0);
+    if (bench::onServer()) {
+        bareDeleteOnServer(st, number, days);
+        return;
+    }
     for (auto _ : st) {
         st.PauseTiming();
         auto copy = std::make_unique<bench::Documents>(bench::sharedDataSet(1, 2 * deleted));
-        auto db = store::Database::open(copy->database);
+        auto db = bench::openDatabase(copy->database);
         auto del = std::make_unique<store::Statement>(db->prepare(
             QStringLiteral("DELETE FROM %1 WHERE ReadingDate >= ?1 AND ReadingDate <= ?2")
                 .arg(store::quoteName(number))));

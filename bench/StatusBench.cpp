@@ -4,6 +4,7 @@
 // Status tab opened in the window against filling a table of the same rows.
 #include "Bare.h"
 #include "DataSet.h"
+#include "Engine.h"
 #include "Windows.h"
 
 #include "levels/SensorStatus.h"
@@ -30,7 +31,7 @@ namespace {
 constexpr int SiteAll = bench::SiteSensors + 1;
 
 void BM_SiteStatus(benchmark::State& st) {
-    auto db = store::Database::open(bench::siteWithLevels(), true);
+    auto db = bench::openDataSet(bench::siteWithLevels(), true);
     for (auto _ : st) {
         const std::vector<levels::SensorStatus> all = levels::siteStatus(*db);
         if (all.size() != size_t(SiteAll) || all.front().noReadings)
@@ -39,8 +40,58 @@ void BM_SiteStatus(benchmark::State& st) {
 }
 BENCHMARK(BM_SiteStatus)->Unit(benchmark::kMillisecond);
 
+// The same on a server through libpq alone.
+void siteStatusBare(benchmark::State& st, PGconn* db) {
+    const QByteArray columns = "\"ChannelT\", \"Channel1\", \"Channel2\", \"Channel3\", "
+                               "\"Channel4\", \"Channel5\", \"Channel6\", \"Channel7\", "
+                               "\"Channel8\", \"Channel9\", \"Channel10\", \"FullDate\"";
+    for (auto _ : st) {
+        PGresult* list =
+            PQexec(db, "SELECT \"InstrumentID\" FROM \"Sensors\" ORDER BY \"InstrumentID\"");
+        std::vector<QByteArray> numbers;
+        for (int i = 0; i < PQntuples(list); ++i)
+            numbers.emplace_back(PQgetvalue(list, i, 0));
+        PQclear(list);
+        int found = 0;
+        double sum = 0;
+        for (const QByteArray& number : numbers) {
+            const QByteArray t = '"' + number + '"';
+            const QByteArray sql =
+                "(SELECT " + columns + " FROM " + t +
+                " ORDER BY \"FullDate\" DESC LIMIT 1) UNION ALL (SELECT " + columns + " FROM " + t +
+                " WHERE \"FullDate\" <= to_char((SELECT max(\"FullDate\") FROM " + t +
+                ")::timestamp - interval '24 hours', 'YYYY-MM-DD HH24:MI:SS') ORDER BY "
+                "\"FullDate\" DESC LIMIT 1)";
+            PGresult* q = PQexec(db, sql.constData());
+            if (PQresultStatus(q) != PGRES_TUPLES_OK) {
+                st.SkipWithError(PQresultErrorMessage(q));
+                PQclear(q);
+                return;
+            }
+            for (int r = 0; r < PQntuples(q); ++r) {
+                ++found;
+                for (int c = 0; c < 11; ++c)
+                    if (!PQgetisnull(q, r, c)) sum += std::strtod(PQgetvalue(q, r, c), nullptr);
+            }
+            PQclear(q);
+        }
+        benchmark::DoNotOptimize(sum);
+        if (found != 2 * SiteAll) st.SkipWithError("not two readings of every sensor");
+    }
+}
+
 // One query per sensor: its latest reading and the one a day before it.
 void BM_SiteStatusBare(benchmark::State& st) {
+    if (bench::onServer()) {
+        PGconn* conn =
+            PQconnectdb(bench::serverDataSet(bench::siteWithLevels()).toUtf8().constData());
+        if (PQstatus(conn) == CONNECTION_OK)
+            siteStatusBare(st, conn);
+        else
+            st.SkipWithError(PQerrorMessage(conn));
+        PQfinish(conn);
+        return;
+    }
     sqlite3* db = nullptr;
     sqlite3_open_v2(bench::siteWithLevels().toUtf8().constData(), &db, SQLITE_OPEN_READONLY,
                     nullptr);
@@ -94,7 +145,7 @@ struct DayImport {
         // The copy's pages on disk first: its write-back would otherwise land
         // in the first commits' flushes.
         ::sync();
-        db = store::Database::open(documents.database);
+        db = bench::openDatabase(documents.database);
         store::Statement st = db->prepare(QStringLiteral(
             "SELECT InstrumentID FROM Sensors WHERE InstrumentID <> ?1 ORDER BY InstrumentID "
             "LIMIT 1 OFFSET 10"));
@@ -193,7 +244,7 @@ BENCHMARK(BM_OpenStatusTab)->Unit(benchmark::kMillisecond);
 void BM_FillStatusTable(benchmark::State& st) {
     std::vector<QStringList> rows;
     {
-        auto db = store::Database::open(bench::siteWithLevels(), true);
+        auto db = bench::openDataSet(bench::siteWithLevels(), true);
         levels::StatusModel model;
         const QDateTime now = QDateTime::currentDateTime();
         model.setStatuses(levels::siteStatus(*db), levels::siteLevels(*db), now);

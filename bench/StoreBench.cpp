@@ -1,6 +1,7 @@
 // The store: table look-up, opening a long reading table, finding a key.
 #include "Bare.h"
 #include "DataSet.h"
+#include "Engine.h"
 
 #include "app/shell/AppState.h"
 #include "readings/ui/ReadingTableQuestions.h"
@@ -28,8 +29,9 @@ struct OpenState {
     app::AppState state{env};
 
     explicit OpenState(const QString& path) {
-        state.DBPath = path;
-        state.cnDatabase = store::Database::open(path);
+        state.cnDatabase = bench::openDataSet(path);
+        // A server's database is named as its connection names it.
+        state.DBPath = bench::onServer() ? state.cnDatabase->path() : path;
         state.rsSensors = std::make_unique<store::RowSet>(
             *state.cnDatabase,
             QStringLiteral("SELECT Sensors.* FROM Sensors ORDER BY InstrumentID DESC;"));
@@ -72,6 +74,15 @@ BENCHMARK(BM_OpenSensorData)->Arg(100000)->Unit(benchmark::kMillisecond);
 void BM_BareKeyset(benchmark::State& st) {
     const int readings = int(st.range(0));
     const QString path = bench::sharedDataSet(1, readings);
+    if (bench::onServer()) {
+        PGconn* conn = PQconnectdb(bench::serverDataSet(path).toUtf8().constData());
+        if (PQstatus(conn) != CONNECTION_OK) st.SkipWithError(PQerrorMessage(conn));
+        for (auto _ : st)
+            if (bench::bareKeyset(conn, bench::sensorNumber(0), false) != readings)
+                st.SkipWithError("rows missing");
+        PQfinish(conn);
+        return;
+    }
     sqlite3* db = nullptr;
     sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
     for (auto _ : st)

@@ -24,8 +24,10 @@ QString versionOneSite() {
         QFile::setPermissions(made, QFile::ReadOwner | QFile::WriteOwner);
         auto db = store::Database::open(made);
         // Every table a later version brought, so that all the steps run.
-        for (const char* table : {"Settings", "ReadingQuality", "ZeroReadings",
-                                  "RecycledReadings", "RecycledSensors", "AuditTrail"})
+        for (const char* table :
+             {"Settings", "ReadingQuality", "ZeroReadings", "RecycledReadings", "RecycledSensors",
+              "AuditTrail", "SensorThresholds", "SensorTriggers", "TriggerLevels",
+              "LoggerMappings", "Calibrations", "SensorVersions"})
             db->execute(QStringLiteral("DROP TABLE ") + QString::fromLatin1(table));
         store::setSchemaVersion(*db, 0);
         db->execute(QStringLiteral("VACUUM"));

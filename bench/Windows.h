@@ -3,12 +3,15 @@
 #pragma once
 
 #include "DataSet.h"
+#include "Engine.h"
 
+#include "app/DataFolder.h"
 #include "app/Environment.h"
-#include "app/shell/StartUp.h"
 #include "app/SystemServices.h"
 #include "app/Texts.h"
+#include "app/shell/StartUp.h"
 #include "app/ui/MainWindow.h"
+#include "store/ServerAddress.h"
 
 #include <QApplication>
 #include <QDir>
@@ -45,14 +48,26 @@ inline void painted(QWidget* widget) {
 }
 
 // A documents folder whose data folder holds a copy of the data set as the
-// default database, with the logo and manual already made.
+// default database, with the logo and manual already made. On a server the
+// copy is a database of its own, named by the location file, and database is
+// its address.
 struct Documents {
     QTemporaryDir folder;
     QString dataFolder = folder.filePath(QStringLiteral("Vornhald/Tolvane"));
     QString database = dataFolder + QLatin1Char('/') + app::texts::DefaultDatabaseName;
+    std::unique_ptr<ServerScratch> scratch;
 
     explicit Documents(const QString& dataSet) {
         QDir().mkpath(dataFolder);
+        if (onServer()) {
+            scratch = std::make_unique<ServerScratch>(dataSet);
+            database = scratch->address();
+            // A password stays in memory: the start-up asks for it.
+            app::writeLocationFile(dataFolder,
+                                   store::serverUrl(store::parseServerAddress(database)));
+            app::prepareDataFolder(dataFolder, false);
+            return;
+        }
         QFile::copy(dataSet, database);
         app::prepareDataFolder(dataFolder, true);
     }
