@@ -148,8 +148,8 @@ inline QString serverSchemaOlder(const QString& displayName, int version, int kn
 inline const QString ServerChoiceTitle = QStringLiteral("Change Database Location");
 // The choice between a file and a server.
 inline const QString LocationDialogTitle = QStringLiteral("Change Database Location");
-inline const QString LocationFileOption = QStringLiteral("A database file on this computer or "
-                                                         "a shared folder");
+// One user's file: several users share a server, never a file in a shared folder.
+inline const QString LocationFileOption = QStringLiteral("A database file on this computer");
 inline const QString LocationServerOption =
     QStringLiteral("A database on a PostgreSQL server, shared by the team");
 inline const QString HostCaption = QStringLiteral("Server (host):");

@@ -373,14 +373,7 @@ const SensorStatus* StatusBoard::find(const QString& number) const {
 
 std::set<QString> StatusBoard::refresh() {
     if (!watch_->rows)
-        watch_->rows = std::make_unique<store::RowWatch>(
-            db_, std::vector<store::RowWatch::Watched>{
-                     {QStringLiteral("ReadingQuality"), QStringLiteral("SensorID")},
-                     {QStringLiteral("ZeroReadings"), QStringLiteral("SensorID")},
-                     {QStringLiteral("SensorThresholds"), QStringLiteral("SensorID")},
-                     {QStringLiteral("SensorTriggers"), QStringLiteral("SensorID")},
-                     {QStringLiteral("RecycledReadings"), QStringLiteral("SensorID")},
-                     {QStringLiteral("Sensors"), QStringLiteral("InstrumentID")}});
+        watch_->rows = std::make_unique<store::RowWatch>(db_, store::RowWatch::sensorTables());
     std::set<QString> changed;
     store::Database::ChangeStamp stamp, after;
     // One transaction: the file's lock taken once, and one moment's state.

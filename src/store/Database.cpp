@@ -540,6 +540,11 @@ std::vector<Database::ColumnInfo> Database::columns(const QString& table) {
     return result;
 }
 
+std::set<QString> Database::takeTouchedKeys(const QStringList& tables) {
+    if (!server_) return {};
+    return server_->takeTouched(tables);
+}
+
 QStringList Database::integrityProblems(int most) {
     QStringList found;
     if (server_) return found;

@@ -12,6 +12,7 @@
 #include <list>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -169,6 +170,10 @@ public:
         QString type;
     };
     std::vector<ColumnInfo> columns(const QString& table);
+
+    // On a server: the keys its row triggers named for these tables since the
+    // last call, by anyone's commit, this connection's own included. Empty on a file.
+    std::set<QString> takeTouchedKeys(const QStringList& tables);
 
     // What the engine's own check of the database finds wrong, at most `most`
     // findings; empty when all is well. A server checks itself: nothing here.

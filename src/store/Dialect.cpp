@@ -329,6 +329,7 @@ public:
         if (first == "create" || first == "drop" || first == "alter") out_.changesSchema = true;
         if (first == "pragma") refuse(sql_, "PRAGMA has no meaning");
         findTarget();
+        if (first == "create") indexInSqliteOrder();
         std::string text;
         for (size_t k = 0; k < sig_.size(); ++k)
             text += piece(k);
@@ -375,6 +376,28 @@ private:
                 open.pop_back();
                 depth_[k] = int(open.size());
             }
+        }
+    }
+
+    // An index keeps NULL first, the order the rewritten ORDER BY asks for, so
+    // that the server walks it instead of sorting the table.
+    void indexInSqliteOrder() {
+        size_t k = 1;
+        if (is(k, "unique")) ++k;
+        if (!is(k, "index")) return;
+        while (k < sig_.size() && !is(k, "on"))
+            ++k;
+        size_t open = k + 2;
+        if (open >= sig_.size() || !isPunct(open, "(") || !match_[open]) return;
+        std::vector<size_t> ends = commasOf(open);
+        ends.push_back(match_[open]);
+        size_t from = open + 1;
+        for (size_t end : ends) {
+            bool said = false;
+            for (size_t i = from; i < end; ++i)
+                said = said || is(i, "nulls");
+            if (!said) replaced_[end] = std::string(" NULLS FIRST") + at(end).text;
+            from = end + 1;
         }
     }
 
@@ -462,12 +485,13 @@ private:
     std::string piece(size_t k) {
         std::string before = spaceBefore(k);
         const Token& t = at(k);
-        // Order terms: NULL comes first going up, as in SQLite.
+        // Order terms: NULL comes first going up, as in SQLite. The rowid is
+        // never NULL, and a NULLS clause would keep the server off its index.
         std::string suffix;
         bool ended = false;
         // The ")" closing a subquery stands one level out from its ORDER BY.
         if (!orders_.empty() && isPunct(k, ")") && orders_.back().depth == depth_[k] + 1) {
-            before = (orders_.back().descending ? " NULLS LAST" : " NULLS FIRST") + before;
+            before = nulls(orders_.back()) + before;
             orders_.pop_back();
             ended = true;
         } else if (!orders_.empty() && orders_.back().depth == depth_[k]) {
@@ -475,7 +499,7 @@ private:
                               (t.kind == T::Word && (t.lower == "limit" || t.lower == "offset"));
             if (ends) {
                 ended = true;
-                before = (orders_.back().descending ? " NULLS LAST" : " NULLS FIRST") + before;
+                before = nulls(orders_.back()) + before;
                 orders_.back().descending = false;
                 orders_.back().termStart = true;
                 if (!isPunct(k, ",")) orders_.pop_back();
@@ -484,8 +508,16 @@ private:
         if (!orders_.empty() && orders_.back().depth == depth_[k] && t.kind == T::Word &&
             t.lower == "desc")
             orders_.back().descending = true;
+        // Any token of a term but the rowid, ASC and DESC makes it a term of its own.
+        if (!ended && !orders_.empty() && orders_.back().inTerms &&
+            depth_[k] >= orders_.back().depth) {
+            const bool plain = depth_[k] == orders_.back().depth &&
+                               (t.kind == T::Word || t.kind == T::Quoted) &&
+                               (isRowidName(t.lower) || t.lower == "asc" || t.lower == "desc");
+            if (!plain) orders_.back().plainRowid = false;
+        }
         if (k + 1 == sig_.size() && !orders_.empty() && orders_.back().depth == depth_[k])
-            suffix = orders_.back().descending ? " NULLS LAST" : " NULLS FIRST";
+            suffix = nulls(orders_.back());
 
         if (!ended && !orders_.empty() && orders_.back().termStart &&
             orders_.back().depth == depth_[k]) {
@@ -552,6 +584,7 @@ private:
             betweenAt_.pop_back();
         }
         if (w == "order" && is(k + 1, "by")) orders_.push_back({depth_[k], false, false});
+        if (w == "by" && k > 0 && is(k - 1, "order")) orders_.back().inTerms = true;
         if (w == "by" && k > 0 && is(k - 1, "order")) {
             orders_.back().termStart = true;
             return t.text;
@@ -709,7 +742,16 @@ private:
         int depth;
         bool descending;
         bool termStart;
+        bool plainRowid = true; // the term is the rowid alone
+        bool inTerms = false;   // past BY
     };
+    // The NULLS clause ending the current term, and a fresh term after it.
+    std::string nulls(Order& o) {
+        const bool rowid = o.plainRowid;
+        o.plainRowid = true;
+        if (rowid) return {};
+        return o.descending ? " NULLS LAST" : " NULLS FIRST";
+    }
     std::vector<Order> orders_;
     std::map<size_t, std::string> replaced_;
     std::set<size_t> betweenAnd_;

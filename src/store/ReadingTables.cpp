@@ -3,6 +3,7 @@
 #include "store/Audit.h"
 #include "store/RecycleArea.h"
 #include "store/Schema.h"
+#include "store/ServerAddress.h"
 
 #include <QFileInfo>
 
@@ -38,6 +39,9 @@ bool fileHoldsTable(Database* open, const QString& path, const QString& name) {
     // The open connection already knows its schema; another file gets a
     // connection of its own, closed at once.
     if (open && sameFile(open->path(), path)) return open->hasTable(name);
+    // A server's address names the database the connection is to.
+    if (open && open->isServer() && isServerAddress(path)) return open->hasTable(name);
+    if (isServerAddress(path)) return Database::connect(path)->hasTable(name);
     auto other = Database::open(path, /*readOnly=*/true);
     return other->hasTable(name);
 }

@@ -2,13 +2,44 @@
 
 namespace store {
 
+const std::vector<RowWatch::Watched>& RowWatch::sensorTables() {
+    static const std::vector<Watched> tables{
+        {QStringLiteral("ReadingQuality"), QStringLiteral("SensorID")},
+        {QStringLiteral("ZeroReadings"), QStringLiteral("SensorID")},
+        {QStringLiteral("SensorThresholds"), QStringLiteral("SensorID")},
+        {QStringLiteral("SensorTriggers"), QStringLiteral("SensorID")},
+        {QStringLiteral("RecycledReadings"), QStringLiteral("SensorID")},
+        {QStringLiteral("Sensors"), QStringLiteral("InstrumentID")}};
+    return tables;
+}
+
+void watchRowsOnServer(Database& db) {
+    db.execute(QStringLiteral(
+        "/*server*/CREATE OR REPLACE FUNCTION tolvane_row_changed() RETURNS trigger LANGUAGE "
+        "plpgsql AS $$ BEGIN IF TG_OP <> 'INSERT' THEN PERFORM pg_notify('tolvane_changes', "
+        "'row:' || TG_TABLE_NAME || ':' || coalesce(to_jsonb(OLD) ->> TG_ARGV[0], '')); END IF; "
+        "IF TG_OP <> 'DELETE' THEN PERFORM pg_notify('tolvane_changes', 'row:' || TG_TABLE_NAME "
+        "|| ':' || coalesce(to_jsonb(NEW) ->> TG_ARGV[0], '')); END IF; RETURN NULL; END $$"));
+    for (const RowWatch::Watched& t : RowWatch::sensorTables()) {
+        if (!db.hasTable(t.table)) continue;
+        db.execute(QStringLiteral("/*server*/CREATE TRIGGER tolvane_row_changed AFTER INSERT OR "
+                                  "UPDATE OR DELETE ON \"%1\" FOR EACH ROW EXECUTE FUNCTION "
+                                  "tolvane_row_changed('%2')")
+                       .arg(t.table, t.column));
+    }
+}
+
 RowWatch::RowWatch(Database& db, std::vector<Watched> tables) : db_(db) {
     for (Watched& t : tables)
         if (db.hasTable(t.table)) tables_.push_back(std::move(t));
-    // A server shares no temporary triggers with a connection: there the
-    // count of writes is all that is known.
-    precise_ = !db.isServer();
-    if (!precise_) return;
+    if (db.isServer()) {
+        // The server names the keys at each commit where its row triggers are.
+        Statement st = db.prepare(QStringLiteral(
+            "/*server*/SELECT 1 FROM pg_catalog.pg_proc WHERE proname = 'tolvane_row_changed'"));
+        precise_ = st.step();
+        return;
+    }
+    precise_ = true;
     db.execute(QStringLiteral(
         "CREATE TEMP TABLE IF NOT EXISTS tolvane_status_dirty (SensorID TEXT PRIMARY KEY)"));
     for (const Watched& t : tables_) {
@@ -35,6 +66,12 @@ RowWatch::RowWatch(Database& db, std::vector<Watched> tables) : db_(db) {
 std::set<QString> RowWatch::takeTouched() {
     std::set<QString> touched;
     if (!precise_) return touched;
+    if (db_.isServer()) {
+        QStringList names;
+        for (const Watched& t : tables_)
+            names << t.table;
+        return db_.takeTouchedKeys(names);
+    }
     {
         Statement st =
             db_.prepare(QStringLiteral("SELECT SensorID FROM temp.tolvane_status_dirty"));

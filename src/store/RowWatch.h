@@ -18,6 +18,9 @@ public:
         QString table;
         QString column; // the key the writes are told by
     };
+    // The tables many sensors share, each by the column naming the sensor.
+    static const std::vector<Watched>& sensorTables();
+
     // Starts watching the tables that exist of those given. Some engines
     // cannot tell the keys (precise() is then false): a write to a watched
     // table is then seen by its count only, and touched() names nothing.
@@ -35,6 +38,10 @@ private:
     std::vector<Watched> tables_;
     bool precise_ = false;
 };
+
+// On a server: the row triggers that name each written key to the connections
+// (and to the writer itself) at the commit. Part of a new database's schema.
+void watchRowsOnServer(Database& db);
 
 // Where each table of the database lives: its name, and a number that changes
 // when the table is made again under the same name.

@@ -1,5 +1,6 @@
 #include "store/Schema.h"
 #include "store/Dialect.h"
+#include "store/RowWatch.h"
 #include "store/SchemaVersion.h"
 
 #include <QDir>
@@ -190,8 +191,9 @@ void createServerSchema(Database& db) {
         db.execute(sensorsTable());
         db.execute(templateTable());
         db.execute(QString::fromLatin1(FixedTables));
+        upgradeSchema(db, {}, false);
+        watchRowsOnServer(db);
     });
-    upgradeSchema(db, {}, false);
 }
 
 void copyTemplate(Database& db, const QString& name) {

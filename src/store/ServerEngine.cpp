@@ -466,13 +466,32 @@ void ServerConnection::wrote(const std::string& table, int rows) {
 std::uint64_t ServerConnection::othersCommits() {
     PQconsumeInput(conn_);
     while (PGnotify* n = PQnotifies(conn_)) {
+        const std::string_view payload(n->extra);
+        if (payload.substr(0, 4) == "row:") {
+            // "row:<table>:<key>", this connection's own writes too.
+            const QString rest = QString::fromUtf8(n->extra + 4);
+            const qsizetype colon = rest.indexOf(QLatin1Char(':'));
+            if (colon > 0) touched_[rest.left(colon)].insert(rest.mid(colon + 1));
+        }
         if (n->be_pid != pid_) {
             ++others_;
-            if (std::strcmp(n->extra, "schema") == 0) ++othersSchemaChanges;
+            if (payload == "schema") ++othersSchemaChanges;
         }
         PQfreemem(n);
     }
     return others_;
+}
+
+std::set<QString> ServerConnection::takeTouched(const QStringList& tables) {
+    othersCommits();
+    std::set<QString> keys;
+    for (const QString& table : tables) {
+        auto it = touched_.find(table);
+        if (it == touched_.end()) continue;
+        keys.insert(it->second.begin(), it->second.end());
+        touched_.erase(it);
+    }
+    return keys;
 }
 
 } // namespace store

@@ -8,7 +8,9 @@
 #include <QString>
 
 #include <cstdint>
+#include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -101,6 +103,8 @@ public:
     // Commits of other connections seen so far (notifications from the server).
     std::uint64_t othersCommits();
     std::uint64_t othersSchemaChanges = 0;
+    // The keys row triggers named since the last call, for these tables.
+    std::set<QString> takeTouched(const QStringList& tables);
 
     int transactionDepth = 0;
 
@@ -121,6 +125,7 @@ private:
     std::vector<std::string> stale_;
     std::unordered_map<std::string, std::uint64_t> writes_;
     std::uint64_t others_ = 0;
+    std::map<QString, std::set<QString>> touched_; // by table
     int pid_ = 0;
 };
 

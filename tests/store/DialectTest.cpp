@@ -28,8 +28,10 @@ TEST(Dialect, ParametersNamesAndLiterals) {
     EXPECT_EQ(server("SELECT count(*), ifnull(a, 0), max(a, b), min(FullDate) FROM Sensors"),
               "SELECT count(*), coalesce(\"a\", 0), greatest(\"a\", \"b\"), min(\"FullDate\") "
               "FROM \"Sensors\"");
-    EXPECT_EQ(server("CREATE INDEX i ON Sensors (Level)"),
-              "CREATE INDEX \"i\" ON \"Sensors\" (\"Level\")");
+    // An index keeps NULL first, as the rewritten ORDER BY wants it.
+    EXPECT_EQ(server("CREATE INDEX i ON Sensors (Level, At DESC)"),
+              "CREATE INDEX \"i\" ON \"Sensors\" (\"Level\" NULLS FIRST, \"At\" DESC NULLS "
+              "FIRST)");
     EXPECT_EQ(server("SELECT rowid, _rowid_ FROM NetworkConfig"),
               "SELECT \"_rowid_\", \"_rowid_\" FROM \"NetworkConfig\"");
     EXPECT_TRUE(toServer("SELECT rowid FROM Sensors").namesRowid);
@@ -45,6 +47,11 @@ TEST(Dialect, TruthNullOrderAndComparisons) {
     EXPECT_EQ(server("SELECT a FROM t ORDER BY +FullDate, b DESC LIMIT 1"),
               "SELECT \"a\" FROM \"t\" ORDER BY \"FullDate\" NULLS FIRST, \"b\" DESC NULLS LAST "
               "LIMIT 1");
+    // The rowid is never NULL: no clause to keep the server off its key.
+    EXPECT_EQ(server("SELECT a FROM t ORDER BY FullDate DESC, _rowid_ DESC"),
+              "SELECT \"a\" FROM \"t\" ORDER BY \"FullDate\" DESC NULLS LAST, \"_rowid_\" DESC");
+    EXPECT_EQ(server("SELECT a FROM t ORDER BY abs(rowid)"),
+              "SELECT \"a\" FROM \"t\" ORDER BY abs(\"_rowid_\") NULLS FIRST");
     EXPECT_EQ(server("SELECT (SELECT b FROM u ORDER BY b) FROM t ORDER BY 1 DESC"),
               "SELECT (SELECT \"b\" FROM \"u\" ORDER BY \"b\" NULLS FIRST) FROM \"t\" ORDER BY 1 "
               "DESC NULLS LAST");
