@@ -158,7 +158,6 @@ void ServerQuery::prepare() {
             if (!types[i]) types[i] = params_[i].type ? params_[i].type : Oid(TextOid);
         r = PQprepare(conn, name.c_str(), statement_.text.c_str(), int(params_.size()),
                       types.data());
-        typed_ = true;
     }
     if (guarded) {
         if (PQresultStatus(r) != PGRES_COMMAND_OK)

@@ -62,7 +62,6 @@ private:
     std::vector<Param> params_;
     std::string prepared_;         // the server's name for it; empty before the first run
     std::uint64_t preparedOn_ = 0; // the connection's generation it was prepared on
-    bool typed_ = false;           // prepared with the values' own types
     PGresult* result_ = nullptr;
     int row_ = -1;
     int rows_ = 0;
