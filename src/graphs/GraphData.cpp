@@ -10,6 +10,7 @@
 #include "sensors/RoofLocations.h"
 #include "sensors/SensorRecord.h"
 #include "sensors/SensorTypes.h"
+#include "store/BatchUpdate.h"
 #include "store/RowSet.h"
 #include "store/Schema.h"
 
@@ -51,13 +52,6 @@ QString columnList() {
         c << QStringLiteral("Disp%1").arg(i);
     c << QStringLiteral("Reference");
     return c.join(QStringLiteral(", "));
-}
-
-void bindNumber(store::Statement& st, int index, const std::optional<double>& v) {
-    if (v)
-        st.bind(index, *v);
-    else
-        st.bindNull(index);
 }
 
 // A number as the length graph has always read it: through its shown text, to
@@ -120,19 +114,13 @@ void passRows(store::Database& db, const QString& number, GraphKind kind, Pass p
     const QString table = store::quoteName(number);
     const QString flag =
         kind == GraphKind::Time ? QStringLiteral("Plottemporal") : QStringLiteral("PlotSpatial");
-    QString assignments;
-    int slot = 1;
-    auto assign = [&](const QString& name) {
-        if (!assignments.isEmpty()) assignments += QStringLiteral(", ");
-        assignments += QStringLiteral("%1 = ?%2").arg(name).arg(slot++);
-    };
+    QStringList derived;
     for (int i = 1; i <= ZeroCount; ++i)
-        assign(QStringLiteral("zero%1").arg(i));
-    assign(QStringLiteral("NumTemp"));
+        derived << QStringLiteral("zero%1").arg(i);
+    derived << QStringLiteral("NumTemp");
     for (int i = 1; i <= DispCount; ++i)
-        assign(QStringLiteral("Disp%1").arg(i));
-    assign(QStringLiteral("Reference"));
-    const int rowidSlot = slot;
+        derived << QStringLiteral("Disp%1").arg(i);
+    derived << QStringLiteral("Reference");
     const bool prepare = pass == Pass::Prepare;
 
     TimePoints collected;
@@ -166,11 +154,8 @@ void passRows(store::Database& db, const QString& number, GraphKind kind, Pass p
                 .arg(columnList(), table, flag,
                      readings::invalidLeftOut(db, table + QStringLiteral(".DateTimeKey"), 1)));
         select.bind(1, number);
-        std::optional<store::Statement> update;
-        if (prepare)
-            update.emplace(db.prepare(QStringLiteral("UPDATE %1 SET %2 WHERE _rowid_ = ?%3")
-                                          .arg(table, assignments)
-                                          .arg(rowidSlot)));
+        std::optional<store::BatchUpdate> update;
+        if (prepare) update.emplace(db, number, derived);
         readings::ZeroPlan plan;
         bool first = true;
         std::optional<qint64> lastRow;
@@ -233,14 +218,14 @@ void passRows(store::Database& db, const QString& number, GraphKind kind, Pass p
 
             int b = 1;
             for (int i = 1; i <= ZeroCount; ++i)
-                bindNumber(*update, b++, row.zero[size_t(i)]);
-            bindNumber(*update, b++, row.numTemp);
+                update->bind(b++, row.zero[size_t(i)]);
+            update->bind(b++, row.numTemp);
             for (int i = 1; i <= DispCount; ++i)
-                bindNumber(*update, b++, row.disp[size_t(i)]);
-            bindNumber(*update, b++, row.reference);
-            update->bind(rowidSlot, select.int64(0));
-            update->run();
+                update->bind(b++, row.disp[size_t(i)]);
+            update->bind(b++, row.reference);
+            update->run(select.int64(0));
         }
+        if (update) update->finish();
         if (points && lastRow) {
             store::Statement lastDate = db.prepare(
                 QStringLiteral("SELECT ReadingDate FROM %1 WHERE _rowid_ = ?1").arg(table));

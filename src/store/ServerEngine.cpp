@@ -80,11 +80,14 @@ std::string numberText(double value) {
 ServerQuery::ServerQuery(ServerConnection& connection, std::string key) : connection_(connection) {
     if (std::string_view(key).substr(0, Native.size()) == Native) {
         statement_.text = key.substr(Native.size());
-        for (size_t i = 0; i + 1 < statement_.text.size(); ++i)
-            if (statement_.text[i] == '$' &&
-                std::isdigit(static_cast<unsigned char>(statement_.text[i + 1])))
-                statement_.parameters =
-                    std::max(statement_.parameters, int(statement_.text[i + 1] - '0'));
+        const std::string& t = statement_.text;
+        for (size_t i = 0; i < t.size(); ++i) {
+            if (t[i] != '$') continue;
+            int n = 0;
+            while (i + 1 < t.size() && std::isdigit(static_cast<unsigned char>(t[i + 1])))
+                n = n * 10 + (t[++i] - '0');
+            statement_.parameters = std::max(statement_.parameters, n);
+        }
         statement_.namesRowid = true;
     } else {
         statement_ = toServer(key);
@@ -108,6 +111,8 @@ void ServerQuery::bind(int index, qint64 value) {
 }
 void ServerQuery::bind(int index, double value) {
     if (index < 1 || index > int(params_.size())) return;
+    // SQLite stores NaN as NULL; so does a server database of this program.
+    if (std::isnan(value)) return bindNull(index);
     params_[size_t(index - 1)] = Param{numberText(value), Float8Oid};
 }
 void ServerQuery::bindText(int index, std::string value) {
