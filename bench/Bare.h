@@ -109,6 +109,41 @@ private:
     PGconn* conn_;
 };
 
+// The rows of one query by the engine's own calls, on a file or on a server
+// (all its rows in one round trip there, as text).
+class BareRows {
+public:
+    BareRows(sqlite3* db, const QByteArray& sql) {
+        sqlite3_prepare_v2(db, sql.constData(), -1, &stmt_, nullptr);
+    }
+    BareRows(PGconn* db, const QByteArray& sql) : result_(PQexec(db, sql.constData())) {
+        rows_ = PQresultStatus(result_) == PGRES_TUPLES_OK ? PQntuples(result_) : 0;
+    }
+    ~BareRows() {
+        sqlite3_finalize(stmt_);
+        PQclear(result_);
+    }
+    BareRows(const BareRows&) = delete;
+    BareRows& operator=(const BareRows&) = delete;
+    bool next() { return result_ ? ++row_ < rows_ : sqlite3_step(stmt_) == SQLITE_ROW; }
+    const char* text(int c) const {
+        return result_ ? PQgetvalue(result_, row_, c)
+                       : reinterpret_cast<const char*>(sqlite3_column_text(stmt_, c));
+    }
+    double number(int c) const {
+        return result_ ? std::strtod(PQgetvalue(result_, row_, c), nullptr)
+                       : sqlite3_column_double(stmt_, c);
+    }
+    int integer(int c) const {
+        return result_ ? std::atoi(PQgetvalue(result_, row_, c)) : sqlite3_column_int(stmt_, c);
+    }
+
+private:
+    sqlite3_stmt* stmt_ = nullptr;
+    PGresult* result_ = nullptr;
+    int rows_ = 0, row_ = -1;
+};
+
 // A number as the server reads it back exactly.
 inline QByteArray pgNumber(double value) {
     return QByteArray::number(value, 'g', 17);

@@ -1,6 +1,7 @@
 // The tool listing the ten-year sensor's readings as CSV into a file, as a
 // scheduled job runs it, against a bare engine loop writing the same columns
 // with fprintf.
+#include "Bare.h"
 #include "DataSet.h"
 #include "Engine.h"
 #include "Windows.h"
@@ -15,6 +16,7 @@
 #include <sqlite3.h>
 
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -41,27 +43,38 @@ BENCHMARK(BM_CliReadingsCsv)->Arg(bench::TenYears)->Unit(benchmark::kMillisecond
 void BM_BareReadingsCsv(benchmark::State& st) {
     bench::Documents documents(bench::tenYearDataSet(1));
     const QByteArray out = documents.folder.filePath(QStringLiteral("bare.csv")).toLocal8Bit();
-    auto db = bench::openDatabase(documents.database, true);
-    QString columns = QStringLiteral("ReadingDate, ReadingTime, ChannelT");
+    sqlite3* db = nullptr;
+    std::unique_ptr<bench::PgConnection> server;
+    if (bench::onServer())
+        server = std::make_unique<bench::PgConnection>(documents.database);
+    else
+        sqlite3_open_v2(QFile::encodeName(documents.database).constData(), &db,
+                        SQLITE_OPEN_READONLY, nullptr);
+    // In the engine's own SQL: names double-quoted on a server.
+    const char* q = server ? "\"" : "";
+    QByteArray columns = QByteArray(q) + "ReadingDate" + q + ", " + q + "ReadingTime" + q + ", " +
+                         q + "ChannelT" + q;
     for (int i = 1; i <= 8; ++i)
-        columns += QStringLiteral(", Channel%1").arg(i);
+        columns += QByteArray(", ") + q + "Channel" + QByteArray::number(i) + q;
     for (int i = 1; i <= 8; ++i)
-        columns += QStringLiteral(", Disp%1").arg(i);
-    const QString sql = QStringLiteral("SELECT %1 FROM %2 ORDER BY FullDate")
-                            .arg(columns, store::quoteName(bench::tenYearSensor(0)));
+        columns += QByteArray(", ") + q + "Disp" + QByteArray::number(i) + q;
+    const QByteArray sql = "SELECT " + columns + " FROM " + q +
+                           bench::tenYearSensor(0).toUtf8() + q + " ORDER BY " + q + "FullDate" +
+                           q + (server ? " NULLS FIRST" : "");
     for (auto _ : st) {
         std::FILE* f = std::fopen(out.constData(), "wb");
-        store::Statement rows = db->prepare(sql);
+        const auto rows = server ? std::make_unique<bench::BareRows>(server->get(), sql)
+                                 : std::make_unique<bench::BareRows>(db, sql);
         std::fprintf(f, "date,time,temperature\r\n");
-        while (rows.step()) {
-            sqlite3_stmt* s = rows.get();
-            std::fprintf(f, "%s,%s", sqlite3_column_text(s, 0), sqlite3_column_text(s, 1));
+        while (rows->next()) {
+            std::fprintf(f, "%s,%s", rows->text(0), rows->text(1));
             for (int c = 2; c < 19; ++c)
-                std::fprintf(f, ",%.15g", sqlite3_column_double(s, c));
+                std::fprintf(f, ",%.15g", rows->number(c));
             std::fprintf(f, "\r\n");
         }
         std::fclose(f);
     }
+    sqlite3_close(db);
 }
 BENCHMARK(BM_BareReadingsCsv)->Arg(bench::TenYears)->Unit(benchmark::kMillisecond);
 

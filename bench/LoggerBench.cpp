@@ -3,6 +3,7 @@
 // SQLite inserting the same rows plus a bare read of the file; and a folder of
 // two hundred small files into two hundred sensors, against the same rows
 // inserted by bare SQLite, one transaction per file.
+#include "Bare.h"
 #include "DataSet.h"
 #include "Engine.h"
 #include "Windows.h"
@@ -19,6 +20,7 @@
 
 #include <sqlite3.h>
 
+#include <array>
 #include <cmath>
 #include <memory>
 #include <random>
@@ -221,7 +223,66 @@ BENCHMARK(BM_ImportFolder)->Unit(benchmark::kMillisecond);
 
 // The same rows by the engine's own calls: one prepared insert a table, one
 // transaction a file.
+// On a server through libpq alone: one prepared insert a table, one
+// transaction a file.
+void bareFolderInsertOnServer(benchmark::State& st) {
+    for (auto _ : st) {
+        st.PauseTiming();
+        auto fresh = std::make_unique<bench::Documents>(bench::sharedDataSet(FolderFiles, 0));
+        bench::PgConnection conn(fresh->database);
+        if (!conn.ok()) {
+            st.SkipWithError(conn.error());
+            break;
+        }
+        st.ResumeTiming();
+        bool ok = true;
+        for (int i = 0; ok && i < FolderFiles; ++i) {
+            const QByteArray name = "insert" + QByteArray::number(i);
+            const QByteArray sql =
+                "INSERT INTO \"" + bench::sensorNumber(i).toUtf8() +
+                "\" (\"DateTimeKey\", \"ReadingDate\", \"ReadingTime\", \"FullDate\", "
+                "\"ChannelT\", \"Channel1\", \"Channel2\", \"Channel3\", \"Channel4\", "
+                "\"Channel5\", \"Channel6\", \"Channel7\", \"Channel8\", \"IsDirty\", "
+                "\"Plottemporal\", \"PlotSpatial\") VALUES ($1, $2, $3, $4, $5, $6, $7, $8, $9, "
+                "$10, $11, $12, $13, 1, 1, 0)";
+            ok = conn.run("BEGIN") == 0;
+            PGresult* prepared = PQprepare(conn.get(), name.constData(), sql.constData(), 13,
+                                           nullptr);
+            ok = ok && PQresultStatus(prepared) == PGRES_COMMAND_OK;
+            PQclear(prepared);
+            std::array<QByteArray, 13> text;
+            std::array<const char*, 13> values{};
+            for (int k = 0; ok && k < FolderLines; ++k) {
+                const QDateTime when = bench::generatedReadingTime(k);
+                text[0] = bench::generatedReadingKey(bench::sensorNumber(i), k).toUtf8();
+                text[1] = when.toString("yyyy/MM/dd").toLatin1();
+                text[2] = when.toString("HH:mm:ss").toLatin1();
+                text[3] = when.toString("yyyy-MM-dd HH:mm:ss").toLatin1();
+                for (int c = 0; c < 9; ++c)
+                    text[size_t(4 + c)] = bench::pgNumber(10.0 * c + k * 0.001);
+                for (size_t v = 0; v < text.size(); ++v)
+                    values[v] = text[v].constData();
+                PGresult* done = PQexecPrepared(conn.get(), name.constData(), 13, values.data(),
+                                                nullptr, nullptr, 0);
+                ok = PQresultStatus(done) == PGRES_COMMAND_OK;
+                PQclear(done);
+            }
+            ok = ok && conn.run("COMMIT") == 0;
+        }
+        st.PauseTiming();
+        if (!ok) {
+            st.SkipWithError(conn.error());
+            break;
+        }
+        st.ResumeTiming();
+    }
+}
+
 void BM_BareFolderInsert(benchmark::State& st) {
+    if (bench::onServer()) {
+        bareFolderInsertOnServer(st);
+        return;
+    }
     for (auto _ : st) {
         st.PauseTiming();
         auto fresh = std::make_unique<Fresh>(FolderFiles);

@@ -19,6 +19,7 @@
 #include <xlsxwriter.h>
 
 #include <functional>
+#include <memory>
 
 namespace {
 
@@ -92,20 +93,38 @@ void BM_BareXlsx(benchmark::State& st) {
     const int readings = int(st.range(0));
     bench::Documents copy(bench::sharedDataSet(1, readings));
     sqlite3* db = nullptr;
-    if (sqlite3_open_v2(QFile::encodeName(copy.database).constData(), &db, SQLITE_OPEN_READONLY,
-                        nullptr) != SQLITE_OK) {
+    std::unique_ptr<bench::PgConnection> server;
+    if (bench::onServer()) {
+        server = std::make_unique<bench::PgConnection>(copy.database);
+        if (!server->ok()) {
+            st.SkipWithError(server->error());
+            return;
+        }
+    } else if (sqlite3_open_v2(QFile::encodeName(copy.database).constData(), &db,
+                               SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
         st.SkipWithError("the data set did not open");
         sqlite3_close(db);
         return;
     }
-    const QByteArray table = '`' + bench::sensorNumber(0).toUtf8() + '`';
-    const QByteArray gridSql = "SELECT DateTimeKey, ReadingDate, ReadingTime, ChannelT, Channel1, "
-                               "Plottemporal FROM " +
-                               table + " ORDER BY FullDate, _rowid_";
-    const QByteArray zeroSql = "SELECT Channel1 FROM " + table +
-                               " WHERE Plottemporal = 1 ORDER BY FullDate, _rowid_ LIMIT 1";
-    const QByteArray movedSql =
-        "SELECT ReadingDate, ReadingTime, Channel1 FROM " + table + " ORDER BY FullDate, _rowid_";
+    // The queries in the engine's own SQL.
+    const QByteArray table = server ? '"' + bench::sensorNumber(0).toUtf8() + '"'
+                                    : '`' + bench::sensorNumber(0).toUtf8() + '`';
+    const auto sql = [&](const char* text) {
+        QByteArray q = QByteArray(text).replace("TABLE", table);
+        if (!server) return q.replace("\"", "").replace(" NULLS FIRST", "");
+        return q;
+    };
+    const QByteArray gridSql = sql(
+        "SELECT \"DateTimeKey\", \"ReadingDate\", \"ReadingTime\", \"ChannelT\", "
+        "\"Channel1\", \"Plottemporal\" FROM TABLE ORDER BY \"FullDate\" NULLS FIRST, _rowid_");
+    const QByteArray zeroSql = sql("SELECT \"Channel1\" FROM TABLE WHERE \"Plottemporal\" = 1 "
+                                   "ORDER BY \"FullDate\" NULLS FIRST, _rowid_ LIMIT 1");
+    const QByteArray movedSql = sql("SELECT \"ReadingDate\", \"ReadingTime\", \"Channel1\" FROM "
+                                    "TABLE ORDER BY \"FullDate\" NULLS FIRST, _rowid_");
+    const auto rowsOf = [&](const QByteArray& q) {
+        return server ? std::make_unique<bench::BareRows>(server->get(), q)
+                      : std::make_unique<bench::BareRows>(db, q);
+    };
     // "2016/01/01" and "00:00:00" from their digits.
     auto digits = [](const unsigned char* s, int n) {
         int v = 0;
@@ -113,9 +132,9 @@ void BM_BareXlsx(benchmark::State& st) {
             v = v * 10 + (s[i] - '0');
         return v;
     };
-    auto moment = [&](sqlite3_stmt* row, int date, int time) {
-        const unsigned char* d = sqlite3_column_text(row, date);
-        const unsigned char* t = sqlite3_column_text(row, time);
+    auto moment = [&](const bench::BareRows& row, int date, int time) {
+        const auto* d = reinterpret_cast<const unsigned char*>(row.text(date));
+        const auto* t = reinterpret_cast<const unsigned char*>(row.text(time));
         return lxw_datetime{digits(d, 4), digits(d + 5, 2), digits(d + 8, 2),
                             digits(t, 2), digits(t + 3, 2), double(digits(t + 6, 2))};
     };
@@ -146,24 +165,23 @@ void BM_BareXlsx(benchmark::State& st) {
         worksheet_freeze_panes(sheet, 1, 0);
         for (lxw_col_t c = 0; c < 6; ++c)
             worksheet_write_string(sheet, 0, c, titles[c], bold);
-        sqlite3_stmt* row = nullptr;
-        sqlite3_prepare_v2(db, gridSql.constData(), -1, &row, nullptr);
-        lxw_row_t r = 1;
-        while (sqlite3_step(row) == SQLITE_ROW) {
-            worksheet_write_string(
-                sheet, r, 0, reinterpret_cast<const char*>(sqlite3_column_text(row, 0)), nullptr);
-            lxw_datetime day = moment(row, 1, 2);
-            const double seconds = day.hour * 3600.0 + day.min * 60.0 + day.sec;
-            day.hour = day.min = 0;
-            day.sec = 0;
-            worksheet_write_datetime(sheet, r, 1, &day, date);
-            worksheet_write_number(sheet, r, 2, seconds / 86400.0, time);
-            worksheet_write_number(sheet, r, 3, sqlite3_column_double(row, 3), nullptr);
-            worksheet_write_number(sheet, r, 4, sqlite3_column_double(row, 4), nullptr);
-            worksheet_write_boolean(sheet, r, 5, sqlite3_column_int(row, 5) != 0, nullptr);
-            ++r;
+        {
+            const auto row = rowsOf(gridSql);
+            lxw_row_t r = 1;
+            while (row->next()) {
+                worksheet_write_string(sheet, r, 0, row->text(0), nullptr);
+                lxw_datetime day = moment(*row, 1, 2);
+                const double seconds = day.hour * 3600.0 + day.min * 60.0 + day.sec;
+                day.hour = day.min = 0;
+                day.sec = 0;
+                worksheet_write_datetime(sheet, r, 1, &day, date);
+                worksheet_write_number(sheet, r, 2, seconds / 86400.0, time);
+                worksheet_write_number(sheet, r, 3, row->number(3), nullptr);
+                worksheet_write_number(sheet, r, 4, row->number(4), nullptr);
+                worksheet_write_boolean(sheet, r, 5, row->integer(5) != 0, nullptr);
+                ++r;
+            }
         }
-        sqlite3_finalize(row);
         const double widths[] = {32, 14, 11, 10, 10, 15};
         for (lxw_col_t c = 0; c < 6; ++c)
             worksheet_set_column(sheet, c, c, widths[c], nullptr);
@@ -173,20 +191,19 @@ void BM_BareXlsx(benchmark::State& st) {
         for (lxw_col_t c = 0; c < 2; ++c)
             worksheet_write_string(moved, 0, c, movedTitles[c], bold);
         double zero = 0;
-        sqlite3_prepare_v2(db, zeroSql.constData(), -1, &row, nullptr);
-        if (sqlite3_step(row) == SQLITE_ROW) zero = sqlite3_column_double(row, 0);
-        sqlite3_finalize(row);
-        sqlite3_prepare_v2(db, movedSql.constData(), -1, &row, nullptr);
-        r = 1;
-        while (sqlite3_step(row) == SQLITE_ROW) {
-            lxw_datetime at = moment(row, 0, 1);
-            worksheet_write_datetime(moved, r, 0, &at, when);
-            // One anchor, the head at the collar: the last anchor against itself.
-            const double moved1 = sqlite3_column_double(row, 2) - zero;
-            worksheet_write_number(moved, r, 1, moved1 - moved1, nullptr);
-            ++r;
+        if (const auto first = rowsOf(zeroSql); first->next()) zero = first->number(0);
+        {
+            const auto row = rowsOf(movedSql);
+            lxw_row_t r = 1;
+            while (row->next()) {
+                lxw_datetime at = moment(*row, 0, 1);
+                worksheet_write_datetime(moved, r, 0, &at, when);
+                // One anchor, the head at the collar: the last anchor against itself.
+                const double moved1 = row->number(2) - zero;
+                worksheet_write_number(moved, r, 1, moved1 - moved1, nullptr);
+                ++r;
+            }
         }
-        sqlite3_finalize(row);
         worksheet_set_column(moved, 0, 0, 21.5, nullptr);
         worksheet_set_column(moved, 1, 1, 20.5, nullptr);
 

@@ -58,10 +58,10 @@ void siteStatusBare(benchmark::State& st, PGconn* db) {
             const QByteArray t = '"' + number + '"';
             const QByteArray sql =
                 "(SELECT " + columns + " FROM " + t +
-                " ORDER BY \"FullDate\" DESC LIMIT 1) UNION ALL (SELECT " + columns + " FROM " + t +
+                " ORDER BY \"FullDate\" DESC NULLS LAST LIMIT 1) UNION ALL (SELECT " + columns + " FROM " + t +
                 " WHERE \"FullDate\" <= to_char((SELECT max(\"FullDate\") FROM " + t +
                 ")::timestamp - interval '24 hours', 'YYYY-MM-DD HH24:MI:SS') ORDER BY "
-                "\"FullDate\" DESC LIMIT 1)";
+                "\"FullDate\" DESC NULLS LAST LIMIT 1)";
             PGresult* q = PQexec(db, sql.constData());
             if (PQresultStatus(q) != PGRES_TUPLES_OK) {
                 st.SkipWithError(PQresultErrorMessage(q));
