@@ -419,8 +419,15 @@ void ServerConnection::raise(PGresult* result, const std::string& sql) {
     const int number =
         state ? codeFor(state) : (PQstatus(conn_) == CONNECTION_OK ? code::Error : code::IoErr);
     if (result) PQclear(result);
-    if (PQstatus(conn_) != CONNECTION_OK)
-        throw Error(code::IoErr, texts::withLibpqText(texts::connectionLost(location_), first));
+    if (PQstatus(conn_) != CONNECTION_OK) {
+        // Inside a transaction the server undoes it all when the connection
+        // goes; a single write outside one may or may not have been stored.
+        const QString lostText =
+            texts::connectionLost(location_) +
+            (transactionDepth > 0 ? QStringLiteral(" Nothing of this change was stored.")
+                                  : QString());
+        throw Error(code::IoErr, texts::withLibpqText(lostText, first));
+    }
     // For the developer who follows a failure to its statement.
     static const bool trace = qEnvironmentVariableIsSet("TOLVANE_TRACE_SERVER");
     if (trace) std::fprintf(stderr, "server: %s\n  in: %s\n", qPrintable(message), sql.c_str());

@@ -159,6 +159,38 @@ TEST_P(StreamedImportTest, AFailureInALaterChunkStoresNothingOfTheFile) {
     EXPECT_EQ(rowCount(*db, Sensor), 0);
 }
 
+// The server goes away in the middle of the file (a restart, a network
+// fault): nothing of the file is stored, the failure says so, and the next
+// import on the same connection works.
+TEST_P(StreamedImportTest, AServerThatGoesAwayMidFileStoresNothingAndTheNextImportWorks) {
+    if (!db->isServer()) GTEST_SKIP() << "a file has no connection to lose";
+    QByteArray bytes;
+    for (int h = 0; h < 30; ++h)
+        bytes += line(h);
+    const QString file = loggerFile(bytes);
+    // The server process ends itself at the 27th line.
+    db->execute(QStringLiteral(
+        "/*server*/CREATE FUNCTION vanish() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN IF "
+        "NEW.\"ReadingTime\" = '08:00:00' AND NEW.\"ReadingDate\" = '2025/04/02' THEN PERFORM "
+        "pg_terminate_backend(pg_backend_pid()); PERFORM pg_sleep(5); END IF; RETURN NEW; END $$; "
+        "CREATE TRIGGER vanish BEFORE INSERT ON \"202541001\" FOR EACH ROW EXECUTE FUNCTION "
+        "vanish()"));
+    try {
+        import(file, streamed(4), 1);
+        ADD_FAILURE() << "the import went through without its connection";
+    } catch (const store::Error& e) {
+        EXPECT_EQ(e.number(), store::code::IoErr);
+        EXPECT_TRUE(e.description().contains(QStringLiteral("Nothing of this change was stored")))
+            << e.description().toStdString();
+    }
+    EXPECT_EQ(rowCount(*db, Sensor), 0);
+    EXPECT_TRUE(auditTrail(*db).empty());
+
+    db->execute(QStringLiteral("/*server*/DROP TRIGGER vanish ON \"202541001\""));
+    EXPECT_EQ(import(file, streamed(4), 1).appended, 30);
+    EXPECT_EQ(rowCount(*db, Sensor), 30);
+}
+
 TEST_P(StreamedImportTest, ABinaryFileIsRefusedBeforeAnythingIsStored) {
     const QString file = loggerFile(QByteArray(4096, '\0'));
     EXPECT_THROW(import(file, streamed(1)), store::Error);
