@@ -1,8 +1,9 @@
 // The graph tabs through the real main window: the two-reading rule, drawing,
 // the stored derived columns, the scale, the legend check boxes, the tips and
-// the picture export.
+// the picture export. What the graphs read and store runs on both engines.
 #include "support/WindowSupport.h"
 
+#include "app/Texts.h"
 #include "graphs/GraphData.h"
 #include "graphs/GraphSettings.h"
 #include "graphs/Texts.h"
@@ -13,10 +14,12 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QTabWidget>
 #include <QTest>
 
@@ -27,7 +30,7 @@ namespace texts = graphs::texts;
 
 namespace {
 
-class GraphWindowTest : public WindowTest {
+class GraphWindowTest : public WindowEngineTest {
 protected:
     // Three anchors; one reading a day from start, ticked for the time graph,
     // and those listed ticked for the length graph too.
@@ -50,12 +53,18 @@ protected:
     QDateTime day(int k) const { return start.addDays(k); }
     QTabWidget* tabs() const { return control<QTabWidget>("SSTab1"); }
     graphs::Chart* chart(const char* name) const { return control<graphs::Chart>(name); }
-    std::string stored(int k, const QString& columns) const {
-        auto db = store::Database::open(dataFile("TolvaneMPBX.mdb"), true);
-        store::Statement st =
-            db->prepare(QStringLiteral("SELECT %1 FROM `%2` WHERE DateTimeKey = '%3'")
-                            .arg(columns, Sensor, readingKey(Sensor, day(k))));
-        return st.step() ? st.text(0).toStdString() : "<no row>";
+    // The columns of reading k, each with two decimals ("none" for no value).
+    std::string stored(int k, const QString& columns, int decimals = 2) const {
+        const QStringList row =
+            firstRow(*openAgain(), QStringLiteral("SELECT %1 FROM `%2` WHERE DateTimeKey = '%3'")
+                                       .arg(columns, Sensor, readingKey(Sensor, day(k))));
+        if (row.isEmpty()) return "<no row>";
+        QStringList shown;
+        for (const QString& value : row)
+            shown << (value == QLatin1String("NULL")
+                          ? QStringLiteral("none")
+                          : QString::number(value.toDouble(), 'f', decimals));
+        return shown.join(' ').toStdString();
     }
     QStringList activeTitles(graphs::Chart* c) const {
         QStringList titles;
@@ -67,6 +76,9 @@ protected:
     const QString Sensor = QStringLiteral("202541001");
     const QDateTime start{QDate(2026, 3, 1), QTime(8, 0)};
 };
+
+// The chart's own interactions and its pictures: nothing of them differs by engine.
+class GraphPictureTest : public GraphWindowTest {};
 
 // Each point of a series as text, so that a gap compares equal to a gap.
 QStringList pointsOf(const QCPGraph* g) {
@@ -96,7 +108,7 @@ void expectSameDrawing(graphs::Chart& alone, graphs::Chart& shown) {
     EXPECT_EQ(alone.yAxis->tickVectorLabels(), shown.yAxis->tickVectorLabels());
 }
 
-TEST_F(GraphWindowTest, OneSelectedReadingIsRefusedAndTheTabGoesBack) {
+TEST_P(GraphWindowTest, OneSelectedReadingIsRefusedAndTheTabGoesBack) {
     startWith(2, {0, 1}, {0});
     tabs()->setCurrentIndex(2);
     tabs()->setCurrentIndex(3);
@@ -107,7 +119,7 @@ TEST_F(GraphWindowTest, OneSelectedReadingIsRefusedAndTheTabGoesBack) {
     EXPECT_EQ(refusal.title, "Vornhald's Tolvane");
     EXPECT_EQ(refusal.icon, app::Icon::Information);
     EXPECT_FALSE(chart("ChartT")->isVisible());
-    EXPECT_EQ(stored(1, "ifnull(zero1, 'none')"), "none"); // nothing prepared
+    EXPECT_EQ(stored(1, "zero1"), "none"); // nothing prepared
 
     // Two readings for the length graph: it draws, one profile per reading.
     tabs()->setCurrentIndex(4);
@@ -125,10 +137,10 @@ TEST_F(GraphWindowTest, OneSelectedReadingIsRefusedAndTheTabGoesBack) {
     EXPECT_EQ(tabs()->currentIndex(), 4);
 }
 
-TEST_F(GraphWindowTest, TheTimeGraphStoresTheDerivedColumnsAndDrawsThem) {
+TEST_P(GraphWindowTest, TheTimeGraphStoresTheDerivedColumnsAndDrawsThem) {
     startWith(3);
     {
-        auto db = store::Database::open(dataFile("TolvaneMPBX.mdb"));
+        auto db = openAgain();
         const double channels[3][3] = {{10, 12, 15}, {10.5, 12.2, 15}, {11, 12.6, 15.5}};
         for (int k = 0; k < 3; ++k)
             db->execute(QStringLiteral("UPDATE `%1` SET Channel1 = %2, Channel2 = %3, Channel3 = "
@@ -144,9 +156,9 @@ TEST_F(GraphWindowTest, TheTimeGraphStoresTheDerivedColumnsAndDrawsThem) {
     tabs()->setCurrentIndex(3);
     EXPECT_EQ(tabs()->currentIndex(), 3);
     EXPECT_TRUE(prompter.prompts.empty());
-    EXPECT_EQ(stored(1, "printf('%.2f %.2f %.2f %.2f', zero1, Disp1, Disp2, Disp3)"),
-              "0.50 -0.50 -0.20 0.00");
-    EXPECT_EQ(stored(2, "printf('%.2f %.1f', Disp1, NumTemp)"), "-0.50 20.0");
+    EXPECT_EQ(stored(1, "zero1, Disp1, Disp2, Disp3"), "0.50 -0.50 -0.20 0.00");
+    EXPECT_EQ(stored(2, "Disp1"), "-0.50");
+    EXPECT_EQ(stored(2, "NumTemp", 1), "20.0");
 
     graphs::Chart* time = chart("ChartT");
     EXPECT_TRUE(time->isVisible());
@@ -176,12 +188,12 @@ TEST_F(GraphWindowTest, TheTimeGraphStoresTheDerivedColumnsAndDrawsThem) {
     tabs()->setCurrentIndex(3);
     EXPECT_EQ(activeTitles(time).mid(1, 2),
               QStringList({"1:Head", "2:" + control<QLineEdit>("txtRelSGanchor1")->text() + " m"}));
-    EXPECT_EQ(stored(1, "printf('%.2f %.2f', Disp1, Reference)"), "0.50 0.00");
+    EXPECT_EQ(stored(1, "Disp1, Reference"), "0.50 0.00");
 }
 
 // Both graphs of a sensor from its database and its number alone, as a command
 // draws them into pictures, are what the window draws.
-TEST_F(GraphWindowTest, GraphsDrawnWithoutTheWindowAreTheWindows) {
+TEST_P(GraphWindowTest, GraphsDrawnWithoutTheWindowAreTheWindows) {
     {
         // Head at the toe; seventeen readings for both graphs, moving apart.
         store::Database& db = openNewDatabase();
@@ -200,7 +212,7 @@ TEST_F(GraphWindowTest, GraphsDrawnWithoutTheWindowAreTheWindows) {
     std::unique_ptr<graphs::Chart> time(graphs::makeTimeChart());
     std::unique_ptr<graphs::Chart> length(graphs::makeLengthChart());
     {
-        auto db = store::Database::open(dataFile("TolvaneMPBX.mdb"));
+        auto db = openAgain();
         const graphs::GraphSetup setup = graphs::graphSetup(*db, Sensor);
         graphs::drawTimeGraph(*time, setup,
                               graphs::prepareTimeGraph(*db, Sensor, setup.head, setup.numNodes),
@@ -235,7 +247,7 @@ TEST_F(GraphWindowTest, GraphsDrawnWithoutTheWindowAreTheWindows) {
               control<QLineEdit>("txtHead")->text().toDouble());
 }
 
-TEST_F(GraphWindowTest, ReadingsOfOneDayAreLabelledByTheHour) {
+TEST_P(GraphWindowTest, ReadingsOfOneDayAreLabelledByTheHour) {
     store::Database& db = openNewDatabase();
     addSensor(db, Sensor);
     addReadings(db, Sensor, 5, start);
@@ -245,7 +257,7 @@ TEST_F(GraphWindowTest, ReadingsOfOneDayAreLabelledByTheHour) {
     EXPECT_EQ(chart("ChartT")->xAxis->label(), "2026/03/01");
 }
 
-TEST_F(GraphWindowTest, SixteenProfilesDrawTheLastFifteenWithTheWarning) {
+TEST_P(GraphWindowTest, SixteenProfilesDrawTheLastFifteenWithTheWarning) {
     std::vector<int> all(16);
     std::iota(all.begin(), all.end(), 0);
     startWith(16, all);
@@ -258,7 +270,7 @@ TEST_F(GraphWindowTest, SixteenProfilesDrawTheLastFifteenWithTheWarning) {
     EXPECT_EQ(titles.last(), "15:2026/03/16");
 }
 
-TEST_F(GraphWindowTest, LegendCheckBoxesHideAndShowASeries) {
+TEST_P(GraphPictureTest, LegendCheckBoxesHideAndShowASeries) {
     startWith(3);
     tabs()->setCurrentIndex(3);
     graphs::Chart* time = chart("ChartT");
@@ -306,7 +318,7 @@ TEST_F(GraphWindowTest, LegendCheckBoxesHideAndShowASeries) {
     EXPECT_EQ(time->annotation(), "");
 }
 
-TEST_F(GraphWindowTest, TipsAndPictureExport) {
+TEST_P(GraphPictureTest, TipsAndPictureExport) {
     startWith(3, {0, 2});
     tabs()->setCurrentIndex(3);
     click("cmdTHelp");
@@ -343,7 +355,7 @@ TEST_F(GraphWindowTest, TipsAndPictureExport) {
 
 // The tick puts the temperature on a right-hand axis of its own and leaves
 // the left one to the displacements; it is kept in the database.
-TEST_F(GraphWindowTest, TemperatureOnItsOwnAxisIsATickThatIsKept) {
+TEST_P(GraphWindowTest, TemperatureOnItsOwnAxisIsATickThatIsKept) {
     startWith(3);
     auto* tick = control<QCheckBox>("chkTempAxis");
     EXPECT_EQ(tick->text(), "Temperature on its own axis");
@@ -359,10 +371,7 @@ TEST_F(GraphWindowTest, TemperatureOnItsOwnAxisIsATickThatIsKept) {
     EXPECT_EQ(time->yAxis2->label(), texts::TemperatureAxisTitle);
     EXPECT_LT(time->yAxis->range().upper, 1); // displacements of 0: the smallest scale
     EXPECT_TRUE(time->yAxis2->range().contains(20));
-    {
-        auto db = store::Database::open(dataFile("TolvaneMPBX.mdb"), true);
-        EXPECT_TRUE(graphs::temperatureOwnAxis(*db));
-    }
+    EXPECT_TRUE(graphs::temperatureOwnAxis(*openAgain()));
 
     // Another start reads it back; unticked, the one shared axis returns.
     closeWindow();
@@ -379,7 +388,7 @@ TEST_F(GraphWindowTest, TemperatureOnItsOwnAxisIsATickThatIsKept) {
 
 // The picture is the graph alone: a clicked point's caption stays on screen
 // but not in the picture, which is drawn at print resolution.
-TEST_F(GraphWindowTest, TheExportedPictureIsTheGraphAlone) {
+TEST_P(GraphPictureTest, TheExportedPictureIsTheGraphAlone) {
     startWith(3);
     tabs()->setCurrentIndex(3);
     graphs::Chart* time = chart("ChartT");
@@ -401,7 +410,7 @@ TEST_F(GraphWindowTest, TheExportedPictureIsTheGraphAlone) {
 
 // Suspect readings are drawn with hollow markers on every series that reads
 // them, invalid ones not at all; a click on a hollow point says so.
-TEST_F(GraphWindowTest, SuspectReadingsAreMarkedHollowAndInvalidOnesLeftOut) {
+TEST_P(GraphWindowTest, SuspectReadingsAreMarkedHollowAndInvalidOnesLeftOut) {
     {
         store::Database& db = openNewDatabase();
         addSensor(db, Sensor);
@@ -470,6 +479,67 @@ TEST_F(GraphWindowTest, SuspectReadingsAreMarkedHollowAndInvalidOnesLeftOut) {
     }
     EXPECT_EQ(length->graph(3)->dataCount(), 4); // the head and three anchors
 }
+
+// The same readings on a file and on a server draw the same graphs: titles,
+// axes, every point of every series and the suspect markers.
+class GraphAsOnFileTest : public GraphWindowTest {
+protected:
+    QStringList drawingOn(Engine on) {
+        engine = on;
+        store::Database& db = openNewDatabase();
+        addSensor(db, Sensor);
+        for (int k = 0; k < 17; ++k)
+            addReading(db, Sensor, day(k).addSecs(37 * k * k),
+                       {10 + 0.37 * k, 12 - 0.013 * k * k, 15 + (k % 3) * 0.21});
+        execute(db, QStringLiteral("UPDATE `%1` SET PlotSpatial = 0 WHERE FullDate < '2026-03-04'")
+                        .arg(Sensor));
+        execute(db,
+                QStringLiteral("UPDATE Sensors SET Recess = 0.25, LengthofCable = 12.5, "
+                               "NodeLocation1 = 3.5, NodeLocation2 = 6.25, NodeLocation3 = 11"));
+        const auto key = [&](int k) { return readingKey(Sensor, day(k).addSecs(37 * k * k)); };
+        readings::setQuality(db, Sensor, {key(5), key(9)}, readings::Quality::Suspect, "spike");
+        readings::setQuality(db, Sensor, {key(7)}, readings::Quality::Invalid, "logger fault");
+        state->releaseDatabase();
+        EXPECT_TRUE(startWindow());
+        QStringList drawn;
+        for (const int tab : {3, 4}) {
+            tabs()->setCurrentIndex(tab);
+            EXPECT_EQ(tabs()->currentIndex(), tab);
+            graphs::Chart* c = chart(tab == 3 ? "ChartT" : "ChartS");
+            c->replot();
+            drawn << c->titleText() << c->xAxis->label() << c->yAxis->label();
+            for (const QCPRange& r : {c->xAxis->range(), c->yAxis->range()})
+                drawn << QStringLiteral("%1 %2").arg(r.lower, 0, 'g', 17).arg(r.upper, 0, 'g', 17);
+            for (int i = 0; i < c->seriesCount(); ++i) {
+                if (!c->isActive(i)) continue;
+                drawn << QStringLiteral("%1:%2").arg(i).arg(c->graph(i)->name())
+                      << pointsOf(c->graph(i));
+                for (const double hollow : c->hollowKeys(i))
+                    drawn << QStringLiteral("hollow %1").arg(hollow, 0, 'g', 17);
+            }
+        }
+        closeWindow();
+        return drawn;
+    }
+};
+
+TEST_P(GraphAsOnFileTest, TheServersGraphsAreTheFiles) {
+    const QStringList onFile = drawingOn(Engine::File);
+    // The window starts on the server once the location file no longer names the file.
+    QFile::remove(dataFile("TolvaneMPBX.mdb"));
+    QFile::remove(dataFile(app::texts::LocationFileName));
+    const QStringList onServer = drawingOn(Engine::Server);
+    EXPECT_EQ(onServer, onFile);
+    EXPECT_TRUE(prompter.prompts.empty()) << promptTexts().join('|').toStdString();
+    EXPECT_GT(onFile.filter("hollow").size(), 4); // the markers were there to compare
+    // Five series over time; a profile for each of the fourteen spatial readings but the invalid
+    // one.
+    EXPECT_EQ(onFile.filter(QRegularExpression("^[0-9]+:")).size(), 5 + 13);
+}
+
+TOLVANE_ON_BOTH_ENGINES(GraphWindowTest);
+TOLVANE_ON_FILE_ONLY(GraphPictureTest);
+INSTANTIATE_TEST_SUITE_P(Server, GraphAsOnFileTest, ::testing::Values(Engine::Server), engineName);
 
 // Markers only where a point stands apart from both neighbours along the
 // key axis, however far the values scatter.

@@ -1,9 +1,10 @@
 // The report command driven through the real main window: the options window,
 // the graphs drawn through their tabs, the files left in the data folder and
-// what the user is told.
+// what the user is told. The report of a sensor's readings runs on both engines.
 #include "ReportPackage.h"
 #include "support/WindowSupport.h"
 
+#include "app/Texts.h"
 #include "graphs/GraphSettings.h"
 #include "outputs/Texts.h"
 
@@ -11,6 +12,8 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QPushButton>
 #include <QRadioButton>
@@ -25,7 +28,7 @@ namespace {
 
 using Ticks = QList<bool>; // chkCover, chkTemp, chkSpatial
 
-class ReportWindowTest : public WindowTest {
+class ReportWindowTest : public WindowEngineTest {
 protected:
     // The sensor with n readings ticked for both graphs, on the Readings tab;
     // the temperature's own axis as the stored preference.
@@ -81,7 +84,10 @@ protected:
     Ticks shown;
 };
 
-TEST_F(ReportWindowTest, CancelStartsNothing) {
+// The options window and the report's own file: nothing of them differs by engine.
+class ReportFileTest : public ReportWindowTest {};
+
+TEST_P(ReportFileTest, CancelStartsNothing) {
     startWith(3);
     report("cmdCancel", {}, "Label46");
     EXPECT_EQ(shown, Ticks({true, true, true}));
@@ -91,7 +97,7 @@ TEST_F(ReportWindowTest, CancelStartsNothing) {
     EXPECT_EQ(joined(promptTexts()), "\n");
 }
 
-TEST_F(ReportWindowTest, WritesTheChosenPagesAndKeepsTheChoice) {
+TEST_P(ReportWindowTest, WritesTheChosenPagesAndKeepsTheChoice) {
     startWith(3);
     QApplication::clipboard()->setText("the engineer's own notes");
     report("cmdOK");
@@ -127,7 +133,7 @@ TEST_F(ReportWindowTest, WritesTheChosenPagesAndKeepsTheChoice) {
 }
 
 // A graph of another sensor, or of nothing, is no page of this one's report.
-TEST_F(ReportWindowTest, TooFewReadingsLeaveTheGraphPagesOut) {
+TEST_P(ReportWindowTest, TooFewReadingsLeaveTheGraphPagesOut) {
     startWith(1);
     report("cmdOK");
     EXPECT_EQ(pageBreaks(body()), 0);
@@ -143,7 +149,7 @@ TEST_F(ReportWindowTest, TooFewReadingsLeaveTheGraphPagesOut) {
 
 // The format and the temperature axis: a PDF beside where the .docx goes,
 // without pictures left behind; the tick starts as the stored preference.
-TEST_F(ReportWindowTest, WritesAPdfWhenChosen) {
+TEST_P(ReportWindowTest, WritesAPdfWhenChosen) {
     startWith(3, true);
     bool axisShown = false;
     onNextModal([&](QDialog* d) {
@@ -169,7 +175,7 @@ TEST_F(ReportWindowTest, WritesAPdfWhenChosen) {
     EXPECT_TRUE(pdfKept);
 }
 
-TEST_F(ReportWindowTest, SaysWhereTheReportIsWhenNothingOpensIt) {
+TEST_P(ReportFileTest, SaysWhereTheReportIsWhenNothingOpensIt) {
     startWith(0);
     desktop.result = false;
     report("cmdOK", Ticks{true, false, false});
@@ -179,7 +185,7 @@ TEST_F(ReportWindowTest, SaysWhereTheReportIsWhenNothingOpensIt) {
     EXPECT_EQ(body().size(), 25u);
 }
 
-TEST_F(ReportWindowTest, SaysWhenTheReportCannotBeSaved) {
+TEST_P(ReportFileTest, SaysWhenTheReportCannotBeSaved) {
     startWith(0);
     ASSERT_TRUE(QDir().mkdir(reportFile));
     before << QFileInfo(reportFile).fileName();
@@ -191,5 +197,51 @@ TEST_F(ReportWindowTest, SaysWhenTheReportCannotBeSaved) {
     EXPECT_EQ(joined(desktop.opened), "\n");
     EXPECT_EQ(newFiles(), "\nMPBX_logfile.txt");
 }
+
+// The same readings on a file and on a server make the same report: every
+// paragraph, every table cell and the same pictures' sizes.
+class ReportAsOnFileTest : public ReportWindowTest {
+protected:
+    struct Written {
+        std::string text;
+        std::vector<std::vector<QStringList>> tables;
+        QSize temporal, spatial;
+    };
+    Written reportOn(Engine on) {
+        engine = on;
+        startWith(17, true);
+        if (on == Engine::Server) {
+            EXPECT_FALSE(QFileInfo::exists(dataFile("TolvaneMPBX.mdb")));
+        }
+        report("cmdOK", Ticks{true, true, true});
+        const QByteArray document = unzip(reportFile).value("word/document.xml");
+        Written w{describe(paragraphs(document)), tables(document),
+                  QImage(dataFile("Temporal.jpg")).size(), QImage(dataFile("Spatial.jpg")).size()};
+        closeWindow();
+        for (const char* made : {"Report 201391005.docx", "Temporal.jpg", "Spatial.jpg"})
+            QFile::remove(dataFile(made));
+        return w;
+    }
+};
+
+TEST_P(ReportAsOnFileTest, TheServersReportIsTheFiles) {
+    const Written onFile = reportOn(Engine::File);
+    // The window starts on the server once the location file no longer names the file.
+    QFile::remove(dataFile("TolvaneMPBX.mdb"));
+    QFile::remove(dataFile(app::texts::LocationFileName));
+    const Written onServer = reportOn(Engine::Server);
+    EXPECT_EQ(onServer.text, onFile.text);
+    EXPECT_EQ(onServer.tables, onFile.tables);
+    EXPECT_EQ(onServer.temporal, onFile.temporal);
+    EXPECT_EQ(onServer.spatial, onFile.spatial);
+    ASSERT_FALSE(onFile.tables.empty());
+    EXPECT_EQ(onFile.tables[0].size(), 9u); // the anchors were there to compare
+    EXPECT_EQ(desktop.opened.size(), 2);
+    EXPECT_EQ(joined(promptTexts()), "\n");
+}
+
+TOLVANE_ON_BOTH_ENGINES(ReportWindowTest);
+TOLVANE_ON_FILE_ONLY(ReportFileTest);
+INSTANTIATE_TEST_SUITE_P(Server, ReportAsOnFileTest, ::testing::Values(Engine::Server), engineName);
 
 } // namespace

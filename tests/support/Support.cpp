@@ -236,6 +236,15 @@ int rowCount(store::Database& db, const QString& table) {
     return int(st.int64(0));
 }
 
+QStringList firstRow(store::Database& db, const QString& sql) {
+    store::Statement st = db.prepare(sql);
+    QStringList row;
+    if (!st.step()) return row;
+    for (int c = 0; c < st.columnCount(); ++c)
+        row << (st.kind(c) == store::Statement::Kind::Null ? QStringLiteral("NULL") : st.text(c));
+    return row;
+}
+
 std::vector<store::AuditRecord> auditTrail(store::Database& db) {
     std::vector<store::AuditRecord> all;
     store::forEachAuditRecord(db, {}, [&](const store::AuditRecord& r) {

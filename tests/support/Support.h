@@ -136,6 +136,10 @@ QString readingKey(const QString& number, const QDateTime& when);
 // Opens the register as start-up does, highest number first.
 void openRegister(app::AppState& state);
 int rowCount(store::Database& db, const QString& table);
+// The columns of the first row sql gives, each as the store reads it back
+// (null: "NULL"), or nothing without a row. Values are joined here rather
+// than in SQL: the engines concatenate numbers into text differently.
+QStringList firstRow(store::Database& db, const QString& sql);
 // Every entry of the audit trail, oldest first.
 std::vector<store::AuditRecord> auditTrail(store::Database& db);
 // Makes every later audit entry fail, as a full disk would.
@@ -221,6 +225,11 @@ protected:
         Engines, suite,                                                                            \
         ::testing::Values(::testing_support::Engine::File, ::testing_support::Engine::Server),     \
         ::testing_support::engineName)
+// The cases of an engine suite that are about files only (the logger file, an
+// export's file, a picture), not about what the database holds.
+#define TOLVANE_ON_FILE_ONLY(suite)                                                                \
+    INSTANTIATE_TEST_SUITE_P(FileOnly, suite, ::testing::Values(::testing_support::Engine::File),  \
+                             ::testing_support::engineName)
 
 // Runs sql on the server database at url past the store, as its administrator
 // would (grants, another program's tables). Throws std::runtime_error.

@@ -1,10 +1,14 @@
 #include "support/WindowSupport.h"
 
+#include "app/DataFolder.h"
+#include "app/Texts.h"
 #include "app/shell/StartUp.h"
 #include "store/Schema.h"
+#include "store/ServerAddress.h"
 
 #include <QApplication>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -34,9 +38,17 @@ QString WindowTest::makeDatabaseAt(const QString& name, const QStringList& numbe
 }
 
 bool WindowTest::startWindow() {
+    const bool onServer = engine == Engine::Server && serverDatabase;
+    if (onServer && !QFileInfo::exists(dataFile(app::texts::LocationFileName)))
+        app::writeLocationFile(dataFolder, serverDatabase->url());
     window = std::make_unique<app::MainWindow>(env);
     const bool started = window->startUp();
     if (started) window->show();
+    // A server run that quietly fell back to a file would prove nothing.
+    if (started && onServer) {
+        EXPECT_EQ(window->windowTitle(), app::texts::serverCaption(store::displayName(
+                                             store::parseServerAddress(serverDatabase->url()))));
+    }
     return started;
 }
 
@@ -56,6 +68,12 @@ QStringList WindowTest::promptTexts() const {
     for (const app::Prompt& p : prompter.prompts)
         texts << p.text;
     return texts;
+}
+
+void WindowEngineTest::SetUp() {
+    engine = GetParam();
+    WindowTest::SetUp();
+    if (engine == Engine::Server) TOLVANE_REQUIRE_POSTGRES();
 }
 
 void onNextModal(std::function<void(QDialog*)> action) {

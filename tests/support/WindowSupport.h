@@ -21,6 +21,8 @@ protected:
     QString makeDatabaseAt(const QString& name, const QStringList& numbers);
 
     // Constructs the window and runs its start-up; shows it when that succeeded.
+    // With engine Server and no location file yet, the location file names the
+    // server database openNewDatabase made, as a user's would.
     bool startWindow();
     // The unload, the exit and the delete, as main() does them.
     void closeWindow();
@@ -37,6 +39,15 @@ protected:
     QStringList promptTexts() const;
 
     std::unique_ptr<app::MainWindow> window;
+};
+
+// A suite of WindowTest run once per engine (TOLVANE_ON_BOTH_ENGINES): its
+// openNewDatabase and makeDefaultDatabase make the database on the server for
+// the server run, and the window starts on it. The server run is skipped when
+// the run has no cluster (failed when it was meant to have one).
+class WindowEngineTest : public WindowTest, public ::testing::WithParamInterface<Engine> {
+protected:
+    void SetUp() override;
 };
 
 // Runs action on the next modal window once it is open (from a zero-delay timer).
