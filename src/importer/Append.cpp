@@ -10,6 +10,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -30,13 +31,15 @@ QStringList appendedColumns(const AppendTarget& target) {
     return columns;
 }
 
-QString insertSql(const AppendTarget& target) {
+// orIgnore: a line whose key is taken is left out by the insert itself.
+QString insertSql(const AppendTarget& target, bool orIgnore) {
     const QStringList columns = appendedColumns(target);
     QStringList values;
     for (int i = 1; i <= columns.size(); ++i)
         values << QStringLiteral("?%1").arg(i);
-    return QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-        .arg(store::quoteName(target.sensorNumber), columns.join(QStringLiteral(", ")),
+    return QStringLiteral("INSERT %1INTO %2 (%3) VALUES (%4)")
+        .arg(orIgnore ? QStringLiteral("OR IGNORE ") : QString(),
+             store::quoteName(target.sensorNumber), columns.join(QStringLiteral(", ")),
              values.join(QStringLiteral(", ")));
 }
 
@@ -50,9 +53,15 @@ public:
         : db_(db), target_(target), layout_(layout), order_(order), progress_(progress),
           channels_(importedChannels(target.sensorType)),
           number_(target.sensorNumber.toStdString()),
-          taken_(db.prepare(QStringLiteral("SELECT 1 FROM %1 WHERE DateTimeKey = ?1 LIMIT 1")
-                                .arg(store::quoteName(target.sensorNumber)))),
-          insert_(db.prepare(insertSql(target))) {}
+          // On a server a look-up before each insert would double the round
+          // trips; there the unique key alone tells a duplicate (its insert
+          // changes nothing). On a file the look-up is cheap, and OR IGNORE
+          // would pass over more than a taken key.
+          taken_(db.isServer() ? std::nullopt
+                               : std::optional(db.prepare(
+                                     QStringLiteral("SELECT 1 FROM %1 WHERE DateTimeKey = ?1 LIMIT 1")
+                                         .arg(store::quoteName(target.sensorNumber))))),
+          insert_(db.prepare(insertSql(target, db.isServer()))) {}
 
     // The ticked rows of table (ticks[r] for row r, as far as ticks go);
     // row r is the file's line firstRow + r + 1.
@@ -74,14 +83,14 @@ public:
             std::string fullDate = date + ' ' + time;
             fullDate[4] = fullDate[7] = '-';
             const std::string key = number_ + ' ' + date + ' ' + time;
-            taken_.bindUtf8(1, key);
-            const bool duplicate = taken_.step();
-            taken_.reset();
-            if (duplicate) {
-                if (++outcome_.duplicates == 1) firstDuplicate_ = QString::fromStdString(key);
-                if (outcome_.duplicates <= texts::ListedLines)
-                    firstDuplicates_ << QString::fromStdString(date + ' ' + time);
-                continue;
+            if (taken_) {
+                taken_->bindUtf8(1, key);
+                const bool duplicate = taken_->step();
+                taken_->reset();
+                if (duplicate) {
+                    countDuplicate(key, date, time);
+                    continue;
+                }
             }
             int i = 0;
             insert_.bindUtf8(++i, key);
@@ -95,6 +104,10 @@ public:
             insert_.bind(++i, qint64(1));
             insert_.bind(++i, qint64(0));
             insert_.run();
+            if (!taken_ && db_.changes() == 0) {
+                countDuplicate(key, date, time);
+                continue;
+            }
             ++outcome_.appended;
         }
     }
@@ -132,6 +145,12 @@ public:
     }
 
 private:
+    void countDuplicate(const std::string& key, const std::string& date, const std::string& time) {
+        if (++outcome_.duplicates == 1) firstDuplicate_ = QString::fromStdString(key);
+        if (outcome_.duplicates <= texts::ListedLines)
+            firstDuplicates_ << QString::fromStdString(date + ' ' + time);
+    }
+
     store::Database& db_;
     const AppendTarget& target_;
     const DateLayout layout_;
@@ -139,7 +158,7 @@ private:
     const Progress& progress_;
     const int channels_;
     const std::string number_;
-    store::Statement taken_;
+    std::optional<store::Statement> taken_; // on a file
     store::Statement insert_;
     AppendOutcome outcome_;
     // Only what the messages show is kept: a re-imported file may repeat
