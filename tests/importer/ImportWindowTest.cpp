@@ -332,6 +332,36 @@ TEST_P(ImportWindowTest, AFailedAppendStoresNothing) {
     EXPECT_EQ(query("SELECT count(*) FROM `201391005`"), "0");
 }
 
+// The server goes away while the lines are stored: nothing is kept, the user
+// is told in plain words, and the same window appends them once it is back.
+TEST_P(ImportWindowTest, AServerThatGoesAwayInTheAppendStoresNothingAndTheWindowGoesOn) {
+    if (GetParam() != Engine::Server) GTEST_SKIP() << "a file has no connection to lose";
+    startWith(Sensor);
+    // The window's server process ends itself at the second line.
+    openAgain()->execute(QStringLiteral(
+        "/*server*/CREATE FUNCTION vanish() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN IF "
+        "NEW.\"ReadingTime\" = '07:00:00' THEN PERFORM pg_terminate_backend(pg_backend_pid()); "
+        "PERFORM pg_sleep(5); END IF; RETURN NEW; END $$; CREATE TRIGGER vanish BEFORE INSERT ON "
+        "\"201391005\" FOR EACH ROW EXECUTE FUNCTION vanish()"));
+    control<QComboBox>("cboTroveInt")->setCurrentText("1");
+    expectLog(texts::AppendLabel);
+    const QString file =
+        loggerFile(Sensor + ".txt", {line(hourly(0)), line(hourly(1)), line(hourly(2))});
+    importFile(file, [&](ReviewDialog& w) { append(w, app::Answer::Yes); });
+    const QString said = promptTexts().mid(1).join(" / ");
+    EXPECT_TRUE(said.startsWith("No readings were appended: The connection to the database "
+                                "server") &&
+                said.contains("Nothing of this change was stored."))
+        << said.toStdString();
+    EXPECT_EQ(query("SELECT count(*) FROM `201391005`"), "0");
+
+    openAgain()->execute(QStringLiteral("/*server*/DROP TRIGGER vanish ON \"201391005\""));
+    prompter.prompts.clear();
+    importFile(file, [&](ReviewDialog& w) { append(w, app::Answer::Yes); });
+    EXPECT_EQ(query("SELECT count(*) FROM `201391005`"), "3");
+    EXPECT_EQ(control<QLineEdit>("txtRcount")->text(), "3 of 3");
+}
+
 TEST_P(ImportFileTest, AnEmptyFileHasNoReadingsToAppend) {
     startWith(Sensor);
     importFile(loggerFile(Sensor + ".txt", {}), [&](ReviewDialog& w) {
