@@ -14,18 +14,30 @@ const std::vector<RowWatch::Watched>& RowWatch::sensorTables() {
 }
 
 void watchRowsOnServer(Database& db) {
+    // Once a statement, over the rows it changed: a trigger for each row would
+    // cost more than the write itself when thousands of readings move to the
+    // recycle area. The server allows the changed rows' tables only to a
+    // trigger of one event, hence three.
     db.execute(QStringLiteral(
-        "/*server*/CREATE OR REPLACE FUNCTION tolvane_row_changed() RETURNS trigger LANGUAGE "
-        "plpgsql AS $$ BEGIN IF TG_OP <> 'INSERT' THEN PERFORM pg_notify('tolvane_changes', "
-        "'row:' || TG_TABLE_NAME || ':' || coalesce(to_jsonb(OLD) ->> TG_ARGV[0], '')); END IF; "
-        "IF TG_OP <> 'DELETE' THEN PERFORM pg_notify('tolvane_changes', 'row:' || TG_TABLE_NAME "
-        "|| ':' || coalesce(to_jsonb(NEW) ->> TG_ARGV[0], '')); END IF; RETURN NULL; END $$"));
+        "/*server*/CREATE OR REPLACE FUNCTION tolvane_rows_changed() RETURNS trigger LANGUAGE "
+        "plpgsql AS $$ DECLARE k text; BEGIN IF TG_OP <> 'INSERT' THEN FOR k IN EXECUTE "
+        "format('SELECT DISTINCT %I::text FROM tolvane_old', TG_ARGV[0]) LOOP PERFORM "
+        "pg_notify('tolvane_changes', 'row:' || TG_TABLE_NAME || ':' || coalesce(k, '')); END "
+        "LOOP; END IF; IF TG_OP <> 'DELETE' THEN FOR k IN EXECUTE format('SELECT DISTINCT "
+        "%I::text FROM tolvane_new', TG_ARGV[0]) LOOP PERFORM pg_notify('tolvane_changes', 'row:' "
+        "|| TG_TABLE_NAME || ':' || coalesce(k, '')); END LOOP; END IF; RETURN NULL; END $$"));
     for (const RowWatch::Watched& t : RowWatch::sensorTables()) {
         if (!db.hasTable(t.table)) continue;
-        db.execute(QStringLiteral("/*server*/CREATE TRIGGER tolvane_row_changed AFTER INSERT OR "
-                                  "UPDATE OR DELETE ON \"%1\" FOR EACH ROW EXECUTE FUNCTION "
-                                  "tolvane_row_changed('%2')")
-                       .arg(t.table, t.column));
+        const std::pair<const char*, const char*> events[] = {
+            {"INSERT", "NEW TABLE AS tolvane_new"},
+            {"UPDATE", "OLD TABLE AS tolvane_old NEW TABLE AS tolvane_new"},
+            {"DELETE", "OLD TABLE AS tolvane_old"}};
+        for (const auto& [event, tables] : events)
+            db.execute(QStringLiteral("/*server*/CREATE TRIGGER tolvane_rows_%1 AFTER %2 ON \"%3\" "
+                                      "REFERENCING %4 FOR EACH STATEMENT EXECUTE FUNCTION "
+                                      "tolvane_rows_changed('%5')")
+                           .arg(QString::fromLatin1(event).toLower(), QLatin1String(event),
+                                t.table, QLatin1String(tables), t.column));
     }
 }
 
@@ -35,7 +47,7 @@ RowWatch::RowWatch(Database& db, std::vector<Watched> tables) : db_(db) {
     if (db.isServer()) {
         // The server names the keys at each commit where its row triggers are.
         Statement st = db.prepare(QStringLiteral(
-            "/*server*/SELECT 1 FROM pg_catalog.pg_proc WHERE proname = 'tolvane_row_changed'"));
+            "/*server*/SELECT 1 FROM pg_catalog.pg_proc WHERE proname = 'tolvane_rows_changed'"));
         precise_ = st.step();
         return;
     }

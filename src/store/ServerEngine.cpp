@@ -151,9 +151,10 @@ void ServerQuery::prepare() {
         if (i >= statement_.used.size() || !statement_.used[i]) types[i] = TextOid;
     // A refused prepare would spoil a transaction the caller has open.
     const bool guarded = PQtransactionStatus(conn) == PQTRANS_INTRANS;
-    if (guarded) connection_.execute("SAVEPOINT tolvane_prepare");
-    PGresult* r =
-        PQprepare(conn, name.c_str(), statement_.text.c_str(), int(params_.size()), types.data());
+    bool released = false;
+    PGresult* r = guarded ? connection_.prepareGuarded(name, statement_.text, types, released)
+                          : PQprepare(conn, name.c_str(), statement_.text.c_str(),
+                                      int(params_.size()), types.data());
     if (PQresultStatus(r) != PGRES_COMMAND_OK &&
         typeOfParameterUnknown(PQresultErrorField(r, PG_DIAG_SQLSTATE)) &&
         (guarded || PQtransactionStatus(conn) != PQTRANS_INERROR)) {
@@ -164,7 +165,7 @@ void ServerQuery::prepare() {
         r = PQprepare(conn, name.c_str(), statement_.text.c_str(), int(params_.size()),
                       types.data());
     }
-    if (guarded) {
+    if (guarded && !released) {
         if (PQresultStatus(r) != PGRES_COMMAND_OK)
             connection_.execute("ROLLBACK TO SAVEPOINT tolvane_prepare");
         connection_.execute("RELEASE SAVEPOINT tolvane_prepare");
@@ -403,6 +404,55 @@ void ServerConnection::ensureConnected() {
     // Whatever others wrote meanwhile is unknown: it counts as a change.
     ++others_;
     ++othersSchemaChanges;
+}
+
+PGresult* ServerConnection::prepareGuarded(const std::string& name, const std::string& text,
+                                           const std::vector<unsigned int>& types,
+                                           bool& released) {
+    released = false;
+    static const std::string Savepoint = "SAVEPOINT tolvane_prepare";
+    static const std::string Release = "RELEASE SAVEPOINT tolvane_prepare";
+    const bool sent =
+        PQenterPipelineMode(conn_) == 1 &&
+        PQsendQueryParams(conn_, Savepoint.c_str(), 0, nullptr, nullptr, nullptr, nullptr, 0) ==
+            1 &&
+        PQsendPrepare(conn_, name.c_str(), text.c_str(), int(types.size()), types.data()) == 1 &&
+        PQsendQueryParams(conn_, Release.c_str(), 0, nullptr, nullptr, nullptr, nullptr, 0) == 1 &&
+        PQpipelineSync(conn_) == 1;
+    // Each command's result, then a null between commands; the sync ends them.
+    std::vector<PGresult*> got;
+    if (sent) {
+        int nulls = 0;
+        while (nulls < 2) {
+            PGresult* r = PQgetResult(conn_);
+            if (!r) {
+                ++nulls;
+                continue;
+            }
+            nulls = 0;
+            if (PQresultStatus(r) == PGRES_PIPELINE_SYNC) {
+                PQclear(r);
+                break;
+            }
+            got.push_back(r);
+        }
+    }
+    PQexitPipelineMode(conn_);
+    const auto clearFrom = [&got](size_t first) {
+        for (size_t i = first; i < got.size(); ++i)
+            PQclear(got[i]);
+    };
+    if (got.size() < 3 || PQresultStatus(got[0]) != PGRES_COMMAND_OK) {
+        // The savepoint itself failed, or the connection went.
+        PGresult* first = got.empty() ? nullptr : got[0];
+        clearFrom(1);
+        raise(first, Savepoint);
+    }
+    released = PQresultStatus(got[1]) == PGRES_COMMAND_OK &&
+               PQresultStatus(got[2]) == PGRES_COMMAND_OK;
+    PQclear(got[0]);
+    clearFrom(2);
+    return got[1];
 }
 
 ServerConnection::~ServerConnection() {

@@ -88,6 +88,14 @@ public:
     void check(PGresult* result, const std::string& sql);
     [[noreturn]] void raise(PGresult* result, const std::string& sql);
 
+    // A prepare inside an open transaction, guarded by a savepoint so that a
+    // refusal leaves the transaction usable: the savepoint, the prepare and
+    // the release go to the server together, one round trip. Returns the
+    // prepare's result; released is false when the prepare failed, and the
+    // savepoint is then still open (its rollback and release are the caller's).
+    PGresult* prepareGuarded(const std::string& name, const std::string& text,
+                             const std::vector<unsigned int>& types, bool& released);
+
     std::string nextName() { return "t" + std::to_string(++names_); }
     void forget(std::string name) { stale_.push_back(std::move(name)); }
     void dropStale();

@@ -174,6 +174,25 @@ TEST_P(SameAnswers, ForTheFormsTheEnginesSpellOtherwise) {
     EXPECT_EQ(db->changes(), 2);
 }
 
+// Inside a transaction a statement the server cannot prepare as it stands
+// (a parameter of no telling type), or cannot prepare at all, leaves the
+// transaction usable, as a refused statement does on a file.
+TEST_P(SameAnswers, AStatementRefusedInsideATransactionLeavesItUsable) {
+    db->transaction([&] {
+        db->execute(QStringLiteral("INSERT INTO Probe (Name, Count) VALUES ('e', 5)"));
+        store::Statement sum = db->prepare(QStringLiteral("SELECT ?1 + ?2"));
+        sum.bind(1, qint64(2));
+        sum.bind(2, 3.5);
+        ASSERT_TRUE(sum.step());
+        EXPECT_EQ(sum.number(0), 5.5);
+        EXPECT_THROW(db->prepare(QStringLiteral("SELECT NoSuchColumn FROM Probe")).step(),
+                     store::Error);
+        db->execute(QStringLiteral("INSERT INTO Probe (Name, Count) VALUES ('f', 6)"));
+    });
+    EXPECT_EQ(rows(QStringLiteral("SELECT Name FROM Probe WHERE Count > 4 ORDER BY Name")),
+              (QStringList{"e", "f"}));
+}
+
 TOLVANE_ON_BOTH_ENGINES(SameAnswers);
 
 } // namespace
