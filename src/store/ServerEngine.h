@@ -96,7 +96,11 @@ public:
     PGresult* prepareGuarded(const std::string& name, const std::string& text,
                              const std::vector<unsigned int>& types, bool& released);
 
-    std::string nextName() { return "t" + std::to_string(++names_); }
+    std::string nextName() {
+        std::string name(1, 't');
+        name += std::to_string(++names_);
+        return name;
+    }
     void forget(std::string name) { stale_.push_back(std::move(name)); }
     void dropStale();
 
