@@ -58,9 +58,9 @@ void BM_BareReadingsCsv(benchmark::State& st) {
         columns += QByteArray(", ") + q + "Channel" + QByteArray::number(i) + q;
     for (int i = 1; i <= 8; ++i)
         columns += QByteArray(", ") + q + "Disp" + QByteArray::number(i) + q;
-    const QByteArray sql = "SELECT " + columns + " FROM " + q +
-                           bench::tenYearSensor(0).toUtf8() + q + " ORDER BY " + q + "FullDate" +
-                           q + (server ? " NULLS FIRST" : "");
+    const char* t = server ? "\"" : "`";
+    const QByteArray sql = "SELECT " + columns + " FROM " + t + bench::tenYearSensor(0).toUtf8() +
+                           t + " ORDER BY " + q + "FullDate" + q + (server ? " NULLS FIRST" : "");
     for (auto _ : st) {
         std::FILE* f = std::fopen(out.constData(), "wb");
         const auto rows = server ? std::make_unique<bench::BareRows>(server->get(), sql)

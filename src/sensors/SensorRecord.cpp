@@ -11,6 +11,7 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <optional>
 
 namespace sensors {
 
@@ -171,40 +172,43 @@ namespace {
 
 // Takes the record's next version: only from the one seen, when one was, so
 // that of two users saving at once exactly one succeeds. Returns the new number.
+// Runs one statement on the sensor's version row: ?1 the sensor, ?2 who, ?3
+// when, ?4 (when given) the version the user saw. Returns the rows it changed.
+int runOnVersion(store::Database& db, const QString& sql, const QString& number,
+                 std::optional<qint64> seen = std::nullopt) {
+    store::Statement st = db.prepare(sql);
+    st.bind(1, number);
+    st.bind(2, store::actorUser(db));
+    st.bind(3, store::actorStamp(db));
+    if (seen) st.bind(4, *seen);
+    st.run();
+    return db.changes();
+}
+
 qint64 takeNextVersion(store::Database& db, const QString& number, const RecordVersion* seen) {
-    const QString by = store::actorUser(db);
-    const QString at = store::actorStamp(db);
     if (seen && seen->number > 0) {
-        store::Statement st = db.prepare(QStringLiteral(
-            "UPDATE SensorVersions SET Version = Version + 1, ChangedBy = ?3, ChangedAt = ?4 "
-            "WHERE SensorID = ?1 AND Version = ?2"));
-        st.bind(1, number);
-        st.bind(2, seen->number);
-        st.bind(3, by);
-        st.bind(4, at);
-        st.run();
-        if (db.changes() == 0) throw RecordChanged(recordVersion(db, number));
+        if (runOnVersion(db,
+                         QStringLiteral("UPDATE SensorVersions SET Version = Version + 1, ChangedBy "
+                                        "= ?2, ChangedAt = ?3 WHERE SensorID = ?1 AND Version = ?4"),
+                         number, seen->number) == 0)
+            throw RecordChanged(recordVersion(db, number));
         return seen->number + 1;
     }
     if (seen) {
-        store::Statement st = db.prepare(
-            QStringLiteral("INSERT INTO SensorVersions (SensorID, Version, ChangedBy, ChangedAt) "
-                           "VALUES (?1, 1, ?2, ?3) ON CONFLICT (SensorID) DO NOTHING"));
-        st.bind(1, number);
-        st.bind(2, by);
-        st.bind(3, at);
-        st.run();
-        if (db.changes() == 0) throw RecordChanged(recordVersion(db, number));
+        if (runOnVersion(db,
+                         QStringLiteral("INSERT INTO SensorVersions (SensorID, Version, ChangedBy, "
+                                        "ChangedAt) VALUES (?1, 1, ?2, ?3) ON CONFLICT (SensorID) "
+                                        "DO NOTHING"),
+                         number) == 0)
+            throw RecordChanged(recordVersion(db, number));
         return 1;
     }
-    store::Statement st = db.prepare(QStringLiteral(
-        "INSERT INTO SensorVersions (SensorID, Version, ChangedBy, ChangedAt) VALUES (?1, 1, ?2, "
-        "?3) ON CONFLICT (SensorID) DO UPDATE SET Version = SensorVersions.Version + 1, "
-        "ChangedBy = excluded.ChangedBy, ChangedAt = excluded.ChangedAt"));
-    st.bind(1, number);
-    st.bind(2, by);
-    st.bind(3, at);
-    st.run();
+    runOnVersion(db,
+                 QStringLiteral("INSERT INTO SensorVersions (SensorID, Version, ChangedBy, ChangedAt) "
+                                "VALUES (?1, 1, ?2, ?3) ON CONFLICT (SensorID) DO UPDATE SET Version "
+                                "= SensorVersions.Version + 1, ChangedBy = excluded.ChangedBy, "
+                                "ChangedAt = excluded.ChangedAt"),
+                 number);
     return recordVersion(db, number).number;
 }
 

@@ -76,14 +76,25 @@ qint64 recycleReadings(Database& db, const QString& sensorNumber, const ReadingR
         break;
     }
     const QString table = quoteName(sensorNumber);
+    // Most sensors carry no flag at all: their rows are copied without a
+    // look-up each, and no flag is left to remove.
+    Statement anyFlag =
+        db.prepare(QStringLiteral("SELECT 1 FROM ReadingQuality WHERE SensorID = ?1 LIMIT 1"));
+    anyFlag.bind(1, sensorNumber);
+    const bool flagged = anyFlag.step();
+    anyFlag.reset();
     // The flag travels with its reading: one pass of the rows, each flag a
     // look-up by its primary key.
     Statement copy = db.prepare(
         QStringLiteral("INSERT INTO RecycledReadings (SensorID, DeletedAt, DeletedBy, Quality, "
-                       "QualityNote, QualitySetBy, QualitySetAt, %1) SELECT ?1, ?2, ?3, q.Quality, "
-                       "q.Note, q.SetBy, q.SetAt, %2 FROM %3 t LEFT JOIN ReadingQuality q ON "
-                       "q.SensorID = ?1 AND q.DateTimeKey = t.DateTimeKey WHERE %4")
-            .arg(quotedList(columns), quotedList(columns, QStringLiteral("t.")), table, where));
+                       "QualityNote, QualitySetBy, QualitySetAt, %1) SELECT ?1, ?2, ?3, %5, %2 "
+                       "FROM %3 t%6 WHERE %4")
+            .arg(quotedList(columns), quotedList(columns, QStringLiteral("t.")), table, where,
+                 flagged ? QStringLiteral("q.Quality, q.Note, q.SetBy, q.SetAt")
+                         : QStringLiteral("NULL, NULL, NULL, NULL"),
+                 flagged ? QStringLiteral(" LEFT JOIN ReadingQuality q ON q.SensorID = ?1 AND "
+                                          "q.DateTimeKey = t.DateTimeKey")
+                         : QString()));
     copy.bind(1, sensorNumber);
     copy.bind(2, actorStamp(db));
     copy.bind(3, actorUser(db));
@@ -94,7 +105,7 @@ qint64 recycleReadings(Database& db, const QString& sensorNumber, const ReadingR
     }
     copy.run();
     const qint64 copied = db.changes();
-    if (copied == 0) return 0;
+    if (copied == 0 || !flagged) return copied;
     // Only the sensor's flags are walked (few), each looked up in the table by
     // its unique key.
     Statement flags = db.prepare(
