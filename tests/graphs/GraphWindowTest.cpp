@@ -525,9 +525,7 @@ protected:
 
 TEST_P(GraphAsOnFileTest, TheServersGraphsAreTheFiles) {
     const QStringList onFile = drawingOn(Engine::File);
-    // The window starts on the server once the location file no longer names the file.
-    QFile::remove(dataFile("TolvaneMPBX.mdb"));
-    QFile::remove(dataFile(app::texts::LocationFileName));
+    leaveTheFile();
     const QStringList onServer = drawingOn(Engine::Server);
     EXPECT_EQ(onServer, onFile);
     EXPECT_TRUE(prompter.prompts.empty()) << promptTexts().join('|').toStdString();

@@ -226,9 +226,7 @@ protected:
 
 TEST_P(ReportAsOnFileTest, TheServersReportIsTheFiles) {
     const Written onFile = reportOn(Engine::File);
-    // The window starts on the server once the location file no longer names the file.
-    QFile::remove(dataFile("TolvaneMPBX.mdb"));
-    QFile::remove(dataFile(app::texts::LocationFileName));
+    leaveTheFile();
     const Written onServer = reportOn(Engine::Server);
     EXPECT_EQ(onServer.text, onFile.text);
     EXPECT_EQ(onServer.tables, onFile.tables);

@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QFile>
 #include <QFileInfo>
 #include <QPushButton>
 #include <QRadioButton>
@@ -50,6 +51,11 @@ bool WindowTest::startWindow() {
                                              store::parseServerAddress(serverDatabase->url()))));
     }
     return started;
+}
+
+void WindowTest::leaveTheFile() {
+    QFile::remove(dataFile(app::texts::DefaultDatabaseName));
+    QFile::remove(dataFile(app::texts::LocationFileName));
 }
 
 void WindowTest::closeWindow() {

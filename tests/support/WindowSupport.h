@@ -24,6 +24,9 @@ protected:
     // With engine Server and no location file yet, the location file names the
     // server database openNewDatabase made, as a user's would.
     bool startWindow();
+    // The default file and the location file gone: the next start of a
+    // server run's window goes to the server.
+    void leaveTheFile();
     // The unload, the exit and the delete, as main() does them.
     void closeWindow();
 
