@@ -649,13 +649,36 @@ void Database::rollbackTransactionQuietly() noexcept {
 }
 
 bool Database::serverHasTable(const QString& name) {
+    // Tables found are remembered while the schema stays as it was: a change
+    // of it here or by another connection (the server tells of those), a
+    // rollback that may have undone one, or a new connection (which heard
+    // nothing in between) forgets them. A status board asks this for every
+    // sensor. A table not found is asked for again each time: another user's
+    // new sensor is seen at once.
+    server_->othersCommits();
+    const std::array<std::uint64_t, 3> now{
+        server_->ownSchemaChanges + server_->othersSchemaChanges, rollbacks_, server_->generation};
+    if (now != serverTablesStamp_) {
+        serverTables_.clear();
+        serverTablesStamp_ = now;
+    }
+    const std::string key = name.toStdString();
+    if (serverTables_.count(key)) return true;
     // Names are told apart by their exact spelling, as on a file.
     Statement st = prepare(QStringLiteral(
         "/*server*/SELECT 1 FROM pg_catalog.pg_class c JOIN pg_catalog.pg_namespace n ON n.oid "
         "= c.relnamespace WHERE n.nspname = current_schema() AND c.relkind IN ('r', 'p') AND "
         "c.relname = $1"));
     st.bind(1, name);
-    return st.step();
+    const std::uint64_t generation = server_->generation;
+    const bool found = st.step();
+    // Asked on a connection made anew, only this answer is known to hold.
+    if (server_->generation != generation) {
+        serverTables_.clear();
+        serverTablesStamp_[2] = server_->generation;
+    }
+    if (found) serverTables_.insert(key);
+    return found;
 }
 
 bool Database::hasMoved() const {

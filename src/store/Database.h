@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <list>
@@ -16,6 +17,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 struct sqlite3;
@@ -253,6 +255,9 @@ private:
     std::uint64_t spellingsRollbacks_ = 0;
     std::uint64_t attributedWrites_ = 0;
     std::uint64_t rollbacks_ = 0;
+    // The tables a server's hasTable found, and the schema they hold for.
+    std::unordered_set<std::string> serverTables_;
+    std::array<std::uint64_t, 3> serverTablesStamp_{};
     Actor actor_;
     std::uint64_t serial_ = 0;
 };

@@ -5,7 +5,9 @@
 #include "support/Support.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QThread>
 
 #include <sqlite3.h>
 
@@ -166,6 +168,25 @@ TEST_F(DatabaseTest, StatementsUsedAgainStayCompiledPastTheCachesSize) {
     store::Statement st = db.prepare(QStringLiteral("SELECT 7"));
     ASSERT_TRUE(st.step());
     EXPECT_EQ(st.int64(0), 7);
+}
+
+// What another connection makes or drops is seen here: at once when made, and
+// when dropped as soon as the server has told of it.
+TEST_P(StoreTest, ATableAnotherConnectionMakesOrDropsIsSeen) {
+    // A file's connection reads the schema anew at its next statement only.
+    if (GetParam() == Engine::File) GTEST_SKIP() << "a server's many writers";
+    store::Database& db = *base;
+    EXPECT_FALSE(db.hasTable(QStringLiteral("Later")));
+    const auto other = openAgain();
+    other->execute(QStringLiteral("CREATE TABLE Later (x)"));
+    EXPECT_TRUE(db.hasTable(QStringLiteral("Later")));
+    EXPECT_TRUE(db.hasTable(QStringLiteral("Later")));
+    other->execute(QStringLiteral("DROP TABLE Later"));
+    QElapsedTimer waited;
+    waited.start();
+    while (db.hasTable(QStringLiteral("Later")) && waited.elapsed() < 5000)
+        QThread::msleep(5);
+    EXPECT_FALSE(db.hasTable(QStringLiteral("Later")));
 }
 
 TEST_P(StoreTest, ATableIsFoundByItsExactSpellingOnly) {
